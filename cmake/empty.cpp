@@ -1,0 +1,1 @@
+// Placeholder so that an empty subsystem library still builds.
