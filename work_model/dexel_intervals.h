@@ -1,0 +1,59 @@
+// Storage of one ray's ends (inline slots or separate arrays) and the interval operations on a
+// ray's sorted list: subtraction with or without removed volume, and union into a plain list.
+// The record and grid are in work_model.h.
+#pragma once
+#include <cstdint>
+#include "work_model/work_model.h"
+
+// Where ray d keeps its ends, attributes and values: its slots when counts[d] <= c, otherwise the
+// separate array whose address its first slots hold.
+double* GetDexelEndsPointer(int d, int c, const int32_t* counts, double* ends);
+uint8_t* GetDexelAttributesPointer(int d, int c, const int32_t* counts, uint8_t* attributes);
+int32_t* GetDexelValuesPointer(int d, int c, const int32_t* counts, int32_t* values);
+
+// Replaces the whole content of ray d (newCount entries of each array). Returns 1, or 0 when the
+// separate arrays cannot be obtained or newCount is negative or above DEXEL_MAX_ENDS; the ray is
+// then unchanged.
+int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes, int32_t* values,
+               const double* newEnds, const uint8_t* newAttributes, const int32_t* newValues,
+               int newCount);
+// StoreDexel on the current level of a work. family 2: Z-ray i + j*nodeCountX; 1: Y-ray
+// i + j*nodeCountZ; other: X-ray i + j*nodeCountY.
+int StoreDexelOfFamily(WorkModel* work, int family, int i, int j, const double* newEnds,
+                       const uint8_t* newAttributes, const int32_t* newValues, int newCount);
+
+// Readers: write the ray's count (where given) then copy that many entries. Buffers hold the count.
+void ReadDexel(int d, int c, const int32_t* counts, const double* ends, const uint8_t* attributes,
+               const int32_t* values, int* count, double* outEnds, uint8_t* outAttributes,
+               int32_t* outValues);
+void ReadDexelEnds(int d, int c, const int32_t* counts, const double* ends, int* count,
+                   double* outEnds);
+void ReadDexelEndsValues(int d, int c, const int32_t* counts, const double* ends,
+                         const int32_t* values, int* count, double* outEnds, int32_t* outValues);
+void ReadDexelEndsAttributes(int d, int c, const int32_t* counts, const double* ends,
+                             const uint8_t* attributes, int* count, double* outEnds,
+                             uint8_t* outAttributes);
+void ReadDexelAttributes(int d, int c, const int32_t* counts, const uint8_t* attributes,
+                         uint8_t* outAttributes);
+// Writes the ray's attribute bytes from source (count unchanged).
+void RestoreDexelAttributes(int d, int c, const int32_t* counts, uint8_t* attributes,
+                            const uint8_t* source);
+
+// Removes [a, b] from a ray's list in place (arrays with room for count + 2). New end at a takes
+// attributePair[0]/valuePair[0], new end at b member 1. rayCoordinates[0] is the ray's first node.
+// removedVolume is added to; removedPieces receives (start, end) pairs, removedCount their ends.
+// A cut shorter than the pitch lying between two neighbouring nodes trims the interval end that
+// shares its cell instead of splitting (sliver rule).
+void SubtractDexelIntervalWithVolume(double* ends, uint8_t* attributes, int32_t* values, int* count,
+                                     double pitch, const double* rayCoordinates, double cellArea,
+                                     double* removedVolume, double* removedPieces,
+                                     int* removedCount, double a, double b,
+                                     const uint8_t attributePair[2], const int32_t valuePair[2]);
+// The same without volume, pieces or sliver rule; new ends get attribute 0 and value 0.
+void SubtractDexelIntervalClearMarks(double* ends, uint8_t* attributes, int32_t* values, int* count,
+                                     double a, double b);
+// The same on a plain list of ends.
+void SubtractPlainInterval(double* ends, int* count, double a, double b);
+// Adds [a, b] to a plain list (at most DEXEL_MAX_ENDS ends; room for count + 2). Touching
+// intervals merge.
+void UniteDexelInterval(double* ends, int* count, double a, double b);
