@@ -9,7 +9,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   -DQUMBRA_SANITIZE=ON -DQUMBRA_BUILD_BENCH=OFF -DQUMBRA_BUILD_GUI=OFF >/dev/null
 cmake --build build-fuzz -j"$jobs"
 shopt -s nullglob
-for exe in build-fuzz/*_fuzz; do
+for exe in build-fuzz/fuzz/*_fuzz; do
   name=$(basename "$exe" _fuzz)
   work=$(mktemp -d)
   seeds=()
