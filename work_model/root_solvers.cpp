@@ -1,0 +1,182 @@
+// Polynomial root solvers up to the fourth degree, in closed form. Roots are written as consecutive complex
+// numbers (real, imaginary). The cutting kernel uses them to intersect grid lines with tool surfaces.
+#include "work_model/geometry.h"
+
+#include <cmath>
+
+namespace {
+
+// Complex helpers on two-double arrays.
+void SetComplex(double out[2], double re, double im)
+{
+    out[0] = re;
+    out[1] = im;
+}
+
+// Roots of x^2 + B x + C (monic), first the "+ sqrt" root.
+void SolveMonicQuadratic(double B, double C, double out[4])
+{
+    double D = B * B - 4.0 * C;
+    if (D >= 0.0) {
+        double s = std::sqrt(D);
+        SetComplex(out, (s - B) / 2.0, 0.0);
+        SetComplex(out + 2, (-B - s) / 2.0, 0.0);
+    } else {
+        double s = std::sqrt(-D);
+        SetComplex(out, -B / 2.0, s / 2.0);
+        SetComplex(out + 2, -B / 2.0, -s / 2.0);
+    }
+}
+
+// |x^4 + b x^3 + c x^2 + d x + e| at the complex point x (Horner).
+double EvaluateMonicQuarticModulus(double b, double c, double d, double e, const double x[2])
+{
+    const double coefficients[4] = {b, c, d, e};
+    double re = 1.0, im = 0.0;
+    for (int k = 0; k < 4; k++) {
+        double nre = re * x[0] - im * x[1] + coefficients[k];
+        double nim = re * x[1] + im * x[0];
+        re = nre;
+        im = nim;
+    }
+    return std::hypot(re, im);
+}
+
+// Quality of a candidate set: the residual at its first root with an imaginary part of exactly 0. A set with
+// no such root is judged by the largest residual of its four roots, so that rounding noise in the imaginary
+// parts (a biquadratic, for instance) does not pick the set with the worse roots.
+double MeasureQuarticRootSet(double b, double c, double d, double e, const double roots[8])
+{
+    for (int k = 0; k < 4; k++) {
+        if (roots[2 * k + 1] == 0.0) return EvaluateMonicQuarticModulus(b, c, d, e, roots + 2 * k);
+    }
+    double worst = 0.0;
+    for (int k = 0; k < 4; k++) {
+        double residual = EvaluateMonicQuarticModulus(b, c, d, e, roots + 2 * k);
+        if (!(residual <= worst)) worst = residual;  // a NaN residual makes the set the worst
+    }
+    return worst;
+}
+
+// Steps 3 and 4 of Ferrari's method for one sign of u: the four roots, shifted back by b / 4.
+void MakeQuarticRootSet(const double u[2], double y1, double p, const double w[2], double shift, double out[8])
+{
+    double base = 2.0 * y1 - p;
+    double arg1[2] = {base - 4.0 * (y1 + w[0]), -4.0 * w[1]};
+    double arg2[2] = {base - 4.0 * (y1 - w[0]), 4.0 * w[1]};
+    double z1[2], z2[2];
+    ComputeComplexSqrt(arg1, z1);
+    ComputeComplexSqrt(arg2, z2);
+    SetComplex(out + 0, (u[0] + z1[0]) / 2.0 - shift, (u[1] + z1[1]) / 2.0);
+    SetComplex(out + 2, (u[0] - z1[0]) / 2.0 - shift, (u[1] - z1[1]) / 2.0);
+    SetComplex(out + 4, (z2[0] - u[0]) / 2.0 - shift, (z2[1] - u[1]) / 2.0);
+    SetComplex(out + 6, (-u[0] - z2[0]) / 2.0 - shift, (-u[1] - z2[1]) / 2.0);
+}
+
+}  // namespace
+
+void ComputeComplexSqrt(const double z[2], double out[2])
+{
+    double modulus = std::hypot(z[0], z[1]);
+    double re = std::sqrt((modulus + z[0]) / 2.0);
+    double im = std::sqrt((modulus - z[0]) / 2.0);
+    out[0] = re;
+    out[1] = z[1] > 0.0 ? im : -im;
+}
+
+void SolveQuadratic(double a, double b, double c, double out[4])
+{
+    if (a == 0.0) {
+        if (b == 0.0) SetComplex(out, 0.0, 0.0);
+        else SetComplex(out, -c / b, 0.0);
+        return;
+    }
+    double B = b / a;
+    SolveMonicQuadratic(B, c / a, out);
+}
+
+void SolveCubic(double a, double b, double c, double d, double out[6])
+{
+    if (a == 0.0) {
+        SolveQuadratic(b, c, d, out);
+        return;
+    }
+    const double B = b / a, C = c / a, E = d / a;
+    for (int k = 0; k < 3; k++) out[2 * k + 1] = 0.0;
+    if (E == 0.0) {
+        SetComplex(out, 0.0, 0.0);
+        SolveMonicQuadratic(B, C, out + 2);
+        return;
+    }
+    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
+    const double Q = (3.0 * C - B * B) / 9.0;
+    const double D = R * R + Q * Q * Q;
+    const double third = B / 3.0;
+    if (D < 0.0) {
+        // Three real roots. The cosine argument is kept inside [-1, 1] against rounding.
+        double ratio = -R / std::sqrt(-(Q * Q * Q));
+        if (ratio > 1.0) ratio = 1.0;
+        if (ratio < -1.0) ratio = -1.0;
+        double theta = std::acos(ratio) / 3.0;
+        double m = 2.0 * std::sqrt(-Q);
+        out[0] = m * std::cos(theta) - third;
+        out[2] = -m * std::cos(theta + M_PI / 3.0) - third;
+        out[4] = -m * std::cos(theta - M_PI / 3.0) - third;
+    } else if (D > 0.0) {
+        double s = std::sqrt(D);
+        double u = std::cbrt(s - R);
+        double v = std::cbrt(-R - s);
+        double imaginary = (std::sqrt(3.0) / 2.0) * (u - v);
+        SetComplex(out, u + v - third, 0.0);
+        SetComplex(out + 2, -(u + v) / 2.0 - third, imaginary);
+        SetComplex(out + 4, -(u + v) / 2.0 - third, -imaginary);
+    } else {
+        double r = 2.0 * std::cbrt(-R);
+        out[0] = r - third;
+        out[2] = -r / 2.0 - third;
+        out[4] = -r / 2.0 - third;
+    }
+}
+
+void SolveQuartic(double a, double b, double c, double d, double e, double out[8])
+{
+    if (a == 0.0) {
+        SolveCubic(b, c, d, e, out);
+        return;
+    }
+    b /= a;
+    c /= a;
+    d /= a;
+    e /= a;
+    const double b2 = b * b;
+    const double p = c - 3.0 * b2 / 8.0;
+    const double q = b2 * b / 8.0 - b * c / 2.0 + d;
+    const double r = -3.0 * b2 * b2 / 256.0 + b2 * c / 16.0 - b * d / 4.0 + e;
+    const double shift = b / 4.0;
+
+    // Resolvent cubic; its constant term 0 is handled by SolveCubic's own split.
+    double resolvent[6];
+    SolveCubic(1.0, -p / 2.0, -r, (4.0 * p * r - q * q) / 8.0, resolvent);
+    const double y1 = resolvent[0];
+
+    double uArg[2] = {2.0 * y1 - p, 0.0};
+    double wArg[2] = {y1 * y1 - r, 0.0};
+    double u[2], w[2];
+    ComputeComplexSqrt(uArg, u);
+    ComputeComplexSqrt(wArg, w);
+
+    const double limit = 2.220446049250313e-16;
+    double first[8];
+    MakeQuarticRootSet(u, y1, p, w, shift, first);
+    double firstQuality = MeasureQuarticRootSet(b, c, d, e, first);
+    if (firstQuality <= limit) {
+        for (int k = 0; k < 8; k++) out[k] = first[k];
+        return;
+    }
+    double negatedU[2] = {-u[0], -u[1]};
+    double second[8];
+    MakeQuarticRootSet(negatedU, y1, p, w, shift, second);
+    double secondQuality = MeasureQuarticRootSet(b, c, d, e, second);
+    const double* chosen = (secondQuality <= limit || secondQuality < firstQuality) ? second : first;
+    for (int k = 0; k < 8; k++) out[k] = chosen[k];
+}
