@@ -17,7 +17,7 @@ namespace {
 uint64_t g_LastPumpTime = 0;
 }
 
-void (*g_PumpOneMessageHook)() = nullptr;      // installed by the event core
+extern void (*g_PumpOneMessageHook)();         // defined and installed by the event core (platform/ui)
 int (*g_AbortKeyHook)() = nullptr;             // installed by the frame
 void (*g_StatusBarTextHook)(int, const char*) = nullptr;
 
