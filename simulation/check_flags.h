@@ -1,0 +1,44 @@
+// The flags that the checks of one cutting sub-step raise (CheckFlags), the lengths measured for
+// the tool-length result of the current tool (ToolMeasureResult), the interference codes the
+// reports print, and their clearing. The stop rules that read them come with the run thread.
+#pragma once
+
+// One int per check: 1 when the check fired in the current sub-step. Written by the thread that
+// moves the tool (simulation thread in a run, UI thread for jogs); the frame reads it after the run.
+struct CheckFlags {
+    int arbor;        // holder touched the work (CutWorkAlongMove)
+    int length;       // material removed above the cutting length (length check)
+    int chip;         // chip width check
+    int taper;        // neck section touched the work (CutWorkAlongMove)
+    int attachment;   // another mounted tool touched (mounted-tool check)
+    int limit;        // cutting-condition limit (kinds 1 and 2)
+    int toolVsVice, toolVsTable2, toolVsTable1, toolVsTable, toolVsBasic;
+    int arborVsVice, arborVsTable2, arborVsTable1, arborVsTable, arborVsBasic;
+    int head2VsWork, head2VsVice, head2VsTable, head2VsBasic;
+    int head1VsWork, head1VsVice, head1VsTable1, head1VsTable, head1VsBasic;
+    int headVsWork, headVsVice, headVsTable2, headVsTable1, headVsTable, headVsBasic;
+};
+
+// Lengths (mm) measured during a run for the tool-length result line of the current tool; running
+// values over the sub-steps of one tool. Written by the thread that cuts.
+struct ToolMeasureResult {
+    double length;              // needed protrusion out of the holder
+    double height;              // depth cut with the part that may not cut (HEIGHT CHECK OUTPUT)
+    double tipW;                // chip width at the tip of a vertical tool (CHIP-W CHECK OUTPUT)
+    double centerH;             // centre height of a radius mill (CHIP-W CHECK OUTPUT)
+    double lu;                  // length needed below the neck
+    double lt;                  // taper length needed; negative: not possible
+    double holderSearchLength;  // holder search position (protrusion + g_HolderHeightAboveTool)
+};
+
+extern CheckFlags g_CheckFlags;
+extern ToolMeasureResult g_ToolMeasure;
+extern int g_TaperInterferenceCode;     // InterferenceCode of the taper part (printed with the lengths)
+extern int g_ReportedInterferenceCode;  // InterferenceCode of the holder or head (printed likewise)
+extern int g_LastInterferenceCode;      // last head check at a given position
+extern int g_LastHolderTarget;          // target (0..9) of the last holder check at a position
+
+// Every flag (LIMIT included) := 0; also g_CutInMove, g_LastInterferenceCode, g_LastHolderTarget.
+void ClearCheckFlags();
+// Every ToolMeasureResult value := 0 (start of a run, after each tool's result line).
+void ClearToolMeasureResult();

@@ -1,0 +1,412 @@
+// Closed-form intersections of a dexel ray with the solids of revolution of a tool body. The cases
+// follow exact comparisons of the axis components with 0; every routine returns its crossings in
+// ascending ray order with the height of each above the solid's base.
+#include "simulation/cut_ray_intersections.h"
+
+#include <cmath>
+#include <utility>
+
+#include "work_model/geometry.h"
+
+namespace {
+
+const double kFarAlongAxis = 10000000.0;  // the open shank's reach along a ray parallel to the axis
+
+// Per-call values of a ray against a solid with base B and axis n.
+struct RayFrame {
+    double dx, dy;  // B - ray cross coordinates
+    double w;       // nx dx + ny dy
+    double q;       // nx^2 + ny^2
+};
+
+inline RayFrame MakeRayFrame(const double B[3], const double n[3], double c1, double c2)
+{
+    RayFrame f;
+    f.dx = B[0] - c1;
+    f.dy = B[1] - c2;
+    f.w = n[0] * f.dx + n[1] * f.dy;
+    f.q = n[0] * n[0] + n[1] * n[1];
+    return f;
+}
+
+// Ray coordinate of the ray point at height s (nz not 0).
+inline double RayAtHeight(const double B[3], const double n[3], const RayFrame& f, double s)
+{
+    return B[2] + (s + f.w) / n[2];
+}
+
+// Puts a pair into ascending ray order, heights carried along.
+inline int OrderPair(double t[2], double s[2])
+{
+    if (t[1] < t[0]) {
+        const double tt = t[0];
+        t[0] = t[1];
+        t[1] = tt;
+        const double ss = s[0];
+        s[0] = s[1];
+        s[1] = ss;
+    }
+    return 2;
+}
+
+// A chord at one height s across a ray perpendicular to the axis (nz = 0): the pair Bz -+ root.
+inline int ChordAtHeight(double Bz, double radicand, double height, double t[2], double s[2])
+{
+    if (!(radicand > 0.0)) return 0;
+    const double root = std::sqrt(radicand);
+    t[0] = Bz - root;
+    t[1] = Bz + root;
+    s[0] = height;
+    s[1] = height;
+    return 2;
+}
+
+// The cylinder cases 5 and 6 (nz not 0), with or without a top at len; clips heights outside
+// [0, len] to the base and top planes. Returns 0 or 2.
+int IntersectTiltedCylinder(const double B[3], const double n[3], double R, double len, bool capped,
+                            const RayFrame& f, double t[2], double s[2])
+{
+    const double nz = n[2];
+    const double nz2 = nz * nz;
+    double sLow, sHigh, tLow, tHigh;
+    if (std::fabs(nz) >= 0.1) {
+        const double A = f.q * f.q / nz2 + f.q;
+        const double C = f.w * f.q / nz2 + f.w;
+        const double D = f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2 - R * R;
+        const double disc = C * C - A * D;
+        if (!(disc > 0.0) || !(A > 0.0)) return 0;
+        const double root = std::sqrt(disc);
+        sHigh = (root - C) / A;
+        if (sHigh < 0.0) return 0;
+        sLow = (-C - root) / A;
+        if (capped && sLow > len) return 0;
+        tLow = RayAtHeight(B, n, f, sLow);
+        tHigh = RayAtHeight(B, n, f, sHigh);
+    } else {
+        const double rootQ = std::sqrt(f.q);
+        const double delta = std::fabs(n[1] * f.dx - n[0] * f.dy) / rootQ;
+        if (!(R > delta)) return 0;
+        const double s0 = -f.w / f.q;
+        const double H = std::sqrt((R * R - delta * delta) / f.q);
+        sLow = s0 - H * nz;
+        sHigh = s0 + H * nz;
+        tLow = B[2] + s0 * nz - H;
+        tHigh = B[2] + s0 * nz + H;
+        const double lower = sLow < sHigh ? sLow : sHigh;
+        const double upper = sLow < sHigh ? sHigh : sLow;
+        if ((capped && lower > len) || upper < 0.0) return 0;
+    }
+    t[0] = tLow;
+    t[1] = tHigh;
+    s[0] = sLow;
+    s[1] = sHigh;
+    for (int k = 0; k < 2; k++) {
+        if (s[k] < 0.0) {
+            s[k] = 0.0;
+            t[k] = RayAtHeight(B, n, f, 0.0);
+        } else if (capped && s[k] > len) {
+            s[k] = len;
+            t[k] = RayAtHeight(B, n, f, len);
+        }
+    }
+    return OrderPair(t, s);
+}
+
+// The frustum radius R0 + k s, 0 <= s <= len, closed by its discs. The sign of k decides the case of
+// a ray along the axis (growing: from the height where the radius reaches the ray up to the top;
+// shrinking or constant: from the base up to that height).
+int IntersectFrustum(const double B[3], const double n[3], double R0, double k, double len,
+                     double c1, double c2, double t[2], double s[2])
+{
+    if (!(len > 0.0)) return 0;
+    const RayFrame f = MakeRayFrame(B, n, c1, c2);
+    const double nz = n[2];
+    if (nz == 0.0) {
+        const double height = -f.w;
+        if (height > len || height < 0.0) return 0;
+        const double ex = f.dx + height * n[0];
+        const double ey = f.dy + height * n[1];
+        const double radius = height * k + R0;
+        return ChordAtHeight(B[2], radius * radius - ex * ex - ey * ey, height, t, s);
+    }
+    if (n[0] == 0.0 && n[1] == 0.0) {
+        const double rho = std::sqrt(f.dx * f.dx + f.dy * f.dy);
+        double from, to;
+        if (k > 0.0) {
+            const double sStar = (rho - R0) / k;
+            if (sStar > len) return 0;
+            from = sStar > 0.0 ? sStar : 0.0;
+            to = len;
+        } else if (k == 0.0) {
+            if (!(rho <= R0)) return 0;
+            from = 0.0;
+            to = len;
+        } else {
+            const double sStar = (rho - R0) / k;
+            if (!(sStar > 0.0)) return 0;
+            from = 0.0;
+            to = sStar < len ? sStar : len;
+        }
+        t[0] = B[2] + from * nz;
+        t[1] = B[2] + to * nz;
+        s[0] = from;
+        s[1] = to;
+        return OrderPair(t, s);
+    }
+    const double nz2 = nz * nz;
+    int found = 0;
+    const double baseDistance2 = f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2;
+    if (std::sqrt(baseDistance2) <= R0) {
+        t[found] = RayAtHeight(B, n, f, 0.0);
+        s[found++] = 0.0;
+    }
+    {
+        const double tTop = RayAtHeight(B, n, f, len);
+        const double ex = f.dx + len * n[0];
+        const double ey = f.dy + len * n[1];
+        const double ez = tTop - (B[2] + len * nz);
+        if (std::sqrt(ex * ex + ey * ey + ez * ez) <= R0 + k * len) {
+            t[found] = tTop;
+            s[found++] = len;
+        }
+    }
+    if (found < 2) {
+        const double M = f.q * f.q / nz2 + f.q - k * k;
+        const double N = f.w * f.q / nz2 + f.w - R0 * k;
+        const double G = baseDistance2 - R0 * R0;
+        if (std::fabs(M) < 1e-14) {
+            if (N != 0.0) {
+                const double root = -G / (2.0 * N);
+                if (root > 0.0 && root < len) {
+                    t[found] = RayAtHeight(B, n, f, root);
+                    s[found++] = root;
+                }
+            }
+        } else {
+            const double disc = N * N - G * M;
+            if (disc > 0.0) {
+                const double rootDisc = std::sqrt(disc);
+                const double s1 = (-N - rootDisc) / M;
+                if (s1 > 0.0 && s1 < len && found < 2) {
+                    t[found] = RayAtHeight(B, n, f, s1);
+                    s[found++] = s1;
+                }
+                const double s2 = (rootDisc - N) / M;
+                if (found == 1 && s2 > 0.0 && s2 < len) {
+                    t[found] = RayAtHeight(B, n, f, s2);
+                    s[found++] = s2;
+                }
+            }
+        }
+    }
+    if (found != 2) return 0;
+    return OrderPair(t, s);
+}
+
+}  // namespace
+
+int IntersectLineWithToolCylinder(const double B[3], const double n[3], double R, double len,
+                                  double c1, double c2, double t[2], double s[2])
+{
+    const RayFrame f = MakeRayFrame(B, n, c1, c2);
+    if (n[0] == 0.0 && n[1] == 0.0) {
+        if (!(R > std::sqrt(f.dx * f.dx + f.dy * f.dy))) return 0;
+        if (n[2] > 0.0) {
+            t[0] = B[2];
+            t[1] = B[2] + len * n[2];
+            s[0] = 0.0;
+            s[1] = len;
+        } else {
+            t[0] = B[2] + len * n[2];
+            t[1] = B[2];
+            s[0] = len;
+            s[1] = 0.0;
+        }
+        return OrderPair(t, s);
+    }
+    if (n[2] == 0.0) {
+        double height, ex, ey;
+        if (n[0] == 0.0 && std::fabs(n[1]) == 1.0) {
+            height = -f.dy / n[1];
+            ex = f.dx;
+            ey = 0.0;
+        } else if (n[1] == 0.0 && std::fabs(n[0]) == 1.0) {
+            height = -f.dx / n[0];
+            ex = 0.0;
+            ey = f.dy;
+        } else {
+            height = -f.w;
+            ex = f.dx + height * n[0];
+            ey = f.dy + height * n[1];
+        }
+        if (height < 0.0 || height > len) return 0;
+        return ChordAtHeight(B[2], R * R - ex * ex - ey * ey, height, t, s);
+    }
+    return IntersectTiltedCylinder(B, n, R, len, true, f, t, s);
+}
+
+int IntersectLineWithShank(const double B[3], const double n[3], double R, double c1, double c2,
+                           double t[2], double s[2])
+{
+    const RayFrame f = MakeRayFrame(B, n, c1, c2);
+    if (n[0] == 0.0 && n[1] == 0.0) {
+        if (!(f.dx * f.dx + f.dy * f.dy < R * R)) return 0;
+        if (n[2] > 0.0) {
+            t[0] = B[2];
+            t[1] = kFarAlongAxis;
+            s[0] = 0.0;
+            s[1] = kFarAlongAxis;
+        } else {
+            t[0] = -kFarAlongAxis;
+            t[1] = B[2];
+            s[0] = kFarAlongAxis;
+            s[1] = 0.0;
+        }
+        return 2;
+    }
+    if (n[2] == 0.0) {
+        double height, ex, ey;
+        if (n[0] == 0.0) {
+            height = n[1] > 0.0 ? c2 - B[1] : B[1] - c2;
+            ex = f.dx;
+            ey = 0.0;
+        } else if (n[1] == 0.0) {
+            height = n[0] > 0.0 ? c1 - B[0] : B[0] - c1;
+            ex = 0.0;
+            ey = f.dy;
+        } else {
+            height = -f.w;
+            ex = f.dx + height * n[0];
+            ey = f.dy + height * n[1];
+        }
+        if (height < 0.0) return 0;
+        return ChordAtHeight(B[2], R * R - ex * ex - ey * ey, height, t, s);
+    }
+    return IntersectTiltedCylinder(B, n, R, 0.0, false, f, t, s);
+}
+
+int IntersectLineWithToolCone(const double B[3], const double n[3], double R0, double k, double len,
+                              double c1, double c2, double t[2], double s[2])
+{
+    return IntersectFrustum(B, n, R0, k, len, c1, c2, t, s);
+}
+
+int IntersectLineWithNextConeBand(const double B[3], const double n[3], double R0, double k,
+                                  double len, double c1, double c2, double t[2], double s[2])
+{
+    return IntersectFrustum(B, n, R0, k, len, c1, c2, t, s);
+}
+
+int IntersectLineWithToolTip(const double B[3], const double n[3], double a, double b, double cap,
+                             double c1, double c2, double t[2], double s[2])
+{
+    if (!(a > 0.0) || !(b > 0.0)) return 0;
+    const RayFrame f = MakeRayFrame(B, n, c1, c2);
+    const double g = a / b;
+    const double nz = n[2];
+    if (nz == 0.0) {
+        const double height = -f.w;
+        if (height > cap) return 0;
+        const double ex = f.dx + height * n[0];
+        const double ey = f.dy + height * n[1];
+        return ChordAtHeight(B[2], (2.0 * b - height) * g * g * height - ex * ex - ey * ey, height,
+                             t, s);
+    }
+    const double a2b = a * a / b;
+    if (n[0] == 0.0 && n[1] == 0.0) {
+        const double rho2 = f.dx * f.dx + f.dy * f.dy;
+        const double disc = a2b * a2b - rho2 * g * g;
+        if (!(disc > 0.0)) return 0;
+        const double root = std::sqrt(disc);
+        s[0] = (a2b - root) / (g * g);
+        s[1] = (a2b + root) / (g * g);
+        t[0] = B[2] + s[0] / nz;
+        t[1] = B[2] + s[1] / nz;
+    } else {
+        const double nz2 = nz * nz;
+        const double A = f.w * f.q / nz2 + f.w - g * a;
+        const double M = f.q * f.q / nz2 + f.q + g * g;
+        const double G = f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2;
+        const double disc = A * A - G * M;
+        if (!(disc > 0.0)) return 0;
+        const double root = std::sqrt(disc);
+        s[0] = (-A - root) / M;
+        s[1] = (-A + root) / M;
+        t[0] = RayAtHeight(B, n, f, s[0]);
+        t[1] = RayAtHeight(B, n, f, s[1]);
+    }
+    if ((s[0] > cap && s[1] > cap) || (s[0] < 0.0 && s[1] < 0.0)) return 0;
+    OrderPair(t, s);
+    if (s[0] > cap)
+        t[0] = t[1];
+    else if (s[1] > cap)
+        t[1] = t[0];
+    return 2;
+}
+
+int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, double Rt, double c1,
+                           double c2, double t[4], double s[4])
+{
+    if (!(Rt > 0.0)) return 0;
+    // A ray that passes outside the torus's bounding sphere cannot meet it.
+    const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
+    const double bound = std::fabs(Rc) + Rt;
+    if (centre1 * centre1 + centre2 * centre2 >= bound * bound) return 0;
+    const RayFrame f = MakeRayFrame(B, n, c1, c2);
+    const double nz = n[2];
+    int found = 0;
+    if (nz == 0.0) {
+        const double height = -f.w;
+        if (height <= 0.0 || height >= 2.0 * Rt) return 0;
+        const double m = std::sqrt((2.0 * Rt - height) * height);
+        const double ex = f.dx + height * n[0];
+        const double ey = f.dy + height * n[1];
+        const double cross2 = ex * ex + ey * ey;
+        found = ChordAtHeight(B[2], (Rc + m) * (Rc + m) - cross2, height, t, s);
+        // The hole exists only where the tube does not reach the axis.
+        if (found == 2 && Rc - m > 0.0) {
+            const int inner = ChordAtHeight(B[2], (Rc - m) * (Rc - m) - cross2, height, t + 2, s + 2);
+            found += inner;
+        }
+    } else if (n[0] == 0.0 && n[1] == 0.0) {
+        const double rho = std::sqrt(f.dx * f.dx + f.dy * f.dy);
+        const double fr = Rt * Rt - (Rc - rho) * (Rc - rho);
+        if (!(fr > 0.0)) return 0;
+        const double root = std::sqrt(fr);
+        s[0] = Rt - root;
+        s[1] = Rt + root;
+        if ((s[0] > 2.0 * Rt && s[1] > 2.0 * Rt) || (s[0] < 0.0 && s[1] < 0.0)) return 0;
+        t[0] = B[2] + s[0] * nz;
+        t[1] = B[2] + s[1] * nz;
+        found = 2;
+    } else {
+        if (!(Rc > 0.0)) return 0;
+        // The torus lies inside the capped cylinder of its outer radius and height 2 Rt.
+        double bt[2], bs[2];
+        if (IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1, c2, bt, bs) != 2) return 0;
+        const double nz2 = nz * nz;
+        const double K = (f.q * f.q / nz2 + f.q + 1.0) / (2.0 * Rc);
+        const double L = (f.w * f.q / nz2 + f.w - Rt) / Rc;
+        const double U = (f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2 - Rc * Rc) / (2.0 * Rc);
+        double roots[8];
+        SolveQuartic(K * K, 2.0 * K * L, 2.0 * K * U + L * L + 1.0, 2.0 * (L * U - Rt), U * U, roots);
+        for (int k = 0; k < 4; k++) {
+            const double re = roots[2 * k];
+            if (roots[2 * k + 1] != 0.0 || re < 0.0 || re > 2.0 * Rt) continue;
+            s[found] = re;
+            t[found++] = RayAtHeight(B, n, f, re);
+        }
+    }
+    for (int i = 0; i + 1 < found; i++) {  // selection sort by ray coordinate
+        int best = i;
+        for (int j = i + 1; j < found; j++)
+            if (t[j] < t[best]) best = j;
+        if (best != i) {
+            std::swap(t[i], t[best]);
+            std::swap(s[i], s[best]);
+        }
+    }
+    if (found == 4 && t[2] == t[3]) found = 2;
+    if (found == 2 && t[0] == t[1]) found = 0;
+    return found;
+}

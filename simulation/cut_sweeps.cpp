@@ -1,0 +1,929 @@
+// Dexel-grid sweeps of the tool body: per ray of a family's range, the stretch inside the tool
+// (a union of simple solids on the tool axis, joined into a few intervals) is removed with the
+// cut's colour and tag, the changed ray stored, its display blocks marked and LENGTH/CHIP checked.
+#include "simulation/cut_sweeps.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "machine_setup/current_tool.h"
+#include "machine_setup/display_settings.h"
+#include "nc/interpreter_state.h"
+#include "simulation/check_flags.h"
+#include "simulation/cut_interval_subtraction.h"
+#include "simulation/cut_ray_intersections.h"
+#include "simulation/cut_services_standin.h"
+#include "simulation/cutting.h"
+#include "work_model/dexel_intervals.h"
+
+namespace {
+
+const int kMaxCandidateEnds = 16;                           // candidate intervals of one ray phase
+const int kScratchEnds = DEXEL_MAX_ENDS + kMaxCandidateEnds + 2;
+const double kJoinGap = 1e-9;                               // intervals this close become one
+
+// Scratch of the thread that cuts (one cut at a time): one ray and the pieces of one subtraction.
+double s_ScratchEnds[kScratchEnds];
+uint8_t s_ScratchAttributes[kScratchEnds];
+int32_t s_ScratchValues[kScratchEnds];
+double s_Pieces[kScratchEnds];
+
+// One ray being cut.
+struct RayContext {
+    DexelDirectionBlock* block;
+    DexelSweepState* state;
+    int i1, i2;        // node indices along the cross axes
+    int index;         // ray index in the family
+    double c1, c2;     // cross coordinates
+    double area;       // area weight
+};
+
+// A short list of intervals (ascending, disjoint or touching) as plain ends.
+struct IntervalList {
+    double ends[kMaxCandidateEnds];
+    int count = 0;
+};
+
+inline void AddInterval(IntervalList* list, double a, double b)
+{
+    if (list->count + 2 > kMaxCandidateEnds) return;
+    list->ends[list->count++] = a;
+    list->ends[list->count++] = b;
+}
+
+// Hull join of [a, b] into the list's single hull (the list becomes one interval).
+void JoinHull(IntervalList* list, double a, double b)
+{
+    if (list->count == 0) {
+        AddInterval(list, a, b);
+        return;
+    }
+    double lo = list->ends[0] < a ? list->ends[0] : a;
+    double hi = list->ends[list->count - 1] > b ? list->ends[list->count - 1] : b;
+    list->count = 2;
+    list->ends[0] = lo;
+    list->ends[1] = hi;
+}
+
+// The join rule of two intervals P and Q into out (one or two intervals, ordered by start).
+void JoinRule(const double P[2], const double Q[2], IntervalList* out)
+{
+    out->count = 0;
+    if (Q[0] >= P[0] && Q[1] <= P[1]) {  // Q inside P
+        AddInterval(out, P[0], P[1]);
+    } else if (P[0] >= Q[0] && P[1] <= Q[1]) {  // P inside Q
+        AddInterval(out, Q[0], Q[1]);
+    } else if (P[0] <= Q[0] && P[0] < Q[1] && Q[0] - P[1] < kJoinGap) {
+        AddInterval(out, P[0], Q[1]);
+    } else if (Q[0] <= P[0] && Q[0] < P[1] && P[0] - Q[1] < kJoinGap) {
+        AddInterval(out, Q[0], P[1]);
+    } else if (P[0] <= Q[0]) {
+        AddInterval(out, P[0], P[1]);
+        AddInterval(out, Q[0], Q[1]);
+    } else {
+        AddInterval(out, Q[0], Q[1]);
+        AddInterval(out, P[0], P[1]);
+    }
+}
+
+// Row flags: -1 untested in the row, 0 hit, 1 left after a hit (not tested again in the row).
+inline void UpdateRowFlag(int* flag, bool hit)
+{
+    if (hit)
+        *flag = 0;
+    else if (*flag == 0)
+        *flag = 1;
+}
+
+// Sphere chord: q the squared cross distance from the centre.
+int IntersectSphere(const double C[3], double R, const RayContext& ray, double t[2])
+{
+    const double e1 = C[0] - ray.c1;
+    const double e2 = C[1] - ray.c2;
+    const double q = e1 * e1 + e2 * e2;
+    if (!(q < R * R)) return 0;
+    const double root = std::sqrt(R * R - q);
+    t[0] = C[2] - root;
+    t[1] = C[2] + root;
+    return 2;
+}
+
+// The tool values the sweep reads, gathered once per sweep.
+struct ToolShape {
+    int type;
+    double r;        // cornerRadius as stored (sign matters)
+    double h;        // cutting length
+    double d;        // diameter
+    double e, f;     // cornerCentreRadius, cornerCentreHeight of the record
+    double T1, c2, D2;
+    double L2;       // cutting-edge length of the length record
+    int lengthKind;
+    const ToolCutGeometry* g;
+};
+
+ToolShape ReadToolShape()
+{
+    ToolShape s;
+    s.type = g_CurrentTool.type;
+    s.r = g_CurrentTool.cornerRadius;
+    s.h = g_CurrentTool.cuttingLength;
+    s.d = g_CurrentTool.diameter;
+    s.e = g_CurrentTool.cornerCentreRadius;
+    s.f = g_CurrentTool.cornerCentreHeight;
+    s.T1 = g_CurrentTool.headLength;
+    s.c2 = g_CurrentTool.secondRadius;
+    s.D2 = g_CurrentTool.topDiameter;
+    s.L2 = g_CurrentToolLengthRecord.lengths[1];
+    s.lengthKind = g_CurrentToolLengthRecord.kind;
+    s.g = &g_ToolCut;
+    return s;
+}
+
+// Point tip + n x height in the block's axis order.
+inline void PointOnAxis(const DexelSweepState* state, double height, double out[3])
+{
+    for (int k = 0; k < 3; k++) out[k] = state->basePoint[k] + state->axisVector[k] * height;
+}
+
+// --- Per-ray set-up and subtraction ------------------------------------------------------------
+
+void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2)
+{
+    ray->block = block;
+    ray->state = block->sweep;
+    ray->i1 = i1;
+    ray->i2 = i2;
+    ray->index = i1 + i2 * block->crossNodeCount1;
+    ray->c1 = block->crossCoordinates1[i1];
+    ray->c2 = block->crossCoordinates2[i2];
+    double area = block->pitch * block->pitch;
+    if (i1 == 0 || i1 == block->crossCellCount1) area *= 0.5;
+    if (i2 == 0 || i2 == block->crossCellCount2) area *= 0.5;
+    ray->area = area;
+    g_ToolAxisPlane[6] = g_ToolAxisPlane[block->crossAxis1] * ray->c1 +
+                         g_ToolAxisPlane[block->crossAxis2] * ray->c2 + g_ToolAxisPlane[3];
+}
+
+// Height of ray point t above the tip plane (times |n|).
+inline double HeightAboveTip(int rayAxis, double t)
+{
+    return std::fabs(g_ToolAxisPlane[rayAxis] * t + g_ToolAxisPlane[6]);
+}
+
+// The colour pair of one candidate of the tool body (feed-move rule, paint bits).
+void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool verticalSingle,
+                      uint8_t colour[2])
+{
+    colour[0] = g_CutColour[0];
+    colour[1] = g_CutColour[1];
+    if (g_MotionKind <= 0) return;
+    colour[0] = colour[1] = g_ToolPenAttribute;
+    if (!g_CycleRapidInHole) TestPointsAgainstPlaneBand(ray.block->rayAxis, t0, t1, colour);
+    if (verticalSingle)
+        TestPointsAgainstCylinder(ray.block->crossAxis1, ray.block->crossAxis2,
+                                  ray.block->rayAxis, ray.c1, ray.c2, t0, t1, colour);
+}
+
+// Where one ray is edited: its own slots when the growth fits them, else the scratch copy.
+struct RayEdit {
+    double* ends;
+    uint8_t* attributes;
+    int32_t* values;
+    int count;
+    bool inPlace;
+    bool changed;
+};
+
+void BeginRayEdit(const RayContext& ray, int growth, RayEdit* edit)
+{
+    DexelDirectionBlock* b = ray.block;
+    const int d = ray.index;
+    const int c = b->capacity;
+    edit->count = b->counts[d];
+    edit->changed = false;
+    edit->inPlace = edit->count + growth <= c;
+    double* ends = GetDexelEndsPointer(d, c, b->counts, b->ends);
+    uint8_t* attributes = GetDexelAttributesPointer(d, c, b->counts, b->attributes);
+    int32_t* values = GetDexelValuesPointer(d, c, b->counts, b->values);
+    if (edit->inPlace) {
+        edit->ends = ends;
+        edit->attributes = attributes;
+        edit->values = values;
+        return;
+    }
+    int n = edit->count;
+    if (n > DEXEL_MAX_ENDS) n = DEXEL_MAX_ENDS;
+    std::memcpy(s_ScratchEnds, ends, size_t(n) * sizeof(double));
+    std::memcpy(s_ScratchAttributes, attributes, size_t(n));
+    std::memcpy(s_ScratchValues, values, size_t(n) * sizeof(int32_t));
+    edit->count = n;
+    edit->ends = s_ScratchEnds;
+    edit->attributes = s_ScratchAttributes;
+    edit->values = s_ScratchValues;
+}
+
+void FinishRayEdit(const RayContext& ray, RayEdit* edit)
+{
+    DexelDirectionBlock* b = ray.block;
+    if (!edit->changed) return;
+    if (edit->inPlace) {
+        b->counts[ray.index] = edit->count;
+        return;
+    }
+    // A ray that would outgrow the most ends a ray may hold keeps its old list.
+    StoreDexel(ray.index, b->capacity, b->counts, b->ends, b->attributes, b->values, edit->ends,
+               edit->attributes, edit->values, edit->count);
+}
+
+void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
+{
+    DexelDirectionBlock* b = ray.block;
+    const int l1 = b->crossLowerBlock1[ray.i1], u1 = b->crossUpperBlock1[ray.i1];
+    const int l2 = b->crossLowerBlock2[ray.i2], u2 = b->crossUpperBlock2[ray.i2];
+    if (b->rayAxis == 0)
+        MarkChangedBlocksX(b->work, l1, u1, l2, u2, pieces, pieceEnds);
+    else if (b->rayAxis == 1)
+        MarkChangedBlocksY(b->work, l1, u1, l2, u2, pieces, pieceEnds);
+    else
+        MarkChangedBlocksZ(b->work, l1, u1, l2, u2, pieces, pieceEnds);
+}
+
+// Options of one body subtraction.
+struct BodyCutOptions {
+    bool verticalSingle;  // vertical tool whose candidates form one interval (paint and CHIP)
+    bool lengthCheck;     // run the LENGTH check on removed pieces
+};
+
+// Subtracts the list's intervals from the ray with the body's colour rules. Returns the removed
+// piece ends in total.
+int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyCutOptions options)
+{
+    if (list.count < 2 || ray.block->counts[ray.index] == 0) return 0;
+    DexelDirectionBlock* b = ray.block;
+    DexelSweepState* st = ray.state;
+    RayEdit edit;
+    BeginRayEdit(ray, list.count, &edit);
+    int removedTotal = 0;
+    for (int k = 0; k + 1 < list.count && edit.count > 0; k += 2) {
+        const double t0 = list.ends[k], t1 = list.ends[k + 1];
+        if (!(t0 < t1)) continue;
+        uint8_t colour[2];
+        ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
+        int pieceEnds = 0;
+        SubtractDexelIntervalWithVolume(edit.ends, edit.attributes, edit.values, &edit.count,
+                                        b->pitch, b->rayCoordinates, ray.area, &st->removedVolume,
+                                        s_Pieces, &pieceEnds, t0, t1, colour, g_CutLineTag);
+        if (pieceEnds <= 0) continue;
+        edit.changed = true;
+        removedTotal += pieceEnds;
+        st->removedEndCount += pieceEnds;
+        MarkRayBlocks(ray, s_Pieces, pieceEnds);
+        if (options.lengthCheck && g_HeightCheck > 0) CheckAxialDepth(b->rayAxis, s_Pieces, pieceEnds);
+        if (options.verticalSingle && g_ChipWidthCheck > 0)
+            CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, s_Pieces,
+                                  pieceEnds);
+    }
+    FinishRayEdit(ray, &edit);
+    return removedTotal;
+}
+
+// --- Solids of the tool body -------------------------------------------------------------------
+
+// The cutting part above the tip shape from base B at height H (capped or open column).
+int IntersectColumn(const ToolShape& tool, const RayContext& ray, const double B[3], double R,
+                    double H, double t[2])
+{
+    const ToolCutGeometry& g = *tool.g;
+    const double* n = ray.state->axisVector;
+    double s[2];
+    if (g.cuttingTopRadius > g.neckRadius) {
+        if (!(H < tool.L2)) return 0;
+        return IntersectLineWithToolCylinder(B, n, R, tool.L2 - H, ray.c1, ray.c2, t, s);
+    }
+    if (g.cuttingTopRadius != g.shankRadius) {
+        if (!(H < tool.h)) return 0;
+        return IntersectLineWithToolCylinder(B, n, R, tool.h - H, ray.c1, ray.c2, t, s);
+    }
+    return IntersectLineWithShank(B, n, R, ray.c1, ray.c2, t, s);
+}
+
+int IntersectShank(const ToolShape& tool, const RayContext& ray, double t[2])
+{
+    if (!tool.g->hasShank) return 0;
+    double s[2];
+    return IntersectLineWithShank(ray.state->shankBasePoint, ray.state->axisVector,
+                                  tool.g->shankRadius, ray.c1, ray.c2, t, s);
+}
+
+// Torus crossings reduced to their hull.
+int IntersectTorusHull(const RayContext& ray, const double B[3], const double n[3], double Rc,
+                       double Rt, double t[2])
+{
+    double tt[4], ss[4];
+    const int count = IntersectLineWithTorus(B, n, Rc, Rt, ray.c1, ray.c2, tt, ss);
+    if (count < 2) return 0;
+    t[0] = tt[0];
+    t[1] = tt[count - 1];
+    return 2;
+}
+
+// Row flags of the current row.
+struct RowFlags {
+    int column, shank, radiusMill;
+};
+
+// Column and shank intersections under the row flags.
+void IntersectColumnAndShank(const ToolShape& tool, const RayContext& ray, RowFlags* flags,
+                             const double B[3], double R, double H, int* columnCount,
+                             double column[2], int* shankCount, double shank[2])
+{
+    *columnCount = 0;
+    *shankCount = 0;
+    if (flags->column != 1) {
+        *columnCount = IntersectColumn(tool, ray, B, R, H, column);
+        UpdateRowFlag(&flags->column, *columnCount == 2);
+    }
+    if (tool.g->hasShank && flags->shank != 1) {
+        *shankCount = IntersectShank(tool, ray, shank);
+        UpdateRowFlag(&flags->shank, *shankCount == 2);
+    }
+}
+
+// --- Candidate intervals per tool type ---------------------------------------------------------
+
+void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
+{
+    const DexelSweepState* st = ray.state;
+    IntervalList list;
+    double t[2];
+    if (IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, t) == 2) AddInterval(&list, t[0], t[1]);
+    int columnCount, shankCount;
+    double column[2], shank[2];
+    IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
+                            tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
+    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+}
+
+void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
+{
+    const DexelSweepState* st = ray.state;
+    int columnCount, shankCount;
+    double column[2], shank[2];
+    IntersectColumnAndShank(tool, ray, flags, st->basePoint, tool.d / 2.0, 0.0, &columnCount, column,
+                            &shankCount, shank);
+    IntervalList list;
+    if (columnCount == 2 && shankCount == 2)
+        JoinRule(column, shank, &list);
+    else if (columnCount == 2)
+        AddInterval(&list, column[0], column[1]);
+    else if (shankCount == 2)
+        AddInterval(&list, shank[0], shank[1]);
+    const bool verticalSingle = tool.type == TOOL_VERTICAL && list.count == 2;
+    SubtractBodyIntervals(ray, list, BodyCutOptions{verticalSingle, true});
+}
+
+// General, bull, taper ball, oval, sphere, scribing and outline tools with r >= 0. Bottom, corner,
+// side and column are joined by hull, so the corner torus is solved only when the ray's stretch
+// through its bounding cylinder reaches beyond the hull of the others.
+void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
+{
+    const DexelSweepState* st = ray.state;
+    const ToolCutGeometry& g = *tool.g;
+    const double* n = st->axisVector;
+    IntervalList list;
+    double t[2], s[2];
+    int count = 0;
+    if (tool.type == TOOL_OVAL)
+        count = IntersectLineWithToolTip(st->basePoint, n, g.ovalRadialSemiAxis, g.ovalAxialSemiAxis,
+                                         g.ovalCapHeight, ray.c1, ray.c2, t, s);
+    else if (g.bottomConeHeight > 0.0)
+        count = IntersectLineWithToolCone(st->basePoint, n, g.tipFlatRadius, 1.0 / g.bottomConeTangent,
+                                          g.bottomConeHeight, ray.c1, ray.c2, t, s);
+    else if (g.cornerCentreOffset > 0.0)
+        count = IntersectLineWithToolCylinder(st->basePoint, n, g.bottomEdgeRadius,
+                                              g.cornerCentreHeight, ray.c1, ray.c2, t, s);
+    else if (tool.type == TOOL_TAPER_BALL)
+        count = IntersectSphere(st->cornerCentrePoint, g.cornerRadius, ray, t);
+    if (count == 2) AddInterval(&list, t[0], t[1]);
+    if (g.sideStartRadius < g.maxCuttingRadius &&
+        IntersectLineWithToolCone(st->sideStartPoint, n, g.sideStartRadius, 1.0 / g.sideCotangent,
+                                  g.sideEndHeight - g.sideStartHeight, ray.c1, ray.c2, t, s) == 2)
+        JoinHull(&list, t[0], t[1]);
+    int columnCount, shankCount;
+    double column[2], shank[2];
+    IntersectColumnAndShank(tool, ray, flags, st->sideEndPoint, g_CutBoundRadius, g.sideEndHeight,
+                            &columnCount, column, &shankCount, shank);
+    if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset &&
+        IntersectLineWithToolCylinder(st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
+                                      2.0 * g.cornerRadius, ray.c1, ray.c2, t, s) == 2) {
+        double low = HUGE_VAL, high = -HUGE_VAL;
+        if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
+        if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
+        if ((t[0] < low || t[1] > high) &&
+            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t) == 2)
+            JoinHull(&list, t[0], t[1]);
+    }
+    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+}
+
+// The same tools with a corner radius stored as a negative number (hollow corner).
+void CutHollowCorner(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
+{
+    const DexelSweepState* st = ray.state;
+    const ToolCutGeometry& g = *tool.g;
+    const double* n = st->axisVector;
+    IntervalList list;
+    double column[2];
+    int columnCount = 0;
+    if (flags->column != 1) {
+        columnCount = IntersectColumn(tool, ray, st->sideEndPoint, g_CutBoundRadius,
+                                      g.cornerCentreHeight - g.cornerRadius, column);
+        UpdateRowFlag(&flags->column, columnCount == 2);
+    }
+    if (columnCount == 2) {
+        AddInterval(&list, column[0], column[1]);
+        double tt[4], ss[4];
+        const int count = IntersectLineWithTorus(st->sideStartPoint, n, g.sideStartRadius,
+                                                 g.cornerRadius, ray.c1, ray.c2, tt, ss);
+        for (int k = 0; k + 1 < count; k += 2) SubtractPlainInterval(list.ends, &list.count, tt[k], tt[k + 1]);
+        SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+    }
+    IntervalList rest;
+    double core[2], s[2];
+    int coreCount = 0;
+    if (g.cornerCentreHeight > g.cornerRadius)
+        coreCount = IntersectLineWithToolCylinder(st->basePoint, n, g.bottomEdgeRadius, tool.h, ray.c1,
+                                                  ray.c2, core, s);
+    double shank[2];
+    int shankCount = 0;
+    if (g.hasShank && flags->shank != 1) {
+        shankCount = IntersectShank(tool, ray, shank);
+        UpdateRowFlag(&flags->shank, shankCount == 2);
+    }
+    if (coreCount == 2 && shankCount == 2)
+        JoinRule(core, shank, &rest);
+    else if (coreCount == 2)
+        AddInterval(&rest, core[0], core[1]);
+    else if (shankCount == 2)
+        AddInterval(&rest, shank[0], shank[1]);
+    SubtractBodyIntervals(ray, rest, BodyCutOptions{false, true});
+}
+
+// Hull of every interval of src joined into dst.
+void JoinListByHull(IntervalList* dst, const IntervalList& src)
+{
+    if (src.count < 2) return;
+    JoinHull(dst, src.ends[0], src.ends[src.count - 1]);
+}
+
+void CutTSlot(const ToolShape& tool, const RayContext& ray)
+{
+    const DexelSweepState* st = ray.state;
+    const ToolCutGeometry& g = *tool.g;
+    const double* n = st->axisVector;
+    const double v = g_CutBoundRadius;
+    double t[2], s[2];
+    IntervalList result;
+    if (g.slotSideLength == 0.0 && g.bottomEdgeRadius == 0.0 && g.slotTopCornerRadius == 0.0) {
+        if (IntersectSphere(st->cornerCentrePoint, v, ray, t) == 2) AddInterval(&result, t[0], t[1]);
+    } else {
+        IntervalList lower;
+        if (g.cornerRadius > 0.0) {
+            if (g.cornerRadius != v) {
+                const double len = (g.slotSideLength == 0.0 && g.bottomEdgeRadius == g.slotTopCornerRadius)
+                                       ? tool.T1
+                                       : g.cornerRadius;
+                if (IntersectLineWithToolCylinder(st->basePoint, n, g.bottomEdgeRadius, len, ray.c1, ray.c2,
+                                                  t, s) == 2)
+                    JoinHull(&lower, t[0], t[1]);
+                if (IntersectTorusHull(ray, st->basePoint, n, g.bottomEdgeRadius, g.cornerRadius, t) == 2)
+                    JoinHull(&lower, t[0], t[1]);
+            } else if (IntersectSphere(st->cornerCentrePoint, v, ray, t) == 2) {
+                AddInterval(&lower, t[0], t[1]);
+            }
+            if (lower.count > 0 && g.cornerRadius > tool.T1 / 2.0 &&
+                IntersectLineWithToolCylinder(st->cornerCentrePoint, n, g.slotBoundingDiameter,
+                                              g.cornerRadius, ray.c1, ray.c2, t, s) == 2)
+                SubtractPlainInterval(lower.ends, &lower.count, t[0], t[1]);
+        }
+        result = lower;
+        int sideCount = 0;
+        const bool shaped = g.cornerRadius != 0.0 || tool.c2 != 0.0 || (tool.D2 != 0.0 && tool.D2 != tool.d);
+        if (g.slotSideLength > 0.0 && shaped) {
+            if (tool.D2 > tool.d) {
+                double B[3];
+                PointOnAxis(st, g.slotSideStartHeight, B);
+                sideCount = IntersectLineWithToolCone(B, n, g.slotSideStartRadius,
+                                                      (g.slotSideEndRadius - g.slotSideStartRadius) / g.slotSideLength,
+                                                      g.slotSideLength, ray.c1, ray.c2, t, s);
+            } else {
+                double B[3];
+                PointOnAxis(st, g.slotSideEndHeight, B);
+                const double reversed[3] = {-n[0], -n[1], -n[2]};
+                sideCount = IntersectLineWithToolCone(B, reversed, g.slotSideEndRadius,
+                                                      (g.slotSideStartRadius - g.slotSideEndRadius) / g.slotSideLength,
+                                                      g.slotSideLength, ray.c1, ray.c2, t, s);
+            }
+        } else {
+            sideCount = IntersectLineWithToolCylinder(st->cornerCentrePoint, n, g.sideStartRadius,
+                                                      g.slotSideLength, ray.c1, ray.c2, t, s);
+        }
+        if (sideCount == 2) {
+            IntervalList joined;
+            JoinListByHull(&joined, result);
+            JoinHull(&joined, t[0], t[1]);
+            result = joined;
+        }
+        if (tool.c2 > 0.0) {
+            IntervalList upper;
+            // The disc inside the upper corner is part of the head also when both corner radii
+            // are equal (then only a side of no length lets the lower cylinder reach the top).
+            if (IntersectLineWithToolCylinder(st->sideStartPoint, n, g.slotTopCornerRadius, tool.c2, ray.c1,
+                                              ray.c2, t, s) == 2)
+                JoinHull(&upper, t[0], t[1]);
+            double B[3];
+            PointOnAxis(st, g.slotTopCornerHeight - tool.c2, B);
+            IntervalList torus;
+            if (IntersectTorusHull(ray, B, n, g.slotTopCornerRadius, tool.c2, t) == 2) {
+                AddInterval(&torus, t[0], t[1]);
+                if (tool.c2 > tool.T1 / 2.0 &&
+                    IntersectLineWithToolCylinder(B, n, g.slotBoundingDiameter, tool.c2, ray.c1, ray.c2, t, s) == 2)
+                    SubtractPlainInterval(torus.ends, &torus.count, t[0], t[1]);
+            }
+            JoinListByHull(&upper, torus);
+            if (upper.count > 0) {
+                IntervalList joined;
+                JoinListByHull(&joined, result);
+                JoinListByHull(&joined, upper);
+                result = joined;
+            }
+        }
+    }
+    SubtractBodyIntervals(ray, result, BodyCutOptions{false, true});
+    // The neck above the head.
+    IntervalList neck;
+    int count = 0;
+    if (g.cuttingTopRadius > g.neckRadius) {
+        if (tool.L2 > tool.T1 - tool.c2)
+            count = IntersectLineWithToolCylinder(st->sideStartPoint, n, g.cuttingTopRadius,
+                                                  tool.L2 - (tool.T1 - tool.c2), ray.c1, ray.c2, t, s);
+    } else if (g.cuttingTopRadius != g.shankRadius) {
+        if (g.cornerCentreHeight < tool.h)
+            count = IntersectLineWithToolCylinder(st->cornerCentrePoint, n, g.cuttingTopRadius,
+                                                  tool.h - g.cornerCentreHeight, ray.c1, ray.c2, t, s);
+    } else {
+        count = IntersectLineWithShank(st->cornerCentrePoint, n, g.cuttingTopRadius, ray.c1, ray.c2, t, s);
+    }
+    if (count == 2) AddInterval(&neck, t[0], t[1]);
+    SubtractBodyIntervals(ray, neck, BodyCutOptions{false, true});
+}
+
+// The CenterH search of a radius mill (CHIP-W CHECK OUTPUT) on one ray.
+void SearchCenterHeight(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
+{
+    DexelSweepState* st = ray.state;
+    DexelDirectionBlock* b = ray.block;
+    for (int guard = 0; guard < 100000; guard++) {
+        g_CheckFlags.chip = 0;
+        const double radius = ComputeBullNoseOffset(tool.d, tool.r, g_ToolMeasure.centerH);
+        double t[2], s[2];
+        const int count = IntersectLineWithShank(st->cornerBasePoint, st->axisVector, radius, ray.c1,
+                                                 ray.c2, t, s);
+        if (count != 2) {
+            UpdateRowFlag(&flags->radiusMill, false);
+            return;
+        }
+        UpdateRowFlag(&flags->radiusMill, true);
+        RayEdit edit;
+        BeginRayEdit(ray, 1 << 30, &edit);  // always the scratch copy: nothing is stored
+        uint8_t colour[2];
+        ChooseBodyColour(ray, t[0], t[1], false, colour);
+        double volume = 0.0;
+        int pieceEnds = 0;
+        SubtractDexelIntervalWithVolume(edit.ends, edit.attributes, edit.values, &edit.count, b->pitch,
+                                        b->rayCoordinates, ray.area, &volume, s_Pieces, &pieceEnds, t[0],
+                                        t[1], colour, g_CutLineTag);
+        if (pieceEnds <= 0) return;
+        g_CheckFlags.chip = 1;
+        g_ToolMeasure.centerH += 0.1;
+        PointOnAxis(st, g_ToolMeasure.centerH, st->cornerBasePoint);
+    }
+}
+
+void CutRadiusMill(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
+{
+    DexelSweepState* st = ray.state;
+    const ToolCutGeometry& g = *tool.g;
+    const double* n = st->axisVector;
+    double t[2], s[2];
+    if (g_ChipWidthCheck == 1) {
+        if (flags->radiusMill != 1) SearchCenterHeight(tool, ray, flags);
+        g_CheckFlags.chip = 0;
+    } else if (flags->radiusMill != 1) {
+        const int count = IntersectLineWithShank(st->cornerBasePoint, n, tool.e, ray.c1, ray.c2, t, s);
+        UpdateRowFlag(&flags->radiusMill, count == 2);
+        if (count == 2) {
+            IntervalList inner;
+            AddInterval(&inner, t[0], t[1]);
+            if (SubtractBodyIntervals(ray, inner, BodyCutOptions{false, false}) > 0 && g_ChipWidthCheck > 0)
+                g_CheckFlags.chip = 1;
+        }
+    }
+    IntervalList list;
+    int columnCount = 0;
+    double column[2];
+    if (flags->column != 1) {
+        columnCount = IntersectColumn(tool, ray, st->cornerCentrePoint, g_CutBoundRadius,
+                                      g.cornerCentreHeight, column);
+        UpdateRowFlag(&flags->column, columnCount == 2);
+    }
+    if (columnCount == 2) {
+        double coreHeight = 0.0;
+        bool hasCore;
+        if (g_ChipWidthCheck == 1) {
+            hasCore = g_ToolMeasure.centerH > tool.r;
+            coreHeight = g_ToolMeasure.centerH - tool.r;
+        } else {
+            hasCore = tool.r < tool.f;
+            coreHeight = tool.f - tool.r;
+        }
+        double core[2];
+        const int coreCount = hasCore ? IntersectLineWithToolCylinder(st->basePoint, n, tool.e, coreHeight,
+                                                                      ray.c1, ray.c2, core, s)
+                                      : 0;
+        // The column less the core: trimmed at whichever end the core covers, split when the core
+        // lies inside (an axis pointing against the ray puts the core at the column's upper end).
+        AddInterval(&list, column[0], column[1]);
+        if (coreCount == 2) SubtractPlainInterval(list.ends, &list.count, core[0], core[1]);
+    }
+    if (g.hasShank && flags->shank != 1) {
+        double shank[2];
+        const int shankCount = IntersectShank(tool, ray, shank);
+        UpdateRowFlag(&flags->shank, shankCount == 2);
+        if (shankCount == 2) AddInterval(&list, shank[0], shank[1]);
+    }
+    SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+    double tt[4], ss[4];
+    const int count = IntersectLineWithTorus(st->basePoint, n, g.cornerCentreOffset, g.cornerRadius, ray.c1,
+                                             ray.c2, tt, ss);
+    IntervalList torus;
+    for (int k = 0; k + 1 < count; k += 2) AddInterval(&torus, tt[k], tt[k + 1]);
+    SubtractBodyIntervals(ray, torus, BodyCutOptions{false, true});
+}
+
+// --- Sections and holder steps -----------------------------------------------------------------
+
+// The solid of neck section st->sectionIndex.
+int IntersectNeckSection(const ToolShape& tool, const RayContext& ray, double t[2])
+{
+    const DexelSweepState* st = ray.state;
+    const ToolCutGeometry& g = *tool.g;
+    const double len = g_ToolAxisPlane[8];
+    const double base = g_ToolAxisPlane[9];
+    const double top = g_ToolAxisPlane[10];
+    double s[2];
+    if (st->sectionIndex == 0) {
+        if (top != base) {
+            if (!(len > 0.0)) return 0;
+            // The sign of the slope chooses the growing or the shrinking frustum.
+            if (top > base)
+                return IntersectLineWithToolCone(st->basePoint, st->axisVector, base, (top - base) / len, len,
+                                                 ray.c1, ray.c2, t, s);
+            return IntersectLineWithNextConeBand(st->basePoint, st->axisVector, base, (top - base) / len, len,
+                                                 ray.c1, ray.c2, t, s);
+        }
+        return IntersectLineWithShank(st->basePoint, st->axisVector, base, ray.c1, ray.c2, t, s);
+    }
+    if (st->sectionIndex == 1) {
+        if (!(len > 0.0)) return 0;
+        return IntersectLineWithToolCone(st->basePoint, st->axisVector, base, (top - base) / len, len, ray.c1,
+                                         ray.c2, t, s);
+    }
+    return IntersectLineWithToolCylinder(st->basePoint, st->axisVector, g.neckRadius, len, ray.c1, ray.c2, t, s);
+}
+
+// The solid of holder step st->sectionIndex of the current holder.
+int IntersectHolderStep(const RayContext& ray, double t[2])
+{
+    const DexelSweepState* st = ray.state;
+    const ArborRecord& a = g_CurrentArbor;
+    const int i = st->sectionIndex;
+    const double len = a.lengths[i];
+    if (!(len > 0.0)) return 0;  // a step of no height holds nothing
+    const double* n = st->axisVector;
+    double s[2];
+    double R0 = a.diameters[i] / 2.0, R1 = R0;
+    if (a.kind == ARBOR_KIND_TAPERS) {
+        R0 = i == 0 ? g_ToolCut.neckRadius : a.diameters[i - 1] / 2.0;
+        R1 = a.diameters[i] / 2.0;
+    } else if (a.kind == ARBOR_KIND_SECTIONS && a.sectionCodes[i] != 0) {
+        R1 = a.diameters[i + 1] / 2.0;
+    }
+    if (R0 == R1) return IntersectLineWithToolCylinder(st->basePoint, n, R0, len, ray.c1, ray.c2, t, s);
+    // A step narrowing upwards is the shrinking frustum it is.
+    if (R1 > R0) return IntersectLineWithToolCone(st->basePoint, n, R0, (R1 - R0) / len, len, ray.c1, ray.c2, t, s);
+    return IntersectLineWithNextConeBand(st->basePoint, n, R0, (R1 - R0) / len, len, ray.c1, ray.c2, t, s);
+}
+
+// Removes [t0, t1] from a scratch copy of the ray with the given colours; stores it, marks the
+// display and runs the LENGTH check unless this is a test. Returns 1 when it is a test and
+// material would go.
+int StampInterval(const RayContext& ray, double t0, double t1, const uint8_t colour[2], bool test,
+                  bool lengthCheck)
+{
+    DexelDirectionBlock* b = ray.block;
+    DexelSweepState* st = ray.state;
+    RayEdit edit;
+    BeginRayEdit(ray, 1 << 30, &edit);
+    int pieceEnds = 0;
+    SubtractCutIntervalFromDexel(edit.ends, edit.attributes, edit.values, &edit.count, b->pitch,
+                                 b->rayNodeCount, b->rayCoordinates, ray.area, &st->removedVolume, s_Pieces,
+                                 &pieceEnds, t0, t1, colour, g_CutLineTag);
+    if (pieceEnds <= 0) return 0;
+    st->removedEndCount += pieceEnds;
+    if (test) return 1;
+    edit.changed = true;
+    FinishRayEdit(ray, &edit);
+    MarkRayBlocks(ray, s_Pieces, pieceEnds);
+    if (lengthCheck && g_HeightCheck > 0) CheckAxialDepth(b->rayAxis, s_Pieces, pieceEnds);
+    return 0;
+}
+
+}  // namespace
+
+// --- Public routines ---------------------------------------------------------------------------
+
+void UpdateIntervalOverlap(double* candidates, int* candidateCount, int columnCount,
+                           const double column[2], int shankCount, const double shank[2])
+{
+    IntervalList list;
+    const bool haveColumn = columnCount == 2;
+    const bool haveShank = shankCount == 2;
+    double P[2];
+    bool haveP = false;
+    if (*candidateCount >= 2) {
+        P[0] = candidates[0];
+        P[1] = candidates[*candidateCount - 1];
+        haveP = true;
+        if (haveColumn) {
+            if (column[0] < P[0]) P[0] = column[0];
+            if (column[1] > P[1]) P[1] = column[1];
+        }
+    } else if (haveColumn) {
+        P[0] = column[0];
+        P[1] = column[1];
+        haveP = true;
+    } else if (haveShank) {
+        P[0] = shank[0];
+        P[1] = shank[1];
+        haveP = true;
+        *candidateCount = 2;
+        candidates[0] = P[0];
+        candidates[1] = P[1];
+        return;
+    }
+    if (!haveP) {
+        *candidateCount = 0;
+        return;
+    }
+    if (haveShank)
+        JoinRule(P, shank, &list);
+    else
+        AddInterval(&list, P[0], P[1]);
+    for (int k = 0; k < list.count; k++) candidates[k] = list.ends[k];
+    *candidateCount = list.count;
+}
+
+void TestPointsAgainstPlaneBand(int rayAxis, double t0, double t1, unsigned char colour[2])
+{
+    if (HeightAboveTip(rayAxis, t0) > g_ToolAxisPlane[5]) colour[0] |= 1;
+    if (HeightAboveTip(rayAxis, t1) > g_ToolAxisPlane[5]) colour[1] |= 1;
+}
+
+namespace {
+// Squared distance of the point with block coordinates (c1, c2, t) from the tool axis line
+// through the corner-centre point (global order values of g_CutPoints and g_ToolAxisPlane).
+double SquaredDistanceFromAxis(int cross1, int cross2, int rayAxis, double c1, double c2, double t)
+{
+    double p[3];
+    p[cross1] = c1;
+    p[cross2] = c2;
+    p[rayAxis] = t;
+    const double* c = g_CutPoints[0];
+    const double v[3] = {p[0] - c[0], p[1] - c[1], p[2] - c[2]};
+    const double along = v[0] * g_ToolAxisPlane[0] + v[1] * g_ToolAxisPlane[1] + v[2] * g_ToolAxisPlane[2];
+    return v[0] * v[0] + v[1] * v[1] + v[2] * v[2] - along * along;
+}
+}  // namespace
+
+void TestPointsAgainstCylinder(int cross1, int cross2, int rayAxis, double c1, double c2, double t0,
+                               double t1, unsigned char colour[2])
+{
+    const double inner = g_ToolCut.innerRadiusSquared;
+    if (SquaredDistanceFromAxis(cross1, cross2, rayAxis, c1, c2, t0) < inner) colour[0] |= 1;
+    if (SquaredDistanceFromAxis(cross1, cross2, rayAxis, c1, c2, t1) < inner) colour[1] |= 1;
+}
+
+void CheckAxialDepth(int rayAxis, const double* pieces, int pieceEndCount)
+{
+    if (g_HeightCheck == 1) {
+        for (int k = 0; k < pieceEndCount; k++) {
+            const double height = HeightAboveTip(rayAxis, pieces[k]) / g_ToolAxisPlane[4];
+            if (height > g_ToolMeasure.height) g_ToolMeasure.height = height;
+        }
+        return;
+    }
+    if (g_HeightCheck == 2 || g_HeightCheck == 3) {
+        for (int k = 0; k < pieceEndCount; k++) {
+            if (HeightAboveTip(rayAxis, pieces[k]) > g_ToolAxisPlane[5]) {
+                g_CheckFlags.length = 1;
+                return;
+            }
+        }
+    }
+}
+
+void CheckRadialEngagement(int cross1, int cross2, int rayAxis, double c1, double c2,
+                           const double* pieces, int pieceEndCount)
+{
+    for (int k = 0; k < pieceEndCount; k++) {
+        const double q = SquaredDistanceFromAxis(cross1, cross2, rayAxis, c1, c2, pieces[k]);
+        if (g_ChipWidthCheck == 1) {
+            const double width = g_ToolCut.maxCuttingRadius - std::sqrt(q > 0.0 ? q : 0.0);
+            if (width > g_ToolMeasure.tipW) g_ToolMeasure.tipW = width;
+        } else if ((g_ChipWidthCheck == 2 || g_ChipWidthCheck == 3) && q < g_ToolCut.innerRadiusSquared) {
+            g_CheckFlags.chip = 1;
+        }
+    }
+}
+
+int SweepToolThroughDexelGrid(DexelDirectionBlock* block)
+{
+    DexelSweepState* st = block->sweep;
+    if (!st) return 0;
+    const ToolShape tool = ReadToolShape();
+    for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2; i2++) {
+        RowFlags flags{-1, -1, -1};
+        for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+            if (block->counts[i1 + i2 * block->crossNodeCount1] == 0) continue;
+            RayContext ray;
+            SetUpRay(&ray, block, i1, i2);
+            switch (tool.type) {
+            case TOOL_BALL: CutBall(tool, ray, &flags); break;
+            case TOOL_FLAT:
+            case TOOL_VERTICAL: CutFlat(tool, ray, &flags); break;
+            case TOOL_T_SLOT: CutTSlot(tool, ray); break;
+            case TOOL_RADIUS: CutRadiusMill(tool, ray, &flags); break;
+            default:
+                if (tool.r < 0.0)
+                    CutHollowCorner(tool, ray, &flags);
+                else
+                    CutGeneral(tool, ray, &flags);
+                break;
+            }
+        }
+    }
+    return 0;
+}
+
+int StampToolSection(DexelDirectionBlock* block)
+{
+    DexelSweepState* st = block->sweep;
+    if (!st) return 0;
+    const ToolShape tool = ReadToolShape();
+    const bool test = g_ArborCheck == 1 && tool.lengthKind < 10;
+    for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2; i2++) {
+        for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+            if (block->counts[i1 + i2 * block->crossNodeCount1] == 0) continue;
+            RayContext ray;
+            SetUpRay(&ray, block, i1, i2);
+            double t[2];
+            if (IntersectNeckSection(tool, ray, t) != 2) continue;
+            uint8_t colour[2] = {g_SectionPaintColour[0], g_SectionPaintColour[1]};
+            if (tool.lengthKind > 10) ChooseBodyColour(ray, t[0], t[1], false, colour);
+            if (StampInterval(ray, t[0], t[1], colour, test, tool.lengthKind > 10)) return 1;
+        }
+    }
+    return 0;
+}
+
+int StampToolSectionFromTable(DexelDirectionBlock* block)
+{
+    DexelSweepState* st = block->sweep;
+    if (!st || st->sectionIndex < 0 || st->sectionIndex >= ARBOR_MAX_STEPS) return 0;
+    const bool test = g_ArborCheck == 1;
+    for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2; i2++) {
+        for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+            if (block->counts[i1 + i2 * block->crossNodeCount1] == 0) continue;
+            RayContext ray;
+            SetUpRay(&ray, block, i1, i2);
+            double t[2];
+            if (IntersectHolderStep(ray, t) != 2) continue;
+            if (StampInterval(ray, t[0], t[1], g_SectionPaintColour, test, false)) return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,73 @@
+// The cutting kernel: one position of the current tool removes the material it occupies from the
+// three ray families of the current work, with the cut's colour and line tag on every new end, the
+// removed volume, the changed display blocks marked and the LENGTH, CHIP, TAPER and ARBOR checks.
+#pragma once
+#include <cstdint>
+
+#include "machine_setup/tool_table.h"
+#include "work_model/direction_blocks.h"
+#include "work_model/work_model.h"
+
+// The kernel's per-move state of one ray family, hung on its DexelDirectionBlock (block->sweep).
+// Points are in the block's own axis order: cross axis 1, cross axis 2, ray axis. Written by the
+// thread that cuts.
+struct DexelSweepState {
+    int32_t rangeLow1, rangeHigh1;  // node indices along cross axis 1 of the rays to visit
+    int32_t rangeLow2, rangeHigh2;  // the same along cross axis 2
+    int32_t sectionIndex;           // neck section (0..2) or holder step being stamped
+    double basePoint[3];            // the tool tip; while sections are stamped, the section base
+    double cornerCentrePoint[3];    // tip + n x cornerCentreHeight
+    double cornerBasePoint[3];      // tip + n x corner-base height
+    double sideStartPoint[3];       // tip + n x side-start height
+    double sideEndPoint[3];         // tip + n x side-end height
+    double shankBasePoint[3];       // tip + n x cutting length (only with a shank)
+    double axisVector[3];           // the unit tool axis n
+    double removedVolume;           // volume removed from this family by the current stamp
+    int32_t removedEndCount;        // ends of the pieces removed by the current stamp (2 per piece)
+};
+
+// Inputs the caller sets before CutWorkAlongMove (Part of the move stepping; see SetCutColourAndTag).
+// g_CutColour (both bytes, current_tool.h) is the attribute of new ends; g_CutLineTag their value.
+extern int32_t g_CutLineTag[2];         // NC line number (negated for compensation corners), twice
+
+// Results of one call; the caller zeroes g_MoveRemovedVolume and clears the flags first.
+extern double g_MoveRemovedVolume;      // volume removed by the sub-step (mm^3)
+extern int g_CutInMove;                 // 1 when the sub-step removed material
+
+// Working records of the kernel, rewritten by every call (readable afterwards, e.g. by tests).
+extern double g_ToolAxisPlane[11];      // n (0..2), -(n . tip), |n|, h x |n|, ray plane value,
+                                        // |n|^2, section length, base radius, top radius
+extern double g_CutPoints[5][3];        // corner-centre, corner-base, side-start, side-end, shank-base
+extern double g_CutBoundRadius;         // bounding radius of the body being cut
+extern double g_CutBoundRadiusSquared;
+extern uint8_t g_SectionPaintColour[2]; // pen attribute | 1: ends cut by neck sections and holder steps
+extern DexelSweepState g_SweepStateX, g_SweepStateY, g_SweepStateZ;  // hung on the three blocks
+
+// Removes from work (normally &g_WorkModels[g_CurrentWorkIndex]) the material that the current tool
+// occupies with its tip at `tip` and its unit axis (tip towards holder) `axis`, both in machine
+// coordinates. Does nothing unless g_CutCodeState, g_WorkDefined, g_WorkState <= 0 and a defined
+// current tool. An STL-body tool goes to the mesh-tool cut. Also cuts or tests neck sections and
+// holder steps by ARBOR CHECK. The direction blocks are published for `work` when they describe
+// another work or level.
+void CutWorkAlongMove(WorkModel* work, const double tip[3], const double axis[3]);
+
+// The blend of the three families' volumes: the family with the most removed ends wins (ties: Z,
+// then X before Y); the result is the mean of the winner's volume and every strictly smaller one.
+void BlendThreeValues(double volumeX, int endsX, double volumeY, int endsY, double volumeZ,
+                      int endsZ, double* out);
+
+// --- Set-up helpers for callers outside a run (jogs, tests, benchmarks) ---------------------------
+// Publishes the direction blocks of work, marks it defined and taking part (g_WorkDefined 1,
+// g_WorkState 0) and switches the cut code on.
+void PrepareWorkForCutting(WorkModel* work);
+// Puts tool (with its length and holder records, as the tool-table reader leaves them: defined 1,
+// type, diameter, radii, cuttingLength and readCuttingLength ...) into slot `number` of the tool
+// arrays (allocating them when there are none or too few), gives it pen 0..15 and no length shift,
+// and makes it current with SelectCurrentTool. Returns SelectCurrentTool's result, or -1 for a
+// number below 0. length or arbor may be null (no length definition, no holder).
+int MakeCuttingToolCurrent(int number, const ToolRecord* tool, const ToolLengthRecord* length,
+                           const ArborRecord* arbor, int pen);
+// Colour and tag of the next cut as the move stepping sets them: both g_CutColour bytes = the tool's
+// pen attribute, with bit 0 in a rapid move (g_MotionKind 0) unless g_CycleRapidInHole; both
+// g_CutLineTag = lineTag.
+void SetCutColourAndTag(int32_t lineTag);

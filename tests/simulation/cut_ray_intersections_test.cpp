@@ -1,0 +1,264 @@
+// Ray intersections with the tool solids: the named cases (torus hole, tangent cylinder, disc rim,
+// open shank along the axis, oblique base plane, frustum through both discs, the |nz| = 0.1 switch)
+// and a sampled comparison of every routine with the solid's own inside test on random rays.
+#include "simulation/cut_ray_intersections.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+struct Crossings {
+    int count;
+    double t[4];
+    double s[4];
+};
+
+// Height and squared radial distance of ray point (c1, c2, t) for base B and axis n.
+void HeightAndRadius(const double B[3], const double n[3], double c1, double c2, double t, double* s,
+                     double* r2)
+{
+    const double v[3] = {c1 - B[0], c2 - B[1], t - B[2]};
+    *s = v[0] * n[0] + v[1] * n[1] + v[2] * n[2];
+    *r2 = v[0] * v[0] + v[1] * v[1] + v[2] * v[2] - *s * *s;
+}
+
+TEST(IntersectLineWithTorus, RayAcrossTheHoleGivesFourCrossings)
+{
+    // Axis along X (perpendicular to the ray), torus of circle radius 4 and tube radius 1.
+    const double B[3] = {0, 0, 0};
+    const double n[3] = {1, 0, 0};
+    Crossings c{};
+    c.count = IntersectLineWithTorus(B, n, 4, 1, 1.0, 0.0, c.t, c.s);  // the ray at height 1, through the centre
+    ASSERT_EQ(c.count, 4);
+    EXPECT_NEAR(c.t[0], -5, 1e-12);  // outer entry
+    EXPECT_NEAR(c.t[1], -3, 1e-12);  // inner exit
+    EXPECT_NEAR(c.t[2], 3, 1e-12);   // inner entry
+    EXPECT_NEAR(c.t[3], 5, 1e-12);   // outer exit
+    for (int k = 0; k < 4; k++) EXPECT_EQ(c.s[k], 1);
+    // The same torus crossed by a tilted ray through the hole (quartic path).
+    const double tilted[3] = {std::cos(0.17453292519943295), 0, std::sin(0.17453292519943295)};
+    c.count = IntersectLineWithTorus(B, tilted, 4, 1, 1.0, 0.0, c.t, c.s);
+    ASSERT_EQ(c.count, 4);
+    EXPECT_TRUE(c.t[0] < -3 && c.t[1] < 0 && c.t[2] > 0 && c.t[3] > 3);
+    // Along the axis: a ray through the tube gives one pair.
+    const double along[3] = {0, 0, 1};
+    c.count = IntersectLineWithTorus(B, along, 4, 1, 4.0, 0.0, c.t, c.s);
+    ASSERT_EQ(c.count, 2);
+    EXPECT_NEAR(c.t[0], 0, 1e-12);
+    EXPECT_NEAR(c.t[1], 2, 1e-12);
+}
+
+TEST(IntersectLineWithToolCylinder, TangentRayGivesNoCrossing)
+{
+    const double B[3] = {0, 0, 0};
+    Crossings c{};
+    const double up[3] = {0, 0, 1};
+    EXPECT_EQ(IntersectLineWithToolCylinder(B, up, 2, 5, 2.0, 0.0, c.t, c.s), 0);  // along the axis, on the wall
+    const double across[3] = {0, 1, 0};
+    EXPECT_EQ(IntersectLineWithToolCylinder(B, across, 2, 5, 2.0, 1.0, c.t, c.s), 0);
+    EXPECT_EQ(IntersectLineWithToolCylinder(B, across, 2, 5, 1.0, 1.0, c.t, c.s), 2);
+    const double oblique[3] = {0.6, 0.0, 0.8};
+    // Ray (c1, c2) = (x, 2): its distance from the axis in the Y direction is exactly 2.
+    EXPECT_EQ(IntersectLineWithToolCylinder(B, oblique, 2, 5, 1.0, 2.0, c.t, c.s), 0);
+    EXPECT_EQ(IntersectLineWithShank(B, oblique, 2, 1.0, 2.0, c.t, c.s), 0);
+}
+
+TEST(IntersectLineWithToolCylinder, ObliqueRayThroughTheBaseStartsAtTheBasePlane)
+{
+    const double B[3] = {0, 0, 0};
+    const double n[3] = {0.6, 0.0, 0.8};
+    Crossings c{};
+    ASSERT_EQ(IntersectLineWithToolCylinder(B, n, 3, 10, 0.0, 0.0, c.t, c.s), 2);
+    EXPECT_NEAR(c.t[0], 0.0, 1e-12);  // the base plane through B
+    EXPECT_NEAR(c.s[0], 0.0, 1e-12);
+    double s, r2;
+    HeightAndRadius(B, n, 0, 0, c.t[1], &s, &r2);
+    EXPECT_NEAR(r2, 9, 1e-9);  // leaves through the wall
+    EXPECT_NEAR(c.s[1], s, 1e-9);
+}
+
+TEST(IntersectLineWithToolCylinder, SameCrossingsEitherSideOfTheNearlyAcrossSwitch)
+{
+    const double B[3] = {0.3, -0.2, 1.0};
+    for (double nz : {0.1 - 1e-12, 0.1 + 1e-12, -0.1 + 1e-12, -0.1 - 1e-12}) {
+        const double nx = std::sqrt(1 - nz * nz) * 0.8, ny = std::sqrt(1 - nz * nz) * 0.6;
+        const double n[3] = {nx, ny, nz};
+        Crossings a{}, b{};
+        a.count = IntersectLineWithToolCylinder(B, n, 2, 4, 0.5, 0.5, a.t, a.s);
+        const double n2[3] = {nx, ny, nz > 0 ? 0.1 : -0.1};
+        b.count = IntersectLineWithToolCylinder(B, n2, 2, 4, 0.5, 0.5, b.t, b.s);
+        ASSERT_EQ(a.count, 2);
+        ASSERT_EQ(b.count, 2);
+        EXPECT_NEAR(a.t[0], b.t[0], 1e-6);
+        EXPECT_NEAR(a.t[1], b.t[1], 1e-6);
+    }
+}
+
+TEST(IntersectLineWithShank, RayAlongTheAxisReachesFarAway)
+{
+    const double B[3] = {0, 0, 5};
+    Crossings c{};
+    const double up[3] = {0, 0, 1};
+    ASSERT_EQ(IntersectLineWithShank(B, up, 2, 1.0, 0.0, c.t, c.s), 2);
+    EXPECT_EQ(c.t[0], 5);
+    EXPECT_EQ(c.t[1], 10000000);
+    const double down[3] = {0, 0, -1};
+    ASSERT_EQ(IntersectLineWithShank(B, down, 2, 1.0, 0.0, c.t, c.s), 2);
+    EXPECT_EQ(c.t[0], -10000000);
+    EXPECT_EQ(c.t[1], 5);
+}
+
+TEST(IntersectLineWithToolCone, DiscRimCountsAndBothDiscsGiveTheCrossings)
+{
+    const double B[3] = {0, 0, 0};
+    Crossings c{};
+    // Growing frustum 1 -> 3 over 4, axis along X; the ray through the top disc's centre plane.
+    const double across[3] = {1, 0, 0};
+    ASSERT_EQ(IntersectLineWithToolCone(B, across, 1, 0.5, 4, 2.0, 0.0, c.t, c.s), 2);
+    EXPECT_NEAR(c.t[0], -2, 1e-12);
+    EXPECT_NEAR(c.t[1], 2, 1e-12);
+    // Tilted axis, ray through both discs near the axis: the two disc crossings.
+    const double n[3] = {0.0, 0.6, 0.8};
+    ASSERT_EQ(IntersectLineWithToolCone(B, n, 1, 0.5, 4, 0.0, 0.0, c.t, c.s), 2);
+    EXPECT_EQ(c.s[0], 0);
+    EXPECT_EQ(c.s[1], 4);
+    EXPECT_NEAR(c.t[0], 0, 1e-12);
+    EXPECT_NEAR(c.t[1], 4 / 0.8, 1e-12);
+    // A ray exactly on the base disc's rim (axis along the ray, at radius R0) enters at height 0.
+    const double up[3] = {0, 0, 1};
+    ASSERT_EQ(IntersectLineWithToolCone(B, up, 1, 0.5, 4, 1.0, 0.0, c.t, c.s), 2);
+    EXPECT_EQ(c.t[0], 0);
+    EXPECT_EQ(c.t[1], 4);
+}
+
+TEST(IntersectLineWithNextConeBand, ShrinkingFrustumAlongTheAxisRunsFromTheBase)
+{
+    const double B[3] = {0, 0, 0};
+    const double up[3] = {0, 0, 1};
+    Crossings c{};
+    // Radius 3 at the base shrinking to 1 at height 4: a ray at radius 2 is inside from 0 to 2.
+    ASSERT_EQ(IntersectLineWithNextConeBand(B, up, 3, -0.5, 4, 2.0, 0.0, c.t, c.s), 2);
+    EXPECT_EQ(c.t[0], 0);
+    EXPECT_EQ(c.t[1], 2);
+    // The growing routine given the same shrinking frustum answers the same (the slope decides).
+    ASSERT_EQ(IntersectLineWithToolCone(B, up, 3, -0.5, 4, 2.0, 0.0, c.t, c.s), 2);
+    EXPECT_EQ(c.t[1], 2);
+    // A frustum of no height holds nothing.
+    EXPECT_EQ(IntersectLineWithToolCone(B, up, 3, 0.0, 0.0, 0.0, 0.0, c.t, c.s), 0);
+}
+
+TEST(IntersectLineWithToolTip, EllipsoidChordAndCapCollapse)
+{
+    const double B[3] = {0, 0, 0};
+    const double up[3] = {0, 0, 1};
+    Crossings c{};
+    // a = 2, b = 3: along the axis at the centre the chord is the whole axial extent 0..6.
+    ASSERT_EQ(IntersectLineWithToolTip(B, up, 2, 3, 6, 0.0, 0.0, c.t, c.s), 2);
+    EXPECT_NEAR(c.t[0], 0, 1e-12);
+    EXPECT_NEAR(c.t[1], 6, 1e-12);
+    // Cap at 3: the upper end lies above it, so the stretch collapses onto its lower end.
+    ASSERT_EQ(IntersectLineWithToolTip(B, up, 2, 3, 3, 0.0, 0.0, c.t, c.s), 2);
+    EXPECT_EQ(c.t[1], c.t[0]);
+    // Across the axis at height 3 (the equator): half width a.
+    const double across[3] = {1, 0, 0};
+    ASSERT_EQ(IntersectLineWithToolTip(B, across, 2, 3, 6, 3.0, 0.0, c.t, c.s), 2);
+    EXPECT_NEAR(c.t[0], -2, 1e-12);
+    EXPECT_NEAR(c.t[1], 2, 1e-12);
+}
+
+// --- Sampled comparison with the solids' inside tests ------------------------------------------
+
+enum SolidKind { CYLINDER, SHANK, CONE, BAND, TORUS, TIP };
+
+bool InsideSolid(SolidKind kind, const double B[3], const double n[3], const double p[4], double c1,
+                 double c2, double t)
+{
+    double s, r2;
+    HeightAndRadius(B, n, c1, c2, t, &s, &r2);
+    const double r = std::sqrt(std::max(r2, 0.0));
+    switch (kind) {
+    case CYLINDER: return s >= 0 && s <= p[1] && r < p[0];
+    case SHANK: return s >= 0 && r < p[0];
+    case CONE:
+    case BAND: return s >= 0 && s <= p[2] && r <= p[0] + p[1] * s;
+    case TORUS: return (r - p[0]) * (r - p[0]) + (s - p[1]) * (s - p[1]) <= p[1] * p[1];
+    case TIP: return s >= 0 && r2 <= (p[0] / p[1]) * (p[0] / p[1]) * s * (2 * p[1] - s);
+    }
+    return false;
+}
+
+int IntersectSolid(SolidKind kind, const double B[3], const double n[3], const double p[4], double c1,
+                   double c2, double t[4], double s[4])
+{
+    switch (kind) {
+    case CYLINDER: return IntersectLineWithToolCylinder(B, n, p[0], p[1], c1, c2, t, s);
+    case SHANK: return IntersectLineWithShank(B, n, p[0], c1, c2, t, s);
+    case CONE: return IntersectLineWithToolCone(B, n, p[0], p[1], p[2], c1, c2, t, s);
+    case BAND: return IntersectLineWithNextConeBand(B, n, p[0], p[1], p[2], c1, c2, t, s);
+    case TORUS: return IntersectLineWithTorus(B, n, p[0], p[1], c1, c2, t, s);
+    case TIP: return IntersectLineWithToolTip(B, n, p[0], p[1], 2 * p[1], c1, c2, t, s);
+    }
+    return 0;
+}
+
+// A unit axis: random, or with exact zero components (the special cases of the routines).
+void RandomAxis(std::mt19937& rng, double n[3])
+{
+    std::uniform_real_distribution<double> u(-1, 1);
+    const int pattern = int(rng() % 6);
+    for (int k = 0; k < 3; k++) n[k] = u(rng);
+    if (pattern == 1) n[0] = n[1] = 0;  // along the ray
+    if (pattern == 2) n[2] = 0;         // across the ray
+    if (pattern == 3) n[2] = 0.05 * u(rng);
+    if (pattern == 4) n[1] = 0, n[2] = 0;
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    for (int k = 0; k < 3; k++) n[k] /= length;
+}
+
+TEST(ToolSolidIntersections, AgreeWithTheInsideTestsOnRandomRays)
+{
+    std::mt19937 rng(20261210);
+    std::uniform_real_distribution<double> u(-1, 1);
+    const SolidKind kinds[6] = {CYLINDER, SHANK, CONE, BAND, TORUS, TIP};
+    int mismatches = 0, hits = 0;
+    for (SolidKind kind : kinds) {
+        for (int trial = 0; trial < 400; trial++) {
+            double n[3];
+            RandomAxis(rng, n);
+            const double B[3] = {u(rng), u(rng), u(rng)};
+            double p[4] = {0, 0, 0, 0};
+            if (kind == CYLINDER || kind == SHANK) p[0] = 1 + u(rng) * 0.5, p[1] = 2 + u(rng);
+            if (kind == CONE) p[0] = 1 + 0.5 * u(rng), p[1] = 0.3 + 0.25 * u(rng), p[2] = 2 + u(rng);
+            if (kind == BAND) p[0] = 2 + 0.5 * u(rng), p[1] = -0.3 + 0.25 * u(rng), p[2] = 2 + u(rng);
+            if (kind == TORUS) p[0] = 2 + 0.5 * u(rng), p[1] = 0.8 + 0.3 * u(rng);
+            if (kind == TIP) p[0] = 1 + 0.5 * u(rng), p[1] = 1.5 + 0.5 * u(rng);
+            const double c1 = B[0] + 2.5 * u(rng), c2 = B[1] + 2.5 * u(rng);
+            double t[4], s[4];
+            const int count = IntersectSolid(kind, B, n, p, c1, c2, t, s);
+            if (count > 0) hits++;
+            for (double x = -12; x <= 12; x += 0.003) {
+                bool inInterval = false;
+                double nearest = 1e9;
+                for (int k = 0; k + 1 < count; k += 2) {
+                    if (x >= t[k] && x <= t[k + 1]) inInterval = true;
+                    nearest = std::min({nearest, std::fabs(x - t[k]), std::fabs(x - t[k + 1])});
+                }
+                if (nearest < 1e-6) continue;
+                if (inInterval != InsideSolid(kind, B, n, p, c1, c2, x)) {
+                    if (++mismatches < 5)
+                        ADD_FAILURE() << "kind " << kind << " trial " << trial << " n " << n[0] << "," << n[1]
+                                      << "," << n[2] << " t " << x << " count " << count;
+                    break;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(hits, 600);
+}
+
+}  // namespace
