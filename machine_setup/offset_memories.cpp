@@ -11,6 +11,7 @@
 #include "work_model/file_routines.h"
 
 ReplaceRuleTable g_ReplaceRules = {};
+uint32_t g_ReplaceRulesGeneration = 0;
 float g_ToolOffsetD[TOOL_OFFSET_COUNT] = {};
 float g_ToolOffsetD2[TOOL_OFFSET_COUNT] = {};
 float g_ToolOffsetH[TOOL_OFFSET_COUNT] = {};
@@ -151,6 +152,7 @@ void FreeReplaceRules()
         g_ReplaceRules.toText[k] = nullptr;
     }
     g_ReplaceRules.count = 0;
+    ++g_ReplaceRulesGeneration;
 }
 
 void ClearOffsetMemories()
@@ -193,6 +195,7 @@ int ReadReplaceRuleLine(const char* line)
     g_ReplaceRules.fromLength[n] = fromLength;
     g_ReplaceRules.toLength[n] = toLength;
     g_ReplaceRules.count = n + 1;
+    ++g_ReplaceRulesGeneration;
     return 1;
 }
 

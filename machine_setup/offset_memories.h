@@ -22,6 +22,9 @@ struct ReplaceRuleTable {
     char* toText[REPLACE_RULE_MAX];
 };
 extern ReplaceRuleTable g_ReplaceRules;
+// Counts every change of g_ReplaceRules (a rule added, the table freed), so that readers of the table
+// can keep an index of it and rebuild that only when the rules change.
+extern uint32_t g_ReplaceRulesGeneration;
 
 // Tool offset memory by offset number (single precision). Filled by ReadControllerFile; changed by
 // the interpreter (UI or simulation thread) and the offset dialog (UI thread).

@@ -169,7 +169,7 @@ void NormaliseLineEnd()
     g_NcLineBuffer[length + 1] = '\0';
 }
 
-// Per-call index of the rules by their folded first character: head[c] is the first rule starting
+// Index of the rules by their folded first character: head[c] is the first rule starting
 // with c, next[r] the following one, both in file order; -1 ends a list.
 struct RuleIndex {
     int head[256];
@@ -211,8 +211,15 @@ void ApplyReplaceRules(int* length, char* line)
 {
     const int count = RuleCount();
     if (count == 0 || line == nullptr) return;
+    // The index depends only on the rule table: rebuild it when the table has changed.
     static thread_local RuleIndex index;
-    BuildRuleIndex(&index, count);
+    static thread_local uint32_t indexGeneration = 0;
+    static thread_local int indexCount = -1;
+    if (indexCount != count || indexGeneration != g_ReplaceRulesGeneration) {
+        BuildRuleIndex(&index, count);
+        indexCount = count;
+        indexGeneration = g_ReplaceRulesGeneration;
+    }
     const int n = (int)std::strlen(line);
     int matchRule[NC_REPLACE_MATCH_MAX];
     int matchPos[NC_REPLACE_MATCH_MAX];
