@@ -45,7 +45,7 @@ int SetUpGridCounts(WorkModel* work)
     const int64_t rays[3] = {int64_t(nodes[1]) * nodes[2], int64_t(nodes[0]) * nodes[2],
                              int64_t(nodes[0]) * nodes[1]};  // X-, Y-, Z-rays
     for (int family = 0; family < 3; family++)
-        if (rays[family] * DEXEL_INLINE_CAPACITY > INT32_MAX) return WORK_GRID_TOO_LARGE;
+        if (rays[family] > INT32_MAX / DEXEL_INLINE_CAPACITY) return WORK_GRID_TOO_LARGE;
     work->capacityX = work->capacityY = work->capacityZ = DEXEL_INLINE_CAPACITY;
     work->rayCountX = int32_t(rays[0]);
     work->rayCountY = int32_t(rays[1]);
