@@ -71,7 +71,8 @@ extern int g_ToolProfileStatus;                  // result of the last BuildTool
 
 // Makes tool n current and derives its geometry (gate: g_WorkPitch, or 0 for no holder clearance).
 // Returns 1 for a defined tool whose profile was built, 0 for an undefined tool, -1 when n lies outside
-// the tool arrays (nothing changes), -2 when the profile was refused (too many outline points).
+// the tool arrays (no tool is then current, as for an undefined number), -2 when the profile was refused
+// (too many outline points).
 int SelectCurrentTool(int n, double gate);
 
 // The T-slot head geometry of tool into g_ToolCut's slot group, bottomEdgeRadius and cornerCentreHeight.
