@@ -15,7 +15,9 @@ for exe in build-fuzz/fuzz/*_fuzz; do
   seeds=()
   if [ -d "fuzz/corpus/$name" ]; then seeds=("fuzz/corpus/$name"); fi
   echo "fuzzing $name for ${seconds}s"
-  "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 "$work" "${seeds[@]}" 2>"$work/log" || {
+  mkdir -p build-fuzz/artifacts
+  "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 -artifact_prefix=build-fuzz/artifacts/ \
+    "$work" "${seeds[@]}" 2>"$work/log" || {
     tail -60 "$work/log"; echo "fuzz target $name failed"; exit 1; }
   grep -E '^Done|#[0-9]+.*DONE' "$work/log" | tail -1 || true
   rm -rf "$work"
