@@ -14,6 +14,7 @@
 #include "machine_setup/tool_services_standin.h"
 #include "machine_setup/work_coordinates.h"
 #include "nc/interpreter_state.h"
+#include "nc/block_state.h"
 #include "nc/nc_services_standin.h"
 #include "nc/reader_plugin.h"
 #include "nc/tool_length_reference.h"
@@ -171,6 +172,7 @@ void AllocateLookaheadArrays()
 
 void ResetInterpreterState()
 {
+    ResetBlockState();  // word memories (modal feed, compensation side ...) start clean in every run
     g_HeadTipOffset[0] = g_HeadTipOffset[1] = g_HeadTipOffset[2] = 0.0;
     ClearNcToolPluginCallMemory();
     g_PlaneCode = g_InitialPlane;

@@ -1,0 +1,66 @@
+// Definitions of the block interpreter's word memories and vector-mode tool axes, and their reset.
+#include "nc/block_state.h"
+
+#include <cstring>
+
+#include "nc/interpreter_state.h"
+
+int g_DWordNumber = 0;
+int g_FWordNumber = 0;
+int g_ProgramNumber = 0;
+int g_SequenceNumber = 0;
+int g_WWordNumber = 0;
+int g_SpindleSpeedWord = 0;
+double g_ModalFeed = 0.0;
+int g_CompensationSide = 0;
+double g_CompensationValue = 0.0;
+double g_CycleInitialLevel = 0.0;
+int g_CycleIncrementalMode = 0;
+int g_RigidTapBlock = 0;
+double g_RigidTapFeed = 0.0;
+double g_RigidTapSpeed = 0.0;
+int g_NoCycleBlock = 0;
+int g_CornerArcBlock = 0;
+int g_OspCoordinateSelectMode = 0;
+int g_TiltedPlaneMWord = 0;
+int g_TiltedPlaneQWord = 0;
+unsigned char g_UsedGCodes[USED_CODE_TABLE_SIZE] = {};
+unsigned char g_UsedMCodes[USED_CODE_TABLE_SIZE] = {};
+double g_QParameters[Q_PARAMETER_COUNT] = {};
+double g_ToolAxisEnd[3] = {0.0, 0.0, 1.0};
+double g_ToolAxisAtSwitchOn[3] = {0.0, 0.0, 1.0};
+
+void ResetBlockState()
+{
+    g_DWordNumber = 0;
+    g_FWordNumber = 0;
+    g_ProgramNumber = 0;
+    g_SequenceNumber = 0;
+    g_WWordNumber = 0;
+    g_SpindleSpeedWord = 0;
+    g_ModalFeed = 0.0;
+    g_CompensationSide = 0;
+    g_CompensationValue = 0.0;
+    g_CycleInitialLevel = 0.0;
+    g_CycleIncrementalMode = 0;
+    g_RigidTapBlock = 0;
+    g_RigidTapFeed = 0.0;
+    g_RigidTapSpeed = 0.0;
+    g_NoCycleBlock = 0;
+    g_CornerArcBlock = 0;
+    g_OspCoordinateSelectMode = 0;
+    g_TiltedPlaneMWord = 0;
+    g_TiltedPlaneQWord = 0;
+    std::memset(g_QParameters, 0, sizeof g_QParameters);
+    for (int k = 0; k < 3; ++k) {
+        g_ToolAxisEnd[k] = k == 2 ? 1.0 : 0.0;
+        g_ToolAxisAtSwitchOn[k] = k == 2 ? 1.0 : 0.0;
+    }
+}
+
+void RaiseWordRangeAlarm(int column)
+{
+    if (g_NcAlarmCode != NC_ALARM_NONE) return;
+    g_NcAlarmCode = NC_ALARM_WORD_OUT_OF_RANGE;
+    g_NcAlarmColumn = column;
+}

@@ -1,0 +1,72 @@
+// Shared set-up of the block interpreter tests and benchmark: a fresh interpreter with default
+// controller settings, and NC text run block by block the way motion delivery runs it (per-call
+// clears, the interpreter, the block-end step).
+#pragma once
+#include <cstring>
+#include <string>
+
+#include "machine_setup/controller_definition.h"
+#include "machine_setup/machine_definition.h"
+#include "machine_setup/machine_position.h"
+#include "machine_setup/offset_memories.h"
+#include "nc/block_end_position.h"
+#include "nc/block_interpreter.h"
+#include "nc/block_state.h"
+#include "nc/interpreter_state.h"
+#include "nc/nc_line_reader.h"
+
+// Default controller settings, plane codes derived, interpreter and block state reset, no decimal
+// point scaling surprises (mode NORMAL: every value as written), everything at the origin.
+inline void ResetBlockTestState()
+{
+    if (g_NcFile != nullptr) {
+        std::fclose(g_NcFile);
+        g_NcFile = nullptr;
+    }
+    ResetControllerSettings();
+    ComputePlaneCodesFromAxisChars();
+    g_ControlPoint = AxisPosition{};
+    ResetInterpreterState();
+    ResetBlockState();
+    g_NcPreviousPosition = AxisPosition{};
+    g_NcMoveStart = AxisPosition{};
+}
+
+// The fields motion delivery clears before each block it reads.
+inline void ClearPerCallFields()
+{
+    g_FeedValues[1] = 0.0;
+    g_ArcLength = 0.0;
+    g_CycleRepeatCount = 1;
+    g_ToolChangeInProgress = 0;
+    g_EorBlock = 0;
+    g_SequenceNumber = 0;
+    g_SpindleSpeedWord = 0;
+    g_ProgramNumber = 0;
+    g_ToolCallNumber = 0;
+    g_HeidenhainRotaryWord = 0;
+    g_MoveChanged = 0;
+    g_LastGCode = 0;
+    for (int& given : g_AxisWordGiven) given = 0;
+    g_LastMCode = -1;
+    if (g_ReferenceReturnPhase == 2) g_ReferenceReturnPhase = 0;
+}
+
+// Interprets one block (a line feed is appended) and runs the block-end step; the drivers' control
+// point follows the move end.
+inline void RunBlock(const std::string& text)
+{
+    ClearPerCallFields();
+    std::string line = text + "\n";
+    if (line.size() >= sizeof g_NcLineBuffer) line.resize(sizeof g_NcLineBuffer - 1);
+    std::memcpy(g_NcLineBuffer, line.c_str(), line.size() + 1);
+    InterpretNcBlock(g_NcLineBuffer);
+    FinishBlockPosition();
+    g_ControlPoint = g_NcTargetPosition;
+}
+
+// Machine position of the move end: program coordinates plus the active work offset.
+inline double MachineAxis(int axis)
+{
+    return g_NcMoveEnd.axis[axis] + g_ActiveWorkOffset.axis[axis];
+}
