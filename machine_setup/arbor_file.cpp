@@ -10,6 +10,7 @@
 #include "machine_setup/token_readers.h"
 #include "machine_setup/tool_services_standin.h"
 #include "machine_setup/tool_table.h"
+#include "platform/os/files.h"
 #include "platform/os/paths.h"
 #include "work_model/file_routines.h"
 
@@ -131,7 +132,8 @@ int ReadArborFile(char* name, ArborRecord* record) {
     if (isDefault) {
         if (!GetFileLastWriteTime(name, &g_ArborFileTime)) ClearFileTime(&g_ArborFileTime);
     }
-    FILE* file = OpenFile(name, "r");
+    // Only a regular file: a device or pipe named by a tool table would never end (or never open).
+    FILE* file = DoesFileExist(name) ? OpenFile(name, "r") : nullptr;
     if (!file) {
         if (isDefault) g_ArborFileStatus = -1;
         return -1;

@@ -32,6 +32,7 @@ int MatchArborKeyword(const char* line, int* keywordLength);
 
 // Reads the holder file name (a 256-byte buffer; a bare name is completed in place with the tool
 // table's folder) into record. For g_DefaultArbor it records g_ArborFileTime and g_ArborFileStatus.
-// Returns 1 when a holder line was read, 0 when the file has none, -1 when it cannot be opened,
-// -2 when the completed name does not fit in 256 bytes (the name is left as it was).
+// Returns 1 when a holder line was read, 0 when the file has none, -1 when it cannot be opened or is no
+// regular file (a device or folder), -2 when the completed name does not fit in 256 bytes (the name is
+// left as it was).
 int ReadArborFile(char* name, ArborRecord* record);

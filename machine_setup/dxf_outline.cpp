@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "machine_setup/token_readers.h"
+#include "platform/os/files.h"
 #include "work_model/file_routines.h"
 
 namespace {
@@ -316,7 +317,8 @@ void AngleToCosSin(double angleDeg, double* cosine, double* sine) {
 int ReadDxfToolProfile(const char* fileName, int* segmentCount, DxfProfileSegment* scratch,
                        double extents[2]) {
     *segmentCount = 0;
-    FILE* file = OpenFile(fileName, "r");
+    // Only a regular file: a pipe or terminal named by a tool table would wait for input forever.
+    FILE* file = DoesFileExist(fileName) ? OpenFile(fileName, "r") : nullptr;
     if (!file) return DXF_READ_CANNOT_OPEN;
     LineTypeTable* table = (LineTypeTable*)std::calloc(1, sizeof(LineTypeTable));
     if (!table) {

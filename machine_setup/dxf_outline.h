@@ -28,7 +28,7 @@ constexpr int DXF_MAX_LINE_TYPES = 200;    // entries of the LTYPE table
 enum DxfReadResult {
     DXF_READ_OK = 1,
     DXF_READ_NO_SEGMENTS = 0,    // readable, but no LINE or ARC, or no chain from a continuous segment
-    DXF_READ_CANNOT_OPEN = -1,
+    DXF_READ_CANNOT_OPEN = -1,   // missing, unreadable or no regular file (a device, pipe or folder)
     DXF_READ_MALFORMED = -2      // a group-code line that is no integer, or a pair cut off at the end
 };
 

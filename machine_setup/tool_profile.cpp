@@ -53,15 +53,14 @@ void AddPoint(Outline* o, double radius, double height) {
 double LastHeight(const Outline& o) { return o.count > 0 ? g_ToolProfileHeight[o.count - 1] : 0.0; }
 double LastRadius(const Outline& o) { return o.count > 0 ? g_ToolProfileRadius[o.count - 1] : 0.0; }
 
-int ClampInt(int v, int low, int high) { return v < low ? low : (v > high ? high : v); }
-
 // Number of arc points for a span: floor(span / pitch) within [low, high].
 int ArcPointCount(double span, int low, int high) {
     const double pitch = g_WorkPitch;
     if (!(pitch > 0)) return high;
     const double steps = std::floor(span / pitch);
     if (!(steps < high)) return high;
-    return ClampInt((int)steps, low, high);
+    if (steps < low) return low;  // also a negative span far below the int range
+    return (int)steps;
 }
 
 void AddRadiusMill(Outline* o) {

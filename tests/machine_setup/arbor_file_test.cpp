@@ -104,4 +104,15 @@ TEST(ArborFile, NameResolutionAndStatus) {
     EXPECT_STREQ("nowhere.atl", bare);  // a tool table without folder leaves the name
 }
 
+// Found by fuzzing: a tool table naming an endless device as its holder file hung the reader.
+TEST(ArborFile, DeviceOrFolderIsNoHolderFile) {
+    ArborRecord a;
+    char device[256] = "/dev/zero";
+    EXPECT_EQ(-1, ReadArborFile(device, &a));
+    EXPECT_EQ(0, a.used);
+    char folder[256];
+    std::snprintf(folder, sizeof(folder), "%s/", ToolTestFolder().c_str());
+    EXPECT_EQ(-1, ReadArborFile(folder, &a));
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // DXF tool outlines: reading, axis removal and move, chaining from the lowest-left continuous end,
 // classification by line style, the derived dimensions and broken files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <string>
@@ -157,6 +158,18 @@ TEST(DxfOutline, ReadingStopsAtThreeHundredSegmentsAndLongLines) {
     Dxf d(WriteToolTestFile("many.dxf", text));
     EXPECT_GE(DXF_MAX_SEGMENTS, d.count);
     EXPECT_EQ(DXF_READ_OK, d.result);
+}
+
+// A tool table may name a pipe or device: opening a pipe without writer would wait forever.
+TEST(DxfOutline, PipeOrDeviceIsNoOutlineFile) {
+    const std::string pipe = ToolTestFolder() + "/pipe.dxf";
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+    Dxf fromPipe(pipe);
+    EXPECT_EQ(DXF_READ_CANNOT_OPEN, fromPipe.result);
+    EXPECT_EQ(0, fromPipe.count);
+    std::remove(pipe.c_str());
+    Dxf fromDevice("/dev/zero");
+    EXPECT_EQ(DXF_READ_CANNOT_OPEN, fromDevice.result);
 }
 
 }  // namespace

@@ -413,4 +413,18 @@ TEST_F(ToolTableTest, ImportToolProblemsAreReported) {
     EXPECT_NE(nullptr, std::strstr(g_ToolTableMessage, "cannot be opened"));
 }
 
+// Absurd values found by fuzzing: each file is read and its tools built without an out-of-range
+// conversion or a write past a buffer.
+TEST_F(ToolTableTest, AbsurdValuesAreReadSafely) {
+    const char* const tables[] = {
+        "MAGAZINE 1 OVAL -1e38, 1e38, 4, 20\n",  // arc point count of a span far below the int range
+    };
+    for (const char* text : tables) {
+        SCOPED_TRACE(text);
+        ASSERT_EQ(1, ReadToolTableText(text));
+        EXPECT_EQ(1, g_ToolTable[1].defined);
+        EXPECT_LE(g_ToolProfilePointCount, TOOL_PROFILE_MAX_POINTS);
+    }
+}
+
 }  // namespace
