@@ -3,6 +3,7 @@
 #include "work_model/file_routines.h"
 
 #include <cstring>
+#include <sys/stat.h>
 #include <string>
 
 #include "platform/os/files.h"
@@ -32,6 +33,11 @@ FILE* OpenFile(const char* path, const char* mode)
     std::string native = MakeNativePath(path);
     // A folder opens as a stream on this system but cannot be read or written as a file.
     if (DoesFolderExist(native.c_str())) return nullptr;
+    // A device or pipe named as an input file would block the reader or never end: only regular files
+    // are read.
+    struct stat st;
+    if (mode[0] == 'r' && std::strchr(mode, '+') == nullptr && stat(native.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return nullptr;
     return std::fopen(native.c_str(), mode);
 }
 

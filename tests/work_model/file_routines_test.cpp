@@ -3,6 +3,7 @@
 #include "work_model/file_routines.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -88,6 +89,11 @@ TEST(FileRoutines, OpenFileAcceptsEitherSeparator)
 
     EXPECT_EQ(OpenFile((folder + "/missing.nc").c_str(), "rb"), nullptr);
     EXPECT_EQ(OpenFile(folder.c_str(), "rb"), nullptr);  // a folder is no file
+    EXPECT_EQ(OpenFile("/dev/zero", "rb"), nullptr);     // nor is a device: reading it never ends
+    const std::string pipe = folder + "/pipe.nc";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(OpenFile(pipe.c_str(), "r"), nullptr);      // opening a pipe would block
+    unlink(pipe.c_str());
     EXPECT_EQ(OpenFile("", "rb"), nullptr);
     unlink(path.c_str());
     rmdir(folder.c_str());
