@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "machine_setup/machine_definition.h"
 #include "machine_setup/settings_file.h"
 #include "machine_setup/tool_arrays.h"
@@ -67,13 +69,16 @@ int MakeToolCurrentFromTable(const char* table)
     g_HeightCheckType = 0;
     g_CmdToolNumber = 0;
     g_ToolHolderOffset = 0;
-    const std::string path = "/tmp/qumbra_acceptance_repeated_cut.ttl";
+    // One file per process: ctest runs the cases of this program in parallel processes.
+    const std::string path = "/tmp/qumbra_acceptance_repeated_cut_" + std::to_string(getpid()) + ".ttl";
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return -1;
     std::fputs(table, f);
     std::fclose(f);
     std::snprintf(g_ToolTableFilePath, sizeof(g_ToolTableFilePath), "%s", path.c_str());
-    if (ReadToolTableFile() != 1) return -2;
+    const int read = ReadToolTableFile();
+    std::remove(path.c_str());
+    if (read != 1) return -2;
     return SelectCurrentTool(1, 0);
 }
 
