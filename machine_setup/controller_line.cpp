@@ -2,19 +2,15 @@
 // and cursor moves that never pass the end of the line.
 #include "machine_setup/controller_line.h"
 
-#include <cctype>
+#include "machine_setup/token_readers.h"
+
 #include <cstring>
 
 int MatchesWordAt(const char* line, int cursor, const char* word)
 {
     int length = (int)std::strlen(line);
     if (cursor < 0 || cursor > length) return 0;
-    for (int k = 0; word[k] != '\0'; ++k) {
-        unsigned char a = (unsigned char)line[cursor + k];
-        if (a == '\0') return 0;
-        if (std::toupper(a) != std::toupper((unsigned char)word[k])) return 0;
-    }
-    return 1;
+    return StartsWithWordNoCase(line + cursor, word);
 }
 
 int AdvanceCursor(const char* line, int cursor, int count)

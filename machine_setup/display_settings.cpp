@@ -8,7 +8,6 @@
 #include "view/view_settings_services.h"
 
 #include <cstring>
-#include <strings.h>
 
 int g_InterferenceCheck = 1;
 int g_ArborCheck = 0;
@@ -154,26 +153,13 @@ void ResetDisplaySettings()
 
 namespace {
 
-struct WordChoice {
-    const char* word;
-    int value;
-};
-
-bool StartsWithWord(const char* value, const char* word)
-{
-    return value != nullptr && strncasecmp(value, word, std::strlen(word)) == 0;
-}
-
 // The first listed word that begins the value sets *target, else otherValue when it is given
 // (hasOther), else nothing changes (result 0).
 int ReadWords(const char* value, const WordChoice* choices, int count, int* target, bool hasOther = false,
               int otherValue = 0)
 {
-    for (int i = 0; i < count; ++i) {
-        if (StartsWithWord(value, choices[i].word)) {
-            *target = choices[i].value;
-            return 1;
-        }
+    if (ReadWordChoice(value, choices, count, target)) {
+        return 1;
     }
     if (hasOther && value != nullptr) {
         *target = otherValue;
@@ -349,7 +335,7 @@ int ReadPairCheck(const char* v)
 
 int ReadRapidFeedrate(const char* v)
 {
-    if (StartsWithWord(v, "NO")) {
+    if (StartsWithWordNoCase(v, "NO")) {
         g_RapidFeedrate = 999999999.0;
         return 1;
     }
@@ -431,7 +417,7 @@ int ReadDifferenceMargin(const char* v)
 
 int ReadDifferenceColour(const char* v)
 {
-    if (!StartsWithWord(v, "PEN") || StartsWithWord(v, "PENKI")) {
+    if (!StartsWithWordNoCase(v, "PEN") || StartsWithWordNoCase(v, "PENKI")) {
         return 0;
     }
     g_DifferenceUsesPen = 1;
@@ -451,7 +437,7 @@ int ReadViewCentre(const char* v)
     if (v == nullptr) {
         return 0;
     }
-    if (StartsWithWord(v, "AUTO")) {
+    if (StartsWithWordNoCase(v, "AUTO")) {
         g_ViewCentreFromIni = 0;
         return 1;
     }
@@ -479,7 +465,7 @@ int ReadImeVersion(const char* v)
 
 int ReadDifferenceTarget(const char* v)
 {
-    if (!StartsWithWord(v, "PEN")) {
+    if (!StartsWithWordNoCase(v, "PEN")) {
         return 0;
     }
     g_DifferenceTargetGiven = 1;
@@ -489,7 +475,7 @@ int ReadDifferenceTarget(const char* v)
 
 int ReadToolDialogZoomRate(const char* v)
 {
-    if (StartsWithWord(v, "MAX")) {
+    if (StartsWithWordNoCase(v, "MAX")) {
         g_ToolDialogZoomRate = 9999.0;
         return 1;
     }

@@ -5,7 +5,6 @@
 #include "machine_setup/machine_definition_lines.h"
 
 #include <cstring>
-#include <strings.h>
 
 #include "machine_setup/controller_definition.h"
 #include "machine_setup/machine_definition.h"
@@ -118,23 +117,13 @@ const KeywordEntry kKeywords[] = {
     {"VIEW CENTER", LINE_VIEW_CENTRE, 0},
 };
 
-struct AxisDirectionWord {
-    const char* word;
-    int code;
-};
-
-const AxisDirectionWord kAxisDirectionWords[] = {
+const WordChoice kAxisDirectionWords[] = {
     {"RIGHT-Y,BACK+X", 1}, {"RIGHT-X,BACK-Y", 2}, {"RIGHT+Y,BACK-X", 3},
     {"RIGHT+Z,BACK+Y", 10}, {"RIGHT+Z,BACK+X", 11}, {"RIGHT+Z,BACK-Y", 12}, {"RIGHT+Z,BACK-X", 13},
     {"RIGHT-Z,BACK+Y", 20}, {"RIGHT-Z,BACK+X", 21}, {"RIGHT-Z,BACK-Y", 22}, {"RIGHT-Z,BACK-X", 23},
     {"RIGHT+X,BACK-Z", 30}, {"RIGHT-Y,BACK-Z", 31}, {"RIGHT-X,BACK-Z", 32}, {"RIGHT+Y,BACK-Z", 33},
     {"RIGHT+X,BACK+Z", 40}, {"RIGHT-Y,BACK+Z", 41}, {"RIGHT-X,BACK+Z", 42}, {"RIGHT+Y,BACK+Z", 43},
 };
-
-int StartsWithNoCase(const char* text, const char* prefix)
-{
-    return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
-}
 
 // Index of the value behind a keyword of the given length: the character after it is skipped
 // (normally a blank or "="), unless the line ends there.
@@ -191,7 +180,7 @@ void ReadNameLine(const char* line, int keywordLength)
 void ReadAtcTypeLine(const char* line, int keywordLength)
 {
     const char* value = WordValue(line, keywordLength);
-    if (StartsWithNoCase(value, "DIRECT")) {
+    if (StartsWithWordNoCase(value, "DIRECT")) {
         g_AtcType = ATC_DIRECT;
         // "DIRECT", one character, then "T a,b": the T word's last b digits are a separate number.
         if (value[6] != '\0' && (value[7] == 'T' || value[7] == 't')) {
@@ -206,9 +195,9 @@ void ReadAtcTypeLine(const char* line, int keywordLength)
                 }
             }
         }
-    } else if (StartsWithNoCase(value, "WAIT2")) {
+    } else if (StartsWithWordNoCase(value, "WAIT2")) {
         g_AtcType = ATC_WAIT2;
-    } else if (StartsWithNoCase(value, "WAIT")) {
+    } else if (StartsWithWordNoCase(value, "WAIT")) {
         g_AtcType = ATC_WAIT;
     }
 }
@@ -216,21 +205,17 @@ void ReadAtcTypeLine(const char* line, int keywordLength)
 void ReadAxisDirectionLine(const char* line, int keywordLength)
 {
     const char* value = WordValue(line, keywordLength);
-    for (const AxisDirectionWord& entry : kAxisDirectionWords) {
-        if (StartsWithNoCase(value, entry.word)) {
-            g_AxisDirection = entry.code;
-            return;
-        }
-    }
+    const int count = static_cast<int>(sizeof kAxisDirectionWords / sizeof kAxisDirectionWords[0]);
+    ReadWordChoice(value, kAxisDirectionWords, count, &g_AxisDirection);
 }
 
 void ReadRotaryTypeLine(const char* line, int keywordLength)
 {
     const char* value = WordValue(line, keywordLength);
     int kind = -1;
-    if (StartsWithNoCase(value, "HEAD")) kind = MACHINE_HEAD;
-    else if (StartsWithNoCase(value, "TABLE")) kind = MACHINE_TABLE;
-    else if (StartsWithNoCase(value, "MIX")) kind = MACHINE_MIX;
+    if (StartsWithWordNoCase(value, "HEAD")) kind = MACHINE_HEAD;
+    else if (StartsWithWordNoCase(value, "TABLE")) kind = MACHINE_TABLE;
+    else if (StartsWithWordNoCase(value, "MIX")) kind = MACHINE_MIX;
     if (kind < 0) return;
     g_MachineKind = kind;
     if (!g_ToolBasePointFromIni) g_ToolBasePoint = (kind == MACHINE_HEAD) ? TOOL_BASE_ARBOR_TOP : TOOL_BASE_BOTTOM;
@@ -259,10 +244,10 @@ void ReadRotaryAxisLine(const char* line, int keywordLength, int rotary)
 
 int TableTypeOfWord(const char* value)
 {
-    if (StartsWithNoCase(value, "PLANE")) return TABLE_TYPE_PLANE;
-    if (StartsWithNoCase(value, "CIRCLE")) return TABLE_TYPE_CIRCLE;
-    if (StartsWithNoCase(value, "AXIS")) return TABLE_TYPE_AXIS;
-    if (StartsWithNoCase(value, "LATHE")) return TABLE_TYPE_LATHE;
+    if (StartsWithWordNoCase(value, "PLANE")) return TABLE_TYPE_PLANE;
+    if (StartsWithWordNoCase(value, "CIRCLE")) return TABLE_TYPE_CIRCLE;
+    if (StartsWithWordNoCase(value, "AXIS")) return TABLE_TYPE_AXIS;
+    if (StartsWithWordNoCase(value, "LATHE")) return TABLE_TYPE_LATHE;
     return TABLE_TYPE_NO;
 }
 
@@ -419,7 +404,7 @@ void HandleLine(const KeywordEntry& entry, const char* line, int length, Machine
         (entry.index == 0 ? g_TableType : g_Table2Type) = TableTypeOfWord(WordValue(line, length));
         break;
     case LINE_HEAD_TYPE:
-        if (StartsWithNoCase(WordValue(line, length), "NO")) {
+        if (StartsWithWordNoCase(WordValue(line, length), "NO")) {
             (entry.index == 0 ? g_HeadType : entry.index == 1 ? g_Head1Type : g_Head2Type) = HEAD_TYPE_NO;
         }
         break;
@@ -446,7 +431,7 @@ void HandleLine(const KeywordEntry& entry, const char* line, int length, Machine
         if (!TakeModelFileName(line, length, g_PartModelFiles[entry.index])) g_PartModelFiles[entry.index][0] = '\0';
         break;
     case LINE_MOVE:
-        if (StartsWithNoCase(WordValue(line, length), "TABLE")) g_TableMovesAxis[entry.index] = 1;
+        if (StartsWithWordNoCase(WordValue(line, length), "TABLE")) g_TableMovesAxis[entry.index] = 1;
         break;
     case LINE_STROKE_SET0: ReadStrokeSet0Line(line, length, state); break;
     case LINE_STROKE_SET_N: ReadStrokeSetLine(line, length); break;
@@ -463,7 +448,7 @@ void HandleLine(const KeywordEntry& entry, const char* line, int length, Machine
 void ReadMachineLine(const char* line, MachineReadState* state)
 {
     for (const KeywordEntry& entry : kKeywords) {
-        if (StartsWithNoCase(line, entry.keyword)) {
+        if (StartsWithWordNoCase(line, entry.keyword)) {
             HandleLine(entry, line, static_cast<int>(std::strlen(entry.keyword)), state);
             return;
         }

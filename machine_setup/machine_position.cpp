@@ -99,6 +99,16 @@ int TableRotationApplies(const AxisPosition& mp, const AxisPosition& cp)
     return 0;
 }
 
+// How far the tip lies along the tool axis from where the offset H puts it: Lc - H on a table machine,
+// L - H on the others; 0 when the two lengths are equal.
+double ToolLengthStep(const PositionLengths& lengths)
+{
+    if (g_MachineKind == MACHINE_TABLE) {
+        return lengths.H != lengths.Lc ? lengths.Lc - lengths.H : 0.0;
+    }
+    return lengths.H != lengths.L ? lengths.L - lengths.H : 0.0;
+}
+
 // Tool-centre-point control: the tip is programmed, the machine axes follow.
 void ComputeToolCentre(const AxisPosition& cp, const PositionLengths& lengths, AxisPosition* mp, double* tip,
                        double* axis)
@@ -111,12 +121,7 @@ void ComputeToolCentre(const AxisPosition& cp, const PositionLengths& lengths, A
     if (TableRotationApplies(*mp, cp)) ApplyTableRotaryToPosition(tip);
     ApplyRotaryAxesToPosition(tip, &mp->axis[AXIS_ROTARY1], mp->axis);
     ComputeRotaryFrame(&mp->axis[AXIS_ROTARY1], axis);
-    double step = 0.0;
-    if (g_MachineKind == MACHINE_TABLE) {
-        if (lengths.H != lengths.Lc) step = lengths.Lc - lengths.H;
-    } else if (lengths.H != lengths.L) {
-        step = lengths.L - lengths.H;
-    }
+    double step = ToolLengthStep(lengths);
     if (step != 0.0) {
         for (int k = 0; k < 3; ++k) tip[k] -= axis[k] * step;
     }
@@ -276,12 +281,7 @@ void ApplyToolLengthCorrection(const double* toolTip, const double* toolAxis)
     PositionLengths lengths = CurrentLengths();
     const AxisPosition& wo = g_ActiveWorkOffset;
     double v[3] = {toolTip[0], toolTip[1], toolTip[2]};
-    double step = 0.0;
-    if (g_MachineKind == MACHINE_TABLE) {
-        if (lengths.H != lengths.Lc) step = lengths.Lc - lengths.H;
-    } else if (lengths.H != lengths.L) {
-        step = lengths.L - lengths.H;
-    }
+    double step = ToolLengthStep(lengths);
     if (step != 0.0) {
         for (int k = 0; k < 3; ++k) v[k] += toolAxis[k] * step;
     }

@@ -11,7 +11,6 @@
 #include "platform/os/profile.h"
 
 #include <cstring>
-#include <strings.h>
 
 char g_LogFolder[SETTINGS_PATH_SIZE] = "";
 char g_LengthFolder[SETTINGS_PATH_SIZE] = "";
@@ -86,22 +85,12 @@ void ReadIniValue(const char* section, const char* key, const char* defaultText,
 
 namespace {
 
-bool StartsWithWord(const char* value, const char* word, size_t length)
-{
-    return strncasecmp(value, word, length) == 0;
-}
-
-bool StartsWithWord(const char* value, const char* word)
-{
-    return StartsWithWord(value, word, std::strlen(word));
-}
-
 // A "YES" value sets *target to 1; anything else leaves it.
 void ReadYesKey(const char* section, const char* key, int* target)
 {
     char value[SETTINGS_VALUE_SIZE];
     ReadIniValue(section, key, "NO", value, sizeof value);
-    if (StartsWithWord(value, "YES")) {
+    if (StartsWithWordNoCase(value, "YES")) {
         *target = 1;
     }
 }
@@ -115,23 +104,23 @@ void ReadOutputDataSection()
     ReadIniValue("OUTPUTdata", "Target_VERIFYdir", "", g_VerifyFolder, sizeof g_VerifyFolder);
     ReadIniValue("OUTPUTdata", "VERIFY SUFFIX", "txt", g_VerifySuffix, sizeof g_VerifySuffix);
     char value[SETTINGS_VALUE_SIZE];
-    // "APPEND" is compared over its first five letters only.
+    // "APPEND" is compared over its first five letters only ("APPEN").
     ReadIniValue("OUTPUTdata", "CREATE MODE(LENGTH)", "NEW", value, sizeof value);
-    if (StartsWithWord(value, "APPEND", 5)) {
+    if (StartsWithWordNoCase(value, "APPEN")) {
         g_LengthCreateAppend = 1;
     }
     ReadIniValue("OUTPUTdata", "CREATE MODE(VERIFY)", "NEW", value, sizeof value);
-    if (StartsWithWord(value, "APPEND", 5)) {
+    if (StartsWithWordNoCase(value, "APPEN")) {
         g_VerifyCreateAppend = 1;
     }
     ReadIniValue("OUTPUTdata", "NAMING MODE(LENGTH)", "NO", value, sizeof value);
-    if (StartsWithWord(value, "FIXED")) {
+    if (StartsWithWordNoCase(value, "FIXED")) {
         g_LengthNamingMode = 1;
-    } else if (StartsWithWord(value, "AUTO")) {
+    } else if (StartsWithWordNoCase(value, "AUTO")) {
         g_LengthNamingMode = 2;
     }
     ReadIniValue("OUTPUTdata", "NAMING MODE(VERIFY)", "FIXED", value, sizeof value);
-    if (StartsWithWord(value, "AUTO")) {
+    if (StartsWithWordNoCase(value, "AUTO")) {
         g_VerifyNamingAuto = 2;
     }
 }
@@ -178,7 +167,7 @@ void ReadVideoSection()
     ReadIniValue("Video", "Target_VIDEOdir", g_CurrentFolder, g_VideoFolder, sizeof g_VideoFolder);
     char value[SETTINGS_VALUE_SIZE];
     ReadIniValue("Video", "NAME MODE", "FIXED", value, sizeof value);
-    g_VideoNameAuto = StartsWithWord(value, "AUTO") ? 1 : 0;
+    g_VideoNameAuto = StartsWithWordNoCase(value, "AUTO") ? 1 : 0;
     ReadYesKey("Video", "LAP DIALOG", &g_VideoLapDialog);
 }
 
@@ -187,13 +176,13 @@ void ReadMouseSection()
     char value[SETTINGS_VALUE_SIZE];
     const char* moveDefault = g_WindowsVersionCode == 1 ? "RBUTTONDOWN" : "RBUTTONCLICK";
     ReadIniValue("Mouse", "MOVE SWITCH", moveDefault, value, sizeof value);
-    if (StartsWithWord(value, "RBUTTONDOWN")) {
+    if (StartsWithWordNoCase(value, "RBUTTONDOWN")) {
         g_MoveSwitchRButtonDown = 1;
-    } else if (StartsWithWord(value, "RBUTTONCLICK")) {
+    } else if (StartsWithWordNoCase(value, "RBUTTONCLICK")) {
         g_MoveSwitchRButtonDown = 0;
     }
     ReadIniValue("Mouse", "WHEEL ZOOM", "NO", value, sizeof value);
-    if (StartsWithWord(value, "REVERSE")) {
+    if (StartsWithWordNoCase(value, "REVERSE")) {
         g_WheelZoomReverse = 1;
     }
 }

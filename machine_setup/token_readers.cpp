@@ -1,5 +1,6 @@
 // Token readers of the text definition files: numbers, integers, ";" values and quoted names pulled out
-// of a line at a reading position, plus the locale-independent decimal conversions behind them.
+// of a line at a reading position, words matched at a value's start, plus the locale-independent
+// decimal conversions behind them.
 // What a value means is left to the file readers that call these.
 #include "machine_setup/token_readers.h"
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <system_error>
 
 namespace {
@@ -89,6 +91,22 @@ long EstimateMagnitude(const char* mantissa, const char* end, long exponent)
     return integerDigits > 0 ? integerDigits - 1 + exponent : exponent - fractionZeros - 1;
 }
 
+// Start of the digits of an atof/atoi text: leading white space and one "+" or "-" are passed over;
+// *negative tells whether the sign was "-".
+const char* SkipSpaceAndSign(const char* text, bool* negative)
+{
+    const char* p = text;
+    while (IsSpaceCharacter(*p)) {
+        ++p;
+    }
+    *negative = false;
+    if (*p == '+' || *p == '-') {
+        *negative = (*p == '-');
+        ++p;
+    }
+    return p;
+}
+
 } // namespace
 
 // Value of the number that starts at line[start]: a number that starts at the line end is 0, even when
@@ -118,15 +136,8 @@ double ConvertNumberText(const char* text)
     if (text == nullptr) {
         return 0.0;
     }
-    const char* p = text;
-    while (IsSpaceCharacter(*p)) {
-        ++p;
-    }
     bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = (*p == '-');
-        ++p;
-    }
+    const char* p = SkipSpaceAndSign(text, &negative);
     const char* mantissa = p;
     int digitCount = 0;
     while (IsDigit(*p)) {
@@ -181,15 +192,8 @@ int ConvertIntegerText(const char* text)
     if (text == nullptr) {
         return 0;
     }
-    const char* p = text;
-    while (IsSpaceCharacter(*p)) {
-        ++p;
-    }
     bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = (*p == '-');
-        ++p;
-    }
+    const char* p = SkipSpaceAndSign(text, &negative);
     long long magnitude = 0;
     const long long limit = static_cast<long long>(INT_MAX) + 1;
     while (IsDigit(*p)) {
@@ -204,61 +208,67 @@ int ConvertIntegerText(const char* text)
     return magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
 }
 
+// Moves *position to the next number character and returns its index; none (or no position): -1 and
+// the position is unchanged.
+static int MoveToNumberStart(int* position, const char* line)
+{
+    if (position == nullptr) {
+        return -1;
+    }
+    int start = FindNumberStart(line, *position);
+    if (start >= 0) {
+        *position = start;
+    }
+    return start;
+}
+
+// Moves *position onto the next ","; returns false (position unchanged) when there is none.
+static bool MoveToComma(int* position, const char* line)
+{
+    if (position == nullptr) {
+        return false;
+    }
+    int comma = FindCharacter(line, *position, ',');
+    if (comma < 0) {
+        return false;
+    }
+    *position = comma;
+    return true;
+}
+
 void ReadNextNumber(int* position, const char* line, double* out)
 {
     *out = 0.0;
-    if (position == nullptr) {
-        return;
+    int start = MoveToNumberStart(position, line);
+    if (start >= 0) {
+        *out = ConvertNumberAt(line, start);
     }
-    int start = FindNumberStart(line, *position);
-    if (start < 0) {
-        return;
-    }
-    *position = start;
-    *out = ConvertNumberAt(line, start);
 }
 
 void ReadNumberAfterComma(int* position, const char* line, double* out)
 {
     *out = 0.0;
-    if (position == nullptr) {
-        return;
+    if (MoveToComma(position, line)) {
+        ReadNextNumber(position, line, out);
     }
-    int comma = FindCharacter(line, *position, ',');
-    if (comma < 0) {
-        return;
-    }
-    *position = comma;
-    ReadNextNumber(position, line, out);
 }
 
 int ReadNextInteger(int* position, const char* line, int* out)
 {
     *out = 0;
-    if (position == nullptr) {
-        return 0;
+    int start = MoveToNumberStart(position, line);
+    if (start >= 0) {
+        *out = line[start] == '\n' ? 0 : ConvertIntegerText(line + start);
     }
-    int start = FindNumberStart(line, *position);
-    if (start < 0) {
-        return 0;
-    }
-    *position = start;
-    *out = line[start] == '\n' ? 0 : ConvertIntegerText(line + start);
     return *out;
 }
 
 void ReadIntegerAfterComma(int* position, const char* line, int* out)
 {
     *out = 0;
-    if (position == nullptr) {
-        return;
+    if (MoveToComma(position, line)) {
+        ReadNextInteger(position, line, out);
     }
-    int comma = FindCharacter(line, *position, ',');
-    if (comma < 0) {
-        return;
-    }
-    *position = comma;
-    ReadNextInteger(position, line, out);
 }
 
 void ReadNextFloat(int* position, const char* line, float* out)
@@ -336,4 +346,20 @@ void SnapNearZeroAngle(double* angle)
     if (angle != nullptr && std::fabs(*angle) < 1e-5) {
         *angle = static_cast<double>(static_cast<float>(*angle + 360.0)) - 360.0;
     }
+}
+
+int StartsWithWordNoCase(const char* text, const char* word)
+{
+    return text != nullptr && strncasecmp(text, word, std::strlen(word)) == 0 ? 1 : 0;
+}
+
+int ReadWordChoice(const char* value, const WordChoice* choices, int count, int* target)
+{
+    for (int i = 0; i < count; ++i) {
+        if (StartsWithWordNoCase(value, choices[i].word)) {
+            *target = choices[i].value;
+            return 1;
+        }
+    }
+    return 0;
 }

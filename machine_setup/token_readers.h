@@ -1,6 +1,7 @@
 // Token readers shared by every text definition file (tool table, arbor file, controller and machine
 // definitions, settings and colour values, MEMORY lines, dialect keyword blocks). They pull one number,
-// integer, quoted word or ";" value out of a line at a reading position; the file readers own the lines.
+// integer, quoted word or ";" value out of a line at a reading position, or match the words of a value;
+// the file readers own the lines.
 #pragma once
 
 // Reading position: a signed index into a NUL-terminated line, owned by the caller and updated in place.
@@ -46,6 +47,20 @@ void ReleaseQuotedWord(char** text);
 
 // An angle of magnitude below 1e-5 becomes exactly 0 (computed as float(angle + 360) - 360).
 void SnapNearZeroAngle(double* angle);
+
+// 1 when text begins with word, letter case ignored ("Auto..." begins with "AUTO"); a null text begins
+// with nothing.
+int StartsWithWordNoCase(const char* text, const char* word);
+
+// A word a value may begin with and the number it stands for.
+struct WordChoice {
+    const char* word;
+    int value;
+};
+
+// The first listed word that begins the value (StartsWithWordNoCase) sets *target: result 1; none
+// leaves *target unchanged: result 0.
+int ReadWordChoice(const char* value, const WordChoice* choices, int count, int* target);
 
 // Low-level helpers used by the readers above and by file readers that scan values inline.
 // Index of the first number character at or after position, or -1 (also for an invalid position).

@@ -10,7 +10,6 @@
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 char g_DmeFolder[256] = "";
 char g_DmeFolderAtStart[256] = "";
@@ -68,28 +67,6 @@ unsigned char s_InitialWorkListRebuild[2] = {0, 0};
 unsigned char* g_WorkListRebuild = s_InitialWorkListRebuild;
 
 namespace {
-
-struct WordChoice {
-    const char* word;
-    int value;
-};
-
-bool ValueStartsWithWord(const char* value, const char* word)
-{
-    return value != nullptr && strncasecmp(value, word, std::strlen(word)) == 0;
-}
-
-// The first listed word that begins the value sets *target; none leaves it unchanged (result 0).
-int ReadWordChoice(const char* value, const WordChoice* choices, int count, int* target)
-{
-    for (int i = 0; i < count; ++i) {
-        if (ValueStartsWithWord(value, choices[i].word)) {
-            *target = choices[i].value;
-            return 1;
-        }
-    }
-    return 0;
-}
 
 int ReadOnWord(const char* value, const char* word, int* target)
 {
@@ -155,7 +132,7 @@ int ReadAlignedAxis(const char* value, int* cursor, const char* letters, const c
     if (letter == nullptr) {
         return 0;
     }
-    *align = ValueStartsWithWord(letter, lowWord) ? -1 : (ValueStartsWithWord(letter, highWord) ? 1 : 0);
+    *align = StartsWithWordNoCase(letter, lowWord) ? -1 : (StartsWithWordNoCase(letter, highWord) ? 1 : 0);
     const char* p = letter;
     for (int i = 0; i < 3; ++i) {
         const char* comma = std::strchr(p, ',');
@@ -280,19 +257,19 @@ int ReadImportCoordinateValue(const char* value)
 
 int ReadExportCoordinateValue(const char* value)
 {
-    g_ExportInWorkCoordinates = ValueStartsWithWord(value, "WORK") ? 1 : 0;
+    g_ExportInWorkCoordinates = StartsWithWordNoCase(value, "WORK") ? 1 : 0;
     return 1;
 }
 
 int ReadInputCoordinateValue(const char* value)
 {
-    g_InputInWorkCoordinates = ValueStartsWithWord(value, "WORK") ? 1 : 0;
+    g_InputInWorkCoordinates = StartsWithWordNoCase(value, "WORK") ? 1 : 0;
     return 1;
 }
 
 int ReadRotationCoordinateValue(const char* value)
 {
-    g_RotationInWorkCoordinates = ValueStartsWithWord(value, "WORK") ? 1 : 0;
+    g_RotationInWorkCoordinates = StartsWithWordNoCase(value, "WORK") ? 1 : 0;
     return 1;
 }
 
@@ -397,7 +374,7 @@ int ReadWorkPitchValue(const char* value)
     if (value == nullptr) {
         return 0;
     }
-    if (ValueStartsWithWord(value, "AUTO")) {
+    if (StartsWithWordNoCase(value, "AUTO")) {
         g_WorkPitch = 1.0;
         g_WorkPitchSetting = 1.0;
         g_AutoWorkPitch = 1;
@@ -420,7 +397,7 @@ int ReadMovePitchValue(const char* value)
     if (value == nullptr) {
         return 0;
     }
-    if (ValueStartsWithWord(value, "AUTO")) {
+    if (StartsWithWordNoCase(value, "AUTO")) {
         double factor = ConvertNumberText(value + 4);
         int accepted = factor >= 0.0;
         g_AutoMovePitch = 1;

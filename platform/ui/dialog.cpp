@@ -102,6 +102,25 @@ void NoteItemChanged(WindowHandle dialog, int id) {
     if (w != nullptr) NoteUiWindowChange(w, UI_CHANGE_DIALOG_ITEM, id);
 }
 
+// Sets one int field of a control and records the change; 0 when the control does not exist.
+int SetItemField(WindowHandle dialog, int id, int DialogItemState::*field, int value) {
+    {
+        std::lock_guard<std::mutex> guard(g_UiCore.lock);
+        DialogItemState* item = FindItemLocked(dialog, id);
+        if (item == nullptr) return 0;
+        item->*field = value;
+    }
+    NoteItemChanged(dialog, id);
+    return 1;
+}
+
+// One int field of a control, or missing when the control does not exist.
+int GetItemField(WindowHandle dialog, int id, int DialogItemState::*field, int missing) {
+    std::lock_guard<std::mutex> guard(g_UiCore.lock);
+    DialogItemState* item = FindItemLocked(dialog, id);
+    return item != nullptr ? item->*field : missing;
+}
+
 void Notify(WindowHandle dialog, int id, unsigned notification) {
     SendUiMessage(dialog, WM_COMMAND, MakeParam(static_cast<unsigned>(id), notification), 0);
 }
@@ -223,60 +242,31 @@ int GetDialogItemText(WindowHandle dialog, int id, char* text, int size) {
 }
 
 int CheckDialogButton(WindowHandle dialog, int id, int state) {
-    {
-        std::lock_guard<std::mutex> guard(g_UiCore.lock);
-        DialogItemState* item = FindItemLocked(dialog, id);
-        if (item == nullptr) return 0;
-        item->checked = state == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
-    }
-    NoteItemChanged(dialog, id);
-    return 1;
+    return SetItemField(dialog, id, &DialogItemState::checked, state == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED);
 }
 
 int IsDialogButtonChecked(WindowHandle dialog, int id) {
-    std::lock_guard<std::mutex> guard(g_UiCore.lock);
-    DialogItemState* item = FindItemLocked(dialog, id);
-    return item != nullptr ? item->checked : 0;
+    return GetItemField(dialog, id, &DialogItemState::checked, 0);
 }
 
 int EnableDialogItem(WindowHandle dialog, int id, int enable) {
-    {
-        std::lock_guard<std::mutex> guard(g_UiCore.lock);
-        DialogItemState* item = FindItemLocked(dialog, id);
-        if (item == nullptr) return 0;
-        item->enabled = enable ? 1 : 0;
-    }
-    NoteItemChanged(dialog, id);
-    return 1;
+    return SetItemField(dialog, id, &DialogItemState::enabled, enable ? 1 : 0);
 }
 
 int IsDialogItemEnabled(WindowHandle dialog, int id) {
-    std::lock_guard<std::mutex> guard(g_UiCore.lock);
-    DialogItemState* item = FindItemLocked(dialog, id);
-    return item != nullptr ? item->enabled : 0;
+    return GetItemField(dialog, id, &DialogItemState::enabled, 0);
 }
 
 int ShowDialogItem(WindowHandle dialog, int id, int show) {
-    {
-        std::lock_guard<std::mutex> guard(g_UiCore.lock);
-        DialogItemState* item = FindItemLocked(dialog, id);
-        if (item == nullptr) return 0;
-        item->shown = show ? 1 : 0;
-    }
-    NoteItemChanged(dialog, id);
-    return 1;
+    return SetItemField(dialog, id, &DialogItemState::shown, show ? 1 : 0);
 }
 
 int IsDialogItemShown(WindowHandle dialog, int id) {
-    std::lock_guard<std::mutex> guard(g_UiCore.lock);
-    DialogItemState* item = FindItemLocked(dialog, id);
-    return item != nullptr ? item->shown : 0;
+    return GetItemField(dialog, id, &DialogItemState::shown, 0);
 }
 
 int GetDialogItemKind(WindowHandle dialog, int id) {
-    std::lock_guard<std::mutex> guard(g_UiCore.lock);
-    DialogItemState* item = FindItemLocked(dialog, id);
-    return item != nullptr ? item->kind : -1;
+    return GetItemField(dialog, id, &DialogItemState::kind, -1);
 }
 
 int AddDialogListItem(WindowHandle dialog, int id, const char* text) {

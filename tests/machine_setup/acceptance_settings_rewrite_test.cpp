@@ -12,30 +12,9 @@
 
 #include <string>
 
-using settings_test::SettingsTest;
-
 namespace {
 
-class AcceptanceSettingsRewrite : public SettingsTest {
-protected:
-    std::string ini;
-    WindowHandle frame = nullptr;
-    void SetUp() override
-    {
-        SettingsTest::SetUp();
-        ini = folder.File("qumbra.ini");
-        settings_test::WriteText(ini, settings_test::ReadText(settings_test::FixturePath("full.ini")));
-        ReadSettings();
-        const UiRect rect = {40, 30, 840, 630};
-        frame = CreateUiWindow("QumbraFrame", "frame", DefaultWindowProc, nullptr, 0, &rect, 0);
-        ASSERT_NE(nullptr, frame);
-    }
-    void TearDown() override
-    {
-        DestroyUiWindow(frame);
-        StopEventCore();
-        SettingsTest::TearDown();
-    }
+class AcceptanceSettingsRewrite : public settings_test::FullSettingsWithFrameTest {
 };
 
 TEST_F(AcceptanceSettingsRewrite, OldFileIsReplacedNotWrittenInPlace)

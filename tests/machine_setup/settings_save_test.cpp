@@ -60,26 +60,7 @@ std::vector<std::string> FolderEntries(const std::string& path)
     return names;
 }
 
-class SaveTest : public SettingsTest {
-protected:
-    std::string ini;
-    WindowHandle frame = nullptr;
-    void SetUp() override
-    {
-        SettingsTest::SetUp();
-        ini = folder.File("qumbra.ini");
-        settings_test::WriteText(ini, settings_test::ReadText(settings_test::FixturePath("full.ini")));
-        ReadSettings();
-        const UiRect rect = {40, 30, 840, 630};
-        frame = CreateUiWindow("QumbraFrame", "frame", DefaultWindowProc, nullptr, 0, &rect, 0);
-        ASSERT_NE(nullptr, frame);
-    }
-    void TearDown() override
-    {
-        DestroyUiWindow(frame);
-        StopEventCore();
-        SettingsTest::TearDown();
-    }
+class SaveTest : public settings_test::FullSettingsWithFrameTest {
 };
 
 } // namespace

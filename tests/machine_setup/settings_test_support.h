@@ -12,6 +12,7 @@
 #include "machine_setup/settings_sections.h"
 #include "machine_setup/tool_table.h"
 #include "machine_setup/work_settings.h"
+#include "platform/ui/event_core.h"
 #include "view/view_settings_services.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +141,30 @@ protected:
         std::string program = (programFolder.empty() ? folder.path + "bin/" : programFolder) + "qumbra";
         LocateIniFile(folder.path.c_str(), program.c_str());
         ReadIniSettingsFile();
+    }
+};
+
+// The full fixture settings file copied in and read, with a frame window for the saves that record the
+// window placement.
+class FullSettingsWithFrameTest : public SettingsTest {
+protected:
+    std::string ini;
+    WindowHandle frame = nullptr;
+    void SetUp() override
+    {
+        SettingsTest::SetUp();
+        ini = folder.File("qumbra.ini");
+        WriteText(ini, ReadText(FixturePath("full.ini")));
+        ReadSettings();
+        const UiRect rect = {40, 30, 840, 630};
+        frame = CreateUiWindow("QumbraFrame", "frame", DefaultWindowProc, nullptr, 0, &rect, 0);
+        ASSERT_NE(nullptr, frame);
+    }
+    void TearDown() override
+    {
+        DestroyUiWindow(frame);
+        StopEventCore();
+        SettingsTest::TearDown();
     }
 };
 
