@@ -347,6 +347,12 @@ int IntersectLineWithToolTip(const double B[3], const double n[3], double a, dou
 int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, double Rt, double c1,
                            double c2, double t[4], double s[4])
 {
+    return IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, false, t, s);
+}
+
+int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
+                                  double c1, double c2, bool boundMet, double t[4], double s[4])
+{
     if (!(Rt > 0.0)) return 0;
     // A ray that passes outside the torus's bounding sphere cannot meet it.
     const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
@@ -383,7 +389,8 @@ int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, doub
         if (!(Rc > 0.0)) return 0;
         // The torus lies inside the capped cylinder of its outer radius and height 2 Rt.
         double bt[2], bs[2];
-        if (IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1, c2, bt, bs) != 2) return 0;
+        if (!boundMet && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1, c2, bt, bs) != 2)
+            return 0;
         const double nz2 = nz * nz;
         const double K = (f.q * f.q / nz2 + f.q + 1.0) / (2.0 * Rc);
         const double L = (f.w * f.q / nz2 + f.w - Rt) / Rc;

@@ -25,3 +25,7 @@ int IntersectLineWithToolTip(const double B[3], const double n[3], double a, dou
 // Torus: tube of radius Rt around the circle of radius Rc at height Rt (heights 0 to 2 Rt).
 int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, double Rt, double c1,
                            double c2, double t[4], double s[4]);
+// The same; boundMet true says the caller found that the ray crosses the torus's bounding capped
+// cylinder (radius Rc + Rt, height 2 Rt from B), so that test is not repeated.
+int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
+                                  double c1, double c2, bool boundMet, double t[4], double s[4]);

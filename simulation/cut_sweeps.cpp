@@ -261,6 +261,17 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
 {
     if (list.count < 2 || ray.block->counts[ray.index] == 0) return 0;
     DexelDirectionBlock* b = ray.block;
+    // A subtraction changes nothing unless its interval reaches into the span from the ray's first
+    // to its last end (each subtraction only shrinks that span), so a ray whose candidates all lie
+    // beside it, as most rays already cut by the previous position do, is left at once.
+    const int n = b->counts[ray.index];
+    const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
+    bool reaches = false;
+    for (int k = 0; k + 1 < list.count && !reaches; k += 2) {
+        const double t0 = list.ends[k], t1 = list.ends[k + 1];
+        reaches = t0 < t1 && t1 > material[0] && t0 < material[n - 1];
+    }
+    if (!reaches) return 0;
     DexelSweepState* st = ray.state;
     RayEdit edit;
     BeginRayEdit(ray, list.count, &edit);
@@ -316,12 +327,12 @@ int IntersectShank(const ToolShape& tool, const RayContext& ray, double t[2])
                                   tool.g->shankRadius, ray.c1, ray.c2, t, s);
 }
 
-// Torus crossings reduced to their hull.
+// Torus crossings reduced to their hull; boundMet as for IntersectLineWithTorusInBound.
 int IntersectTorusHull(const RayContext& ray, const double B[3], const double n[3], double Rc,
-                       double Rt, double t[2])
+                       double Rt, double t[2], bool boundMet = false)
 {
     double tt[4], ss[4];
-    const int count = IntersectLineWithTorus(B, n, Rc, Rt, ray.c1, ray.c2, tt, ss);
+    const int count = IntersectLineWithTorusInBound(B, n, Rc, Rt, ray.c1, ray.c2, boundMet, tt, ss);
     if (count < 2) return 0;
     t[0] = tt[0];
     t[1] = tt[count - 1];
@@ -422,7 +433,7 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
         if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
         if ((t[0] < low || t[1] > high) &&
-            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t) == 2)
+            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
             JoinHull(&list, t[0], t[1]);
     }
     UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);

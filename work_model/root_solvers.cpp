@@ -39,6 +39,8 @@ double EvaluateMonicQuarticModulus(double b, double c, double d, double e, const
         re = nre;
         im = nim;
     }
+    // hypot(x, +-0) is exactly |x|: a real point (the usual case) needs no hypot.
+    if (im == 0.0) return std::fabs(re);
     return std::hypot(re, im);
 }
 
@@ -58,26 +60,60 @@ double MeasureQuarticRootSet(double b, double c, double d, double e, const doubl
     return worst;
 }
 
-// Steps 3 and 4 of Ferrari's method for one sign of u: the four roots, shifted back by b / 4.
-void MakeQuarticRootSet(const double u[2], double y1, double p, const double w[2], double shift, double out[8])
+// Step 3 of Ferrari's method: the square roots z1, z2 of the two quadratic factors' discriminants.
+// They do not depend on the sign of u, so both root sets share them.
+void ComputeQuarticFactorRoots(double y1, double p, const double w[2], double z1[2], double z2[2])
 {
     double base = 2.0 * y1 - p;
     double arg1[2] = {base - 4.0 * (y1 + w[0]), -4.0 * w[1]};
     double arg2[2] = {base - 4.0 * (y1 - w[0]), 4.0 * w[1]};
-    double z1[2], z2[2];
     ComputeComplexSqrt(arg1, z1);
     ComputeComplexSqrt(arg2, z2);
+}
+
+// Step 4 for one sign of u: the four roots, shifted back by b / 4.
+void MakeQuarticRootSet(const double u[2], const double z1[2], const double z2[2], double shift,
+                        double out[8])
+{
     SetComplex(out + 0, (u[0] + z1[0]) / 2.0 - shift, (u[1] + z1[1]) / 2.0);
     SetComplex(out + 2, (u[0] - z1[0]) / 2.0 - shift, (u[1] - z1[1]) / 2.0);
     SetComplex(out + 4, (z2[0] - u[0]) / 2.0 - shift, (z2[1] - u[1]) / 2.0);
     SetComplex(out + 6, (-u[0] - z2[0]) / 2.0 - shift, (-u[1] - z2[1]) / 2.0);
 }
 
+// The first root that SolveCubic(1, B, C, E) writes (always real), by the same arithmetic, without
+// the other two: Ferrari's method needs only this root of its resolvent.
+double FindFirstCubicRoot(double B, double C, double E)
+{
+    if (E == 0.0) return 0.0;
+    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
+    const double Q = (3.0 * C - B * B) / 9.0;
+    const double D = R * R + Q * Q * Q;
+    const double third = B / 3.0;
+    if (D < 0.0) {
+        double ratio = -R / std::sqrt(-(Q * Q * Q));
+        if (ratio > 1.0) ratio = 1.0;
+        if (ratio < -1.0) ratio = -1.0;
+        double theta = std::acos(ratio) / 3.0;
+        double m = 2.0 * std::sqrt(-Q);
+        return m * std::cos(theta) - third;
+    }
+    if (D > 0.0) {
+        double s = std::sqrt(D);
+        double u = std::cbrt(s - R);
+        double v = std::cbrt(-R - s);
+        return u + v - third;
+    }
+    double r = 2.0 * std::cbrt(-R);
+    return r - third;
+}
+
 }  // namespace
 
 void ComputeComplexSqrt(const double z[2], double out[2])
 {
-    double modulus = std::hypot(z[0], z[1]);
+    // hypot(x, +-0) is exactly |x|, so a real argument skips the hypot call.
+    double modulus = z[1] == 0.0 ? std::fabs(z[0]) : std::hypot(z[0], z[1]);
     double re = std::sqrt((modulus + z[0]) / 2.0);
     double im = std::sqrt((modulus - z[0]) / 2.0);
     out[0] = re;
@@ -154,10 +190,8 @@ void SolveQuartic(double a, double b, double c, double d, double e, double out[8
     const double r = -3.0 * b2 * b2 / 256.0 + b2 * c / 16.0 - b * d / 4.0 + e;
     const double shift = b / 4.0;
 
-    // Resolvent cubic; its constant term 0 is handled by SolveCubic's own split.
-    double resolvent[6];
-    SolveCubic(1.0, -p / 2.0, -r, (4.0 * p * r - q * q) / 8.0, resolvent);
-    const double y1 = resolvent[0];
+    // Resolvent cubic (only its first root is used); a constant term 0 gives the root 0.
+    const double y1 = FindFirstCubicRoot(-p / 2.0, -r, (4.0 * p * r - q * q) / 8.0);
 
     double uArg[2] = {2.0 * y1 - p, 0.0};
     double wArg[2] = {y1 * y1 - r, 0.0};
@@ -166,8 +200,10 @@ void SolveQuartic(double a, double b, double c, double d, double e, double out[8
     ComputeComplexSqrt(wArg, w);
 
     const double limit = 2.220446049250313e-16;
+    double z1[2], z2[2];
+    ComputeQuarticFactorRoots(y1, p, w, z1, z2);
     double first[8];
-    MakeQuarticRootSet(u, y1, p, w, shift, first);
+    MakeQuarticRootSet(u, z1, z2, shift, first);
     double firstQuality = MeasureQuarticRootSet(b, c, d, e, first);
     if (firstQuality <= limit) {
         for (int k = 0; k < 8; k++) out[k] = first[k];
@@ -175,7 +211,7 @@ void SolveQuartic(double a, double b, double c, double d, double e, double out[8
     }
     double negatedU[2] = {-u[0], -u[1]};
     double second[8];
-    MakeQuarticRootSet(negatedU, y1, p, w, shift, second);
+    MakeQuarticRootSet(negatedU, z1, z2, shift, second);
     double secondQuality = MeasureQuarticRootSet(b, c, d, e, second);
     const double* chosen = (secondQuality <= limit || secondQuality < firstQuality) ? second : first;
     for (int k = 0; k < 8; k++) out[k] = chosen[k];
