@@ -1,0 +1,59 @@
+// The batch demo: one real-cutting run of an NC program over a box work without a window, driving
+// the subsystems in the order a run takes them (settings, tool table, controller, machine, work,
+// interpreter, machine position, cutting) and saving the cut work. A stop-gap driver: the simulation
+// thread and the shell's batch commands take its place once they exist.
+#pragma once
+
+constexpr int BATCH_DEMO_PATH_SIZE = 1024;
+
+// File names the demo expects in its data folder besides the settings file "qumbra.ini" (which names
+// the tool table, controller and machine definitions), and the name of the saved work.
+extern const char* const kBatchDemoNcFileName;    // "pocket.nc"
+extern const char* const kBatchDemoWorkFileName;  // "pocket.dme"
+
+// Results of RunBatchDemo besides 1 (the run went through to the end of the program and the work
+// was saved; NC alarms and over-strokes still count as a finished run and are in the report).
+enum {
+    BATCH_DEMO_BAD_FOLDER = -1,       // the data or output folder does not exist
+    BATCH_DEMO_DEFINITION_MISSING = -2,  // the tool table, controller or machine file cannot be read
+    BATCH_DEMO_NO_WORK = -3,          // the box work could not be built (bad size or pitch, memory)
+    BATCH_DEMO_NO_TOOL = -4,          // M6 called a tool that the tool table does not define
+    BATCH_DEMO_NC_MISSING = -5,       // the NC program cannot be opened
+    BATCH_DEMO_SAVE_FAILED = -6       // the cut work could not be written
+};
+
+// What one run did; filled as far as the run got.
+struct BatchDemoReport {
+    int result;                        // as RunBatchDemo returns
+    int linesRead;                     // NC lines (blocks) handed to the interpreter
+    int moves;                         // moves carried out (rapid, linear, arc), not dropped ones
+    int arcMoves;                      // of which arcs
+    int steps;                         // cutting sub-steps over all moves
+    int cuttingSteps;                  // sub-steps that removed material
+    int toolChanges;                   // tools made current by M6
+    int checkSteps;                    // sub-steps that raised a check flag (holder, length ...)
+    int ncAlarm;                       // NC alarm code that stopped the run (0 none; shown as 100 +)
+    int ncAlarmLine;                   // NC line of that alarm
+    int overtravelAxis;                // axis found beyond its stroke (-1 none); the run stops there
+    double workPitch;                  // work and move pitch of the run (mm)
+    double movePitch;
+    int nodeCount[3];                  // work grid
+    double workVolumeBefore;           // material volume of the work before and after (mm^3),
+    double workVolumeAfter;            // from the Z-ray family
+    double removedVolume;              // sum of the kernel's removed volumes over the sub-steps (mm^3)
+    double seconds;                    // wall-clock time of the whole run
+    char ncPath[BATCH_DEMO_PATH_SIZE];
+    char outputPath[BATCH_DEMO_PATH_SIZE];  // the saved ".DME"
+    char message[256];                 // what went wrong when result is not 1
+};
+
+// Runs the demo on the files of dataFolder and saves the cut work as kBatchDemoWorkFileName in
+// outputFolder (null or "" for the current folder). report may be null. Returns 1 or BATCH_DEMO_*.
+int RunBatchDemo(const char* dataFolder, const char* outputFolder, BatchDemoReport* report);
+
+// Prints the report to stdout in a few lines.
+void PrintBatchDemoReport(const BatchDemoReport* report);
+
+// The data folder the program uses when none is given: "resources/demo" below the current folder
+// when it exists there, else next to the program's build folder. Returns 1 when one was found.
+int FindDefaultDemoFolder(char* out, int outSize);
