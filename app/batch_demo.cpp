@@ -159,26 +159,6 @@ int StartDemoRun(BatchDemoReport* report)
     return 1;
 }
 
-// The fields motion delivery clears before it reads each block.
-void ClearPerBlockFields()
-{
-    g_FeedValues[1] = 0.0;
-    g_ArcLength = 0.0;
-    g_CycleRepeatCount = 1;
-    g_ToolChangeInProgress = 0;
-    g_EorBlock = 0;
-    g_SequenceNumber = 0;
-    g_SpindleSpeedWord = 0;
-    g_ProgramNumber = 0;
-    g_ToolCallNumber = 0;
-    g_HeidenhainRotaryWord = 0;
-    g_MoveChanged = 0;
-    g_LastGCode = 0;
-    for (int& given : g_AxisWordGiven) given = 0;
-    g_LastMCode = -1;
-    if (g_ReferenceReturnPhase == 2) g_ReferenceReturnPhase = 0;
-}
-
 // M6: the commanded tool becomes the spindle tool and the current tool. 0 when it is not defined.
 int ChangeDemoTool(BatchDemoReport* report)
 {

@@ -41,3 +41,8 @@ void RaiseWordRangeAlarm(int column);
 
 // Clears the values above (and g_ModalFeed) for a new run; part of the interpreter reset.
 void ResetBlockState();
+
+// Clears the per-block fields (sweep, arc length, repeat count, sequence, program, tool call and
+// spindle words, axis-word flags, last G and M codes, a finished reference return) that the driver of
+// the interpreter clears before it reads each block.
+void ClearPerBlockFields();

@@ -33,24 +33,7 @@ inline void ResetBlockTestState()
 }
 
 // The fields motion delivery clears before each block it reads.
-inline void ClearPerCallFields()
-{
-    g_FeedValues[1] = 0.0;
-    g_ArcLength = 0.0;
-    g_CycleRepeatCount = 1;
-    g_ToolChangeInProgress = 0;
-    g_EorBlock = 0;
-    g_SequenceNumber = 0;
-    g_SpindleSpeedWord = 0;
-    g_ProgramNumber = 0;
-    g_ToolCallNumber = 0;
-    g_HeidenhainRotaryWord = 0;
-    g_MoveChanged = 0;
-    g_LastGCode = 0;
-    for (int& given : g_AxisWordGiven) given = 0;
-    g_LastMCode = -1;
-    if (g_ReferenceReturnPhase == 2) g_ReferenceReturnPhase = 0;
-}
+inline void ClearPerCallFields() { ClearPerBlockFields(); }
 
 // Interprets one block (a line feed is appended) and runs the block-end step; the drivers' control
 // point follows the move end.
