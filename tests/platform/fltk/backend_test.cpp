@@ -602,7 +602,20 @@ TEST_F(FltkBackend, DialogFromTemplateAnswersClicksTypingAndSends) {
         RunOnUiThread([](void* context) -> intptr_t {
             return SimulateFltkKey(static_cast<WindowHandle>(context), 'X', MK_SHIFT);
         }, dialog);
-        ClickControlFromThread(dialog, kPlaceList, 8);
+        // A list places its items when it is first drawn; on a loaded display the dialog may not be
+        // exposed yet, so the user clicks again until the item is selected (as a person would).
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            ClickControlFromThread(dialog, kPlaceList, 8);
+            intptr_t selected = RunOnUiThread([](void* context) -> intptr_t {
+                return GetDialogListSelection(static_cast<WindowHandle>(context), kPlaceList);
+            }, dialog);
+            if (selected == 0) break;
+            RunOnUiThread([](void*) -> intptr_t {
+                SyncFltkDisplay();
+                return 0;
+            }, nullptr);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
         ClickControlFromThread(dialog, IDOK, 0);
     });
     int result = 0;
