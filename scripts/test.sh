@@ -4,8 +4,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
+logs=$(mktemp -d)
 bash scripts/build.sh build
-(cd build && ctest --output-on-failure -j"$jobs")
+(cd build && ctest --output-on-failure -j"$jobs") | tee "$logs/plain.log"
 bash scripts/build.sh build-asan -DQUMBRA_SANITIZE=ON -DQUMBRA_BUILD_BENCH=OFF
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs")
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs") | tee "$logs/asan.log"
 bash scripts/fuzz.sh
+# One closing line for both test runs (each ctest run above stops the script when a test fails).
+total=0
+for log in "$logs/plain.log" "$logs/asan.log"; do
+  count=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  total=$((total + ${count:-0}))
+done
+rm -rf "$logs"
+echo "tests: $total passed, 0 failed"
