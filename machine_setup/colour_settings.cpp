@@ -67,53 +67,45 @@ ColourSettings g_ColourSettingsBackup;
 
 // --- Backup ---------------------------------------------------------------------------------------
 
-void SaveColourSettings()
+namespace {
+
+// Copies one field between the backup and the live setting, in the direction asked.
+template <typename T>
+void CopyColourField(T& backup, T& live, int toBackup)
 {
-    ColourSettings& b = g_ColourSettingsBackup;
-    std::memcpy(b.penColours, g_PenColours, sizeof b.penColours);
-    std::memcpy(b.penColourFlags, g_PenColourFlags, sizeof b.penColourFlags);
-    std::memcpy(b.penColourFlags2, g_PenColourFlags2, sizeof b.penColourFlags2);
-    b.paintColour = g_PaintColour;
-    b.baseColour = g_BaseColour;
-    b.topPathColour = g_TopPathColour;
-    b.topPath2Colour = g_TopPath2Colour;
-    b.constructionColour = g_ConstructionColour;
-    b.toolTopColour = g_ToolTopColour;
-    b.toolSideColour = g_ToolSideColour;
-    b.arborColour = g_ArborColour;
-    std::memcpy(b.headColours, g_HeadColours, sizeof b.headColours);
-    std::memcpy(b.tableColours, g_TableColours, sizeof b.tableColours);
-    b.viceColour = g_ViceColour;
-    b.basicColour = g_BasicColour;
-    b.diameterValueColour = g_DiameterValueColour;
-    b.lengthValueColour = g_LengthValueColour;
-    b.magazineNumberColour = g_MagazineNumberColour;
-    b.backgroundColourSetting = g_BackgroundColourSetting;
+    if (toBackup) std::memcpy(&backup, &live, sizeof(T));
+    else std::memcpy(&live, &backup, sizeof(T));
 }
 
-void RestoreColourSettings()
+// The one list of the colours the backup holds, so that saving and restoring never differ.
+void CopyColourSettings(ColourSettings& b, int toBackup)
 {
-    const ColourSettings& b = g_ColourSettingsBackup;
-    std::memcpy(g_PenColours, b.penColours, sizeof g_PenColours);
-    std::memcpy(g_PenColourFlags, b.penColourFlags, sizeof g_PenColourFlags);
-    std::memcpy(g_PenColourFlags2, b.penColourFlags2, sizeof g_PenColourFlags2);
-    g_PaintColour = b.paintColour;
-    g_BaseColour = b.baseColour;
-    g_TopPathColour = b.topPathColour;
-    g_TopPath2Colour = b.topPath2Colour;
-    g_ConstructionColour = b.constructionColour;
-    g_ToolTopColour = b.toolTopColour;
-    g_ToolSideColour = b.toolSideColour;
-    g_ArborColour = b.arborColour;
-    std::memcpy(g_HeadColours, b.headColours, sizeof g_HeadColours);
-    std::memcpy(g_TableColours, b.tableColours, sizeof g_TableColours);
-    g_ViceColour = b.viceColour;
-    g_BasicColour = b.basicColour;
-    g_DiameterValueColour = b.diameterValueColour;
-    g_LengthValueColour = b.lengthValueColour;
-    g_MagazineNumberColour = b.magazineNumberColour;
-    g_BackgroundColourSetting = b.backgroundColourSetting;
+    CopyColourField(b.penColours, g_PenColours, toBackup);
+    CopyColourField(b.penColourFlags, g_PenColourFlags, toBackup);
+    CopyColourField(b.penColourFlags2, g_PenColourFlags2, toBackup);
+    CopyColourField(b.paintColour, g_PaintColour, toBackup);
+    CopyColourField(b.baseColour, g_BaseColour, toBackup);
+    CopyColourField(b.topPathColour, g_TopPathColour, toBackup);
+    CopyColourField(b.topPath2Colour, g_TopPath2Colour, toBackup);
+    CopyColourField(b.constructionColour, g_ConstructionColour, toBackup);
+    CopyColourField(b.toolTopColour, g_ToolTopColour, toBackup);
+    CopyColourField(b.toolSideColour, g_ToolSideColour, toBackup);
+    CopyColourField(b.arborColour, g_ArborColour, toBackup);
+    CopyColourField(b.headColours, g_HeadColours, toBackup);
+    CopyColourField(b.tableColours, g_TableColours, toBackup);
+    CopyColourField(b.viceColour, g_ViceColour, toBackup);
+    CopyColourField(b.basicColour, g_BasicColour, toBackup);
+    CopyColourField(b.diameterValueColour, g_DiameterValueColour, toBackup);
+    CopyColourField(b.lengthValueColour, g_LengthValueColour, toBackup);
+    CopyColourField(b.magazineNumberColour, g_MagazineNumberColour, toBackup);
+    CopyColourField(b.backgroundColourSetting, g_BackgroundColourSetting, toBackup);
 }
+
+}  // namespace
+
+void SaveColourSettings() { CopyColourSettings(g_ColourSettingsBackup, 1); }
+
+void RestoreColourSettings() { CopyColourSettings(g_ColourSettingsBackup, 0); }
 
 void ResetColourSettings()
 {
