@@ -1,0 +1,10 @@
+// Stand-in of the plug-in loader: no plug-in is ever loaded.
+#include "app/plugins.h"
+
+void* g_NcComPlugin = nullptr;
+int g_UseNcComPlugin = 0;
+
+void LoadPlugins() {}
+void RegisterPluginsAndMenus(WindowHandle, MenuHandle, int) {}
+void CallPluginFreeFunctions() {}
+void UnloadPlugins() {}
