@@ -1,0 +1,17 @@
+// Services of shell Parts the frame calls that are not built yet: the menu commands, the drawing
+// resources and cursors, the run control's status bar and the external editor. Stand-ins
+// (frame_services_standin.cpp): each does nothing.
+#pragma once
+#include <cstdint>
+#include "platform/ui/ui_types.h"
+
+// Runs menu command id (stand-in: nothing; result 0 as every command returns to its sender).
+intptr_t RunMenuCommand(WindowHandle frame, int id, intptr_t lParam);
+// Fonts, pens, brushes and cursors of the program (stand-ins: nothing).
+void CreateGdiResources();
+void DeleteGdiResources();
+void RestoreInteractionCursor();
+// Applies the colour-file copy to the live colours (stand-in: RestoreColourSettings).
+void ApplyDroppedColourSettings();
+// Closes the external editor at exit (stand-in: nothing).
+void CloseEditor(int editorKind);

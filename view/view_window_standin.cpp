@@ -1,0 +1,29 @@
+// Stand-in of the view window: it makes its OpenGL context when created, paints nothing and gives the
+// context back when destroyed.
+#include "view/view_window.h"
+
+#include "platform/ui/event_core.h"
+
+const char g_ViewClassName[] = "Picture";
+
+int RegisterViewClass() { return 1; }
+
+intptr_t ViewWindowProc(WindowHandle window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        CreateUiGlContext(window, 1);
+        return 0;
+    case WM_PAINT:
+        BeginUiPaint(window);
+        EndUiPaint(window);
+        return 0;
+    case WM_DESTROY:
+        DeleteUiGlContext(window);
+        return 0;
+    default:
+        return DefaultWindowProc(window, message, wParam, lParam);
+    }
+}
+
+void SetViewCentreFromTarget() {}
