@@ -1,0 +1,226 @@
+// The program's frame on a real X display. FrameUnderXvfb starts this program again under xvfb-run with
+// QUMBRA_FRAME_UNDER_XVFB=1 for each language; the FrameOnDisplay tests run only there: the program
+// starts with a tool table, controller and machine file on its command line, shows its menu (Japanese,
+// or English with "qumbra5000.mes" in its folder), the ten status-bar parts, the title and the view
+// child, a screenshot is taken and read back, and closing the frame ends the program with exit code 0
+// and its settings saved.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "app/frame_window.h"
+#include "app/shell_services.h"
+#include "app/startup.h"
+#include "platform/os/clock.h"
+#include "platform/os/files.h"
+#include "platform/ui/event_core.h"
+#include "platform/ui/fltk/fltk_backend.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/status_bar.h"
+
+namespace {
+
+const char kInnerVariable[] = "QUMBRA_FRAME_UNDER_XVFB";
+
+int IsUnderXvfb()
+{
+    const char* value = std::getenv(kInnerVariable);
+    return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct TempFolder {
+    std::string path;
+    TempFolder()
+    {
+        char pattern[] = "/tmp/qumbra_frame_display_XXXXXX";
+        const char* made = mkdtemp(pattern);
+        path = made ? made : "/tmp";
+    }
+    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string File(const char* name) const { return path + "/" + name; }
+};
+
+// --- The outer run: this program under Xvfb, once per language --------------------------------------
+
+void RunInnerUnderXvfb(const char* filter)
+{
+    char self[4096] = {};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(length, 0);
+    std::string lsan = std::string("suppressions=") + QUMBRA_SOURCE_DIR + "/tests/platform/fltk/lsan_suppressions.txt";
+    const char* previous = std::getenv("LSAN_OPTIONS");
+    if (previous != nullptr && previous[0] != '\0') lsan += std::string(":") + previous;
+    lsan += ":exitcode=0";
+    setenv("LSAN_OPTIONS", lsan.c_str(), 1);
+    TempFolder logs;
+    const std::string log = logs.File("inner.log");
+    const std::string command = std::string("xvfb-run -a -s \"-screen 0 1024x768x24\" env ") + kInnerVariable +
+                                "=1 '" + self + "' --gtest_filter='" + filter + "' > '" + log + "' 2>&1";
+    int status = std::system(command.c_str());
+    for (int attempt = 1; attempt < 3 && ReadText(log).find("Xvfb failed to start") != std::string::npos; ++attempt) {
+        status = std::system(command.c_str());
+    }
+    const std::string output = ReadText(log);
+    std::printf("%s\n", output.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+    EXPECT_EQ(output.find("[  SKIPPED ]"), std::string::npos) << output;
+    const size_t report = output.find("ERROR: LeakSanitizer");
+    if (report != std::string::npos) {
+        const std::string leaks = output.substr(report, output.find("SUMMARY:", report) - report);
+        EXPECT_EQ(leaks.find(QUMBRA_SOURCE_DIR), std::string::npos) << leaks;
+    }
+}
+
+TEST(FrameUnderXvfb, ShowsTheFrameInBothLanguages)
+{
+    if (IsUnderXvfb()) GTEST_SKIP() << "this is the run under Xvfb";
+    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    RunInnerUnderXvfb("FrameOnDisplay.Japanese");
+    RunInnerUnderXvfb("FrameOnDisplay.English");
+}
+
+// --- The inner runs ----------------------------------------------------------------------------------
+
+const UiBackend* OpenDisplay(int silent)
+{
+    if (silent || !OpenFltkDisplay()) return nullptr;
+    return GetFltkBackend();
+}
+
+// What the watcher saw of the shown frame (filled on the UI thread).
+struct FrameFacts {
+    std::string title;
+    std::string expectedTitle;
+    std::string barCaption;
+    std::string selectLabel;
+    unsigned reportFlags = 0;
+    int partCount = 0;
+    int viewVisible = 0;
+    int viewHasGl = 0;
+    int clientX = 0;
+    int clientY = 0;
+    UiRect viewRect = {0, 0, 0, 0};
+};
+
+intptr_t CollectFacts(void* context)
+{
+    FrameFacts* facts = static_cast<FrameFacts*>(context);
+    char text[FRAME_TITLE_SIZE];
+    GetUiWindowText(g_MainWindow, text, sizeof text);
+    facts->title = text;
+    ComposeMainTitle(text, sizeof text);
+    facts->expectedTitle = text;
+    GetUiMenuItemCaption(g_MainMenu, 0, MF_BYPOSITION, text, sizeof text);
+    facts->barCaption = text;
+    DescribeFltkMenuItem(g_MainWindow, 32771, text, sizeof text, nullptr);
+    facts->selectLabel = text;
+    DescribeFltkMenuItem(g_MainWindow, 32773, nullptr, 0, &facts->reportFlags);
+    int parts[16];
+    facts->partCount = GetStatusBarParts(g_StatusBarWindow, parts, 16);
+    facts->viewVisible = IsUiWindowVisible(g_ViewWindow);
+    facts->viewHasGl = HasUiGlContext(g_ViewWindow);
+    GetFltkClientOrigin(g_MainWindow, &facts->clientX, &facts->clientY);
+    facts->viewRect = g_ViewRect;
+    SyncFltkDisplay();
+    return 1;
+}
+
+intptr_t IsFrameShown(void*)
+{
+    char title[8];
+    return g_MainWindow != nullptr && g_ViewCreated && GetUiWindowText(g_MainWindow, title, sizeof title) > 0;
+}
+
+// The mean grey level (0 .. 1) and its spread over a rectangle of the screenshot.
+void MeasureArea(const std::string& shot, int x, int y, int width, int height, double* mean, double* spread)
+{
+    char command[512];
+    std::snprintf(command, sizeof command, "convert '%s' -crop %dx%d+%d+%d -colorspace Gray -format '%%[fx:mean] %%[fx:standard_deviation]' info:",
+                  shot.c_str(), width, height, x, y);
+    *mean = *spread = -1.0;
+    FILE* pipe = popen(command, "r");
+    if (pipe == nullptr) return;
+    if (std::fscanf(pipe, "%lf %lf", mean, spread) != 2) *mean = *spread = -1.0;
+    pclose(pipe);
+}
+
+void RunFrameOnDisplay(int english)
+{
+    if (!IsUnderXvfb()) GTEST_SKIP() << "runs under Xvfb only (FrameUnderXvfb starts it)";
+    TempFolder folder;
+    if (english) {
+        std::system(("cp '" QUMBRA_SOURCE_DIR "/resources/qumbra5000.mes' '" + folder.path + "/'").c_str());
+    }
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(folder.path.c_str()), 0);
+    const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/resources/demo/";
+    const std::string line = "-I" + folder.File("qumbra.ini") + " " + demo + "demo.ttl " + demo + "fanuc_demo.ctl " +
+                             demo + "vmc3.mtl";
+    const std::string shot = folder.File("shot.png");
+    FrameFacts facts;
+    std::atomic<int> shown{0};
+    std::thread watcher([&] {
+        for (int i = 0; i < 300 && !shown; ++i) {
+            SleepMs(100);
+            if (RunOnUiThread(IsFrameShown, nullptr)) shown = 1;
+        }
+        if (shown) {
+            SleepMs(300);
+            RunOnUiThread(CollectFacts, &facts);
+            std::system(("import -window root '" + shot + "'").c_str());
+        }
+        PostUiMessage(g_MainWindow, WM_CLOSE, 0, 0);
+        PostUiMessage(g_MainWindow, WM_CLOSE, 0, 0);   // a second close request does nothing more
+    });
+    const int exitCode = RunProgram(line.c_str(), SW_SHOWNORMAL, OpenDisplay);
+    watcher.join();
+    CloseFltkDisplay();
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_EQ(shown.load(), 1);
+    EXPECT_EQ(facts.title, facts.expectedTitle);
+    EXPECT_NE(facts.title.find("(demo,fanuc_demo,vmc3)"), std::string::npos) << facts.title;
+    EXPECT_EQ(facts.barCaption, english ? "NC Data(&N)" : "NCデータ(&N)");
+    EXPECT_NE(facts.selectLabel.find(english ? "Select" : "選択"), std::string::npos) << facts.selectLabel;
+    EXPECT_EQ(facts.reportFlags & MF_GRAYED, MF_GRAYED);
+    EXPECT_EQ(facts.partCount, STATUS_BAR_PART_COUNT);
+    EXPECT_EQ(facts.viewVisible, 1);
+    EXPECT_EQ(facts.viewHasGl, 1);
+    EXPECT_EQ(DoesFileExist(folder.File("qumbra.ini").c_str()), 1);   // the settings were saved at exit
+    ASSERT_EQ(DoesFileExist(shot.c_str()), 1);
+    // The menu bar carries text (light with dark letters), the view is a dark area of its own.
+    double mean = 0.0;
+    double spread = 0.0;
+    MeasureArea(shot, facts.clientX + 2, facts.clientY - 22, 400, 18, &mean, &spread);
+    EXPECT_GT(mean, 0.4);
+    EXPECT_GT(spread, 0.05);
+    MeasureArea(shot, facts.clientX + facts.viewRect.left + 20, facts.clientY + facts.viewRect.top + 20, 200, 200,
+                &mean, &spread);
+    EXPECT_GE(mean, 0.0);
+    EXPECT_LT(spread, 0.05);
+    EXPECT_EQ(chdir(previous), 0);
+}
+
+TEST(FrameOnDisplay, Japanese) { RunFrameOnDisplay(0); }
+TEST(FrameOnDisplay, English) { RunFrameOnDisplay(1); }
+
+}  // namespace
