@@ -391,6 +391,10 @@ intptr_t MainWindowProc(WindowHandle window, unsigned message, uintptr_t wParam,
     case WM_WINDOWPOSCHANGED:
         OnDefinitionTest(window);
         return DefaultWindowProc(window, message, wParam, lParam);
+    case WM_KEYDOWN: HandleFrameKeyDown(window, static_cast<int>(wParam)); return 0;
+    case WM_KEYUP: HandleFrameKeyUp(static_cast<int>(wParam)); return 0;
+    case WM_MOUSEWHEEL: HandleFrameWheel(SignedHighWord(wParam)); return 0;
+    case WM_MENUSELECT: RestoreInteractionCursor(); return 0;
     case WM_DROPFILES: HandleDroppedFiles(window, wParam); return 0;
     case WM_COMMAND:
         if (LowWord(wParam) == 105) {

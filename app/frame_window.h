@@ -50,5 +50,12 @@ void ComputeStatusBarParts(int clientWidth, int parts[STATUS_BAR_PART_COUNT]);
 // Handles a drop of files on the frame or the view: each kind in its fixed pass, the commands sent to
 // frame. Finishes the drop.
 void HandleDroppedFiles(WindowHandle frame, uintptr_t drop);
+// Keys and wheel of the frame (frame_keys.cpp).
+void HandleFrameKeyDown(WindowHandle frame, int key);
+void HandleFrameKeyUp(int key);
+void HandleFrameWheel(int delta);
+// Zoom steps of a wheel delta: delta / 120 beyond one notch, else +1 or -1 (0 counts as -1); reversed
+// by the setting.
+int ComputeWheelZoomSteps(int delta, int reverse);
 // Resets the frame state to its program start values (for tests and a second start).
 void ResetFrameState();

@@ -7,6 +7,8 @@
 extern void* g_NcComPlugin;        // the NC tool-data library "qbnccom", null when not loaded
 extern int g_UseNcComPlugin;       // 1 while its tools are used
 
+// 1 when the simulation plug-in of slot 0 or 1 is loaded (stand-in: 0).
+int IsSimPluginLoaded(int slot);
 // Loads the plug-in libraries found beside the program (stand-in: none).
 void LoadPlugins();
 // Puts the loaded plug-ins' items into the menu bar (stand-in: nothing).

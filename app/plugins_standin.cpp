@@ -4,6 +4,7 @@
 void* g_NcComPlugin = nullptr;
 int g_UseNcComPlugin = 0;
 
+int IsSimPluginLoaded(int) { return 0; }
 void LoadPlugins() {}
 void RegisterPluginsAndMenus(WindowHandle, MenuHandle, int) {}
 void CallPluginFreeFunctions() {}

@@ -5,6 +5,15 @@
 #include "platform/ui/event_core.h"
 
 const char g_ViewClassName[] = "Picture";
+int g_ZoomWindowArmed = 0;
+int g_ViewCtrlKeyDown = 0;
+int g_ViewDragging = 0;
+int g_ViewMouseMode = 11;
+uint64_t g_WheelZoomTime = 0;
+uintptr_t g_WheelZoomTimer = 0;
+int g_WheelZooming = 0;
+
+void ZoomViewBySteps(int) {}
 
 int RegisterViewClass() { return 1; }
 
@@ -17,9 +26,6 @@ intptr_t ViewWindowProc(WindowHandle window, unsigned message, uintptr_t wParam,
     case WM_PAINT:
         BeginUiPaint(window);
         EndUiPaint(window);
-        return 0;
-    case WM_DESTROY:
-        DeleteUiGlContext(window);
         return 0;
     default:
         return DefaultWindowProc(window, message, wParam, lParam);

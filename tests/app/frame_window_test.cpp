@@ -314,3 +314,59 @@ TEST(WholeRun, EndsByItselfWithoutADisplay)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FrameKeys, WheelStepsFollowTheDelta)
+{
+    EXPECT_EQ(ComputeWheelZoomSteps(240, 0), 2);
+    EXPECT_EQ(ComputeWheelZoomSteps(121, 0), 1);
+    EXPECT_EQ(ComputeWheelZoomSteps(60, 0), 1);
+    EXPECT_EQ(ComputeWheelZoomSteps(-60, 0), -1);
+    EXPECT_EQ(ComputeWheelZoomSteps(0, 0), -1);
+    EXPECT_EQ(ComputeWheelZoomSteps(-360, 0), -3);
+    EXPECT_EQ(ComputeWheelZoomSteps(240, 1), -2);
+}
+
+TEST_F(Frame, KeysChangeRunModeSkipsAndReachTheView)
+{
+    WindowHandle frame = CreateFrame();
+    auto key = [frame](int vk) { SendUiMessage(frame, WM_KEYDOWN, static_cast<uintptr_t>(vk), 0); };
+    g_NcSelected = 1;
+    g_RunMode = 0;
+    key(VK_TAB);
+    EXPECT_EQ(g_RunMode, 0);   // an idle program is never switched
+    g_RunMode = 3;
+    key(VK_TAB);
+    EXPECT_EQ(g_RunMode, 3);
+    g_RunMode = 1;
+    SetUiKeyState(VK_SHIFT, 1);
+    key(VK_TAB);
+    EXPECT_EQ(g_RunMode, 1);
+    SetUiKeyState(VK_SHIFT, 0);
+    key(VK_TAB);
+    EXPECT_EQ(g_RunMode, 2);
+    g_RunMode = 1;
+    g_SkipView = 1;
+    key(VK_LEFT);
+    EXPECT_EQ(g_SkipView, 1);
+    key(VK_RIGHT);
+    EXPECT_EQ(g_SkipView, 2);
+    char title[FRAME_TITLE_SIZE];
+    GetUiWindowText(frame, title, sizeof title);
+    EXPECT_NE(std::string(title).find("実切削:2"), std::string::npos) << title;
+    g_RunMode = 0;
+    g_SkipView = 1;
+    // F5 posts the run command; a letter goes on to the view; F8 without its plug-in is ignored.
+    while (RunUiLoopOnce(0, 0, nullptr) > 0) {
+    }
+    key(VK_F5);
+    key('H');
+    key(VK_F8);
+    EXPECT_EQ(CountQueuedUiMessages(), 2);
+    g_NcSelected = 0;
+    key(VK_F5);
+    EXPECT_EQ(CountQueuedUiMessages(), 2);
+}
+
+}  // namespace
