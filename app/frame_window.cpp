@@ -266,7 +266,19 @@ void OnAutomationFinished(WindowHandle frame)
 }
 
 // The first half of shut-down; runs once however many close requests arrive.
-void OnDestroy()
+// The menus the frame made go with it.
+void DestroyFrameMenus(WindowHandle frame)
+{
+    if (g_MainMenu != nullptr) {
+        SetUiWindowMenu(frame, nullptr);
+        DestroyUiMenu(g_MainMenu);
+        g_MainMenu = nullptr;
+    }
+    if (g_ViewPopupMenu != nullptr) DestroyUiMenu(g_ViewPopupMenu);
+    g_ViewPopupMenu = nullptr;
+}
+
+void OnDestroy(WindowHandle frame)
 {
     if (g_FrameDestroyed) return;
     g_FrameDestroyed = 1;
@@ -277,6 +289,7 @@ void OnDestroy()
     if (g_CloseEditorAtEnd && g_EditorOpen) CloseEditor(g_EditorKind);
     DeleteUiGlContext(g_ViewWindow);
     CallPluginFreeFunctions();
+    DestroyFrameMenus(frame);
     PostQuitUiMessage(0);
 }
 
@@ -404,7 +417,7 @@ intptr_t MainWindowProc(WindowHandle window, unsigned message, uintptr_t wParam,
         return RunMenuCommand(window, static_cast<int>(LowWord(wParam)), lParam);
     case WM_AUTOMATION_FINISHED: OnAutomationFinished(window); return 0;
     case WM_CLOSE: DestroyUiWindow(window); return 0;
-    case WM_DESTROY: OnDestroy(); return 0;
+    case WM_DESTROY: OnDestroy(window); return 0;
     default: return DefaultWindowProc(window, message, wParam, lParam);
     }
 }

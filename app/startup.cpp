@@ -131,8 +131,6 @@ void ReleaseEverything()
     CloseThread(&g_AutomationThread);
     CloseThread(&g_SimulationThread);
     CloseThread(&g_MacroThread);
-    if (g_ViewPopupMenu != nullptr) DestroyUiMenu(g_ViewPopupMenu);
-    g_ViewPopupMenu = nullptr;
     UnloadPlugins();
 }
 

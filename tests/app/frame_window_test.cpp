@@ -370,3 +370,51 @@ TEST_F(Frame, KeysChangeRunModeSkipsAndReachTheView)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FrameStartUp, SavedRectangleIsCheckedOnOneMonitorOnly)
+{
+    const int saveDisplay = g_SaveDisplay;
+    g_SaveDisplay = 1;
+    struct RectCase {
+        int x, y, width, height;
+        int oneMonitor;
+    };
+    const RectCase cases[] = {
+        {10, 10, 800, 600, 1}, {10, 10, 0, 600, 0}, {-900, 10, 800, 600, 0}, {10, -700, 800, 600, 0},
+        {1100, 10, 100, 100, 0}, {10, 10, 2000, 600, 0},
+    };
+    for (const RectCase& c : cases) {
+        g_WindowX = c.x;
+        g_WindowY = c.y;
+        g_WindowWidth = c.width;
+        g_WindowHeight = c.height;
+        EXPECT_EQ(AcceptSavedFrameRectangle(1, 1024, 768), c.oneMonitor) << c.x << "," << c.width;
+        EXPECT_EQ(AcceptSavedFrameRectangle(2, 1024, 768), 1);
+    }
+    g_SaveDisplay = 0;
+    g_CmdWindowRectGiven = 0;
+    EXPECT_EQ(AcceptSavedFrameRectangle(1, 1024, 768), 0);   // neither saved nor given
+    g_SaveDisplay = saveDisplay;
+}
+
+TEST_F(Frame, NoMenuSwitchAndSilentStart)
+{
+    g_CmdNoMenu = 1;
+    RegisterMainWindowClass();
+    ASSERT_EQ(CreateMainWindow(SW_SHOWNORMAL), 1);
+    EXPECT_EQ(GetUiWindowMenu(g_MainWindow), nullptr);
+    EXPECT_EQ(IsUiWindowMinimised(g_MainWindow), 0);
+    DestroyUiWindow(g_MainWindow);
+    ResetShell();
+    g_SilentMode = 1;
+    RegisterMainWindowClass();
+    ASSERT_EQ(CreateMainWindow(SW_SHOWNORMAL), 1);
+    EXPECT_NE(GetUiWindowMenu(g_MainWindow), nullptr);
+    EXPECT_EQ(IsUiWindowMinimised(g_MainWindow), 1);
+    EXPECT_EQ(g_StatusBarWindow, nullptr);   // silent: no panels, no status bar
+    DestroyUiWindow(g_MainWindow);
+}
+
+}  // namespace
