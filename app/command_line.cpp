@@ -63,36 +63,19 @@ struct ParseState {
     int silentFromEdit;    // -XM, -XR, -XP, -XD
 };
 
-int EndsWithNoCase(const char* text, int length, const char* suffix)
-{
-    const int n = static_cast<int>(std::strlen(suffix));
-    if (length < n) return 0;
-    for (int i = 0; i < n; ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[length - n + i])) !=
-            std::toupper(static_cast<unsigned char>(suffix[i]))) return 0;
-    }
-    return 1;
-}
-
-// ".STL" followed by exactly `extra` characters at the end of the token.
-int EndsWithStlPlus(const char* token, int length, int extra)
-{
-    return length >= 4 + extra && EndsWithNoCase(token, length - extra, ".STL");
-}
-
 int ClassifyArgument(const char* token, int length)
 {
-    if (EndsWithNoCase(token, length, ".INI")) return ARG_INI;
-    if (EndsWithNoCase(token, length, ".CTC")) return ARG_CTC;
-    if (EndsWithNoCase(token, length, ".TTL")) return ARG_TTL;
-    if (EndsWithNoCase(token, length, ".CTL")) return ARG_CTL;
-    if (EndsWithNoCase(token, length, ".MTL")) return ARG_MTL;
-    if (EndsWithNoCase(token, length, ".MAC")) return ARG_MAC;
-    if (EndsWithNoCase(token, length, ".DME") || EndsWithNoCase(token, length, ".DMF") ||
-        EndsWithNoCase(token, length, ".DMEZ") || EndsWithNoCase(token, length, ".DMFZ") ||
-        EndsWithNoCase(token, length, ".STL") || EndsWithStlPlus(token, length, 2) ||
+    if (EndsWithTextNoCase(token, length, ".INI")) return ARG_INI;
+    if (EndsWithTextNoCase(token, length, ".CTC")) return ARG_CTC;
+    if (EndsWithTextNoCase(token, length, ".TTL")) return ARG_TTL;
+    if (EndsWithTextNoCase(token, length, ".CTL")) return ARG_CTL;
+    if (EndsWithTextNoCase(token, length, ".MTL")) return ARG_MTL;
+    if (EndsWithTextNoCase(token, length, ".MAC")) return ARG_MAC;
+    if (EndsWithTextNoCase(token, length, ".DME") || EndsWithTextNoCase(token, length, ".DMF") ||
+        EndsWithTextNoCase(token, length, ".DMEZ") || EndsWithTextNoCase(token, length, ".DMFZ") ||
+        EndsWithTextNoCase(token, length, ".STL") || EndsWithStlPlus(token, length, 2) ||
         EndsWithStlPlus(token, length, 3)) return ARG_WORK;
-    if (EndsWithNoCase(token, length, ".lnk")) return ARG_LINK;
+    if (EndsWithTextNoCase(token, length, ".lnk")) return ARG_LINK;
     return ARG_NC;
 }
 
@@ -120,7 +103,7 @@ void TakeWorkArgument(const char* name)
     char path[CMD_PATH_SIZE];
     if (!CopyBoundedName(name, path, sizeof path)) return;
     const int length = static_cast<int>(std::strlen(path));
-    if (!EndsWithNoCase(path, length, ".STL") && EndsWithStlPlus(path, length, 2)) {
+    if (!EndsWithTextNoCase(path, length, ".STL") && EndsWithStlPlus(path, length, 2)) {
         SetStlAxisFromSuffix(path + length - 2);
         path[length - 2] = '\0';
     }
@@ -349,6 +332,23 @@ void FinishCommandLine(const ParseState* state)
 }  // namespace
 
 // Shared with command_line_arguments.cpp.
+int EndsWithTextNoCase(const char* text, int length, const char* suffix)
+{
+    const int n = static_cast<int>(std::strlen(suffix));
+    if (length < n) return 0;
+    for (int i = 0; i < n; ++i) {
+        if (std::toupper(static_cast<unsigned char>(text[length - n + i])) !=
+            std::toupper(static_cast<unsigned char>(suffix[i]))) return 0;
+    }
+    return 1;
+}
+
+// ".STL" followed by exactly `extra` characters at the end of the token.
+int EndsWithStlPlus(const char* token, int length, int extra)
+{
+    return length >= 4 + extra && EndsWithTextNoCase(token, length - extra, ".STL");
+}
+
 int SkipToBlank(const char* line, int position)
 {
     while (line[position] != '\0' && line[position] != ' ' && line[position] != '\t') ++position;

@@ -33,14 +33,7 @@ int SkipBlanks(const char* line, int position)
 
 int EndsWithNoCase(const char* text, const char* suffix)
 {
-    const size_t length = std::strlen(text);
-    const size_t n = std::strlen(suffix);
-    if (length < n) return 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (std::toupper(static_cast<unsigned char>(text[length - n + i])) !=
-            std::toupper(static_cast<unsigned char>(suffix[i]))) return 0;
-    }
-    return 1;
+    return EndsWithTextNoCase(text, static_cast<int>(std::strlen(text)), suffix);
 }
 
 int IsWorkFileName(const char* name)
@@ -124,17 +117,6 @@ int MeasureNumberText(const char* text)
     int n = 0;
     while (text[n] != '\0' && std::strchr("1234567890-+.eE", text[n]) != nullptr) ++n;
     return n;
-}
-
-// ".STL" followed by two characters (an axis suffix such as "+Z").
-int HasStlAxisSuffix(const char* name)
-{
-    const size_t length = std::strlen(name);
-    if (length < 6) return 0;
-    char stem[CMD_PATH_SIZE];
-    std::memcpy(stem, name, length - 2);
-    stem[length - 2] = '\0';
-    return EndsWithNoCase(stem, ".STL");
 }
 
 int StartsNumber(char c) { return c != '\0' && std::strchr("1234567890-.", c) != nullptr; }
@@ -232,7 +214,7 @@ int ParseWorkFileArgument(const char* line, int* position, char* path, int kind)
         p += 2;
     }
     const size_t length = std::strlen(name);
-    if (!quoted && !IsWorkFileName(name) && HasStlAxisSuffix(name)) {
+    if (!quoted && !IsWorkFileName(name) && EndsWithStlPlus(name, static_cast<int>(std::strlen(name)), 2)) {
         if (name[length - 2] == '+' || name[length - 2] == '-') SetStlAxisFromSuffix(name + length - 2);
         name[length - 2] = '\0';
     }

@@ -4,6 +4,10 @@
 #pragma once
 
 int SkipToBlank(const char* line, int position);
+// 1 when the first length characters of text end with suffix, letter case ignored.
+int EndsWithTextNoCase(const char* text, int length, const char* suffix);
+// ".STL" followed by exactly extra characters at the end of the first length characters of token.
+int EndsWithStlPlus(const char* token, int length, int extra);
 // Copies name when it fits in targetSize bytes (with its terminator). Returns 1, else 0 (target kept).
 int CopyBoundedName(const char* name, char* target, int targetSize);
 // Resolves a ".lnk" argument in name (size bytes) and classifies the target; -1 when it cannot be

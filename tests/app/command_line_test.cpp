@@ -9,6 +9,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "app_test_support.h"
 #include "app/command_line.h"
 #include "app/shell_services.h"
 #include "machine_setup/controller_definition.h"
@@ -22,24 +23,6 @@
 #include "work_model/stl_import_options.h"
 
 namespace {
-
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char pattern[] = "/tmp/qumbra_cmdline_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string Make(const char* name) const
-    {
-        const std::string file = path + "/" + name;
-        FILE* f = std::fopen(file.c_str(), "w");
-        if (f != nullptr) std::fclose(f);
-        return file;
-    }
-};
 
 void ResetAll()
 {
@@ -72,14 +55,24 @@ struct LineCase {
     std::function<void(const TempFolder&)> check;
 };
 
+template <size_t N>
+void RunCases(const TempFolder& folder, const LineCase (&cases)[N])
+{
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        Parse(folder, c.line);
+        c.check(folder);
+    }
+}
+
 class CommandLine : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder.Make("a.nc");
-        folder.Make("b.nc");
-        folder.Make("my prog.nc");
-        folder.Make("part one.stl");
+        folder.Write("a.nc", "");
+        folder.Write("b.nc", "");
+        folder.Write("my prog.nc", "");
+        folder.Write("part one.stl", "");
     }
     void TearDown() override { ResetAll(); }
     TempFolder folder;
@@ -209,11 +202,7 @@ TEST_F(CommandLine, SwitchesAndFileKindsSetTheirVariables)
          }},
         {"-Q -Z", [](const TempFolder&) { EXPECT_EQ(g_AutomationPending, 0); }},
     };
-    for (const LineCase& c : cases) {
-        SCOPED_TRACE(c.line);
-        Parse(folder, c.line);
-        c.check(folder);
-    }
+    RunCases(folder, cases);
 }
 
 TEST_F(CommandLine, NcProgramsAndRunModes)
@@ -275,11 +264,7 @@ TEST_F(CommandLine, NcProgramsAndRunModes)
              EXPECT_STREQ(g_WorkSavePath, "out.stl");
          }},
     };
-    for (const LineCase& c : cases) {
-        SCOPED_TRACE(c.line);
-        Parse(folder, c.line);
-        c.check(folder);
-    }
+    RunCases(folder, cases);
 }
 
 TEST_F(CommandLine, WorkEditsSurviveOnlyWithAWorkAndASave)
@@ -336,11 +321,7 @@ TEST_F(CommandLine, WorkEditsSurviveOnlyWithAWorkAndASave)
              EXPECT_EQ(g_SilentMode, 0);
          }},
     };
-    for (const LineCase& c : cases) {
-        SCOPED_TRACE(c.line);
-        Parse(folder, c.line);
-        c.check(folder);
-    }
+    RunCases(folder, cases);
 }
 
 TEST_F(CommandLine, DifferenceArgumentForms)

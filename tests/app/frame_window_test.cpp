@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app_test_support.h"
 #include "app/automation.h"
 #include "app/command_line.h"
 #include "app/frame_window.h"
@@ -33,18 +34,6 @@
 #include "resources/menu_resources.h"
 
 namespace {
-
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char pattern[] = "/tmp/qumbra_frame_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string File(const char* name) const { return path + "/" + name; }
-};
 
 void ResetShell()
 {
@@ -265,19 +254,6 @@ TEST_F(Frame, ShutDownSavesSettingsUnlessSilent)
 }
 
 // --- Whole runs without a display -----------------------------------------------------------------
-
-struct InFolder {
-    char previous[4096];
-    explicit InFolder(const std::string& folder)
-    {
-        if (getcwd(previous, sizeof previous) == nullptr) previous[0] = '\0';
-        EXPECT_EQ(chdir(folder.c_str()), 0);
-    }
-    ~InFolder()
-    {
-        if (previous[0] != '\0' && chdir(previous) != 0) std::perror("chdir");
-    }
-};
 
 const UiBackend* NoDisplay(int) { return nullptr; }
 

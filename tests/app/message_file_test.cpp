@@ -9,6 +9,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "app_test_support.h"
 #include "app/message_file.h"
 #include "app/shell_services.h"
 #include "machine_setup/controller_definition.h"
@@ -22,38 +23,7 @@
 
 namespace {
 
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char pattern[] = "/tmp/qumbra_mes_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    void Write(const char* name, const std::string& text) const
-    {
-        FILE* f = std::fopen((path + "/" + name).c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-    }
-};
-
 // Runs inside folder as the current folder, restoring the previous one.
-struct InFolder {
-    char previous[4096];
-    explicit InFolder(const std::string& folder)
-    {
-        if (getcwd(previous, sizeof previous) == nullptr) previous[0] = '\0';
-        EXPECT_EQ(chdir(folder.c_str()), 0);
-    }
-    ~InFolder()
-    {
-        if (previous[0] != '\0' && chdir(previous) != 0) std::perror("chdir");
-    }
-};
-
 std::string Caption(MenuHandle menu, int id, unsigned by = MF_BYCOMMAND)
 {
     char text[256];

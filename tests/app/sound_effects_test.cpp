@@ -8,31 +8,13 @@
 #include <string>
 #include <unistd.h>
 
+#include "app_test_support.h"
 #include "app/sound_effects.h"
 #include "machine_setup/display_settings.h"
 #include "machine_setup/settings_file.h"
 #include "platform/os/sound.h"
 
 namespace {
-
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char pattern[] = "/tmp/qumbra_sound_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    void Write(const std::string& name, const std::string& bytes) const
-    {
-        std::system(("mkdir -p \"$(dirname '" + path + "/" + name + "')\"").c_str());
-        FILE* f = std::fopen((path + "/" + name).c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-};
 
 std::string Loaded(int effect)
 {

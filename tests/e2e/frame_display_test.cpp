@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "../app/app_test_support.h"
 #include "app/frame_window.h"
 #include "app/shell_services.h"
 #include "app/startup.h"
@@ -44,18 +45,6 @@ std::string ReadText(const std::string& path)
     text << in.rdbuf();
     return text.str();
 }
-
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char pattern[] = "/tmp/qumbra_frame_display_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string File(const char* name) const { return path + "/" + name; }
-};
 
 // --- The outer run: this program under Xvfb, once per language --------------------------------------
 
