@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "machine_setup/current_tool.h"
-#include "machine_setup/display_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/settings/display_settings.h"
 #include "nc/interpreter_state.h"
 #include "simulation/check_flags.h"
 #include "simulation/cut_services_standin.h"

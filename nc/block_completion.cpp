@@ -5,16 +5,16 @@
 
 #include <cmath>
 
-#include "app/shell_services.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/controller_services_standin.h"
-#include "machine_setup/forward_kinematics.h"
-#include "machine_setup/inverse_kinematics.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/tool_profile.h"
-#include "machine_setup/work_settings.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/controller/controller_services_standin.h"
+#include "machine_setup/machine/forward_kinematics.h"
+#include "machine_setup/machine/inverse_kinematics.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/tools/tool_profile.h"
+#include "machine_setup/settings/work_settings.h"
 #include "nc/block_end_position.h"
 #include "nc/block_interpreter.h"
 #include "nc/block_services_standin.h"
@@ -22,7 +22,7 @@
 #include "nc/dialect_keywords.h"
 #include "nc/interpreter_state.h"
 #include "nc/tilted_planes.h"
-#include "nc/tool_length_reference.h"
+#include "machine_setup/tools/tool_length_reference.h"
 #include "work_model/matrix.h"
 
 void ExactCosSin(double angleDeg, double* cosine, double* sine)

@@ -3,9 +3,9 @@
 // the rotation and scaling routines shared with the block interpreter.
 #include "nc/block_end_position.h"
 
-#include "app/shell_services.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/offset_memories.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/controller/offset_memories.h"
 #include "nc/block_interpreter.h"
 #include "nc/block_services_standin.h"
 #include "nc/block_state.h"

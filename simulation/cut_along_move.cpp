@@ -6,13 +6,13 @@
 #include <cmath>
 #include <utility>
 
-#include "machine_setup/current_tool.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/rotation.h"
-#include "machine_setup/tool_arrays.h"
-#include "machine_setup/tool_profile.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/machine/rotation.h"
+#include "machine_setup/tools/tool_arrays.h"
+#include "machine_setup/tools/tool_profile.h"
+#include "machine_setup/tools/tool_services_standin.h"
+#include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_state.h"
 #include "simulation/check_flags.h"
 #include "simulation/cut_services_standin.h"

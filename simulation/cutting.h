@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "machine_setup/tool_table.h"
+#include "machine_setup/tools/tool_table.h"
 #include "work_model/direction_blocks.h"
 #include "work_model/work_model.h"
 

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "block_test_support.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
 #include "nc/block_completion.h"
 #include "nc/block_state.h"
 #include "nc/interpreter_state.h"

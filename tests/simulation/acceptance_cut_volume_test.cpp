@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "machine_setup/tool_services_standin.h"
+#include "machine_setup/tools/tool_services_standin.h"
 #include "tests/simulation/cut_test_support.h"
 
 namespace {

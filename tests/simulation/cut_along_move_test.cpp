@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "machine_setup/tool_services_standin.h"
+#include "machine_setup/tools/tool_services_standin.h"
 #include "simulation/cut_sweeps.h"
 #include "tests/simulation/cut_test_support.h"
 

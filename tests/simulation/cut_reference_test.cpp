@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/tool_table.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/tools/tool_services_standin.h"
+#include "machine_setup/tools/tool_table.h"
+#include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_state.h"
 #include "simulation/check_flags.h"
 #include "simulation/cut_services_standin.h"
