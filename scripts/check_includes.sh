@@ -26,7 +26,7 @@ for d in $LAYERS; do [ -d "$d" ] && dirs="$dirs $d"; done
 [ -n "$dirs" ] || { echo "check_includes: no source folders under $root" >&2; exit 1; }
 
 find $dirs -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.hpp' -o -name '*.cc' \) | sort |
-  xargs grep -Hn '^[[:space:]]*#[[:space:]]*include' /dev/null |
+  { xargs grep -Hn '^[[:space:]]*#[[:space:]]*include' /dev/null || true; } |
   awk -v layers="$LAYERS" -v beside="$BESIDE" -v entry="$ENTRY" -v counts="$counts" '
     function layerof(path,    i, best, bestlen) {
       # Longest matching folder prefix decides; the backend is a layer of its own.
