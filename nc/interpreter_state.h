@@ -31,7 +31,10 @@ enum NcAlarmCodeValue {
     NC_ALARM_RADIUS_OFFSET = 6,    // cutter compensation: over offset, reversed arc
     NC_ALARM_OVER_OFFSET = 7,      // catalogue text only
     NC_ALARM_ROTARY1_LOCKED = 8,   // rotary 1 moves while locked
-    NC_ALARM_ROTARY2_LOCKED = 9    // rotary 2 moves while locked
+    NC_ALARM_ROTARY2_LOCKED = 9,   // rotary 2 moves while locked
+    NC_ALARM_WORD_OUT_OF_RANGE = 10  // a word's number indexes a table (work offset row, Q parameter,
+                                     // tool offset, feed table, reference point) outside the table
+    // Further alarm codes follow here, numbered on from 11.
 };
 
 // =====================================================================================================

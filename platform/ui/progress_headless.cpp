@@ -1,7 +1,8 @@
 // Default progress channel: keeps the counter and total without any display. The view replaces
 // the showing part once it exists; the arithmetic stays here.
 #include "platform/ui/progress.h"
-#include <sys/stat.h>
+
+#include "platform/os/files.h"
 
 namespace {
 ProgressSnapshot g_ProgressMain = {0, 0, 1, 0};
@@ -11,10 +12,9 @@ void BeginProgress(WindowHandle, int kind, uint64_t count, const char* file, int
                    const char*, const char*) {
     uint64_t total = count;
     if (kind != 1 && kind != 2 && kind != 1000) {
-        struct stat st;
         total = 0;
-        if (file != nullptr && file[0] != 0 && stat(file, &st) == 0 && st.st_size > 0)
-            total = static_cast<uint64_t>(st.st_size) * static_cast<uint64_t>(factor > 0 ? factor : 0);
+        const int64_t size = file != nullptr && file[0] != 0 ? GetFileSizeBytes(file) : -1;
+        if (size > 0) total = static_cast<uint64_t>(size) * static_cast<uint64_t>(factor > 0 ? factor : 0);
     }
     if (total < 2) total = 1;
     g_ProgressMain.active = 1;
