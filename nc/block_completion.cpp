@@ -7,7 +7,7 @@
 
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
-#include "machine_setup/controller/controller_services_standin.h"
+#include "platform/ui/repaint_requests.h"
 #include "machine_setup/machine/forward_kinematics.h"
 #include "machine_setup/machine/inverse_kinematics.h"
 #include "machine_setup/machine/machine_definition.h"
@@ -17,7 +17,7 @@
 #include "machine_setup/settings/work_settings.h"
 #include "nc/block_end_position.h"
 #include "nc/block_interpreter.h"
-#include "nc/block_services_standin.h"
+#include "nc/interpreter_services.h"
 #include "nc/block_state.h"
 #include "nc/dialect_keywords.h"
 #include "nc/interpreter_state.h"

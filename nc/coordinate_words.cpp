@@ -7,7 +7,7 @@
 
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
-#include "machine_setup/controller/controller_services_standin.h"
+#include "platform/ui/repaint_requests.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
@@ -15,7 +15,6 @@
 #include "machine_setup/tools/tool_profile.h"
 #include "nc/block_end_position.h"
 #include "nc/interpreter_state.h"
-#include "nc/nc_services_standin.h"
 #include "nc/nc_words.h"
 #include "machine_setup/tools/tool_length_reference.h"
 

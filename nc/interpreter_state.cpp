@@ -129,6 +129,7 @@ double g_CycleDwell = 0.0;
 int g_CycleRepeatCount = 0;
 double g_CycleReturnLevel = 0.0;
 int g_OspReturnLevelNext = 0;
+int g_CycleRapidInHole = 0;
 OspCycleParameters g_OspCycleParameters = {};
 
 // Rotation, mirror, scaling

@@ -169,6 +169,7 @@ extern double g_CycleDwell;            // P (seconds)
 extern int g_CycleRepeatCount;         // K / L
 extern double g_CycleReturnLevel;      // OSP return level (Z after G71)
 extern int g_OspReturnLevelNext;       // OSP: the next Z word is the return level
+extern int g_CycleRapidInHole;         // 1 while a canned cycle positions at rapid inside the hole
 struct OspCycleParameters {
     double values[3];                  // I, J and the peck value of an OSP cycle
     int iGiven;                        // the I word was given

@@ -13,7 +13,6 @@
 #include "simulation/check_flags.h"
 #include "simulation/cut_interval_subtraction.h"
 #include "simulation/cut_ray_intersections.h"
-#include "simulation/cut_services_standin.h"
 #include "simulation/cutting.h"
 #include "work_model/dexel_intervals.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "machine_setup/controller/controller_services_standin.h"
+#include "platform/ui/repaint_requests.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/controller/offset_memories.h"
 #include "machine_setup/controller/work_coordinates.h"

@@ -3,7 +3,7 @@
 // coordinates (the interpreter's tilted working plane applied inside them).
 #include "machine_setup/controller/work_coordinates.h"
 
-#include "machine_setup/controller/controller_services_standin.h"
+#include "platform/ui/repaint_requests.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/rotation.h"
 #include "machine_setup/machine/modal_values.h"

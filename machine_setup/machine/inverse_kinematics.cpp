@@ -14,6 +14,7 @@
 #include "machine_setup/machine/simulation_services.h"
 
 int g_LastRotarySolutionCount = 0;
+int g_RotarySolutionMemory = 0;
 
 namespace {
 

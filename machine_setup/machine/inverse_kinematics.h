@@ -4,6 +4,7 @@
 #pragma once
 
 extern int g_LastRotarySolutionCount;   // solutions accepted by the last solve (0, 1, 2); either thread
+extern int g_RotarySolutionMemory;      // solution memory of the vector mode; cleared when it starts
 
 // Rotary angles (degrees) for tool axis v, chosen by the previous angles, within the ranges whose
 // flag is set. Writes the result always ((0, 0) when no solution survives); returns 1 when a solution

@@ -79,6 +79,8 @@ int g_HWordNumber = 0;
 double g_PendingToolLengthShift = 0;
 double g_HeidenhainLengthDelta = 0;
 int g_MazakHeadOffsetMode = 0;
+int g_PluginToolActive = 0;
+int g_KeepPluginTool = 0;
 
 // The program plane 17, 18 or anything else (19) is looked up among the machine plane codes: machine
 // XY first, then ZX, then YZ; the sign of the matching code gives the sense of the plane.

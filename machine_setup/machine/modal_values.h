@@ -122,6 +122,10 @@ extern int g_HWordNumber;                // H number in effect
 extern double g_HeidenhainLengthDelta;   // DL of the last HEIDENHAIN tool call
 extern int g_MazakHeadOffsetMode;
 
+// NC plug-in tool state (the interpreter's plug-in calls write it; the tool selection reads it).
+extern int g_PluginToolActive;           // 1 while tool 0 holds a plug-in tool
+extern int g_KeepPluginTool;             // plug-in tool data of the previous run still count
+
 // Finds the machine plane that the program plane g_PlaneCode lands on (g_PlaneCodes) and sets
 // g_PlaneCode to +-17, +-18 or +-19 with g_PlaneAxis1, g_PlaneAxis2 and g_PlaneNormalAxis.
 void SelectPlane();

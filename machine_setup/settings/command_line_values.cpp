@@ -16,6 +16,7 @@ int g_CmdOffsetRequest = 0;
 int g_CmdWindowRectGiven = 0;
 int g_CmdCtcGiven = 0;
 char g_CmdCtcFile[256] = "";
+int g_CmdToolNumber = 0;
 
 void ResetCommandLineValues()
 {
@@ -31,4 +32,5 @@ void ResetCommandLineValues()
     g_CmdWindowRectGiven = 0;
     g_CmdCtcGiven = 0;
     g_CmdCtcFile[0] = '\0';
+    g_CmdToolNumber = 0;
 }

@@ -16,6 +16,7 @@ extern int g_CmdOffsetRequest;        // 1: a work offset was requested (g_Offse
 extern int g_CmdWindowRectGiven;      // 1: the frame's rectangle is given (g_WindowX ... g_WindowWidth)
 extern int g_CmdCtcGiven;             // 1: a colour file is named in g_CmdCtcFile (cleared once read)
 extern char g_CmdCtcFile[256];
+extern int g_CmdToolNumber;           // T switch: tool selected at start-up (0 none)
 // Given elsewhere: g_BasicModelPath (not empty when named), g_WorkPitch and g_MovePitch (not 0 when
 // given), g_SilentMode.
 

@@ -21,6 +21,7 @@ extern int g_ShowLinearToolPath;
 // Status panel (UI thread lays out; the panel drawing reads).
 extern UiRect g_StatusPanelCells[STATUS_PANEL_CELL_COUNT];
 extern int g_NcRowState;             // what the NC row shows (0 the two captions)
+extern int g_ToolPanelPage;           // page the tool panel shows
 
 // Recomputes g_ViewAngleCosSin from g_ViewAngleA and g_ViewAngleB.
 void UpdateViewRotationCosSin();

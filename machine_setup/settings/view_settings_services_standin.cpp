@@ -16,6 +16,7 @@ int g_ShowToolPath = 1;
 int g_ShowLinearToolPath = 0;
 UiRect g_StatusPanelCells[STATUS_PANEL_CELL_COUNT] = {};
 int g_NcRowState = 0;
+int g_ToolPanelPage = 0;
 
 void UpdateViewRotationCosSin()
 {

@@ -8,7 +8,8 @@
 #include <cstring>
 
 #include "machine_setup/settings/token_readers.h"
-#include "machine_setup/tools/tool_services_standin.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
 #include "platform/os/files.h"
 #include "platform/os/paths.h"
@@ -154,3 +155,6 @@ int ReadArborFile(char* name, ArborRecord* record) {
     std::fclose(file);
     return result;
 }
+
+char g_ArborFilePath[256] = "";
+int g_ArborFileStatus = 0;

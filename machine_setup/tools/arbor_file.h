@@ -36,3 +36,7 @@ int MatchArborKeyword(const char* line, int* keywordLength);
 // regular file (a device or folder), -2 when the completed name does not fit in 256 bytes (the name is
 // left as it was).
 int ReadArborFile(char* name, ArborRecord* record);
+
+// Written by the settings reader (the tool table's head "ATL" line) on the UI thread.
+extern char g_ArborFilePath[256];        // holder file named by the tool table's head "ATL" line
+extern int g_ArborFileStatus;            // 1 read, -1 missing, 0 none

@@ -11,7 +11,8 @@
 #include "machine_setup/controller/offset_memories.h"
 #include "machine_setup/machine/rotation.h"
 #include "machine_setup/tools/tool_profile.h"
-#include "machine_setup/tools/tool_services_standin.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/work_settings.h"
 #include "machine_setup/machine/modal_values.h"
 

@@ -11,7 +11,9 @@
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_models.h"
-#include "machine_setup/tools/tool_services_standin.h"
+#include "platform/ui/repaint_requests.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/work_settings.h"
 
 double* g_ToolProfileRadius = nullptr;

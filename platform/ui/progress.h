@@ -22,3 +22,8 @@ struct ProgressSnapshot {
     int perMille;        // last computed per-mille value
 };
 ProgressSnapshot GetProgressSnapshot();
+
+// Second channel: the progress of a sub-program file within the run (nothing shown without a display).
+void BeginSubprogramProgress(WindowHandle owner, const char* path);
+void AddSubProgress(int count);
+void HideSubProgress();

@@ -35,3 +35,7 @@ int UpdateProgress(int) {
 void EndProgress() { g_ProgressMain.active = 0; }
 
 ProgressSnapshot GetProgressSnapshot() { return g_ProgressMain; }
+
+void BeginSubprogramProgress(WindowHandle, const char*) {}
+void AddSubProgress(int) {}
+void HideSubProgress() {}

@@ -9,6 +9,8 @@ extern int g_SilentMode;            // 1 in batch runs without user interface
 extern int g_RunMode;               // RunMode: 0 idle, 1 real cutting, 2 skip cutting, 3 cut and show
 extern int g_FileNamePreset;        // 1 when the next command's file name is already set
 extern int g_WindowsVersionCode;    // operating-system code (1 selects "RBUTTONDOWN" for MOVE SWITCH)
+extern int g_WorkDefined;           // 1 while a work model exists
+extern int g_WorkState;             // work: 0 takes part in the cutting, 1 disabled, 2 deleted
 extern WindowHandle g_MainWindow;   // frame window; owner of progress and message boxes
 extern WindowHandle g_StatusBarWindow;
 extern char g_ProgramCaption[64];   // caption of the program's message boxes
@@ -19,3 +21,10 @@ void PumpMessagesDuringWork();
 int IsAbortKeyDown();
 // Sets the text of a status-bar part (the loaders write part 0).
 void SetStatusBarText(int part, const char* text);
+// Rewrites the status bar parts (through g_UpdateStatusBarHook, which the frame installs).
+void UpdateStatusBar();
+// Hooks of the three calls above, installed by the event core and the frame; null: the call does
+// nothing (g_PumpOneMessageHook is the event core's, in platform/ui/event_core.cpp).
+extern int (*g_AbortKeyHook)();
+extern void (*g_StatusBarTextHook)(int part, const char* text);
+extern void (*g_UpdateStatusBarHook)();

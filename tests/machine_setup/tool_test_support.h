@@ -5,7 +5,9 @@
 
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/tools/tool_profile.h"
-#include "machine_setup/tools/tool_services_standin.h"
+#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/settings/work_settings.h"
 

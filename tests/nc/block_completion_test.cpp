@@ -10,7 +10,7 @@
 #include "nc/block_completion.h"
 #include "nc/block_state.h"
 #include "nc/interpreter_state.h"
-#include "nc/nc_services_standin.h"
+#include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
 
 namespace {
