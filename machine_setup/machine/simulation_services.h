@@ -1,5 +1,6 @@
 // Values of the machining simulation that the kinematics read, and the warning-file entry for a long
-// rotary move. The simulation thread and the tool-path drawing write the values.
+// rotary move. The simulation thread and the tool-path drawing write the values; the simulation
+// installs the hook that writes the warning file at start-up.
 #pragma once
 
 extern double g_TableRotaryCosSin[4];    // cos r1, sin r1, cos r2, sin r2 taken when tool-centre control starts
@@ -13,3 +14,5 @@ extern int g_WarningCount;               // lines written to the warning file
 // Appends "* Long movement of rotary axis *" with the angles before and after the move to the warning
 // file when the controller's warning level is above 0.
 void WarnLongRotaryMove(double previous1, double previous2, double new1, double new2);
+// Writes the warning line itself (installed by the simulation; null: the warning is only counted).
+extern void (*g_WarnLongRotaryMoveHook)(double previous1, double previous2, double new1, double new2);

@@ -1,6 +1,6 @@
 // Services of the shell's editor bridge that the settings reader uses: the editor plug-in's two entry
-// points (each may rewrite the 256-byte buffer it is given) and the editor kind. The shell owns these;
-// until it provides them they come from editor_plugin_services_standin.cpp.
+// points (each may rewrite the 256-byte buffer it is given) and the editor kind. The shell's plug-in
+// loader writes them (UI thread); they are declared here because the settings reader reads them.
 #pragma once
 
 struct EditorPluginEntries {

@@ -1,6 +1,7 @@
 // Services of the view that the settings reader uses: the camera angles and their cosines, the view's
 // start-up options, the status panel cells and what the colour dialog does with changed colours.
-// The view owns these; until it provides them they come from view_settings_services_standin.cpp.
+// They are declared here, below the view, because the settings reader reads them; the view installs
+// the two hooks at start-up.
 #pragma once
 #include "platform/ui/ui_types.h"
 
@@ -29,3 +30,7 @@ void UpdateViewRotationCosSin();
 void LayOutStatusPanelCells(int axisCount);
 // Takes the colours of g_ColourSettingsBackup into use and marks what they colour for rebuilding.
 void ApplyColourSettings();
+// Hooks the view installs: the panel layout, and what it rebuilds after the colours changed (its
+// materials). Null: LayOutStatusPanelCells does nothing, ApplyColourSettings only takes the colours.
+extern void (*g_LayOutStatusPanelCellsHook)(int axisCount);
+extern void (*g_ColoursAppliedHook)();

@@ -1,6 +1,5 @@
-// Stand-in definitions of the view services the settings reader uses, until the view provides them:
-// the camera values with their start values, the tool-path switches, the status panel cells (no
-// layout) and ApplyColourSettings (takes the backup colours into use; no materials exist here).
+// The view values the settings reader reads and writes, with their start values, the camera cosines,
+// and the status panel layout and colour take-over, which go through hooks the view installs.
 #include "machine_setup/settings/view_settings_services.h"
 
 #include "machine_setup/settings/colour_settings.h"
@@ -17,6 +16,8 @@ int g_ShowLinearToolPath = 0;
 UiRect g_StatusPanelCells[STATUS_PANEL_CELL_COUNT] = {};
 int g_NcRowState = 0;
 int g_ToolPanelPage = 0;
+void (*g_LayOutStatusPanelCellsHook)(int) = nullptr;
+void (*g_ColoursAppliedHook)() = nullptr;
 
 void UpdateViewRotationCosSin()
 {
@@ -26,10 +27,11 @@ void UpdateViewRotationCosSin()
 
 void LayOutStatusPanelCells(int axisCount)
 {
-    (void)axisCount;
+    if (g_LayOutStatusPanelCellsHook != nullptr) g_LayOutStatusPanelCellsHook(axisCount);
 }
 
 void ApplyColourSettings()
 {
     RestoreColourSettings();
+    if (g_ColoursAppliedHook != nullptr) g_ColoursAppliedHook();
 }
