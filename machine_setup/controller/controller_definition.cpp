@@ -24,75 +24,75 @@ int g_ControllerNameLength = 0;
 int g_ControllerNameTextColour[3] = {255, 0, 0};
 int g_ControllerNameBackColour[3] = {255, 255, 0};
 double g_CtlViewCentre[3] = {};
-int g_ViewCentreFromCtl = 0;
+int g_ViewCentreFromCtl;
 char g_AxisLabelCells[5][3] = {};
 
-double g_LengthInputTolerance = 0.0005;
-int g_ScaleInputUnit = 1000;
-int g_AngleInputUnit = 1000;
-int g_DecimalPointSetting = DECIMAL_POINT_NO;
+double g_LengthInputTolerance;
+int g_ScaleInputUnit;
+int g_AngleInputUnit;
+int g_DecimalPointSetting;
 
-int g_DialectCode = DIALECT_DEFAULT;
-int g_DialectOsp = 0;
-int g_DialectMazak = 0;
-int g_DialectSiemens = 0;
-int g_DialectHeidenhain = 0;
-int g_MachineWire = 0;
-int g_MachineLathe = 0;
-int g_TclTableCoordinate = 1;
-int g_TclVectorInterpolation = 0;
-int g_ToolCentreModeAtStart = TOOL_CENTRE_NO;
-int g_ZCeCoordinate = 0;
-int g_AngleDecisionFanuc2 = 0;
-int g_No60Bit2 = 0;
-char g_EndOfRecordChar = ' ';
+int g_DialectCode;
+int g_DialectOsp;
+int g_DialectMazak;
+int g_DialectSiemens;
+int g_DialectHeidenhain;
+int g_MachineWire;
+int g_MachineLathe;
+int g_TclTableCoordinate;
+int g_TclVectorInterpolation;
+int g_ToolCentreModeAtStart;
+int g_ZCeCoordinate;
+int g_AngleDecisionFanuc2;
+int g_No60Bit2;
+char g_EndOfRecordChar;
 
-int g_RunFromMemory = 0;
-int g_ReplaceType2 = 0;
-char* g_CheckChars = nullptr;
-int g_CheckCharsLength = 0;
-int g_CodeCheck = 0;
+int g_RunFromMemory;
+int g_ReplaceType2;
+char* g_CheckChars;
+int g_CheckCharsLength;
+int g_CodeCheck;
 int g_OptionalBlockSkip[OPTIONAL_BLOCK_SKIP_COUNT] = {};
-int g_OptionalBlockSkipAny = 0;
+int g_OptionalBlockSkipAny;
 
-int g_CheckF0 = 0;
+int g_CheckF0;
 float g_ArcRadiusTolerance = 1000000.0f;
-int g_RadiusCheckStop = 0;
-int g_RadiusCheckList = 0;
-int g_RadiusCheckPaint = 0;
-int g_RadiusCheckEnabled = 0;
-int g_CheckReverseArc = 0;
-int g_WarningLevel = 1;
+int g_RadiusCheckStop;
+int g_RadiusCheckList;
+int g_RadiusCheckPaint;
+int g_RadiusCheckEnabled;
+int g_CheckReverseArc;
+int g_WarningLevel;
 
-int g_InitialPlane = 17;
-int g_FeedrateMode = FEEDRATE_DIRECT;
-int g_G00Mode = 0;
-int g_G00PathLine = 0;
+int g_InitialPlane;
+int g_FeedrateMode;
+int g_G00Mode;
+int g_G00PathLine;
 float g_SmoothAngle = 2.0f;
-int g_ConcaveArcFeedAdjust = 1;
-int g_G92Mode = 0;
-double g_RotationAngleSetting = 0.0;
+int g_ConcaveArcFeedAdjust;
+int g_G92Mode;
+double g_RotationAngleSetting;
 double g_ScaleFactor[3] = {1.0, 1.0, 1.0};
 int g_ScaleEffect[3] = {1, 1, 1};
 
-int g_CycleReturnInitial = 1;
-double g_PeckReturnG83 = 0.1;
-double g_PeckReturnG73 = 0.1;
+int g_CycleReturnInitial;
+double g_PeckReturnG83;
+double g_PeckReturnG73;
 double g_CycleClearance[CYCLE_CLEARANCE_COUNT] = {};
-int g_CycleL0Ignore = 0;
-int g_CycleK0Ignore = 0;
-int g_SpindleControl = 0;
-char g_SpindleControlCode = ' ';
+int g_CycleL0Ignore;
+int g_CycleK0Ignore;
+int g_SpindleControl;
+char g_SpindleControlCode;
 
-int g_ToolOffsetMemoryType = TOOL_OFFSET_MEMORY_C;
-int g_LengthOffsetType = 0;
-int g_CompensationCancelMode = 1;
-int g_G49Mode = 0;
-int g_DCodeValueAuto = 0;
-int g_HCodeValueAuto = 0;
-int g_AutomaticToolOffset = 0;
-int g_AutoLengthOffset = 0;
-int g_AutoLengthPosition = 0;
+int g_ToolOffsetMemoryType;
+int g_LengthOffsetType;
+int g_CompensationCancelMode;
+int g_G49Mode;
+int g_DCodeValueAuto;
+int g_HCodeValueAuto;
+int g_AutomaticToolOffset;
+int g_AutoLengthOffset;
+int g_AutoLengthPosition;
 
 char g_AxisChars[3] = {'X', 'Y', 'Z'};
 char g_ArcCentreLetters[3] = {'I', 'J', 'K'};
@@ -106,37 +106,37 @@ int g_AxisOrderSecond = 1;
 int g_AxisOrderNormal = 2;
 
 char g_Rotary1LockCode[LOCK_CODE_SIZE] = {};
-int g_Rotary1LockCodeLength = 0;
+int g_Rotary1LockCodeLength;
 char g_Rotary1UnlockCode[LOCK_CODE_SIZE] = {};
-int g_Rotary1UnlockCodeLength = 0;
+int g_Rotary1UnlockCodeLength;
 char g_Rotary2LockCode[LOCK_CODE_SIZE] = {};
-int g_Rotary2LockCodeLength = 0;
+int g_Rotary2LockCodeLength;
 char g_Rotary2UnlockCode[LOCK_CODE_SIZE] = {};
-int g_Rotary2UnlockCodeLength = 0;
-int g_Rotary1ShortestSetting = 0;
-int g_Rotary1Shortest = 0;
-int g_Rotary2ShortestSetting = 0;
-int g_Rotary2Shortest = 0;
+int g_Rotary2UnlockCodeLength;
+int g_Rotary1ShortestSetting;
+int g_Rotary1Shortest;
+int g_Rotary2ShortestSetting;
+int g_Rotary2Shortest;
 double g_Rotary1Range[2] = {};
 double g_Rotary2Range[2] = {};
-int g_Rotary1RangeGiven = 0;
-int g_Rotary2RangeGiven = 0;
+int g_Rotary1RangeGiven;
+int g_Rotary2RangeGiven;
 
-int g_StopMode = STOP_NONE;
+int g_StopMode;
 char g_StopPatterns[STOP_PATTERN_SLOTS][STOP_PATTERN_SIZE] = {};
-int g_StopPatternCount = 0;
+int g_StopPatternCount;
 int g_WaitMCodes[WAIT_MCODE_MAX] = {};
 char g_WaitFileNames[WAIT_MCODE_MAX][WAIT_FILE_NAME_SIZE] = {};
-int g_WaitMCodeCount = 0;
+int g_WaitMCodeCount;
 char g_LatheOnCodes[2][LATHE_CODE_SIZE] = {};
 int g_LatheOnCodeLengths[2] = {};
 char g_LatheOffCodes[2][LATHE_CODE_SIZE] = {};
 int g_LatheOffCodeLengths[2] = {};
 char g_CutOnCode[CUT_CODE_SIZE] = {};
-int g_CutOnCodeLength = 0;
+int g_CutOnCodeLength;
 char g_CutOffCode[CUT_CODE_SIZE] = {};
-int g_CutOffCodeLength = 0;
-int g_CuttingOnAtStart = 1;
+int g_CutOffCodeLength;
+int g_CuttingOnAtStart;
 
 
 namespace {
@@ -451,3 +451,9 @@ void FreeInMemoryProgramBuffers()
     g_MemorySubprogramCount = 0;
     ClearFileTime(&g_NcExtentsFileTime);
 }
+
+namespace {
+// The program start values of the values above are the reset values: their definitions leave them
+// to this call, so each default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetControllerSettings(), 1);
+}  // namespace

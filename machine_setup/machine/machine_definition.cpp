@@ -37,22 +37,22 @@ float g_RapidAccelerations[3] = {0.1f, 0.1f, 0.1f};
 float g_MaximumFeedRates[3] = {10000.0f, 10000.0f, 10000.0f};
 float g_AxisAccelerations[3] = {0.3f, 0.3f, 0.3f};
 
-int g_AxisDirection = AXIS_DIRECTION_NONE;
+int g_AxisDirection;
 
-int g_MachineKind = MACHINE_NONE;
+int g_MachineKind;
 int g_AxisCount = 5;
-int g_Rotary1Axis = 0;
+int g_Rotary1Axis;
 int g_Rotary1CrossAxes[2] = {1, 2};
-int g_Rotary2Axis = 2;
+int g_Rotary2Axis;
 int g_Rotary2CrossAxes[2] = {0, 1};
 double g_Rotary1UnitVector[3] = {1.0, 0.0, 0.0};
 double g_Rotary2UnitVector[3] = {0.0, 0.0, 1.0};
-int g_Rotary1Tilted = 0;
-int g_Rotary2Tilted = 0;
+int g_Rotary1Tilted;
+int g_Rotary2Tilted;
 double g_Rotary1TiltCosSin[2] = {1.0, 0.0};
 double g_Rotary2TiltCosSin[2] = {1.0, 0.0};
-int g_Rotary1ByVector = 0;
-int g_Rotary2ByVector = 0;
+int g_Rotary1ByVector;
+int g_Rotary2ByVector;
 double g_Rotary1Vector[3] = {1.0, 0.0, 0.0};
 double g_Rotary2Vector[3] = {0.0, 0.0, 1.0};
 double g_RotaryAxisFrame[4] = {1.0, 0.0, 1.0, 0.0};
@@ -65,21 +65,21 @@ char g_Rotary2Letter = ' ';
 int g_Rotary1Direction = 1;
 int g_Rotary2Direction = 1;
 
-int g_TableType = TABLE_TYPE_PLANE;
-int g_Table2Type = TABLE_TYPE_CIRCLE;
-int g_HeadType = HEAD_TYPE_PRESENT;
-int g_Head1Type = HEAD_TYPE_PRESENT;
-int g_Head2Type = HEAD_TYPE_PRESENT;
+int g_TableType;
+int g_Table2Type;
+int g_HeadType;
+int g_Head1Type;
+int g_Head2Type;
 double g_AngleHeadAngles[3] = {0.0, 0.0, 0.0};
 double g_ToolDirection[3] = {0.0, 0.0, 1.0};
-int g_ToolDirectionTilted = 0;
+int g_ToolDirectionTilted;
 double g_TablePosition[3] = {0.0, 0.0, 0.0};
 double g_TableOffset[3] = {0.0, 0.0, 0.0};
 double g_HeadPosition[3] = {0.0, 0.0, 0.0};
 double g_HeadOffset[3] = {0.0, 0.0, 0.0};
 double g_HeadPivot[3] = {0.0, 0.0, 0.0};
 double g_TableViewPivot[3] = {0.0, 0.0, 0.0};
-double g_ToolHolderOffset = 0.0;
+double g_ToolHolderOffset;
 
 char g_BasicModelFiles[MAX_BASIC_MODEL_FILES][MACHINE_PATH_SIZE];
 int g_BasicModelCount = 0;
@@ -92,7 +92,7 @@ PartModelOffsets g_PartModelOffsets;
 unsigned char g_TableMovesAxis[3] = {0, 0, 0};
 unsigned char g_TableMovedAxisCount = 0;
 StrokeLimitSet g_StrokeLimits[STROKE_LIMIT_SET_MAX];
-int g_StrokeLimitSetCount = 0;
+int g_StrokeLimitSetCount;
 int g_ViewCentreFromMtl = 0;
 double g_ViewCentreFromMtlPoint[3] = {0.0, 0.0, 0.0};
 
@@ -325,3 +325,9 @@ void ReadMachineFile(int resetUserVice)
     std::fclose(file);
     FinishMachineRead(state);
 }
+
+namespace {
+// The program start values of the values above are the reset values: their definitions leave them
+// to this call, so each default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetMachineDefinition(), 1);
+}  // namespace

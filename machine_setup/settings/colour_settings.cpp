@@ -40,24 +40,24 @@ ColourValue g_PenColours[PEN_COLOUR_COUNT] = {
     Rgb(127, 0, 63)};
 int g_PenColourFlags[PEN_COLOUR_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
 int g_PenColourFlags2[PEN_COLOUR_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-ColourValue g_PaintColour = Rgb(255, 127, 0);
-ColourValue g_BaseColour = Rgb(128, 128, 0);
-ColourValue g_TopPathColour = Rgb(255, 0, 0);
-ColourValue g_TopPath2Colour = Rgb(255, 128, 0);
-ColourValue g_ConstructionColour = Rgb(255, 255, 0);
-ColourValue g_ToolTopColour = Rgb(255, 0, 128);
-ColourValue g_ToolSideColour = Rgb(128, 128, 192);
-ColourValue g_ArborColour = Rgb(0, 128, 0);
+ColourValue g_PaintColour;
+ColourValue g_BaseColour;
+ColourValue g_TopPathColour;
+ColourValue g_TopPath2Colour;
+ColourValue g_ConstructionColour;
+ColourValue g_ToolTopColour;
+ColourValue g_ToolSideColour;
+ColourValue g_ArborColour;
 ColourValue g_HeadColours[HEAD_COLOUR_COUNT] = {
     Rgb(113, 145, 113), Rgb(163, 195, 163), Rgb(63, 95, 63), Rgb(63, 127, 63), Rgb(31, 63, 31)};
 ColourValue g_TableColours[TABLE_COLOUR_COUNT] = {
     Rgb(50, 178, 242), Rgb(0, 128, 192), Rgb(127, 127, 127), Rgb(0, 63, 63)};
-ColourValue g_ViceColour = Rgb(127, 127, 63);
-ColourValue g_BasicColour = Rgb(64, 128, 128);
-ColourValue g_DiameterValueColour = Rgb(255, 255, 0);
-ColourValue g_LengthValueColour = Rgb(255, 0, 255);
-ColourValue g_MagazineNumberColour = Rgb(0, 255, 255);
-ColourValue g_BackgroundColourSetting = Rgb(0, 0, 0);
+ColourValue g_ViceColour;
+ColourValue g_BasicColour;
+ColourValue g_DiameterValueColour;
+ColourValue g_LengthValueColour;
+ColourValue g_MagazineNumberColour;
+ColourValue g_BackgroundColourSetting;
 float g_WorkAlpha = kDefaultAlpha;
 float g_BaseAlpha = kDefaultAlpha;
 float g_ToolAlpha = kDefaultAlpha;
@@ -366,3 +366,9 @@ void ReadIniColourSettings()
         *entry.alpha = ParseTransparencyValue(value);
     }
 }
+
+namespace {
+// The program start values of the values above are the reset values: their definitions leave them
+// to this call, so each default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetColourSettings(), 1);
+}  // namespace

@@ -5,18 +5,18 @@
 #include <cstring>
 
 char g_CmdIniFile[256] = "qumbra.ini";
-int g_CmdToolTableGiven = 0;
-int g_CmdControllerGiven = 0;
-int g_CmdMachineGiven = 0;
-int g_CmdWorkGiven = 0;
-int g_CmdWorkKind = CMD_WORK_FILE;
-int g_CmdStartPositionGiven = 0;
-int g_CmdDifference = 0;
-int g_CmdOffsetRequest = 0;
-int g_CmdWindowRectGiven = 0;
-int g_CmdCtcGiven = 0;
+int g_CmdToolTableGiven;
+int g_CmdControllerGiven;
+int g_CmdMachineGiven;
+int g_CmdWorkGiven;
+int g_CmdWorkKind;
+int g_CmdStartPositionGiven;
+int g_CmdDifference;
+int g_CmdOffsetRequest;
+int g_CmdWindowRectGiven;
+int g_CmdCtcGiven;
 char g_CmdCtcFile[256] = "";
-int g_CmdToolNumber = 0;
+int g_CmdToolNumber;
 
 void ResetCommandLineValues()
 {
@@ -34,3 +34,9 @@ void ResetCommandLineValues()
     g_CmdCtcFile[0] = '\0';
     g_CmdToolNumber = 0;
 }
+
+namespace {
+// The program start values of the values above are the reset values: their definitions leave them
+// to this call, so each default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetCommandLineValues(), 1);
+}  // namespace

@@ -9,11 +9,11 @@
 
 #include <cstring>
 
-int g_InterferenceCheck = 1;
-int g_ArborCheck = 0;
-int g_OutputLengthCheckAll = 0;
-int g_HeightCheckType = 0;
-double g_HeightCheckValue = 0.0;
+int g_InterferenceCheck;
+int g_ArborCheck;
+int g_OutputLengthCheckAll;
+int g_HeightCheckType;
+double g_HeightCheckValue;
 int g_HeightCheck = 0;
 int g_ChipWidthCheck = 0;
 int g_SpindleCheck = 0;
@@ -31,8 +31,8 @@ int g_CheckHeadWork = 0, g_CheckHeadVice = 0, g_CheckHeadTable2 = 0, g_CheckHead
     g_CheckHeadTable = 0;
 int g_CheckHeadBasic = 0;
 int g_DialogPairChecks[DIALOG_PAIR_CHECK_COUNT] = {};
-int g_StopOnCheck = 0;
-double g_RapidFeedrate = 999999999.0;
+int g_StopOnCheck;
+double g_RapidFeedrate;
 int g_ToolClearanceMode = 0;
 double g_ToolClearance = 0.0;
 int g_ArborClearanceMode = 0;
@@ -41,7 +41,7 @@ double g_ArborClearance = 0.0;
 int g_WorkDisplayMode = PART_DISPLAY_ON;
 int g_ToolDisplayMode = PART_DISPLAY_ON;
 int g_MachineDisplayMode = PART_DISPLAY_ON;
-int g_BasicModelDisplayMode = PART_DISPLAY_OFF;
+int g_BasicModelDisplayMode;
 int g_SkipBlock = 5;
 int g_SkipView = 5;
 int g_RealRotation = 0;
@@ -52,28 +52,28 @@ int g_TopPathColourSpecified = 1;
 int g_ToolTopColourSpecified = 1;
 int g_ShowViewCentre = 0;
 int g_ShowConstructionPoints = 0;
-int g_ShowAxisTriad = 1;
+int g_ShowAxisTriad;
 char g_ProgressName[24] = "";
-int g_SoundOn = 1;
-int g_IgnoreG00 = 0;
-double g_OffsetValue = 5.0;
-int g_PauseKey = VK_CODE_CONTROL;
-int g_AbortKey = VK_CODE_ESCAPE;
-int g_DifferenceArea = 1;
+int g_SoundOn;
+int g_IgnoreG00;
+double g_OffsetValue;
+int g_PauseKey;
+int g_AbortKey;
+int g_DifferenceArea;
 double g_DifferenceMargin = 0.1;
 double g_DifferenceMarginBuilt = 0.1;
-int g_DifferenceUsesPen = 0;
-int g_DifferencePen = 1;
-int g_DifferenceKeepSameColour = 1;
-double g_DifferenceOffset = 0.0;
-int g_DifferenceTargetGiven = 0;
-int g_DifferenceTargetPen = 1;
-int g_ViewCentreFromIni = 0;
+int g_DifferenceUsesPen;
+int g_DifferencePen;
+int g_DifferenceKeepSameColour;
+double g_DifferenceOffset;
+int g_DifferenceTargetGiven;
+int g_DifferenceTargetPen;
+int g_ViewCentreFromIni;
 double g_IniViewCentre[3] = {0.0, 0.0, 0.0};
-int g_FullViewWork = 0;
-int g_OpenGlBufferMode = 2;
-int g_PumpOption = 1;
-double g_ToolDialogZoomRate = 2.0;
+int g_FullViewWork;
+int g_OpenGlBufferMode;
+int g_PumpOption;
+double g_ToolDialogZoomRate;
 
 namespace {
 
@@ -632,3 +632,9 @@ int ReadDisplaySettingsKey(const char* key, const char* value)
     }
     return entry->readValue(value != nullptr ? value : entry->defaultValue);
 }
+
+namespace {
+// The program start values of the values above are the reset values: their definitions leave them
+// to this call, so each default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetDisplaySettings(), 1);
+}  // namespace
