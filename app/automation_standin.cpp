@@ -3,7 +3,7 @@
 #include "app/automation.h"
 
 #include "app/command_line.h"
-#include "app/shell_services.h"
+#include "platform/ui/shell_services.h"
 #include "platform/ui/event_core.h"
 
 int RunStartupAutomation(void*)

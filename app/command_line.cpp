@@ -8,15 +8,14 @@
 #include <cstring>
 
 #include "app/command_line_internal.h"
-#include "app/shell_services.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/token_readers.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/work_settings.h"
-#include "nc/nc_services_standin.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/settings/token_readers.h"
+#include "machine_setup/settings/work_settings.h"
+#include "nc/interpreter_services.h"
 #include "work_model/file_routines.h"
 
 int g_CmdIniGiven = 0;
@@ -37,6 +36,7 @@ int g_CmdStripPen = 0;
 int g_CmdNoMenu = 0;
 int g_CmdProcessor = -1;
 int g_AutomationPending = 0;
+int g_MainWindowIconic = 0;
 char g_WorkFilePath[CMD_PATH_SIZE] = "";
 char g_WorkSavePath[CMD_PATH_SIZE] = "";
 char g_MacroFilePath[CMD_PATH_SIZE] = "";

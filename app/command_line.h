@@ -2,8 +2,8 @@
 // later through the frame's menu commands, and what the settings reader must keep), and the parser that
 // reads the line once at start-up. The parser performs nothing itself.
 #pragma once
-#include "app/command_line_values.h"
-#include "nc/nc_services_standin.h"
+#include "machine_setup/settings/command_line_values.h"
+#include "nc/interpreter_services.h"
 
 const int CMD_PATH_SIZE = 256;       // every path the command line fills
 const int CMD_ARGUMENT_SIZE = 1024;  // a file argument while it is assembled word by word
@@ -38,7 +38,8 @@ extern int g_CmdPaint;                // 1 paint the whole work, 2 remove the pa
 extern int g_CmdStripPen;             // pen 1 to 19 to strip, 16 all pens; 0 none
 extern int g_CmdNoMenu;               // 1: frame without menu, command menu panel and tool panel
 extern int g_CmdProcessor;            // processor for the user-interface thread; -1 none
-// g_MainWindowIconic (1 while the frame is or starts minimised) and g_NcFilePath: nc_services_standin.h.
+extern int g_MainWindowIconic;       // 1 while the frame is (or starts) minimised
+// g_NcFilePath: nc/interpreter_services.h.
 extern int g_AutomationPending;       // 1: the automation thread has requests to carry out
 
 // Paths and values the command line fixes directly (owned here).

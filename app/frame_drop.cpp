@@ -8,13 +8,13 @@
 #include "app/frame_services.h"
 #include "app/frame_window.h"
 #include "app/startup.h"
-#include "machine_setup/colour_file.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/work_settings.h"
-#include "nc/nc_services_standin.h"
+#include "machine_setup/settings/colour_file.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/settings/work_settings.h"
+#include "nc/interpreter_services.h"
 #include "platform/os/paths.h"
 #include "platform/ui/cursor_clipboard.h"
 #include "platform/ui/event_core.h"
@@ -137,7 +137,7 @@ void HandleDroppedFiles(WindowHandle frame, uintptr_t drop)
         SendFileCommand(frame, path, g_ToolTableFilePath, sizeof g_ToolTableFilePath, 32781);
     }
     if ((path = FindFirst(&files, IsColourFile)) != nullptr) {
-        if (ReadColourFile(path)) ApplyDroppedColourSettings();
+        if (ReadColourFile(path)) ApplyColourSettings();
         InvalidateUiWindow(g_ViewWindow, 1);
         UpdateUiWindow(g_ViewWindow);
         RestoreInteractionCursor();

@@ -5,8 +5,8 @@
 
 #include "app/plugins.h"
 #include "app/run_control.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/settings_file.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "nc/interpreter_state.h"
 #include "platform/os/clock.h"
 #include "platform/ui/event_core.h"

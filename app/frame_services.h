@@ -11,7 +11,5 @@ intptr_t RunMenuCommand(WindowHandle frame, int id, intptr_t lParam);
 void CreateGdiResources();
 void DeleteGdiResources();
 void RestoreInteractionCursor();
-// Applies the colour-file copy to the live colours (stand-in: RestoreColourSettings).
-void ApplyDroppedColourSettings();
 // Closes the external editor at exit (stand-in: nothing).
 void CloseEditor(int editorKind);

@@ -3,11 +3,9 @@
 // view's popup (250, 254, 257), the view keys' 32872, the macro-only 32889 and the plug-in items.
 #include "app/frame_services.h"
 
-#include "view/view_settings_services.h"
 
 intptr_t RunMenuCommand(WindowHandle, int, intptr_t) { return 0; }
 void CreateGdiResources() {}
 void DeleteGdiResources() {}
 void RestoreInteractionCursor() {}
-void ApplyDroppedColourSettings() { ApplyColourSettings(); }
 void CloseEditor(int) {}

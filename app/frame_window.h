@@ -3,7 +3,7 @@
 // files, the end of automation, closing and shut-down, and the title.
 #pragma once
 #include <cstdint>
-#include "app/shell_services.h"
+#include "platform/ui/shell_services.h"
 #include "platform/ui/ui_types.h"
 
 const int STATUS_BAR_PART_COUNT = 10;

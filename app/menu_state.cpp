@@ -3,14 +3,14 @@
 #include "app/message_file.h"
 
 #include "app/plugins.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_state.h"
 #include "platform/ui/menu.h"
-#include "view/view_settings_services.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/settings/view_settings_services.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "app/shell_services.h"
-#include "machine_setup/settings_file.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/settings/settings_file.h"
 #include "platform/ui/menu.h"
 
 FILE* g_MessageFile = nullptr;

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "machine_setup/display_settings.h"
-#include "machine_setup/settings_file.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "platform/os/clock.h"
 #include "platform/os/files.h"
 #include "platform/os/sound.h"

@@ -13,14 +13,15 @@
 #include "app/plugins.h"
 #include "app/sound_effects.h"
 #include "app/system_info.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_models.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/tool_table.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_models.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/tools/tool_table.h"
+#include "machine_setup/settings/work_settings.h"
+#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "platform/os/files.h"
 #include "platform/os/paths.h"
@@ -41,9 +42,6 @@ int g_DwmCompositionOn = 0;
 unsigned char* g_PathFlagBuffer = nullptr;
 double* g_PathPointBuffer = nullptr;
 
-extern int (*g_AbortKeyHook)();                          // shell_services.cpp
-extern void (*g_StatusBarTextHook)(int, const char*);
-
 namespace {
 
 // The frame class as registered.
@@ -63,6 +61,9 @@ void SetStatusBarTextOfFrame(int part, const char* text)
 {
     if (g_StatusBarWindow != nullptr) SetStatusBarPartText(g_StatusBarWindow, part, text, 0);
 }
+
+// The interpreter asks for the menu check marks when a block changes a mode they show.
+void UpdateMenuChecksOfFrame() { UpdateMenuChecks(g_MainMenu); }
 
 // Silent and batch runs answer message boxes themselves and log them.
 int IsShellUnattended() { return g_SilentMode || g_CmdBatchRun; }
@@ -147,6 +148,7 @@ void StartEventCoreForRun(ChooseUiBackendFn chooseBackend)
     g_UiSettings.isUnattendedHook = IsShellUnattended;
     g_AbortKeyHook = IsAbortKeyHeld;
     g_StatusBarTextHook = SetStatusBarTextOfFrame;
+    g_InterpreterUiHooks.updateMenuChecks = UpdateMenuChecksOfFrame;
 }
 
 }  // namespace

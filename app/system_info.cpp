@@ -7,7 +7,7 @@
 #include <strings.h>
 #include <sys/sysinfo.h>
 
-#include "app/shell_services.h"
+#include "platform/ui/shell_services.h"
 #include "platform/os/thread.h"
 #include "platform/ui/ui_backend.h"
 

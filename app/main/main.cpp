@@ -6,7 +6,7 @@
 
 #include "app/batch_demo.h"
 #include "app/command_line.h"
-#include "app/shell_services.h"
+#include "platform/ui/shell_services.h"
 #include "app/startup.h"
 #include "platform/ui/fltk/fltk_backend.h"
 

@@ -10,8 +10,8 @@
 
 #include "app_test_support.h"
 #include "app/sound_effects.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/settings_file.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "platform/os/sound.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/shell_services.h"
+#include "platform/ui/shell_services.h"
 #include "app/system_info.h"
 
 namespace {

@@ -19,7 +19,7 @@
 
 #include "../app/app_test_support.h"
 #include "app/frame_window.h"
-#include "app/shell_services.h"
+#include "platform/ui/shell_services.h"
 #include "app/startup.h"
 #include "platform/os/clock.h"
 #include "platform/os/files.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/shell_services.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
 #include "nc/interpreter_state.h"
 #include "tool_test_support.h"
 
