@@ -389,6 +389,11 @@ void ReconcileDexelDirections(WorkModel* work, int pass, DexelCleaningState* sta
         DexelFamily* f = GetFamilyAlongAxis(work, axis);
         for (int d = 0; d < f->rayCount; d++) {
             const int n = f->counts[d];
+            if (pass == 1 && n == 1) {
+                // Left with a single end by pass 0: no interval can be made of it.
+                f->counts[d] = 0;
+                continue;
+            }
             if (n <= 2 || (pass == 1 && n % 2 == 0)) continue;
             int nodes[3];
             GetRayNodes(work, axis, d, nodes);
