@@ -94,13 +94,32 @@ void MergeEqualEnds(RayBuffer* b)
     b->count = kept;
 }
 
-void TidyRay(RayBuffer* b)
+// Tidies one ray; returns true when it is one of the kept four-end patterns.
+bool TidyRay(RayBuffer* b)
 {
     SortDexelEnds(b->count, b->ends.data(), b->attributes.data());
     std::fill(b->values.begin(), b->values.begin() + std::max(b->count, 2), 0);
-    if (b->count == 1) b->count = 2;
-    else if (b->count >= 3 && !(b->count == 4 && IsKeptFourEndPattern(b->ends.data())))
-        MergeEqualEnds(b);
+    if (b->count == 1) {
+        b->count = 2;
+        return false;
+    }
+    if (b->count == 4 && IsKeptFourEndPattern(b->ends.data())) return true;
+    if (b->count >= 3) MergeEqualEnds(b);
+    return false;
+}
+
+// A kept four-end pattern is not yet a pairing of entries and exits (the reconciling decides what
+// lies between its ends), so its ends are held inside the range instead of being clipped as
+// intervals: clipping [2, 2, 30, 30] to [0, 15] would leave only the zero-length [2, 2].
+void ClampEndsToRange(RayBuffer* b, double lo, double hi)
+{
+    for (int i = 0; i < b->count; i++) {
+        double& e = b->ends[size_t(i)];
+        if (e < lo || e > hi) {
+            e = e < lo ? lo : hi;
+            b->attributes[size_t(i)] = 0;
+        }
+    }
 }
 
 void TidyFamilies(WorkModel* work, bool clip)
@@ -115,8 +134,10 @@ void TidyFamilies(WorkModel* work, bool clip)
         for (int d = 0; d < f->rayCount; d++) {
             if (f->counts[d] <= 0) continue;
             ReadRay(f, d, &b);
-            TidyRay(&b);
-            if (clip)
+            const bool pattern = TidyRay(&b);
+            if (clip && pattern)
+                ClampEndsToRange(&b, coordinates[0], coordinates[last]);
+            else if (clip)
                 ClipDexelToRange(&b.count, b.ends.data(), b.attributes.data(), b.values.data(),
                                  coordinates[0], coordinates[last]);
             StoreRay(f, d, &b);
