@@ -9,6 +9,7 @@
 
 #include "machine_setup/controller_definition.h"
 #include "machine_setup/machine_definition.h"
+#include "machine_setup/tool_body.h"
 #include "machine_setup/tool_profile.h"
 #include "machine_setup/tool_services_standin.h"
 #include "machine_setup/work_settings.h"
@@ -284,7 +285,7 @@ int SelectCurrentTool(int n, double gate) {
     if (IsAutomaticLengthOn()) ComputeToolLengthReference();
     if (g_MachineLathe && g_AutomaticToolOffset && g_Rotary1Letter == 'B')
         ComputeHeadTipOffset(g_NcTargetPosition.axis[AXIS_ROTARY1] + g_ActiveWorkOffset.axis[AXIS_ROTARY1]);
-    // An STL tool body is loaded here once STL tool bodies are supported; g_ToolBodyFacetCount stays 0.
+    if (g_CurrentTool.type == TOOL_STL) LoadToolBody(&g_CurrentTool, 1);
     g_RebuildToolList = 1;
     return g_ToolProfileStatus == -2 ? -2 : 1;
 }

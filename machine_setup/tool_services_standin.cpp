@@ -17,8 +17,6 @@ double g_PendingToolLengthShift = 0;
 int g_HWordNumber = 0;
 double g_HeidenhainLengthDelta = 0;
 int g_MazakHeadOffsetMode = 0;
-double* g_ToolBodyFacets = nullptr;
-double g_ToolBodyBox[2][3];
 int g_MeshCutListsAllocated = 0;
 
 int AllocateMeshCutLists() { return 0; }

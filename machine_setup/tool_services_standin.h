@@ -25,9 +25,7 @@ extern double g_PendingToolLengthShift;  // offset change the drivers have not a
 extern int g_HWordNumber;                // H number in effect
 extern double g_HeidenhainLengthDelta;   // DL of the last HEIDENHAIN tool call
 extern int g_MazakHeadOffsetMode;
-// Mesh-tool cutting: the STL tool body.
-extern double* g_ToolBodyFacets;         // facets of the loaded STL tool body, 12 doubles each (heap)
-extern double g_ToolBodyBox[2][3];       // minimum and maximum corner
+// Mesh-tool cutting.
 extern int g_MeshCutListsAllocated;      // 1 while the mesh-cut lists exist
 // Allocates the mesh-cut lists for the current work (stand-in: does nothing, returns 0).
 int AllocateMeshCutLists();

@@ -15,6 +15,7 @@
 #include "machine_setup/token_readers.h"
 #include "machine_setup/tool_arrays.h"
 #include "machine_setup/tool_profile.h"
+#include "machine_setup/tool_body.h"
 #include "machine_setup/tool_services_standin.h"
 #include "machine_setup/tool_table_keywords.h"
 #include "machine_setup/work_settings.h"

@@ -10,6 +10,7 @@
 #include "app/shell_services.h"
 #include "machine_setup/current_tool.h"
 #include "machine_setup/token_readers.h"
+#include "machine_setup/tool_body.h"
 #include "machine_setup/tool_services_standin.h"
 #include "machine_setup/tool_table.h"
 #include "machine_setup/tool_table_keywords.h"
@@ -351,8 +352,16 @@ void ApplyImport(LineScan* s) {
     t->cornerRadius = t->cornerCentreRadius = t->cornerCentreHeight = 0;
     ClearAngles(t);
     t->type = TOOL_STL;
-    // The STL body itself is loaded when STL tool bodies are supported; until then the tool keeps its
-    // file name and placement.
+    if (!LoadToolBody(t, 0)) {
+        char text[400];
+        std::snprintf(text, sizeof(text), "tool %d: STL file %.200s cannot be read", s->n,
+                      t->name ? t->name : "");
+        AddToolTableMessage(text);
+        return;
+    }
+    const double (*box)[3] = g_ToolBodyBox;
+    t->diameter = float(((box[1][0] - box[0][0]) + (box[1][1] - box[0][1])) / 2.0);
+    t->cuttingLength = float(box[1][2] - box[0][2]);
 }
 
 // LENGTH lines: the kind is set unless the tool is a scribing tool; a DXF outline is then used up to

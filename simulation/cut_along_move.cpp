@@ -11,6 +11,7 @@
 #include "machine_setup/rotation.h"
 #include "machine_setup/tool_arrays.h"
 #include "machine_setup/tool_profile.h"
+#include "machine_setup/tool_body.h"
 #include "machine_setup/tool_services_standin.h"
 #include "machine_setup/work_settings.h"
 #include "nc/interpreter_state.h"
