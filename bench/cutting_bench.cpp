@@ -5,11 +5,10 @@
 
 #include <cmath>
 
-#include "machine_setup/current_tool.h"
-#include "machine_setup/display_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/settings/display_settings.h"
 #include "nc/interpreter_state.h"
 #include "simulation/check_flags.h"
-#include "simulation/cut_services_standin.h"
 #include "simulation/cutting.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/work_model.h"

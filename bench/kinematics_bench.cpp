@@ -2,11 +2,11 @@
 // length: the cost paid for every sub-step of a move and every tool-centre step in vector mode.
 #include <benchmark/benchmark.h>
 
-#include "machine_setup/current_tool.h"
-#include "machine_setup/forward_kinematics.h"
-#include "machine_setup/inverse_kinematics.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/tool_profile.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/machine/forward_kinematics.h"
+#include "machine_setup/machine/inverse_kinematics.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/tools/tool_profile.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/offset_memories.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/controller/offset_memories.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
 

@@ -6,10 +6,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "machine_setup/current_tool.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/tool_table.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/tools/tool_table.h"
+#include "machine_setup/settings/work_settings.h"
 
 namespace {
 

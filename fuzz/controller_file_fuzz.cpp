@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "fuzz/fuzz_input_file.h"
-#include "machine_setup/controller_definition.h"
+#include "machine_setup/controller/controller_definition.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PrepareFuzzScratch(".ctl");

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "fuzz/fuzz_input_file.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/dxf_outline.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/tool_table.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/tools/dxf_outline.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/tools/tool_table.h"
+#include "machine_setup/settings/work_settings.h"
 
 namespace {
 

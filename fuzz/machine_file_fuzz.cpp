@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "fuzz/fuzz_input_file.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PrepareFuzzScratch(".mtl");

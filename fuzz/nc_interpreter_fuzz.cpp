@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
 #include "nc/block_end_position.h"
 #include "nc/block_interpreter.h"
 #include "nc/block_state.h"

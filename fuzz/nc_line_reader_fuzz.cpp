@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/offset_memories.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/controller/offset_memories.h"
 #include "nc/coordinate_words.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"

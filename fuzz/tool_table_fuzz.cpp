@@ -6,15 +6,15 @@
 #include <cstdio>
 #include <string>
 
-#include "app/shell_services.h"
+#include "platform/ui/shell_services.h"
 #include "fuzz/fuzz_input_file.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/tool_profile.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/tool_table.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/tools/tool_profile.h"
+#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/tools/tool_table.h"
+#include "machine_setup/settings/work_settings.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 // the rotation and scaling routines shared with the block interpreter.
 #include "nc/block_end_position.h"
 
-#include "app/shell_services.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/offset_memories.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/controller/offset_memories.h"
 #include "nc/block_interpreter.h"
-#include "nc/block_services_standin.h"
+#include "nc/interpreter_services.h"
+#include "platform/ui/event_core.h"
 #include "nc/block_state.h"
 #include "nc/interpreter_state.h"
-#include "nc/nc_services_standin.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ void FinishRotationCancel()
     g_CoordinateRotationState = 0;
     g_RotationAxisCodes[0] = 0;
     g_RotationAxisCodes[1] = 0;
-    if (g_RunMode > 0 && !g_MainWindowIconic) {
+    if (g_RunMode > 0 && !IsUiWindowMinimised(g_MainWindow)) {
         BeginPanelDraw(g_MainWindow);
         DrawAxisLabelColumn();
         EndPanelDraw(g_MainWindow);

@@ -6,24 +6,26 @@
 #include <cstring>
 #include <strings.h>
 
-#include "app/shell_services.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/controller_services_standin.h"
-#include "machine_setup/inverse_kinematics.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/tool_profile.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/current_tool.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/modal_values.h"
+#include "platform/ui/repaint_requests.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/machine/inverse_kinematics.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/tools/tool_profile.h"
+#include "machine_setup/tools/current_tool.h"
 #include "nc/block_completion.h"
-#include "nc/block_services_standin.h"
+#include "nc/interpreter_services.h"
+#include "platform/ui/event_core.h"
 #include "nc/block_state.h"
 #include "nc/block_words.h"
 #include "nc/coordinate_words.h"
 #include "nc/dialect_keywords.h"
 #include "nc/gm_codes.h"
 #include "nc/interpreter_state.h"
-#include "nc/nc_services_standin.h"
 #include "nc/reader_plugin.h"
 #include "nc/stop_blocks.h"
 
@@ -35,7 +37,7 @@ void UpdateStatusWhileRunning()
 void RedrawAxisLabels()
 {
     if (g_RunMode <= 0) return;
-    if (!g_MainWindowIconic) {
+    if (!IsUiWindowMinimised(g_MainWindow)) {
         BeginPanelDraw(g_MainWindow);
         DrawAxisLabelColumn();
         EndPanelDraw(g_MainWindow);

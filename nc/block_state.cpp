@@ -5,25 +5,25 @@
 
 #include "nc/interpreter_state.h"
 
-int g_DWordNumber = 0;
-int g_FWordNumber = 0;
-int g_ProgramNumber = 0;
-int g_SequenceNumber = 0;
-int g_WWordNumber = 0;
-int g_SpindleSpeedWord = 0;
-double g_ModalFeed = 0.0;
-int g_CompensationSide = 0;
-double g_CompensationValue = 0.0;
-double g_CycleInitialLevel = 0.0;
-int g_CycleIncrementalMode = 0;
-int g_RigidTapBlock = 0;
-double g_RigidTapFeed = 0.0;
-double g_RigidTapSpeed = 0.0;
-int g_NoCycleBlock = 0;
-int g_CornerArcBlock = 0;
-int g_OspCoordinateSelectMode = 0;
-int g_TiltedPlaneMWord = 0;
-int g_TiltedPlaneQWord = 0;
+int g_DWordNumber;
+int g_FWordNumber;
+int g_ProgramNumber;
+int g_SequenceNumber;
+int g_WWordNumber;
+int g_SpindleSpeedWord;
+double g_ModalFeed;
+int g_CompensationSide;
+double g_CompensationValue;
+double g_CycleInitialLevel;
+int g_CycleIncrementalMode;
+int g_RigidTapBlock;
+double g_RigidTapFeed;
+double g_RigidTapSpeed;
+int g_NoCycleBlock;
+int g_CornerArcBlock;
+int g_OspCoordinateSelectMode;
+int g_TiltedPlaneMWord;
+int g_TiltedPlaneQWord;
 unsigned char g_UsedGCodes[USED_CODE_TABLE_SIZE] = {};
 unsigned char g_UsedMCodes[USED_CODE_TABLE_SIZE] = {};
 double g_QParameters[Q_PARAMETER_COUNT] = {};
@@ -83,3 +83,9 @@ void ClearPerBlockFields()
     g_LastMCode = -1;
     if (g_ReferenceReturnPhase == 2) g_ReferenceReturnPhase = 0;
 }
+
+namespace {
+// The program start values of the values above are the reset values: their definitions leave them
+// to this call, so each default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetBlockState(), 1);
+}  // namespace

@@ -2,6 +2,7 @@
 // side, cycle and rigid-tap values, the used-code tables) and the tool-axis values of the vector mode.
 // Written by the thread that runs the interpreter (one driver at a time, see interpreter_state.h).
 #pragma once
+#include "nc/interpreter_state.h"  // NcAlarmCode
 
 constexpr int USED_CODE_TABLE_SIZE = 200;   // G and M codes 0..199 recorded for the verification report
 constexpr int Q_PARAMETER_COUNT = 1000;     // HEIDENHAIN Q0 to Q999
@@ -33,10 +34,8 @@ extern double g_QParameters[Q_PARAMETER_COUNT];           // HEIDENHAIN Q parame
 extern double g_ToolAxisEnd[3];           // tool axis at the block end
 extern double g_ToolAxisAtSwitchOn[3];    // tool axis when the vector mode was switched on
 
-// NC alarm of a word whose number indexes a table (work offset row, Q parameter, tool offset, feed
-// table, reference point) outside the table: the word is refused, nothing is written.
-constexpr int NC_ALARM_WORD_OUT_OF_RANGE = 10;
-// Raises that alarm (unless an alarm is already set) with the 1-based column of the word.
+// Raises NC_ALARM_WORD_OUT_OF_RANGE (unless an alarm is already set) with the 1-based column of the
+// word: the word is refused, nothing is written.
 void RaiseWordRangeAlarm(int column);
 
 // Clears the values above (and g_ModalFeed) for a new run; part of the interpreter reset.

@@ -9,15 +9,16 @@
 #include <cstring>
 #include <strings.h>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/tool_profile.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/work_coordinates.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/tools/tool_profile.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/controller/work_coordinates.h"
+#include "machine_setup/settings/work_settings.h"
 #include "nc/block_completion.h"
 #include "nc/block_interpreter.h"
 #include "nc/block_state.h"
@@ -25,13 +26,13 @@
 #include "nc/dialect_keywords.h"
 #include "nc/gm_codes.h"
 #include "nc/interpreter_state.h"
-#include "nc/nc_services_standin.h"
+#include "nc/interpreter_services.h"
 #include "nc/nc_words.h"
 #include "nc/reader_plugin.h"
 #include "nc/stop_blocks.h"
 #include "nc/subprogram_calls.h"
 #include "nc/tool_change_route.h"
-#include "nc/tool_length_reference.h"
+#include "machine_setup/tools/tool_length_reference.h"
 
 namespace {
 

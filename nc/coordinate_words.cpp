@@ -5,19 +5,18 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/shell_services.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/controller_services_standin.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/tool_profile.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "platform/ui/repaint_requests.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/tools/tool_profile.h"
 #include "nc/block_end_position.h"
 #include "nc/interpreter_state.h"
-#include "nc/nc_services_standin.h"
 #include "nc/nc_words.h"
-#include "nc/tool_length_reference.h"
+#include "machine_setup/tools/tool_length_reference.h"
 
 namespace {
 

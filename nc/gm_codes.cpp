@@ -6,24 +6,25 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/tool_services_standin.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "nc/block_interpreter.h"
-#include "nc/block_services_standin.h"
+#include "nc/interpreter_services.h"
+#include "machine_setup/machine/inverse_kinematics.h"
 #include "nc/block_state.h"
 #include "nc/block_words.h"
 #include "nc/gm_codes_internal.h"
 #include "nc/interpreter_state.h"
 #include "nc/motion_delivery.h"
-#include "nc/nc_services_standin.h"
 #include "nc/nc_words.h"
 #include "nc/nurbs.h"
 #include "nc/tilted_planes.h"
-#include "nc/tool_length_reference.h"
+#include "machine_setup/tools/tool_length_reference.h"
 
 namespace {
 

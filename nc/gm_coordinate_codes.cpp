@@ -5,13 +5,13 @@
 
 #include <cstring>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/controller_services_standin.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/work_coordinates.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "platform/ui/repaint_requests.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/controller/work_coordinates.h"
 #include "nc/block_interpreter.h"
-#include "nc/block_services_standin.h"
+#include "nc/interpreter_services.h"
 #include "nc/block_state.h"
 #include "nc/gm_codes_internal.h"
 #include "nc/interpreter_state.h"

@@ -3,22 +3,24 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/shell_services.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/controller_services_standin.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/tool_profile.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/work_coordinates.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/modal_values.h"
+#include "platform/ui/repaint_requests.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/tools/tool_profile.h"
+#include "machine_setup/controller/work_coordinates.h"
 #include "nc/interpreter_state.h"
 #include "nc/block_state.h"
-#include "nc/nc_services_standin.h"
+#include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
-#include "nc/tool_length_reference.h"
-#include "simulation/simulation_services.h"
+#include "machine_setup/tools/tool_length_reference.h"
+#include "machine_setup/machine/simulation_services.h"
 
 namespace {
 

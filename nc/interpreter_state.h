@@ -8,19 +8,10 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "nc/axis_position.h"
+#include "machine_setup/machine/axis_position.h"
+#include "machine_setup/machine/modal_values.h"
 #include "platform/os/files.h"
 
-constexpr int NC_WORK_OFFSET_ENTRIES = 201;  // entries of the work offset table (0 external, 1 = G54 ...)
-
-// MotionKind: kind of the motion a block or queue hands out. A test "kind > 1" is a test for an arc.
-enum MotionKindCode {
-    MOTION_RAPID = 0,
-    MOTION_LINEAR = 1,
-    MOTION_ARC_CW = 2,
-    MOTION_ARC_CCW = 3,
-    MOTION_NURBS_SPAN = 132
-};
 
 // NcRunState: every driver loops while g_NcRunState is below NC_RUN_FINISHED.
 enum NcRunStateCode {
@@ -40,7 +31,10 @@ enum NcAlarmCodeValue {
     NC_ALARM_RADIUS_OFFSET = 6,    // cutter compensation: over offset, reversed arc
     NC_ALARM_OVER_OFFSET = 7,      // catalogue text only
     NC_ALARM_ROTARY1_LOCKED = 8,   // rotary 1 moves while locked
-    NC_ALARM_ROTARY2_LOCKED = 9    // rotary 2 moves while locked
+    NC_ALARM_ROTARY2_LOCKED = 9,   // rotary 2 moves while locked
+    NC_ALARM_WORD_OUT_OF_RANGE = 10  // a word's number indexes a table (work offset row, Q parameter,
+                                     // tool offset, feed table, reference point) outside the table
+    // Further alarm codes follow here, numbered on from 11.
 };
 
 // =====================================================================================================
@@ -63,33 +57,16 @@ extern int g_StopBlockPending;        // 1: the line read ahead for the stop tes
 // =====================================================================================================
 // Positions (program coordinates unless noted)
 extern AxisPosition g_NcPreviousPosition;    // start of the move being built (kept by the reset)
-extern AxisPosition g_NcTargetPosition;      // end of the move being built; axis words land here
 extern AxisPosition g_NcCommandedPosition;   // values as commanded, before rotation/scaling; base of G91
 extern AxisPosition g_NcMoveStart;           // move start handed to the drivers (kept by the reset)
-extern AxisPosition g_NcMoveEnd;             // move end handed to the drivers
 extern AxisPosition g_NcStartPoint;          // start point of the run (or the reader plug-in's)
 extern AxisPosition g_MachineAxisWords;      // machine-coordinate axis words and the machine position they give
-extern AxisPosition g_RunStartMachinePosition;  // machine position at the run start (rotary: previous angles
-                                                // in rotary-following mode)
 extern AxisPosition g_MoveDelta;             // per-axis end minus start of the current move
-extern double g_HeadTipOffset[3];            // tool-tip offset caused by the head angles
-extern double g_ToolLengthOffset;            // active tool length offset along g_ToolAxisIndex
-extern int g_ToolAxisIndex;                  // axis of the tool length offset (0 X, 1 Y, 2 Z)
-extern double g_MoveArcCentre[3];            // arc centre of the move, in the frame of g_NcMoveEnd
-                                             // (the block-end stage's g_NcMoveArcCentre)
-extern int g_SpindleToolNumber;              // tool in the spindle (0 for a plug-in tool)
 
 // =====================================================================================================
 // Work offsets and coordinate shifts
-extern AxisPosition g_ActiveWorkOffset;      // external offset + selected entry (+ shifts); G52, G92, G10 L2
-extern int g_WorkOffsetIndex;                // selected work offset entry: 0 external alone, 1 G54, ...
-extern int g_StartWorkOffset;                // entry selected at reset
 extern AxisPosition g_RunStartWorkOffsets[NC_WORK_OFFSET_ENTRIES];  // copy of g_WorkOffsets at reset
 extern AxisPosition g_RunStartActiveWorkOffset;                     // copy of g_ActiveWorkOffset at reset
-// Local coordinate shift (G52) of each work offset entry. The controller reader clears it under the
-// name g_WorkOffsetAdjustments; g_LocalCoordinateShifts names the same table.
-extern AxisPosition g_WorkOffsetAdjustments[NC_WORK_OFFSET_ENTRIES];
-extern AxisPosition (&g_LocalCoordinateShifts)[NC_WORK_OFFSET_ENTRIES];
 extern AxisPosition g_CoordinateSetShift;    // common shift set by G92
 extern AxisPosition g_SavedActiveWorkOffset; // active offset before a G52 block
 extern AxisPosition g_LocalActiveWorkOffset; // active offset after a G52 block
@@ -98,19 +75,12 @@ extern int g_CoordinateShiftState;           // coordinate-setting block state (
 
 // =====================================================================================================
 // Plane
-extern int g_PlaneCode;         // PlaneCode: 17, 18, 19; negative for the plane seen reversed
 extern int g_BlockPlaneCode;    // plane code as written in the block (reset: "INITIAL PLANE")
 extern int g_PlaneCodes[3];     // routed codes for G17, G18, G19 (controller reader)
-extern int g_PlaneAxis1;        // index of the first plane axis (0 X, 1 Y, 2 Z)
-extern int g_PlaneAxis2;        // index of the second plane axis
-extern int g_PlaneNormalAxis;   // index of the plane normal
 
 // =====================================================================================================
 // Modal codes
-extern int g_MotionKind;               // MotionKind of the current motion
 extern int g_BlockMotionKind;          // motion kind written in the block
-extern int g_IncrementalMode;          // 1 after G91, 0 after G90; cleared at the end of the input
-extern int g_LastGCode;                // G code just read, decimals folded (G53.1 -> 531, G68.2 -> 682)
 extern int g_LastMCode;                // M code of the block, -1 none
 extern int g_CommandedToolNumber;      // tool number of the T word, -1 none
 extern int g_ToolCallNumber;           // tool named by a tool call or plug-in path code
@@ -118,67 +88,38 @@ extern int g_ToolChangeInProgress;     // 1 while a tool change of a mounted set
 extern int g_CannedCycleCode;          // active canned cycle G code, 80 none
 extern int g_DefinedCycleCode;         // HEIDENHAIN "CYCL DEF" cycle for a later call, 80 none
 extern int g_CycleReturnToInitial;     // 1 G98 (initial level), 0 G99 (R level)
-extern int g_ToolCentreMode;           // tool centre point mode 0, 1, 2 (2 = tool-vector mode)
 extern int g_ToolCentreOn;             // 1 after tool centre control was switched on
-extern int g_ToolLengthCompOn;         // 1 while tool length compensation is on
 extern int g_CutterCompensationState;  // cutter compensation look-ahead state (0 off)
 extern int g_CoordinateRotationState;  // 0 off, 1 being set in this block, 2 on, 3 cancel requested
-extern int g_PlaneRotationMode;        // in-plane tool-orientation turn: 0, 1, -1 or 2
-extern double g_PlaneRotationAngle;    // its angle (radians)
 extern int g_SecondRotationMode;       // the previous block's values of the two above
-extern double g_SecondRotationAngle;
-extern int g_PolarInterpolationOn;
 extern int g_PolarInterpolationState;
-extern int g_CylindricalInterpolationOn;
 extern int g_CylindricalInterpolationState;  // 1 started, 2 cancel pending
-extern int g_RotaryFollowMode;         // rotary-following coordinates (tilted working plane)
-extern int g_RotaryFollowState;
-extern int g_RotaryFollowKind;
 extern int g_OffsetApplyMode;          // how the move end gets its offsets (0 normal, 1..3 OSP head mode)
 extern int g_ReferenceReturnKind;      // of the block: G27 3, G28/G30 1, G29 2, 0 none
-extern int g_ReferenceReturnPhase;     // 0 none, 1 to the intermediate point, 2 on to the reference point
-extern int g_MachineCoordinateBlock;   // 1 when the block's axis words are machine coordinates
 extern int g_MoveChanged;              // 1 when the block gave an axis word
 extern int g_AxisWordGiven[AXIS_POSITION_COUNT];  // which axes the block gave
-extern int g_CutCodeState;             // 1 cutting on, 0 off (controller cut codes)
 extern int g_LatheCodeState[2];        // states of the controller's two lathe on / off codes
-extern int g_LatheModeOn;              // turning mode (diameter programming of X)
 extern int g_OspPlaneOrderCode;        // OSP working-plane order code (313)
 extern int g_SpindleState;             // 1 M3, -1 M4, 0 M5
 extern double g_SpindleSpeed;          // spindle speed of the last S word
 extern double g_FeedValues[2];         // [0] feed, [1] arc sweep (radians)
 extern int g_SnapshotPerStep;          // directive "SAVE WORK AT EACH PROCESS" met
-extern int g_RadiusOffsetAlarm;        // a radius-offset gouge was listed this run
 extern FILE* g_AlarmListFile;          // "alarm.txt" (opened by the compensation), none at reset
 extern FILE* g_InterferenceReportFile; // interference report of the run, none at reset
 extern int g_PauseReasonCount;         // pause reasons recorded this run
-extern int g_Rotary1Locked;            // 1 while rotary 1 is clamped ("ROTARY1 LOCK" code)
-extern int g_Rotary2Locked;
 
 // =====================================================================================================
 // Tool centre point, rotary following and tilted working plane
-extern double g_ToolAxisStart[3];      // tool-axis vector at the block start in tool-vector mode
 extern double g_ToolAxisChange[3];     // its change over the block
-extern int g_PlaneSpatialSequence;     // +1, -1 or 0: solution sequence of a spatial plane definition
-extern double g_SpatialAngleC;         // third spatial angle (degrees)
-extern double g_RotaryFollowAngles[2]; // rotary angles kept at the switch (degrees)
-extern double g_TiltedPlaneMatrix[9];  // tilted plane rotation, row by row (row vector x matrix)
-extern double g_TiltedPlaneInverse[9]; // its inverse
-extern double g_TiltedPlaneOrigin[3];  // its origin shift (G68.2 X, Y, Z)
 extern double g_TiltedPlaneAngles[3];  // G68.2 I, J, K angles (degrees)
 extern int g_HeidenhainRotaryWord;     // 1 when a HEIDENHAIN block gave a rotary word
 extern int g_OrientationByAngles;      // SIEMENS: tool orientation given by angles
 
 // =====================================================================================================
 // Polar and cylindrical interpolation
-extern double g_PolarAngleOffset;
 extern double g_OspPolarC;             // OSP G137 C value
 extern int g_OspG138Active;            // OSP G138 in force (X not halved)
 extern double g_CylinderRadius;        // G07.1 radius
-// Length on the cylinder per degree of rotary 2 (radius x pi / 180); also named g_CylinderLengthPerDegree.
-extern double g_CylinderMmPerDegree;
-extern double& g_CylinderLengthPerDegree;
-extern int g_CylindricalAxisPlane;     // axis the cylinder angle moves: 0 X (plane 18), 1 Y
 
 // =====================================================================================================
 // Arc geometry and arc words
@@ -228,6 +169,7 @@ extern double g_CycleDwell;            // P (seconds)
 extern int g_CycleRepeatCount;         // K / L
 extern double g_CycleReturnLevel;      // OSP return level (Z after G71)
 extern int g_OspReturnLevelNext;       // OSP: the next Z word is the return level
+extern int g_CycleRapidInHole;         // 1 while a canned cycle positions at rapid inside the hole
 struct OspCycleParameters {
     double values[3];                  // I, J and the peck value of an OSP cycle
     int iGiven;                        // the I word was given
@@ -255,10 +197,6 @@ extern double g_MirrorCentre[3];
 extern int g_ScalingOn;                // G51 in force
 extern int g_ScalingUniform;           // 1: one factor (g_ScaleFactorP) for all axes
 extern double g_ScaleFactorP;
-// Scaling centre (G51 and its axis words). The controller reader sets it under the name g_ScaleCentre;
-// g_ScalingCentre names the same values.
-extern double g_ScaleCentre[3];
-extern double (&g_ScalingCentre)[3];
 
 // =====================================================================================================
 // Reference-point return
@@ -280,8 +218,6 @@ constexpr int RAPID_STEP_QUEUE_SIZE = 10;
 constexpr int NORMAL_AXIS_QUEUE_SIZE = 10;
 constexpr int LOOKAHEAD_POINT_COUNT = 10;
 constexpr int LOOKAHEAD_INITIAL_CAPACITY = 1000;
-extern int g_ToolChangeRouteSteps;        // route steps still to be handed out; 0 none pending
-extern int g_ToolChangeRouteCurrentStep;  // next route step to hand out
 extern int g_StepQueueCount;
 extern AxisPosition g_RapidStepQueue[RAPID_STEP_QUEUE_SIZE];
 extern int g_NormalAxisQueueCount;
@@ -299,26 +235,7 @@ extern int g_QueueReadIndex;
 
 // =====================================================================================================
 // In-memory program and sub-program call stack (the program index fills them; the reader reads them)
-const int MAX_SUBPROGRAM_DEPTH = 8;            // room per level array; calls nest at most 4 deep
-const int MEMORY_SUBPROGRAM_SLOTS = 1000;      // entries of each index array
-const int MEMORY_SUBPROGRAM_NAMES_SIZE = 5000; // bytes of the OSP name table
-extern char* g_ProgramText;                     // whole-file text of the in-memory program
-extern int32_t* g_MemorySubprogramNumbers;      // index arrays, MEMORY_SUBPROGRAM_SLOTS entries
-extern char* g_MemorySubprogramNames;           // OSP name table, MEMORY_SUBPROGRAM_NAMES_SIZE bytes
-extern int32_t* g_MemorySubprogramOffsets;
-extern int32_t* g_MemorySubprogramLines;
-extern int32_t* g_MemorySubprogramLengths;
-extern int g_MemorySubprogramCount;
-extern int g_SubprogramDepth;                              // 0 the main program
-extern int g_SubprogramInMemory[MAX_SUBPROGRAM_DEPTH];     // per level (depth - 1): in-memory sub-program
-extern int g_SubprogramIndex[MAX_SUBPROGRAM_DEPTH];        // per level: index entry
-extern int64_t g_SubprogramOffset[MAX_SUBPROGRAM_DEPTH];   // per level: read offset from the start
-extern int g_SubprogramLineCount[MAX_SUBPROGRAM_DEPTH];    // per level: lines read
 extern FILE* g_SubprogramFiles[MAX_SUBPROGRAM_DEPTH];      // per level: open sub-program file or none
-extern char g_SubprogramCallNames[4][256];
-extern char g_SubprogramFolder[256];
-extern char g_LastSubprogramPath[256];
-extern FileTime g_NcExtentsFileTime;  // NC file time last indexed; cleared forces a new index
 
 // =====================================================================================================
 // Operations
@@ -333,9 +250,3 @@ void CheckRotaryTurnOver360(int value);
 // value x g_InputIncrement rounded half away from zero, truncated to int (0 for 0 and NaN); saturates
 // at the int range.
 int ToIntegerUnits(double value);
-
-// Finds the machine plane that the program plane g_PlaneCode lands on (g_PlaneCodes) and sets
-// g_PlaneCode to +-17, +-18 or +-19 with g_PlaneAxis1, g_PlaneAxis2 and g_PlaneNormalAxis.
-void SelectPlane();
-// One of the angles kept for an active SIEMENS rotation-order code, or angleDeg itself.
-double SelectRotationAngle(double angleDeg);

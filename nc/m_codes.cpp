@@ -3,21 +3,20 @@
 #include <cstdio>
 #include <cstring>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
 #include "nc/block_interpreter.h"
-#include "nc/block_services_standin.h"
+#include "nc/interpreter_services.h"
 #include "nc/block_state.h"
 #include "nc/gm_codes.h"
 #include "nc/gm_codes_internal.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
-#include "nc/nc_services_standin.h"
 #include "nc/nc_words.h"
 #include "nc/subprogram_calls.h"
 #include "nc/tool_change_route.h"
-#include "nc/tool_length_reference.h"
+#include "machine_setup/tools/tool_length_reference.h"
 
 namespace {
 

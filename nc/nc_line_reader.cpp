@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/editor_plugin_services.h"
-#include "app/shell_services.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/offset_memories.h"
+#include "machine_setup/settings/editor_plugin_services.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/controller/offset_memories.h"
 #include "nc/interpreter_state.h"
-#include "nc/nc_services_standin.h"
+#include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
-#include "view/progress.h"
+#include "platform/ui/progress.h"
 
 char g_NcLineBuffer[NC_LINE_BUFFER_SIZE] = {};
 int g_NcLineLength = 0;

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "machine_setup/controller_definition.h"
+#include "machine_setup/controller/controller_definition.h"
 #include "nc/interpreter_state.h"
 
 HeidenhainCycleParameters g_HeidenhainCycleParameters = {};

@@ -1,6 +1,6 @@
 // Tool-change route steps: the moves to the machine's tool change position, one axis group a step.
 #pragma once
-#include "machine_setup/machine_models.h"
+#include "machine_setup/machine/machine_models.h"
 
 // Sets up the route state for the tool change of the block (g_ToolChangeRouteSteps).
 void PrepareToolChangeRoute();

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the program and runs every test, then runs them again in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and runs the fuzz targets for a bounded time.
+# Checks the include graph against the layers, builds the program and runs every test, then runs them
+# again in a build with AddressSanitizer and UndefinedBehaviorSanitizer, and runs the fuzz targets for
+# a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 logs=$(mktemp -d)
+bash scripts/check_includes.sh
 bash scripts/build.sh build
 (cd build && ctest --output-on-failure -j"$jobs") | tee "$logs/plain.log"
 bash scripts/build.sh build-asan -DQUMBRA_SANITIZE=ON -DQUMBRA_BUILD_BENCH=OFF

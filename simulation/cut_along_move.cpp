@@ -6,17 +6,18 @@
 #include <cmath>
 #include <utility>
 
-#include "machine_setup/current_tool.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/rotation.h"
-#include "machine_setup/tool_arrays.h"
-#include "machine_setup/tool_profile.h"
-#include "machine_setup/tool_body.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/machine/rotation.h"
+#include "machine_setup/tools/tool_arrays.h"
+#include "machine_setup/tools/tool_profile.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/tools/tool_body.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_state.h"
 #include "simulation/check_flags.h"
-#include "simulation/cut_services_standin.h"
+#include "simulation/mesh_tool_cut.h"
 #include "simulation/cut_sweeps.h"
 #include "simulation/cutting.h"
 #include "work_model/geometry.h"
@@ -26,6 +27,8 @@ double g_MoveRemovedVolume = 0.0;
 int g_CutInMove = 0;
 double g_ToolAxisPlane[11];
 double g_CutPoints[5][3];
+int g_MachineStepCount = 0;
+int g_StepCutMarks[MACHINING_STEP_SLOTS];
 double g_CutBoundRadius = 0.0;
 double g_CutBoundRadiusSquared = 0.0;
 uint8_t g_SectionPaintColour[2] = {0, 0};

@@ -7,13 +7,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "machine_setup/current_tool.h"
-#include "machine_setup/display_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/settings/display_settings.h"
 #include "nc/interpreter_state.h"
 #include "simulation/check_flags.h"
 #include "simulation/cut_interval_subtraction.h"
 #include "simulation/cut_ray_intersections.h"
-#include "simulation/cut_services_standin.h"
 #include "simulation/cutting.h"
 #include "work_model/dexel_intervals.h"
 

@@ -6,8 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "machine_setup/work_coordinates.h"
-#include "machine_setup/work_settings.h"
+#include "work_model/work_values.h"
 #include "platform/os/files.h"
 #include "platform/os/lzms_buffer.h"
 #include "platform/os/paths.h"

@@ -7,8 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "machine_setup/work_coordinates.h"
-#include "machine_setup/work_settings.h"
+#include "work_model/work_values.h"
 #include "work_model/height_profile_rays.h"
 #include "work_model/matrix.h"
 #include "work_model/work_files.h"

@@ -3,7 +3,6 @@
 #include "work_model/file_routines.h"
 
 #include <cstring>
-#include <sys/stat.h>
 #include <string>
 
 #include "platform/os/files.h"
@@ -35,8 +34,8 @@ FILE* OpenFile(const char* path, const char* mode)
     if (DoesFolderExist(native.c_str())) return nullptr;
     // A device or pipe named as an input file would block the reader or never end: only regular files
     // are read.
-    struct stat st;
-    if (mode[0] == 'r' && std::strchr(mode, '+') == nullptr && stat(native.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    if (mode[0] == 'r' && std::strchr(mode, '+') == nullptr && DoesPathExist(native.c_str()) &&
+        !DoesFileExist(native.c_str()))
         return nullptr;
     return std::fopen(native.c_str(), mode);
 }

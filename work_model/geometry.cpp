@@ -121,3 +121,12 @@ int ComputeTrianglePlane(const double triangle[9], double planeOut[4])
     planeOut[3] = d;
     return 1;
 }
+
+void MakeBoxCorners(const double* boxMin, const double* boxMax, double corners[8][3])
+{
+    for (int k = 0; k < 8; ++k) {
+        corners[k][0] = (k & 1) ? boxMax[0] : boxMin[0];
+        corners[k][1] = (k & 2) ? boxMax[1] : boxMin[1];
+        corners[k][2] = (k & 4) ? boxMax[2] : boxMin[2];
+    }
+}

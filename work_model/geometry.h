@@ -35,3 +35,5 @@ void GetTriangleBounds(const double triangle[9], double minOut[3], double maxOut
 // component made positive. A triangle of zero area gives the plane (0, 0, 0, 0); the result is then 0,
 // otherwise 1.
 int ComputeTrianglePlane(const double triangle[9], double planeOut[4]);
+// The eight corners of a box, X changing fastest, then Y, then Z.
+void MakeBoxCorners(const double* boxMin, const double* boxMax, double corners[8][3]);

@@ -5,8 +5,7 @@
 #include <climits>
 #include <cmath>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_models.h"
+#include "work_model/work_values.h"
 #include "work_model/geometry.h"
 
 namespace {

@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-#include "app/shell_services.h"
-#include "machine_setup/work_coordinates.h"
+#include "platform/ui/shell_services.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/geometry.h"
 
@@ -58,7 +57,7 @@ void SetCrossCoordinates(const WorkModel* work, int axis, int d, double point[3]
     }
 }
 
-void MeasureExtents(const WorkModel* work, bool inWorkCoordinates, double minOut[3], double maxOut[3])
+void MeasureExtents(const WorkModel* work, ConvertPointFn toWork, double minOut[3], double maxOut[3])
 {
     for (int k = 0; k < 3; k++) {
         minOut[k] = 1e12;
@@ -82,10 +81,10 @@ void MeasureExtents(const WorkModel* work, bool inWorkCoordinates, double minOut
             TransformPoint(work->rotation, work->translation, point, placed[0]);
             point[axis] = ends[n - 1];
             TransformPoint(work->rotation, work->translation, point, placed[1]);
-            if (inWorkCoordinates) {
+            if (toWork != nullptr) {
                 for (double* p : placed) {
                     const double machine[3] = {p[0], p[1], p[2]};
-                    ToWorkCoordinates(machine, p);
+                    toWork(machine, p);
                 }
             }
             for (int k = 0; k < 3; k++) {
@@ -121,12 +120,13 @@ void PaintAll(WorkModel* work)
 
 void GetWorkExtents(const WorkModel* work, double minOut[3], double maxOut[3])
 {
-    MeasureExtents(work, false, minOut, maxOut);
+    MeasureExtents(work, nullptr, minOut, maxOut);
 }
 
-void GetWorkExtentsInWorkCoords(const WorkModel* work, double minOut[3], double maxOut[3])
+void GetWorkExtentsInWorkCoords(const WorkModel* work, ConvertPointFn toWork, double minOut[3],
+                                double maxOut[3])
 {
-    MeasureExtents(work, true, minOut, maxOut);
+    MeasureExtents(work, toWork, minOut, maxOut);
 }
 
 int64_t CountModelIntervals(const WorkModel* work, int* largestX, int* largestY, int* largestZ)

@@ -16,7 +16,10 @@ void PaintAll(WorkModel* work);
 // coordinates, placed by the work's placement) lowers the minimum and the last end raises the
 // maximum. Start values 1e12 and -1e12, returned as they are for a work without material.
 void GetWorkExtents(const WorkModel* work, double minOut[3], double maxOut[3]);
-// The same with the points converted into the active work coordinate system.
-void GetWorkExtentsInWorkCoords(const WorkModel* work, double minOut[3], double maxOut[3]);
+// The same with every point converted by toWork (machine point in, work point out): the caller passes
+// the conversion into the active work coordinate system (ToWorkCoordinates).
+typedef void (*ConvertPointFn)(const double in[3], double out[3]);
+void GetWorkExtentsInWorkCoords(const WorkModel* work, ConvertPointFn toWork, double minOut[3],
+                                double maxOut[3]);
 // Total number of intervals of the three families; the largest number on one ray of each family.
 int64_t CountModelIntervals(const WorkModel* work, int* largestX, int* largestY, int* largestZ);

@@ -1,8 +1,8 @@
 // The progress, message pump and status text of the STL loads, passed on to the shell and view.
 #include "work_model/stl_load_reports.h"
 
-#include "app/shell_services.h"
-#include "view/progress.h"
+#include "platform/ui/shell_services.h"
+#include "platform/ui/progress.h"
 
 void BeginStlProgress(WindowHandle owner, const char* path, int factor)
 {

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "machine_setup/work_settings.h"
+#include "work_model/work_values.h"
 #include "work_model/matrix.h"
 #include "work_model/ray_axes.h"
 

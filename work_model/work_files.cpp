@@ -9,13 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "app/shell_services.h"
-#include "machine_setup/work_coordinates.h"
-#include "machine_setup/work_settings.h"
+#include "platform/ui/shell_services.h"
+#include "work_model/work_values.h"
 #include "platform/os/files.h"
 #include "platform/os/lzms_buffer.h"
 #include "platform/os/paths.h"
-#include "view/progress.h"
+#include "platform/ui/progress.h"
 #include "work_model/compressed_work_files.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/file_routines.h"

@@ -1,7 +1,7 @@
 // Machine definition keywords one by one: every part-model name and offset keyword lands in its own
 // part slot (both spellings of the paired head parts), the per-axis feed and acceleration forms, the
 // table type spellings and the vector-given rotary axis 2.
-#include "machine_setup/machine_definition.h"
+#include "machine_setup/machine/machine_definition.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <string>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_models.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_models.h"
+#include "machine_setup/settings/work_settings.h"
 #include "platform/ui/message_box.h"
 
 namespace {

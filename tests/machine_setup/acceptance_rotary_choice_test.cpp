@@ -1,13 +1,13 @@
 // Rotary solution choice between two survivors: primary distances closer than 1e-6 hand the choice to
 // the secondary distance, a larger difference decides by itself; and the overtravel search over two
 // stroke-range sets reports a rotary axis beyond set 0 without looking at the other sets.
-#include "machine_setup/inverse_kinematics.h"
+#include "machine_setup/machine/inverse_kinematics.h"
 
 #include <gtest/gtest.h>
 
 #include "kinematics_test_support.h"
-#include "machine_setup/forward_kinematics.h"
-#include "machine_setup/stroke_limits.h"
+#include "machine_setup/machine/forward_kinematics.h"
+#include "machine_setup/machine/stroke_limits.h"
 
 namespace {
 

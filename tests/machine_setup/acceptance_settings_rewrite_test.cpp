@@ -1,7 +1,7 @@
 // Saving the settings replaces the settings file as a whole: the new text is written beside it and
 // renamed over it, so the old file is never written in place (a second name of the old file keeps the
 // old text) and the folder holds no temporary afterwards. Pen use flags survive a save and a new read.
-#include "machine_setup/settings_save.h"
+#include "machine_setup/settings/settings_save.h"
 
 #include "platform/ui/event_core.h"
 #include "settings_test_support.h"

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/shell_services.h"
-#include "machine_setup/machine_definition.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/machine/machine_definition.h"
 #include "tool_test_support.h"
 
 namespace {

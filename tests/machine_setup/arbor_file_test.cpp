@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "machine_setup/arbor_file.h"
+#include "machine_setup/tools/arbor_file.h"
 #include "tool_test_support.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // Tests of colour files: only the named colours change (in the backup, brought into use by the
 // caller), keys in any case, colours the file cannot name, the colour-file channel rule, long lines
 // and a missing file.
-#include "machine_setup/colour_file.h"
+#include "machine_setup/settings/colour_file.h"
 
-#include "machine_setup/colour_settings.h"
+#include "machine_setup/settings/colour_settings.h"
 #include "settings_test_support.h"
-#include "view/view_settings_services.h"
+#include "machine_setup/settings/view_settings_services.h"
 
 #include <gtest/gtest.h>
 

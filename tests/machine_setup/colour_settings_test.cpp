@@ -1,6 +1,6 @@
 // Tests of the colour settings: the colour value rules of the settings file and of colour files, the
 // use flags, transparencies, the text forms written back, the backup copy and the reading of the set.
-#include "machine_setup/colour_settings.h"
+#include "machine_setup/settings/colour_settings.h"
 
 #include "settings_test_support.h"
 

@@ -10,10 +10,10 @@
 #include <sstream>
 #include <string>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/work_coordinates.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/controller/work_coordinates.h"
 #include "nc/interpreter_state.h"
 
 namespace {

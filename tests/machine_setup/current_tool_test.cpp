@@ -5,11 +5,11 @@
 #include <cfloat>
 #include <cmath>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/offset_memories.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/controller/offset_memories.h"
 #include "nc/interpreter_state.h"
-#include "nc/tool_length_reference.h"
+#include "machine_setup/tools/tool_length_reference.h"
 #include "tool_test_support.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // Tests of the check, display and view settings: the word and number rules of each key, the defaults,
 // the display modes that depend on the transparencies and the stop flag of the checks.
-#include "machine_setup/display_settings.h"
+#include "machine_setup/settings/display_settings.h"
 
-#include "machine_setup/colour_settings.h"
+#include "machine_setup/settings/colour_settings.h"
 #include "settings_test_support.h"
-#include "view/view_settings_services.h"
+#include "machine_setup/settings/view_settings_services.h"
 
 #include <gtest/gtest.h>
 

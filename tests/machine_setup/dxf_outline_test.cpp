@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "machine_setup/dxf_outline.h"
+#include "machine_setup/tools/dxf_outline.h"
 #include "tool_test_support.h"
 
 namespace {

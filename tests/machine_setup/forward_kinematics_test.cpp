@@ -1,6 +1,6 @@
 // Forward kinematics: the worked machine examples, exact quarter turns, the axis clean-up, the MIX chain
 // for machines without rotary configuration, and the round trip through ApplyForwardKinematicsForAngles.
-#include "machine_setup/forward_kinematics.h"
+#include "machine_setup/machine/forward_kinematics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // Inverse kinematics: every supported axis combination solved back from random angles, the solution
 // choice (kept angle, nearer survivor, primary axis, ties), the filters, the long-move warning, the
 // chooser for delivered vectors and the signed rotary difference with its HEIDENHAIN ties.
-#include "machine_setup/inverse_kinematics.h"
+#include "machine_setup/machine/inverse_kinematics.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "app/shell_services.h"
+#include "platform/ui/shell_services.h"
 #include "kinematics_test_support.h"
-#include "machine_setup/forward_kinematics.h"
+#include "machine_setup/machine/forward_kinematics.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #pragma once
 #include <cmath>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/tool_profile.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/tools/tool_profile.h"
 #include "nc/interpreter_state.h"
-#include "simulation/simulation_services.h"
+#include "machine_setup/machine/simulation_services.h"
 
 inline void SetRotaryAxisForTest(int rotary, int axis)
 {

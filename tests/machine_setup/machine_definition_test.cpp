@@ -1,7 +1,7 @@
 // Machine definition file: a file with every keyword reads to the documented values, kept values
 // survive a later file, a missing file leaves the definition and reports -1, and the companions of the
 // reader (tool-change route, angle-head direction and angles, box corners).
-#include "machine_setup/machine_definition.h"
+#include "machine_setup/machine/machine_definition.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,11 +10,11 @@
 #include <cstring>
 #include <string>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_models.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_models.h"
+#include "machine_setup/settings/work_settings.h"
 #include "platform/ui/message_box.h"
-#include "simulation/simulation_services.h"
+#include "machine_setup/machine/simulation_services.h"
 
 namespace {
 

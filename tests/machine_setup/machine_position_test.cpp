@@ -1,14 +1,14 @@
 // Machine position of a block: the plain path, polar form, the reverse modes (reference return and
 // machine-coordinate blocks), tool-centre-point control with and without the table turn and its
 // reverse step, rotary following, the path-drawing variants and the exact rotary cosines and sines.
-#include "machine_setup/machine_position.h"
+#include "machine_setup/machine/machine_position.h"
 
 #include <gtest/gtest.h>
 
 #include "kinematics_test_support.h"
-#include "machine_setup/forward_kinematics.h"
-#include "machine_setup/rotation.h"
-#include "machine_setup/work_coordinates.h"
+#include "machine_setup/machine/forward_kinematics.h"
+#include "machine_setup/machine/rotation.h"
+#include "machine_setup/controller/work_coordinates.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "machine_setup/offset_memories.h"
+#include "machine_setup/controller/offset_memories.h"
 
 namespace {
 

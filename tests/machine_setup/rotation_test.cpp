@@ -5,11 +5,11 @@
 #include <cmath>
 #include <random>
 
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/rotation.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/machine/rotation.h"
 #include "nc/interpreter_state.h"
-#include "simulation/simulation_services.h"
+#include "machine_setup/machine/simulation_services.h"
 
 namespace {
 

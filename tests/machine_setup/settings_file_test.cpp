@@ -1,10 +1,10 @@
 // Tests of the settings file: where it is found, the defaults with no file, a file that sets every key,
 // the values the command line fixed, the path rules for definition files, a colour file named on the
 // command line, silent mode and refused pitches.
-#include "machine_setup/settings_file.h"
+#include "machine_setup/settings/settings_file.h"
 
-#include "app/editor_plugin_services.h"
-#include "machine_setup/machine_position.h"
+#include "machine_setup/settings/editor_plugin_services.h"
+#include "machine_setup/machine/machine_position.h"
 #include "platform/os/files.h"
 #include "platform/os/paths.h"
 #include "platform/os/profile.h"

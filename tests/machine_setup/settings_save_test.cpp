@@ -1,7 +1,7 @@
 // Tests of saving the settings at exit: number forms of the work shapes, the colour groups chosen by the
 // "Save" flags, pen use flags, transparencies, the window placement, silent mode, and that every line
 // the program does not own is left as it was.
-#include "machine_setup/settings_save.h"
+#include "machine_setup/settings/settings_save.h"
 
 #include "platform/os/profile.h"
 #include "platform/ui/event_core.h"

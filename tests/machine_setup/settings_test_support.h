@@ -2,18 +2,18 @@
 // reset of every setting and command-line value to its program start value.
 #pragma once
 
-#include "app/command_line_values.h"
-#include "app/shell_services.h"
-#include "machine_setup/colour_settings.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/display_settings.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/settings_sections.h"
-#include "machine_setup/tool_table.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/settings/command_line_values.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/settings/colour_settings.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/settings/settings_sections.h"
+#include "machine_setup/tools/tool_table.h"
+#include "machine_setup/settings/work_settings.h"
 #include "platform/ui/event_core.h"
-#include "view/view_settings_services.h"
+#include "machine_setup/settings/view_settings_services.h"
 
 #include <gtest/gtest.h>
 

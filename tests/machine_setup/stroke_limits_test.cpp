@@ -1,6 +1,6 @@
 // Rotary angles and stroke limits: the nearest turn, ranges reached by whole turns (and the failure
 // when none fits), wrapping, the rotary stroke check, and the overtravel search over two range sets.
-#include "machine_setup/stroke_limits.h"
+#include "machine_setup/machine/stroke_limits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Tests of the definition-file token readers: reading positions, conversions, list and ";" values,
 // quoted names and the near-zero angle snap.
-#include "machine_setup/token_readers.h"
+#include "machine_setup/settings/token_readers.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_services.h"
-#include "machine_setup/machine_definition.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/machine/machine_definition.h"
 #include "tool_test_support.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/shell_services.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
+#include "platform/ui/shell_services.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
 #include "nc/interpreter_state.h"
-#include "machine_setup/tool_body.h"
+#include "machine_setup/tools/tool_body.h"
 #include "tool_test_support.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "machine_setup/controller_services_standin.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/work_coordinates.h"
+#include "platform/ui/repaint_requests.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/controller/work_coordinates.h"
 #include "nc/interpreter_state.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Tests of the work, pitch and tool settings: defaults of every key, the box, origin-based box and
 // cylinder parsers, the word, pitch, undo and magazine readers, and refused values.
-#include "machine_setup/work_settings.h"
+#include "machine_setup/settings/work_settings.h"
 
-#include "machine_setup/machine_position.h"
+#include "machine_setup/machine/machine_position.h"
 
 #include <gtest/gtest.h>
 

@@ -5,12 +5,12 @@
 #include <cmath>
 
 #include "block_test_support.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
 #include "nc/block_completion.h"
 #include "nc/block_state.h"
 #include "nc/interpreter_state.h"
-#include "nc/nc_services_standin.h"
+#include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
 
 namespace {

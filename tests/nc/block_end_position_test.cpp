@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "block_test_support.h"
-#include "machine_setup/controller_definition.h"
+#include "machine_setup/controller/controller_definition.h"
 #include "nc/block_end_position.h"
 #include "nc/block_state.h"
 #include "nc/interpreter_state.h"

@@ -7,10 +7,11 @@
 #include <cstdio>
 
 #include "block_test_support.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/tool_services_standin.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "nc/block_state.h"
 #include "nc/nc_words.h"
 #include "nc/interpreter_state.h"

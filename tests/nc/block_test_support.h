@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/offset_memories.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/controller/offset_memories.h"
 #include "nc/block_end_position.h"
 #include "nc/block_interpreter.h"
 #include "nc/block_state.h"

@@ -7,12 +7,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/current_tool.h"
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/machine_position.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/tool_profile.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/tools/tool_profile.h"
 #include "nc/block_end_position.h"
 #include "nc/coordinate_words.h"
 #include "nc/interpreter_state.h"

@@ -6,9 +6,10 @@
 #include <cmath>
 
 #include "block_test_support.h"
-#include "machine_setup/controller_definition.h"
-#include "machine_setup/offset_memories.h"
-#include "machine_setup/tool_services_standin.h"
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "nc/block_state.h"
 #include "nc/gm_codes.h"
 #include "nc/interpreter_state.h"

@@ -7,7 +7,8 @@
 
 #include <cmath>
 
-#include "machine_setup/tool_services_standin.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
 #include "tests/simulation/cut_test_support.h"
 
 namespace {

@@ -11,12 +11,13 @@
 
 #include <unistd.h>
 
-#include "machine_setup/machine_definition.h"
-#include "machine_setup/settings_file.h"
-#include "machine_setup/tool_arrays.h"
-#include "machine_setup/tool_services_standin.h"
-#include "machine_setup/tool_table.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/settings/settings_file.h"
+#include "machine_setup/tools/tool_arrays.h"
+#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/tools/tool_table.h"
+#include "machine_setup/settings/work_settings.h"
 #include "tests/simulation/cut_test_support.h"
 
 namespace {

@@ -9,7 +9,9 @@
 #include <cmath>
 #include <vector>
 
-#include "machine_setup/tool_services_standin.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/settings_file.h"
+#include "platform/ui/shell_services.h"
 #include "simulation/cut_sweeps.h"
 #include "tests/simulation/cut_test_support.h"
 

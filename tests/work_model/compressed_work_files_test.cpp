@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "machine_setup/work_coordinates.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/controller/work_coordinates.h"
+#include "machine_setup/settings/work_settings.h"
 #include "platform/os/lzms_buffer.h"
 #include "work_model/work_creation.h"
 #include "work_model/work_files.h"

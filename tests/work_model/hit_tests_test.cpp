@@ -7,7 +7,7 @@
 #include <climits>
 #include <cmath>
 
-#include "machine_setup/controller_definition.h"
+#include "machine_setup/controller/controller_definition.h"
 #include "work_model/geometry.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "machine_setup/work_coordinates.h"
+#include "machine_setup/controller/work_coordinates.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/work_creation.h"
 
@@ -127,7 +127,7 @@ TEST(WorkExtents, InTheActiveWorkCoordinateSystem)
     WorkHolder h;
     MakeBox(&h.work);
     double low[3], high[3];
-    GetWorkExtentsInWorkCoords(&h.work, low, high);
+    GetWorkExtentsInWorkCoords(&h.work, ToWorkCoordinates, low, high);
     EXPECT_EQ(std::vector<double>(low, low + 3), (std::vector<double>{-50, -50, -10}));
     EXPECT_EQ(std::vector<double>(high, high + 3), (std::vector<double>{50, 50, 20}));
     std::memcpy(g_ActiveWorkOrigin, savedOrigin, sizeof savedOrigin);

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "machine_setup/work_settings.h"
+#include "machine_setup/settings/work_settings.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/undo_levels.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "machine_setup/work_coordinates.h"
-#include "machine_setup/work_settings.h"
+#include "machine_setup/controller/work_coordinates.h"
+#include "machine_setup/settings/work_settings.h"
 #include "work_model/matrix.h"
 #include "work_model/work_creation.h"
 #include "work_file_test_support.h"

@@ -10,10 +10,10 @@
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
-#include <sys/stat.h>
 #include <cctype>
 #include <string>
 #include <vector>
+#include "platform/os/files.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/fltk/fltk_internal.h"
 #include "platform/ui/message_box.h"
@@ -74,10 +74,7 @@ ChooserState g_Chooser = {nullptr, nullptr, nullptr, 0};
 
 int IsFileChooserClosed(void* context) { return !static_cast<Fl_File_Chooser*>(context)->shown(); }
 
-int FileExists(const char* path) {
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISREG(info.st_mode);
-}
+int FileExists(const char* path) { return DoesFileExist(path); }
 
 // "*.nc;*.TXT" becomes "*.{[nN][cC],[tT][xX][tT]}": extensions match without regard to case.
 std::string ConvertPattern(const std::string& patterns) {

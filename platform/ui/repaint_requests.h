@@ -1,0 +1,11 @@
+// Requests to rebuild parts of the display: a lower subsystem sets a flag when what a display part
+// shows has changed, and the view rebuilds that part at its next drawing and clears the flag. Set by
+// whichever thread changed the data (the UI thread or the simulation thread); read and cleared by the
+// UI thread. A request set twice before the drawing is one request.
+#pragma once
+
+extern unsigned char g_RebuildAxisTriad;       // the axis triad with its work-origin marks
+extern unsigned char g_RebuildToolList;        // the tool list
+extern unsigned char g_RebuildHeadPartLists;   // the part lists of both heads
+extern unsigned char g_RebuildHead1PartList;   // the part list of head 1
+extern unsigned char g_RebuildHead2PartList;   // the part list of head 2

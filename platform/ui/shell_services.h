@@ -1,0 +1,30 @@
+// Services of the application shell that the core subsystems use: the message pump during long
+// work, the abort key, and the shell's program-wide flags. The shell owns these variables.
+#pragma once
+#include "platform/ui/ui_types.h"
+
+extern int g_PumpMessagesInLoops;   // 1 when long loops may call PumpMessagesDuringWork (UI thread)
+extern int g_EnglishUi;             // non-zero: English texts; 0: Japanese (set at start-up)
+extern int g_SilentMode;            // 1 in batch runs without user interface
+extern int g_RunMode;               // RunMode: 0 idle, 1 real cutting, 2 skip cutting, 3 cut and show
+extern int g_FileNamePreset;        // 1 when the next command's file name is already set
+extern int g_WindowsVersionCode;    // operating-system code (1 selects "RBUTTONDOWN" for MOVE SWITCH)
+extern int g_WorkDefined;           // 1 while a work model exists
+extern int g_WorkState;             // work: 0 takes part in the cutting, 1 disabled, 2 deleted
+extern WindowHandle g_MainWindow;   // frame window; owner of progress and message boxes
+extern WindowHandle g_StatusBarWindow;
+extern char g_ProgramCaption[64];   // caption of the program's message boxes
+
+// At most once every 3000 ms handles one pending window message of the UI thread.
+void PumpMessagesDuringWork();
+// 1 when the abort key (g_AbortKey) is held down while the frame is the foreground window.
+int IsAbortKeyDown();
+// Sets the text of a status-bar part (the loaders write part 0).
+void SetStatusBarText(int part, const char* text);
+// Rewrites the status bar parts (through g_UpdateStatusBarHook, which the frame installs).
+void UpdateStatusBar();
+// Hooks of the three calls above, installed by the event core and the frame; null: the call does
+// nothing (g_PumpOneMessageHook is the event core's, in platform/ui/event_core.cpp).
+extern int (*g_AbortKeyHook)();
+extern void (*g_StatusBarTextHook)(int part, const char* text);
+extern void (*g_UpdateStatusBarHook)();

@@ -1,9 +1,0 @@
-// Stand-in definitions of the values and calls listed in cut_services_standin.h.
-#include "simulation/cut_services_standin.h"
-
-int g_WorkState = 0;
-int g_CycleRapidInHole = 0;
-int g_MachineStepCount = 0;
-int g_StepCutMarks[MACHINING_STEP_SLOTS];
-
-void CutWorkWithMeshTool() {}
