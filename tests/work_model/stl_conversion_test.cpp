@@ -175,18 +175,15 @@ TEST(StlConversion, OneDirectionFromBelowAndFromAbove)
 TEST(StlConversion, RayWithTooManyCrossingsFailsTheLoad)
 {
     TempFolder folder;
-    // 5001 stacked thin boxes crossed by one ray: 10002 crossings.
+    // 10001 stacked small facets around the node (0, 0), crossed by its Z-ray only.
     std::string text = "solid\n";
     char line[200];
-    for (int i = 0; i < 5001; i++) {
-        const double z = i * 0.01;
-        for (int k = 0; k < 2; k++) {
-            const double zz = z + k * 0.004;
-            std::snprintf(line, sizeof line,
-                          "facet normal 0 0 1\nouter loop\nvertex -1 -1 %.3f\nvertex 3 -1 %.3f\n"
-                          "vertex -1 3 %.3f\nendloop\nendfacet\n", zz, zz, zz);
-            text += line;
-        }
+    for (int i = 0; i <= DEXEL_MAX_ENDS; i++) {
+        const double z = i * 0.001;
+        std::snprintf(line, sizeof line,
+                      "facet normal 0 0 1\nouter loop\nvertex -0.5 -0.5 %.3f\nvertex 0.5 -0.5 %.3f\n"
+                      "vertex -0.5 0.5 %.3f\nendloop\nendfacet\n", z, z, z);
+        text += line;
     }
     text += "endsolid\n";
     const std::string path = folder.File("stack.stl");
