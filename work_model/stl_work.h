@@ -2,12 +2,24 @@
 // surface written as an STL file.
 #pragma once
 #include "platform/ui/ui_types.h"
+#include "work_model/stl_import_placement.h"
 #include "work_model/work_model.h"
 
-// Reads an STL file as the work (placement may be replaced by the placement file; pitch and
-// axisCode as the settings give them). Returns 1, -20 (no STL) or an allocation code (nodeCountX 0).
+// The settings an STL work load uses, handed in by the caller.
+struct StlWorkLoadOptions {
+    ImportFrame frame;          // "IMPORT COORDINATE" and the active work coordinate system
+    int stlFilter;              // "STL FILTER": smooth single rays that missed the surface
+    const char* placementFile;  // "STL MATRIX": the placement file (empty or null: none)
+};
+
+// Reads an STL file as the work into an emptied record. The placement is the active work
+// coordinate system when the file is in work coordinates, else the given one, possibly replaced
+// by the placement file (the array is then overwritten). axisCode 0 casts the whole solid; +-1,
+// +-2, +-3 cast one family of X, Y, Z seen from the positive or negative side and build the others
+// from its heights. Returns 1, -20 (no STL, no vertices, a file that cannot be read or a ray with
+// too many crossings), or a grid or allocation code (nodeCountX 0 then, the caller empties).
 int LoadStlWorkModel(WindowHandle owner, WorkModel* work, const char* path, double placement[12],
-                     double pitch, int axisCode);
+                     double pitch, int axisCode, const StlWorkLoadOptions* options);
 // Writes the work's surface as STL in format (0 ASCII, 1 binary, 2 binary byte-swapped). Returns 1
 // when written, 0 when nothing was written.
 int SaveStlWorkModel(const WorkModel* work, const char* path, int format, int inWorkCoordinates,

@@ -236,6 +236,18 @@ int ReadDmeFamilies(WorkModel* work, WorkFileSource* source)
     return 1;
 }
 
+// The settings an STL work load uses: "IMPORT COORDINATE", the active work coordinate system,
+// "STL FILTER" and "STL MATRIX".
+void GetStlWorkLoadOptions(StlWorkLoadOptions* options)
+{
+    options->frame.inWorkCoordinates = g_ImportInWorkCoordinates;
+    options->frame.workRotated = g_WorkCoordRotated;
+    std::memcpy(options->frame.rotation, g_ActiveWorkRotation, sizeof options->frame.rotation);
+    std::memcpy(options->frame.origin, g_ActiveWorkOrigin, sizeof options->frame.origin);
+    options->stlFilter = g_StlFilter;
+    options->placementFile = g_StlMatrixText;
+}
+
 // Empties the record after a failed load.
 int FailLoad(WorkModel* work, int code)
 {
@@ -350,7 +362,9 @@ int LoadWorkModel(WindowHandle owner, WorkModel* work, const char* path, double 
 {
     if (HasFileExtension(path, ".STL")) {
         DestroyWorkModel(work);
-        const int result = LoadStlWorkModel(owner, work, path, placement, pitch, axisCode);
+        StlWorkLoadOptions options;
+        GetStlWorkLoadOptions(&options);
+        const int result = LoadStlWorkModel(owner, work, path, placement, pitch, axisCode, &options);
         if (result != 1) return FailLoad(work, result);
         GetWorkExtents(work, work->minCorner, work->maxCorner);
         return FinishLoad(work);

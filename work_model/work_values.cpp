@@ -4,6 +4,8 @@
 int g_DmeSelect = 0;
 int g_StlWorkAxisCode = 0;
 int g_ImportInWorkCoordinates = 0;
+int g_StlFilter = 0;
+char g_StlMatrixText[64] = "";
 double g_InitialSizeMinCorner[3] = {0.0, 0.0, 0.0};
 double g_InitialSizeMaxCorner[3] = {100.0, 100.0, 30.0};
 double g_MinimumWorkPitch = 0.01;

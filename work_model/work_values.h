@@ -11,6 +11,8 @@ const int DEFAULT_AUTO_PITCH_CELLS = 20000;
 extern int g_DmeSelect;                 // 1 = work-file commands offer ".DME" (start 0)
 extern int g_StlWorkAxisCode;           // single-direction STL work: +-1 X, +-2 Y, +-3 Z, 0 none
 extern int g_ImportInWorkCoordinates;   // 1 = loaded works are placed in work coordinates
+extern int g_StlFilter;                 // 1 = smooth single rays after a one-direction STL work is read
+extern char g_StlMatrixText[64];        // "STL MATRIX": placement file read when an STL file becomes the work
 extern double g_InitialSizeMinCorner[3]; // default box work: minimum corner X, Y, Z
 extern double g_InitialSizeMaxCorner[3]; // default box work: maximum corner X, Y, Z
 extern double g_MinimumWorkPitch;        // smallest work pitch accepted; 0 or less: none

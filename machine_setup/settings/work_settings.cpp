@@ -15,7 +15,6 @@ char g_DmeFolder[256] = "";
 char g_DmeFolderAtStart[256] = "";
 int g_DmfSelect = 1;
 int g_StlSelect = 1;
-int g_StlFilter = 0;
 int g_ExportInWorkCoordinates = 0;
 int g_InputInWorkCoordinates = 0;
 int g_RotationInWorkCoordinates = 0;
@@ -42,7 +41,6 @@ float g_BrushWidth = 1.0f, g_HeraWidth = 1.0f;
 int g_MaxMagazine = 200;
 int g_UndoRingSize = 2;
 int g_CheckMatrix = 0;
-char g_StlMatrixText[64] = "";
 
 namespace {
 

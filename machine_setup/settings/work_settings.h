@@ -27,7 +27,6 @@ extern char g_DmeFolder[256];           // folder of work files
 extern char g_DmeFolderAtStart[256];    // copy of g_DmeFolder as read at start-up
 extern int g_DmfSelect;                 // 1 = they offer ".DMF" (start 1)
 extern int g_StlSelect;                 // 1 = they offer STL (start 1)
-extern int g_StlFilter;                 // 1 = extra filtering pass after an STL becomes a work/basic model
 extern int g_ExportInWorkCoordinates;   // 1 = works are saved in work coordinates
 extern int g_InputInWorkCoordinates;    // 1 = dialog values are work coordinates
 extern int g_RotationInWorkCoordinates; // 1 = rotations are about work axes
@@ -58,7 +57,6 @@ extern int g_MaxMagazine;                // highest tool number; the tool arrays
 extern int g_UndoRingSize;               // undo slots of the work: the "UNDO" value + 1
 extern unsigned char* g_WorkListRebuild; // g_UndoRingSize bytes, zeroed by ReadUndoValue (malloc'ed)
 extern int g_CheckMatrix;                // 1 = the work's placement is written as "matrix.txt"
-extern char g_StlMatrixText[64];         // placement file read when an STL file becomes the work
 
 // --- Value parsers ------------------------------------------------------------------------------
 // Each takes the value text as the settings file gives it (no line end needed) and returns 1 when it

@@ -16,6 +16,7 @@
 #include "machine_setup/settings/work_settings.h"
 #include "machine_setup/machine/modal_values.h"
 #include "machine_setup/tools/tool_length_reference.h"
+#include "machine_setup/tools/tool_body.h"
 #include "work_model/geometry.h"
 
 ToolCutGeometry g_ToolCut;
@@ -286,7 +287,7 @@ int SelectCurrentTool(int n, double gate) {
     if (IsAutomaticLengthOn()) ComputeToolLengthReference();
     if (g_MachineLathe && g_AutomaticToolOffset && g_Rotary1Letter == 'B')
         ComputeHeadTipOffset(g_NcTargetPosition.axis[AXIS_ROTARY1] + g_ActiveWorkOffset.axis[AXIS_ROTARY1]);
-    // An STL tool body is loaded here once STL tool bodies are supported; g_ToolBodyFacetCount stays 0.
+    if (g_CurrentTool.type == TOOL_STL) LoadToolBody(&g_CurrentTool, 1);
     g_RebuildToolList = 1;
     return g_ToolProfileStatus == -2 ? -2 : 1;
 }

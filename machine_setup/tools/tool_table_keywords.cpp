@@ -14,6 +14,7 @@
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/tools/tool_table_keywords.h"
+#include "machine_setup/tools/tool_body.h"
 #include "platform/os/paths.h"
 #include "work_model/file_routines.h"
 
@@ -352,8 +353,16 @@ void ApplyImport(LineScan* s) {
     t->cornerRadius = t->cornerCentreRadius = t->cornerCentreHeight = 0;
     ClearAngles(t);
     t->type = TOOL_STL;
-    // The STL body itself is loaded when STL tool bodies are supported; until then the tool keeps its
-    // file name and placement.
+    if (!LoadToolBody(t, 0)) {
+        char text[400];
+        std::snprintf(text, sizeof(text), "tool %d: STL file %.200s cannot be read", s->n,
+                      t->name ? t->name : "");
+        AddToolTableMessage(text);
+        return;
+    }
+    const double (*box)[3] = g_ToolBodyBox;
+    t->diameter = float(((box[1][0] - box[0][0]) + (box[1][1] - box[0][1])) / 2.0);
+    t->cuttingLength = float(box[1][2] - box[0][2]);
 }
 
 // LENGTH lines: the kind is set unless the tool is a scribing tool; a DXF outline is then used up to

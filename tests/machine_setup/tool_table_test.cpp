@@ -10,6 +10,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
 #include "nc/interpreter_state.h"
+#include "machine_setup/tools/tool_body.h"
 #include "tool_test_support.h"
 
 namespace {
@@ -425,6 +426,44 @@ TEST_F(ToolTableTest, AbsurdValuesAreReadSafely) {
         EXPECT_EQ(1, g_ToolTable[1].defined);
         EXPECT_LE(g_ToolProfilePointCount, TOOL_PROFILE_MAX_POINTS);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ToolTableTest, ImportReadsTheStlBodyAndSelectionTurnsItForTheAngleHead) {
+    const std::string body = WriteToolTestFile("box_body.stl",
+        "solid\n"
+        "facet normal 0 0 -1\nouter loop\nvertex 0 0 0\nvertex 4 0 0\nvertex 0 6 0\nendloop\nendfacet\n"
+        "facet normal 0 0 1\nouter loop\nvertex 4 6 10\nvertex 0 6 10\nvertex 4 0 10\nendloop\nendfacet\n"
+        "endsolid\n");
+    ASSERT_EQ(1, ReadToolTableText("MAGAZINE 3 X IMPORT \"box_body.stl\", 1, 2, 3, 8\n"
+                                   "MAGAZINE 4 X IMPORT \"missing_body.stl\", 0, 0, 0, 8\n"));
+    // The last IMPORT line names a missing file: reported, no body kept.
+    EXPECT_EQ(0, g_ToolBodyFacetCount);
+    EXPECT_NE(nullptr, std::strstr(g_ToolTableMessage, "missing_body.stl"));
+    const ToolRecord& t = g_ToolTable[3];
+    EXPECT_EQ(TOOL_STL, t.type);
+    EXPECT_FLOAT_EQ(5, t.diameter);        // ((5 - 1) + (8 - 2)) / 2
+    EXPECT_FLOAT_EQ(10, t.cuttingLength);  // 13 - 3
+    // Selecting the tool loads its body again, turned by A = 90 degrees about X for a tilted head.
+    g_ToolDirectionTilted = 1;
+    g_AngleHeadAngles[0] = 90;
+    SelectCurrentTool(3, 0);
+    g_ToolDirectionTilted = 0;
+    g_AngleHeadAngles[0] = 0;
+    ASSERT_EQ(2, g_ToolBodyFacetCount);
+    ASSERT_NE(nullptr, g_ToolBodyFacets);
+    EXPECT_DOUBLE_EQ(1, g_ToolBodyBox[0][0]);
+    EXPECT_DOUBLE_EQ(-13, g_ToolBodyBox[0][1]);  // (y, z) turned by 90: y' = -z, z' = y
+    EXPECT_DOUBLE_EQ(8, g_ToolBodyBox[1][2]);
+    EXPECT_DOUBLE_EQ(1, g_ToolBodyFacets[3 + 0]);  // facet 0, vertex 0: (0, 0, 0) + placement, turned
+    EXPECT_DOUBLE_EQ(-3, g_ToolBodyFacets[3 + 1]);
+    EXPECT_DOUBLE_EQ(2, g_ToolBodyFacets[3 + 2]);
+    FreeToolShapeBuffers();
+    EXPECT_EQ(nullptr, g_ToolBodyFacets);
+    std::remove(body.c_str());
 }
 
 }  // namespace

@@ -117,3 +117,31 @@ TEST(FacetTables, LargeTableComesBackComplete)
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 12000);
 }
+
+TEST(FacetTables, QuarterMillionFacetsSortHighestFirstWithTheChunkTieRule)
+{
+    const int n = 250000, chunkLength = n / 50;
+    std::mt19937 random(250000);
+    std::uniform_int_distribution<int> pick(0, 2000);
+    std::vector<double> tops;
+    for (int i = 0; i < n; i++) tops.push_back(pick(random) * 0.25);
+    FacetTable table = MakeTable(tops);
+    ASSERT_EQ(SortFacetsByTopChunked(n, table.facets.data(), table.planes.data()), 1);
+    std::vector<int> seen(static_cast<size_t>(n), 0);
+    int previousChunk = 0;
+    for (size_t i = 0; i < table.facets.size(); i++) {
+        const int tag = static_cast<int>(table.facets[i].normal[0]);
+        ASSERT_TRUE(tag >= 0 && tag < n);
+        seen[static_cast<size_t>(tag)]++;
+        ASSERT_EQ(table.planes[i].boxMax[2], tops[static_cast<size_t>(tag)]);
+        const int chunk = tag / chunkLength;
+        if (i > 0 && table.planes[i].boxMax[2] == table.planes[i - 1].boxMax[2]) {
+            // Among equal tops the entries of a lower-numbered chunk come first.
+            ASSERT_GE(chunk, previousChunk) << i;
+        } else if (i > 0) {
+            ASSERT_LT(table.planes[i].boxMax[2], table.planes[i - 1].boxMax[2]) << i;
+        }
+        previousChunk = chunk;
+    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), n);
+}
