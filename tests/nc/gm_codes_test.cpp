@@ -157,7 +157,7 @@ TEST_F(GmCodesTest, G52SetsTheLocalShiftOfTheSelectedEntry)
     EXPECT_DOUBLE_EQ(g_SavedActiveWorkOffset.axis[AXIS_X], 100.0);
     EXPECT_DOUBLE_EQ(g_ActiveWorkOffset.axis[AXIS_X], 110.0);
     EXPECT_DOUBLE_EQ(g_LocalActiveWorkOffset.axis[AXIS_X], 110.0);
-    EXPECT_DOUBLE_EQ(g_NcTargetPosition.axis[AXIS_X], targetX);  // the target is not shifted
+    EXPECT_DOUBLE_EQ(g_NcTargetPosition.axis[AXIS_X], targetX - 10.0);  // the tool stays in the machine
     RunBlock("G91 G52 X5.");
     EXPECT_DOUBLE_EQ(g_LocalCoordinateShifts[1].axis[AXIS_X], 15.0);
 }
