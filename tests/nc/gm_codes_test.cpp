@@ -264,6 +264,20 @@ TEST_F(GmCodesTest, SpindleAndScaling)
     EXPECT_EQ(g_ScalingOn, 0);
 }
 
+TEST_F(GmCodesTest, InchInputStopsTheBlockWithAlarm13)
+{
+    RunBlock("G21 G01 X10. F100.");  // metric input: what the simulation assumes
+    EXPECT_EQ(g_NcAlarmCode, 0);
+    EXPECT_DOUBLE_EQ(g_NcMoveEnd.axis[AXIS_X], 10.0);
+    RunBlock("G90 G20 X1.");  // an inch program would come out 25.4 times too small: no word is read on
+    EXPECT_EQ(g_NcAlarmCode, NC_ALARM_INCH_INPUT);
+    EXPECT_EQ(g_NcAlarmCode, 13);
+    EXPECT_DOUBLE_EQ(g_NcTargetPosition.axis[AXIS_X], 10.0);
+    g_NcAlarmCode = NC_ALARM_WORD_OUT_OF_RANGE;  // an alarm already raised stays
+    RunBlock("G20");
+    EXPECT_EQ(g_NcAlarmCode, NC_ALARM_WORD_OUT_OF_RANGE);
+}
+
 TEST_F(GmCodesTest, CoordinateWordContextsFromNcText)
 {
     RunBlock("G00 X1. Y2. Z30.");
