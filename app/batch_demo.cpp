@@ -366,7 +366,8 @@ void PrintBatchDemoReport(const BatchDemoReport* r)
         std::printf("  rays kept:   none\n");
     }
     if (r->ncAlarm == NC_ALARM_INCH_INPUT) {
-        std::printf("  NC alarms:   alarm %d at line %d: %s\n", 100 + r->ncAlarm, r->ncAlarmLine, kInchInputAlarmTexts[0]);
+        std::printf("  NC alarms:   alarm %d at line %d: %s\n", 100 + r->ncAlarm, r->ncAlarmLine,
+                    kInchInputAlarmTexts[0]);
     } else if (r->ncAlarm != 0) {
         std::printf("  NC alarms:   alarm %d at line %d\n", 100 + r->ncAlarm, r->ncAlarmLine);
     } else {

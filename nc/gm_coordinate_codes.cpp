@@ -22,8 +22,9 @@ AxisPosition ComposeWorkOffset(int entry)
     if (entry < 0 || entry >= WORK_OFFSET_COUNT) return g_ActiveWorkOffset;
     AxisPosition offset;
     for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
-        offset.axis[a] = g_CoordinateSetShift.axis[a] + g_WorkOffsets[0].axis[a] + g_LocalCoordinateShifts[entry].axis[a];
-        if (entry != 0) offset.axis[a] += g_WorkOffsets[entry].axis[a];
+        const double selected = entry != 0 ? g_WorkOffsets[entry].axis[a] : 0.0;  // 0: the external one alone
+        offset.axis[a] = g_CoordinateSetShift.axis[a] + g_WorkOffsets[0].axis[a] + selected +
+                         g_LocalCoordinateShifts[entry].axis[a];
     }
     return offset;
 }

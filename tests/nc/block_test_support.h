@@ -70,8 +70,8 @@ inline std::string FindFirstMoveJump(const std::vector<std::string>& blocks, dou
         for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
             const double start = g_NcMoveStart.axis[a] + g_ActiveWorkOffset.axis[a];
             if (!(std::fabs(start - lastEnd[a]) <= tolerance)) {
-                char text[256];
-                std::snprintf(text, sizeof text, "block %d \"%s\": axis %d starts at %.9g, the move before ended at %.9g",
+                char text[320];
+                std::snprintf(text, sizeof text, "block %d \"%s\": axis %d starts at %.9g, the last move ended at %.9g",
                               int(k) + 1, blocks[k].c_str(), a, start, lastEnd[a]);
                 return text;
             }
