@@ -38,11 +38,6 @@ extern double g_ToolAxisAtSwitchOn[3];    // tool axis when the vector mode was 
 constexpr int NC_ALARM_WORD_OUT_OF_RANGE = 10;
 // Raises that alarm (unless an alarm is already set) with the 1-based column of the word.
 void RaiseWordRangeAlarm(int column);
-// NC alarm of a G20 block: inch input is not simulated, so an inch program would come out 25.4 times
-// too small. The run stops at the block. Texts of alarm 113, English and Japanese:
-constexpr int NC_ALARM_INCH_INPUT = 13;
-constexpr const char* kInchInputAlarmTexts[2] = {"Inch input (G20) is not supported",
-                                                 "インチ入力 (G20) には対応していません"};
 
 // Clears the values above (and g_ModalFeed) for a new run; part of the interpreter reset.
 void ResetBlockState();
