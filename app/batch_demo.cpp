@@ -151,6 +151,7 @@ int StartDemoRun(BatchDemoReport* report)
     }
     ResetInterpreterState();
     ResetBlockState();
+    ClearCutRunValues();
     g_NcFile = OpenFile(report->ncPath, "rb");
     if (g_NcFile == nullptr) return Fail(report, BATCH_DEMO_NC_MISSING, "NC program %s cannot be opened", report->ncPath);
     UpdateCurrentMachinePosition();
@@ -271,6 +272,8 @@ int RunDemoBlocks(BatchDemoReport* report)
     }
     report->ncAlarm = g_NcAlarmCode;
     if (g_NcAlarmCode != 0) report->ncAlarmLine = g_NcLineNumber;
+    report->unstoredRays = g_UnstoredRayCount;
+    report->firstUnstoredRayLine = g_FirstUnstoredRayLine < 0 ? -g_FirstUnstoredRayLine : g_FirstUnstoredRayLine;
     if (report->linesRead >= kMaxDemoLines) {
         std::snprintf(report->message, sizeof report->message, "stopped after %d lines", kMaxDemoLines);
     }
@@ -355,8 +358,21 @@ void PrintBatchDemoReport(const BatchDemoReport* r)
                 r->moves, r->arcMoves, r->toolChanges);
     std::printf("  cutting:     %d sub-steps, %d removed material; removed volume %.1f mm^3 (work volume %.1f -> %.1f mm^3)\n",
                 r->steps, r->cuttingSteps, r->removedVolume, r->workVolumeBefore, r->workVolumeAfter);
-    if (r->ncAlarm != 0) std::printf("  NC alarms:   alarm %d at line %d\n", 100 + r->ncAlarm, r->ncAlarmLine);
-    else std::printf("  NC alarms:   none\n");
+    if (r->unstoredRays > 0) {
+        std::printf("  rays kept:   %d rays could not take a cut (more than %d ends) and keep material the tool "
+                    "passed through; first at line %d\n",
+                    r->unstoredRays, static_cast<int>(DEXEL_MAX_ENDS), r->firstUnstoredRayLine);
+    } else {
+        std::printf("  rays kept:   none\n");
+    }
+    if (r->ncAlarm == NC_ALARM_INCH_INPUT) {
+        std::printf("  NC alarms:   alarm %d at line %d: %s\n", 100 + r->ncAlarm, r->ncAlarmLine,
+                    kInchInputAlarmTexts[0]);
+    } else if (r->ncAlarm != 0) {
+        std::printf("  NC alarms:   alarm %d at line %d\n", 100 + r->ncAlarm, r->ncAlarmLine);
+    } else {
+        std::printf("  NC alarms:   none\n");
+    }
     if (r->overtravelAxis >= 0) std::printf("  over-stroke: axis %c, run stopped\n", kAxisLetters[r->overtravelAxis]);
     std::printf("  checks:      %d sub-steps raised a holder, neck, length or chip check\n", r->checkSteps);
     if (r->result == 1) std::printf("  output:      %s\n", r->outputPath);

@@ -41,6 +41,8 @@ struct BatchDemoReport {
     double workVolumeBefore;           // material volume of the work before and after (mm^3),
     double workVolumeAfter;            // from the Z-ray family
     double removedVolume;              // sum of the kernel's removed volumes over the sub-steps (mm^3)
+    int unstoredRays;                  // rays the kernel could not update (too many ends): material
+    int firstUnstoredRayLine;          // left where the tool passed; NC line of the first (0 none)
     double seconds;                    // wall-clock time of the whole run
     char ncPath[BATCH_DEMO_PATH_SIZE];
     char outputPath[BATCH_DEMO_PATH_SIZE];  // the saved ".DME"

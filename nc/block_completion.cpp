@@ -20,6 +20,7 @@
 #include "nc/interpreter_services.h"
 #include "nc/block_state.h"
 #include "nc/dialect_keywords.h"
+#include "nc/gm_codes.h"
 #include "nc/interpreter_state.h"
 #include "nc/tilted_planes.h"
 #include "machine_setup/tools/tool_length_reference.h"
@@ -292,10 +293,8 @@ void CompleteDialectCodes()
         g_SavedActiveWorkOffset = g_ActiveWorkOffset;
         const int entry = g_WorkOffsetIndex;
         if (entry < 0 || entry >= WORK_OFFSET_COUNT) return;
-        for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
-            g_ActiveWorkOffset.axis[a] = g_CoordinateSetShift.axis[a] + g_WorkOffsets[0].axis[a] +
-                                         g_WorkOffsets[entry].axis[a] + g_LocalCoordinateShifts[entry].axis[a];
-        }
+        // The tool stays where it is: the program position is taken again in the shifted frame.
+        ChangeActiveWorkOffset(ComposeWorkOffset(entry));
         g_LocalActiveWorkOffset = g_ActiveWorkOffset;
     } else if (g_DialectCode == DIALECT_DEFAULT && (g == 682 || g == 254)) {
         CompleteTiltedPlane();
@@ -400,7 +399,7 @@ void ComputeArcCentre()
     if (prev[a1] == target[a1] && prev[a2] == target[a2]) return;
     const double d1 = (target[a1] - prev[a1]) * 0.5;
     const double d2 = (target[a2] - prev[a2]) * 0.5;
-    const double r = g_ArcStartRadius;
+    const double r = ScaleArcRadius(g_ArcStartRadius);
     const double h2 = r * r - (d1 * d1 + d2 * d2);
     const double h = h2 > 0.0 ? std::sqrt(h2) : 0.0;
     double p1 = d2, p2 = -d1;

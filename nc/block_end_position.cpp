@@ -289,6 +289,24 @@ void GetScaledPlaneCoordinates(const int* axes, const double* point, double* out
     }
 }
 
+namespace {
+
+double ScaleFactorOfAxis(int axis)
+{
+    if (!g_ScaleEffect[axis]) return 1.0;
+    return g_ScalingUniform ? g_ScaleFactorP : g_ScaleFactor[axis];
+}
+
+}  // namespace
+
+double ScaleArcRadius(double radius)
+{
+    if (!g_ScalingOn || g_LastGCode == 92) return radius;
+    const double f1 = ScaleFactorOfAxis(g_PlaneAxis1), f2 = ScaleFactorOfAxis(g_PlaneAxis2);
+    if (f1 != f2) return radius;
+    return radius * (f1 < 0.0 ? -f1 : f1);
+}
+
 void ScaleAxisValue(int axis, double* value)
 {
     if (value == nullptr || axis < 0 || axis > 2 || !g_ScaleEffect[axis]) return;

@@ -9,6 +9,12 @@
 // is on. Other axis indices leave the value unchanged.
 void ScaleAxisValue(int axis, double* value);
 
+// The arc radius R under scaling: multiplied by the size of the factor of the plane's two axes when
+// they are equal (an axis whose "SCALE EFFECT" is off has factor 1). Unchanged when scaling is off,
+// in a G92 block, or when the two factors differ (a circle scaled so becomes an ellipse, which an arc
+// cannot follow: the arc keeps the written radius through the scaled end point).
+double ScaleArcRadius(double radius);
+
 // The end-of-block step, once per motion after the motion was produced.
 void FinishBlockPosition();
 

@@ -147,12 +147,7 @@ int ReadOspWorkOffsetH(int* position, const char* line)
     g_WorkOffsetIndex = n;
     if (g_LastGCode != 15) return WORD_SCAN_GOES_ON;
     RedrawCoordinatePanels();
-    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
-        const double change = g_ActiveWorkOffset.axis[a] - g_WorkOffsets[n].axis[a];
-        g_ActiveWorkOffset.axis[a] = g_WorkOffsets[n].axis[a];
-        g_NcTargetPosition.axis[a] += change;
-        g_NcMoveEnd.axis[a] += change;
-    }
+    ChangeActiveWorkOffset(g_WorkOffsets[n]);
     g_ControlPoint = g_NcTargetPosition;
     UpdateActiveWorkCoordinate();
     return WORD_SCAN_GOES_ON;

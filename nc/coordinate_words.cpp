@@ -12,8 +12,10 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/controller/offset_memories.h"
+#include "machine_setup/controller/work_coordinates.h"
 #include "machine_setup/tools/tool_profile.h"
 #include "nc/block_end_position.h"
+#include "nc/gm_codes.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_words.h"
 #include "machine_setup/tools/tool_length_reference.h"
@@ -85,14 +87,21 @@ int OffsetSettingEntry()
     return g_BlockPNumber;
 }
 
-// G10 L2: sets (or with add, increases) work offset entry P of axis; the active offset takes it.
+// G10 L2: sets (or with add, increases) work offset entry P of axis. Only when P is the entry in use
+// (or the external entry 0) does the active offset change, the G92 and local shifts kept; the tool
+// stays where it is in the machine.
 void SetWorkOffsetWord(int axis, double value, int add, int rebuildTriad)
 {
     const int entry = OffsetSettingEntry();
     if (entry < 0) return;
     double& slot = g_WorkOffsets[entry].axis[axis];
     slot = add ? slot + value : value;
-    g_ActiveWorkOffset.axis[axis] = slot;
+    const int inUse = CurrentEntry();
+    if (inUse < 0 || (entry != 0 && entry != inUse)) return;
+    AxisPosition next = g_ActiveWorkOffset;
+    next.axis[axis] = ComposeWorkOffset(inUse).axis[axis];
+    ChangeActiveWorkOffset(next);
+    UpdateActiveWorkCoordinate();
     if (rebuildTriad) g_RebuildAxisTriad = 1;
 }
 

@@ -245,6 +245,14 @@ void ApplyCycleCode(int code)
     }
 }
 
+// G20 (inch input): the block stops with NC alarm 13 (unless an alarm is already set). G21 (metric
+// input) is what the simulation assumes and has no effect.
+int RaiseInchInputAlarm()
+{
+    if (g_NcAlarmCode == NC_ALARM_NONE) g_NcAlarmCode = NC_ALARM_INCH_INPUT;
+    return WORD_SCAN_ENDS;
+}
+
 // Motion, plane, interpolation and compensation codes; -1 when the code is none of them.
 int ApplyMotionGCode(int code, int decimal, int* position, const char* line)
 {
@@ -280,6 +288,7 @@ int ApplyMotionGCode(int code, int decimal, int* position, const char* line)
         UpdateStatusWhileRunning();
     } else if (osp && (code == 136 || code == 138)) EndOspInterpolation(code);
     else if (code >= 17 && code <= 19) SetPlane(code);
+    else if (code0 && !g_DialectSiemens && code == 20 && decimal < 0) return RaiseInchInputAlarm();
     else if (code == 90 || code == 91) g_IncrementalMode = code - 90;
     else if (code == 98 || code == 99) g_CycleReturnToInitial = code == 98 ? 1 : 0;
     else if (g_DialectMazak && (code == 122 || code == 123) && decimal == 1) g_LatheModeOn = code - 122;

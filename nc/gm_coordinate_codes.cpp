@@ -17,20 +17,37 @@
 #include "nc/interpreter_state.h"
 #include "nc/nc_words.h"
 
+AxisPosition ComposeWorkOffset(int entry)
+{
+    if (entry < 0 || entry >= WORK_OFFSET_COUNT) return g_ActiveWorkOffset;
+    AxisPosition offset;
+    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
+        const double selected = entry != 0 ? g_WorkOffsets[entry].axis[a] : 0.0;  // 0: the external one alone
+        offset.axis[a] = g_CoordinateSetShift.axis[a] + g_WorkOffsets[0].axis[a] + selected +
+                         g_LocalCoordinateShifts[entry].axis[a];
+    }
+    return offset;
+}
+
+void ChangeActiveWorkOffset(const AxisPosition& next)
+{
+    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
+        const double change = g_ActiveWorkOffset.axis[a] - next.axis[a];
+        g_NcTargetPosition.axis[a] += change;
+        g_NcCommandedPosition.axis[a] += change;
+        g_NcPreviousPosition.axis[a] += change;
+        g_NcMoveEnd.axis[a] += change;
+        g_ControlPoint.axis[a] += change;
+    }
+    g_ActiveWorkOffset = next;
+}
+
 int SelectWorkOffsetEntry(int entry)
 {
     if (entry < 0 || entry >= WORK_OFFSET_COUNT) return 0;
-    AxisPosition next;
-    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
-        next.axis[a] = g_CoordinateSetShift.axis[a] + g_WorkOffsets[0].axis[a] + g_WorkOffsets[entry].axis[a] +
-                       g_LocalCoordinateShifts[entry].axis[a];
-        const double change = g_ActiveWorkOffset.axis[a] - next.axis[a];
-        g_NcTargetPosition.axis[a] += change;
-        g_NcMoveEnd.axis[a] += change;
-    }
+    ChangeActiveWorkOffset(ComposeWorkOffset(entry));
     g_WorkOffsetIndex = entry;
     g_ControlPoint = g_NcTargetPosition;
-    g_ActiveWorkOffset = next;
     UpdateActiveWorkCoordinate();
     return 1;
 }

@@ -32,10 +32,15 @@ enum NcAlarmCodeValue {
     NC_ALARM_OVER_OFFSET = 7,      // catalogue text only
     NC_ALARM_ROTARY1_LOCKED = 8,   // rotary 1 moves while locked
     NC_ALARM_ROTARY2_LOCKED = 9,   // rotary 2 moves while locked
-    NC_ALARM_WORD_OUT_OF_RANGE = 10  // a word's number indexes a table (work offset row, Q parameter,
-                                     // tool offset, feed table, reference point) outside the table
-    // Further alarm codes follow here, numbered on from 11.
+    NC_ALARM_WORD_OUT_OF_RANGE = 10,  // a word's number indexes a table (work offset row, Q parameter,
+                                      // tool offset, feed table, reference point) outside the table
+    NC_ALARM_INCH_INPUT = 13          // G20: inch input is not simulated (an inch program would come
+                                      // out 25.4 times too small); the run stops at the block
+    // Further alarm codes follow here, numbered on from 14.
 };
+// Texts of alarm 113 (NC_ALARM_INCH_INPUT), English and Japanese.
+constexpr const char* kInchInputAlarmTexts[2] = {"Inch input (G20) is not supported",
+                                                 "インチ入力 (G20) には対応していません"};
 
 // =====================================================================================================
 // Reading and run control

@@ -25,6 +25,8 @@
 int32_t g_CutLineTag[2] = {0, 0};
 double g_MoveRemovedVolume = 0.0;
 int g_CutInMove = 0;
+int g_UnstoredRayCount = 0;
+int32_t g_FirstUnstoredRayLine = 0;
 double g_ToolAxisPlane[11];
 double g_CutPoints[5][3];
 int g_MachineStepCount = 0;
@@ -613,4 +615,10 @@ void SetCutColourAndTag(int32_t lineTag)
     if (g_MotionKind == 0 && !g_CycleRapidInHole) colour = uint8_t(colour | 1);
     g_CutColour[0] = g_CutColour[1] = colour;
     g_CutLineTag[0] = g_CutLineTag[1] = lineTag;
+}
+
+void ClearCutRunValues()
+{
+    g_UnstoredRayCount = 0;
+    g_FirstUnstoredRayLine = 0;
 }

@@ -230,9 +230,11 @@ void FinishRayEdit(const RayContext& ray, RayEdit* edit)
         b->counts[ray.index] = edit->count;
         return;
     }
-    // A ray that would outgrow the most ends a ray may hold keeps its old list.
-    StoreDexel(ray.index, b->capacity, b->counts, b->ends, b->attributes, b->values, edit->ends,
-               edit->attributes, edit->values, edit->count);
+    // A ray that would outgrow the most ends a ray may hold keeps its old list; the run is told.
+    if (!StoreDexel(ray.index, b->capacity, b->counts, b->ends, b->attributes, b->values, edit->ends,
+                    edit->attributes, edit->values, edit->count)) {
+        if (g_UnstoredRayCount++ == 0) g_FirstUnstoredRayLine = g_CutLineTag[0];
+    }
 }
 
 void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)

@@ -40,6 +40,13 @@ extern int32_t g_CutLineTag[2];         // NC line number (negated for compensat
 extern double g_MoveRemovedVolume;      // volume removed by the sub-step (mm^3)
 extern int g_CutInMove;                 // 1 when the sub-step removed material
 
+// Run values of the kernel, kept over the calls until ClearCutRunValues (the start of a run). A ray
+// whose new list would hold more ends than a ray may (DEXEL_MAX_ENDS), or whose storage cannot be
+// obtained, keeps its old list: the data stays valid, but material stays where the tool passed.
+extern int g_UnstoredRayCount;          // rays the kernel could not update
+extern int32_t g_FirstUnstoredRayLine;  // g_CutLineTag[0] (the NC line) of the first of them, 0 none
+void ClearCutRunValues();
+
 // Working records of the kernel, rewritten by every call (readable afterwards, e.g. by tests).
 extern double g_ToolAxisPlane[11];      // n (0..2), -(n . tip), |n|, h x |n|, ray plane value,
                                         // |n|^2, section length, base radius, top radius

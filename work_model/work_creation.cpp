@@ -19,11 +19,28 @@ namespace {
 
 const double kIdentityPlacement[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
 
-// ceil(extent / pitch) + 1 as a node count; WORK_GRID_* when it is no usable count.
+// An extent within this fraction of the pitch of a whole number of pitches is that whole number: the
+// quotient of two typed decimals (0.3 / 0.1 = 2.9999999999999996) and the node coordinates
+// (3 x 0.1 = 0.30000000000000004) carry rounding the user never meant.
+const double kWholePitchTolerance = 1e-6;
+
+// Cells of the grid over extent: the whole number of pitches when extent is one (within the
+// tolerance), else one more than the whole cells (a partial last cell).
+double CountGridCells(double extent, double pitch)
+{
+    const double q = extent / pitch;
+    const double whole = std::nearbyint(q);
+    return std::fabs(q - whole) <= kWholePitchTolerance ? whole : std::ceil(q);
+}
+
+// 1 when the node coordinate lies beyond the face (by more than the tolerance).
+bool IsBeyondFace(double node, double face, double pitch) { return node > face + kWholePitchTolerance * pitch; }
+
+// Cells + 1 as a node count; WORK_GRID_* when it is no usable count.
 int ComputeNodeCount(double extent, double pitch, int32_t* nodes)
 {
     if (!std::isfinite(pitch) || pitch <= 0.0) return WORK_GRID_BAD_PITCH;
-    const double count = std::ceil(extent / pitch) + 1.0;
+    const double count = CountGridCells(extent, pitch) + 1.0;
     if (!std::isfinite(extent) || count < 2.0) return WORK_GRID_BAD_NODE_COUNT;
     if (count > 2147483647.0) return WORK_GRID_TOO_LARGE;
     *nodes = int32_t(count);
@@ -128,7 +145,7 @@ int CreateBoxWork(WorkModel* work, const double box[6], const double placement[1
     bool beyond[3];
     for (int axis = 0; axis < 3; axis++) {
         const int last = GetNodeCountAlongAxis(work, axis) - 1;
-        beyond[axis] = GetNodeCoordinatesAlongAxis(work, axis)[last] > box[axis + 3];
+        beyond[axis] = IsBeyondFace(GetNodeCoordinatesAlongAxis(work, axis)[last], box[axis + 3], pitch);
     }
     for (int axis = 0; axis < 3; axis++) {
         const int u = (axis + 1) % 3, v = (axis + 2) % 3;
@@ -185,7 +202,7 @@ void FillCrossRays(WorkModel* work, int w, int a, int b, const double start[3], 
         for (nodes[b] = 0; nodes[b] < GetNodeCountAlongAxis(work, b); nodes[b]++) {
             const double delta = (nodes[b] - centreNode) * work->pitch;
             const int d = GetRayIndexAlongAxis(work, a, nodes);
-            if (axial[nodes[w]] > start[w] + length || std::fabs(delta) > outer) {
+            if (IsBeyondFace(axial[nodes[w]], start[w] + length, work->pitch) || std::fabs(delta) > outer) {
                 SetInlineRay(family, d, nullptr, 0);
                 continue;
             }
@@ -217,7 +234,7 @@ int CreateCylinderWork(WorkModel* work, const double start[3], int axis, double 
     int32_t nodes[3];
     int result = ComputeNodeCount(length, pitch, &nodes[w]);
     if (result != 1) return FailCreation(work, result);
-    const double t = std::ceil(outerRadius / pitch);
+    const double t = CountGridCells(outerRadius, pitch);
     if (t < 1.0) return FailCreation(work, WORK_GRID_BAD_NODE_COUNT);
     if (2.0 * t + 1.0 > 2147483647.0) return FailCreation(work, WORK_GRID_TOO_LARGE);
     nodes[u] = nodes[v] = 2 * int32_t(t) + 1;

@@ -76,6 +76,8 @@ TEST(BatchDemo, CutsThePocketAndSavesAWorkThatLoadsBack)
     EXPECT_GT(r.moves, 30);
     EXPECT_EQ(r.arcMoves, 6);
     EXPECT_GT(r.cuttingSteps, 0);
+    EXPECT_EQ(r.unstoredRays, 0);
+    EXPECT_EQ(r.firstUnstoredRayLine, 0);
     EXPECT_LT(r.seconds, 5.0);
 
     // The pocket (40 x 30 with R8 corners, 6 deep) and the groove of the R3 ball 1.5 deep on a circle
@@ -147,6 +149,24 @@ TEST(BatchDemo, ReportsNcAlarmsUndefinedToolsAndMissingData)
     EXPECT_EQ(RunBatchDemo(noProgram.c_str(), noProgram.c_str(), &r), BATCH_DEMO_NC_MISSING);
     std::filesystem::remove_all(empty);
     std::filesystem::remove_all(noProgram);
+}
+
+TEST(BatchDemo, SummaryNamesRaysThatKeptMaterialAndTheInchAlarm)
+{
+    BatchDemoReport r{};
+    r.result = 1;
+    r.nodeCount[0] = r.nodeCount[1] = r.nodeCount[2] = 2;
+    r.overtravelAxis = -1;
+    r.unstoredRays = 16;
+    r.firstUnstoredRayLine = 12;
+    r.ncAlarm = 13;
+    r.ncAlarmLine = 3;
+    testing::internal::CaptureStdout();
+    PrintBatchDemoReport(&r);
+    const std::string text = testing::internal::GetCapturedStdout();
+    EXPECT_NE(text.find("16 rays could not take a cut"), std::string::npos) << text;
+    EXPECT_NE(text.find("first at line 12"), std::string::npos) << text;
+    EXPECT_NE(text.find("alarm 113 at line 3: Inch input (G20) is not supported"), std::string::npos) << text;
 }
 
 TEST(BatchDemo, TheProgramRunsTheDemo)

@@ -63,6 +63,30 @@ TEST_F(BlockCompletionTest, NegativeRadiusGivesTheLongArc)
     }
 }
 
+TEST_F(BlockCompletionTest, ScalingScalesTheRadiusWhenThePlaneFactorsAreEqual)
+{
+    RunBlock("G51 X0 Y0 P2000");  // factor 2
+    ASSERT_DOUBLE_EQ(g_ScaleFactorP, 2.0);
+    RunBlock("G02 X5 Y5 R5");  // the quarter circle about (5, 0), doubled: end (10, 10), centre (10, 0)
+    EXPECT_EQ(g_NcAlarmCode, 0);
+    EXPECT_NEAR(g_ArcCentre[0], 10.0, 1e-12);
+    EXPECT_NEAR(g_ArcCentre[1], 0.0, 1e-12);
+    EXPECT_NEAR(g_ArcStartRadius, 10.0, 1e-12);
+    EXPECT_NEAR(g_FeedValues[1], M_PI / 2, 1e-12);
+    RunBlock("G50");
+
+    // Factors of X 2 and Y 1: a circle would become an ellipse; the arc keeps the written radius
+    // through the scaled end point (6, 0).
+    ResetBlockTestState();
+    g_DecimalPointMode = DECIMAL_POINT_NORMAL;
+    RunBlock("G51 X0 Y0 I2000 J1000");
+    RunBlock("G02 X3 Y0 R5");
+    EXPECT_NEAR(g_NcMoveEnd.axis[AXIS_X], 6.0, 1e-12);
+    EXPECT_NEAR(g_ArcCentre[0], 3.0, 1e-12);
+    EXPECT_NEAR(g_ArcCentre[1], -4.0, 1e-12);
+    EXPECT_NEAR(g_ArcStartRadius, 5.0, 1e-12);
+}
+
 TEST_F(BlockCompletionTest, RadiusMismatchAlarmFollowsTheTolerance)
 {
     g_ArcRadiusTolerance = 0.01f;

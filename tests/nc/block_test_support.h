@@ -2,8 +2,11 @@
 // controller settings, and NC text run block by block the way motion delivery runs it (per-call
 // clears, the interpreter, the block-end step).
 #pragma once
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/machine_definition.h"
@@ -52,4 +55,28 @@ inline void RunBlock(const std::string& text)
 inline double MachineAxis(int axis)
 {
     return g_NcMoveEnd.axis[axis] + g_ActiveWorkOffset.axis[axis];
+}
+
+// Runs the blocks of a program with RunBlock and checks that every move starts in the machine where
+// the one before it ended: the move start and end are taken with the active offset of their own
+// block, so a change of coordinate system between them must not move the tool. Returns "" or a
+// description of the first block whose move jumps.
+inline std::string FindFirstMoveJump(const std::vector<std::string>& blocks, double tolerance = 1e-9)
+{
+    double lastEnd[AXIS_POSITION_COUNT];
+    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) lastEnd[a] = MachineAxis(a);
+    for (size_t k = 0; k < blocks.size(); ++k) {
+        RunBlock(blocks[k]);
+        for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
+            const double start = g_NcMoveStart.axis[a] + g_ActiveWorkOffset.axis[a];
+            if (!(std::fabs(start - lastEnd[a]) <= tolerance)) {
+                char text[320];
+                std::snprintf(text, sizeof text, "block %d \"%s\": axis %d starts at %.9g, the last move ended at %.9g",
+                              int(k) + 1, blocks[k].c_str(), a, start, lastEnd[a]);
+                return text;
+            }
+        }
+        for (int a = 0; a < AXIS_POSITION_COUNT; ++a) lastEnd[a] = MachineAxis(a);
+    }
+    return "";
 }

@@ -247,7 +247,7 @@ TEST_F(CoordinateWordsTest, G10L2WritesTheWorkOffsetEntry)
     Linear("X-100.\n", AXIS_X);
     EXPECT_DOUBLE_EQ(-100.0, g_WorkOffsets[1].axis[AXIS_X]);
     EXPECT_DOUBLE_EQ(-100.0, g_ActiveWorkOffset.axis[AXIS_X]);
-    EXPECT_DOUBLE_EQ(0.0, g_NcTargetPosition.axis[AXIS_X]);
+    EXPECT_DOUBLE_EQ(100.0, g_NcTargetPosition.axis[AXIS_X]);  // the tool stays at machine X 0
     g_IncrementalMode = 1;
     Linear("X10.\n", AXIS_X);
     EXPECT_DOUBLE_EQ(-90.0, g_WorkOffsets[1].axis[AXIS_X]);

@@ -158,7 +158,7 @@ TEST_F(GmCodesTest, G52SetsTheLocalShiftOfTheSelectedEntry)
     EXPECT_DOUBLE_EQ(g_SavedActiveWorkOffset.axis[AXIS_X], 100.0);
     EXPECT_DOUBLE_EQ(g_ActiveWorkOffset.axis[AXIS_X], 110.0);
     EXPECT_DOUBLE_EQ(g_LocalActiveWorkOffset.axis[AXIS_X], 110.0);
-    EXPECT_DOUBLE_EQ(g_NcTargetPosition.axis[AXIS_X], targetX);  // the target is not shifted
+    EXPECT_DOUBLE_EQ(g_NcTargetPosition.axis[AXIS_X], targetX - 10.0);  // the tool stays in the machine
     RunBlock("G91 G52 X5.");
     EXPECT_DOUBLE_EQ(g_LocalCoordinateShifts[1].axis[AXIS_X], 15.0);
 }
@@ -263,6 +263,20 @@ TEST_F(GmCodesTest, SpindleAndScaling)
     EXPECT_DOUBLE_EQ(g_NcMoveEnd.axis[AXIS_X], 20.0);
     RunBlock("G50");
     EXPECT_EQ(g_ScalingOn, 0);
+}
+
+TEST_F(GmCodesTest, InchInputStopsTheBlockWithAlarm13)
+{
+    RunBlock("G21 G01 X10. F100.");  // metric input: what the simulation assumes
+    EXPECT_EQ(g_NcAlarmCode, 0);
+    EXPECT_DOUBLE_EQ(g_NcMoveEnd.axis[AXIS_X], 10.0);
+    RunBlock("G90 G20 X1.");  // an inch program would come out 25.4 times too small: no word is read on
+    EXPECT_EQ(g_NcAlarmCode, NC_ALARM_INCH_INPUT);
+    EXPECT_EQ(g_NcAlarmCode, 13);
+    EXPECT_DOUBLE_EQ(g_NcTargetPosition.axis[AXIS_X], 10.0);
+    g_NcAlarmCode = NC_ALARM_WORD_OUT_OF_RANGE;  // an alarm already raised stays
+    RunBlock("G20");
+    EXPECT_EQ(g_NcAlarmCode, NC_ALARM_WORD_OUT_OF_RANGE);
 }
 
 TEST_F(GmCodesTest, CoordinateWordContextsFromNcText)

@@ -175,6 +175,41 @@ TEST_F(CutAlongMove, PlacedWorkIsCutInItsOwnFrame)
     EXPECT_EQ(ZRay(40, 40), (std::vector<double>{0, 15}));
 }
 
+TEST_F(CutAlongMove, RayThatWouldHoldTooManyEndsKeepsItsListAndIsCounted)
+{
+    // The Z-ray under (20, 20): 4999 short intervals below z 5 and one long one, [10, 20]: the most
+    // ends a ray may hold.
+    std::vector<double> ends;
+    for (int k = 0; k < DEXEL_MAX_ENDS / 2 - 1; k++) {
+        ends.push_back(k * 0.001);
+        ends.push_back(k * 0.001 + 0.0005);
+    }
+    ends.push_back(10.0);
+    ends.push_back(20.0);
+    const std::vector<uint8_t> attributes(ends.size(), 0);
+    const std::vector<int32_t> values(ends.size(), 0);
+    DexelFamily& f = work.familyZ;
+    const int d = ZIndex(40, 40);
+    ASSERT_EQ(StoreDexel(d, f.capacity, f.counts, f.ends, f.attributes, f.values, ends.data(), attributes.data(),
+                         values.data(), int(ends.size())),
+              1);
+    ClearCutRunValues();
+    // A horizontal flat end mill through z 14..16 would split the long interval: two ends too many.
+    UseTool(TOOL_FLAT, 2, 0, 30);
+    const double tip[3] = {18, 20, 15}, alongX[3] = {1, 0, 0};
+    CutOnce(&work, tip, alongX, 42);
+    EXPECT_EQ(g_UnstoredRayCount, 1);
+    EXPECT_EQ(g_FirstUnstoredRayLine, 42);
+    EXPECT_EQ(ZRay(40, 40), ends);  // the old list, still valid
+    EXPECT_EQ(ZRay(41, 40), (std::vector<double>{0, 14, 16, 20}));  // a plain ray is cut
+    CutOnce(&work, tip, alongX, 43);  // the count goes on; the first line stays
+    EXPECT_EQ(g_UnstoredRayCount, 2);
+    EXPECT_EQ(g_FirstUnstoredRayLine, 42);
+    ClearCutRunValues();
+    EXPECT_EQ(g_UnstoredRayCount, 0);
+    EXPECT_EQ(g_FirstUnstoredRayLine, 0);
+}
+
 TEST(BlendThreeValues, WinnerByRemovedEndsAndMeanOfTheSmallerVolumes)
 {
     double out = -1;

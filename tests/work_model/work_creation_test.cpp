@@ -8,6 +8,7 @@
 
 #include "machine_setup/settings/work_settings.h"
 #include "work_model/dexel_intervals.h"
+#include "work_model/ray_axes.h"
 #include "work_model/undo_levels.h"
 
 namespace {
@@ -48,6 +49,62 @@ TEST(CreateBoxWork, WholeNumberBoxFillsEveryRayWithOneInterval)
         EXPECT_EQ(h.work.minCorner[k], box[k]);
         EXPECT_EQ(h.work.maxCorner[k], box[k + 3]);
     }
+}
+
+// Material length of every ray of the family along axis times its cell area (border nodes carry
+// half a cell).
+double FamilyVolume(WorkModel* work, int axis)
+{
+    const int u = (axis + 1) % 3, v = (axis + 2) % 3;
+    const int lastU = GetNodeCountAlongAxis(work, u) - 1, lastV = GetNodeCountAlongAxis(work, v) - 1;
+    const DexelFamily& f = *GetFamilyAlongAxis(work, axis);
+    double volume = 0.0;
+    int nodes[3] = {0, 0, 0};
+    for (nodes[v] = 0; nodes[v] <= lastV; nodes[v]++) {
+        for (nodes[u] = 0; nodes[u] <= lastU; nodes[u]++) {
+            double area = work->pitch * work->pitch;
+            if (nodes[u] == 0 || nodes[u] == lastU) area *= 0.5;
+            if (nodes[v] == 0 || nodes[v] == lastV) area *= 0.5;
+            const std::vector<double> ends = RayEnds(f, GetRayIndexAlongAxis(work, axis, nodes));
+            for (size_t k = 0; k + 1 < ends.size(); k += 2) volume += (ends[k + 1] - ends[k]) * area;
+        }
+    }
+    return volume;
+}
+
+TEST(CreateBoxWork, ExtentsOfWholePitchesKeepTheirLastNodeLayerWhateverTheRounding)
+{
+    struct Case {
+        double box[6];
+        double pitch;
+        int nodes[3];
+        double volume;
+    } cases[] = {
+        {{0, 0, 0, 10, 10, 0.3}, 0.1, {101, 101, 4}, 30.0},  // 0.3 / 0.1 = 2.9999999999999996
+        {{0, 0, 0, 0.7, 1, 1}, 0.1, {8, 11, 11}, 0.7},       // last x node at 0.7000000000000001
+        {{-0.3, 0.1, 0, 0, 0.4, 0.3}, 0.1, {4, 4, 4}, 0.027},
+        {{0, 0, 0, 1.05, 1, 1}, 0.1, {12, 11, 11}, 1.05},    // a partial last cell stays partial
+    };
+    for (const Case& c : cases) {
+        WorkHolder h;
+        ASSERT_EQ(CreateBoxWorkIdentity(&h.work, c.box, c.pitch), 1);
+        EXPECT_EQ(h.work.nodeCountX, c.nodes[0]) << c.box[3];
+        EXPECT_EQ(h.work.nodeCountY, c.nodes[1]) << c.box[3];
+        EXPECT_EQ(h.work.nodeCountZ, c.nodes[2]) << c.box[3];
+        for (int axis = 0; axis < 3; axis++)
+            EXPECT_NEAR(FamilyVolume(&h.work, axis), c.volume, 1e-9 * c.volume) << c.box[3] << " axis " << axis;
+    }
+}
+
+TEST(CreateCylinderWork, LengthOfWholePitchesKeepsItsLastCrossLayer)
+{
+    WorkHolder h;
+    const double start[3] = {0, 0, 0};
+    ASSERT_EQ(CreateCylinderWork(&h.work, start, 2, 0.3, 1.0, 0.0, 0.1), 0);
+    ASSERT_EQ(h.work.nodeCountZ, 4);
+    const int centre[3] = {10, 10, 3};  // the axis, at the top face
+    EXPECT_EQ(RayEnds(h.work.familyX, GetRayIndexAlongAxis(&h.work, 0, centre)).size(), 2u);
+    EXPECT_EQ(RayEnds(h.work.familyY, GetRayIndexAlongAxis(&h.work, 1, centre)).size(), 2u);
 }
 
 TEST(CreateBoxWork, LastNodeLayerBeyondTheBoxStaysEmpty)
