@@ -46,7 +46,6 @@ int g_RotateAxis = 0;
 double g_RotateAngle = 0.0;
 int g_WorkPlacementOverride = -1;
 int g_SavePlacementOverride = -1;
-int g_BasicModelPlacementOverride = -1;
 int g_PanelFontHeight = 0;
 
 namespace {

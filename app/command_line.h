@@ -52,7 +52,7 @@ extern int g_RotateAxis;                     // -XR axis 0 X, 1 Y, 2 Z
 extern double g_RotateAngle;                 // -XR angle in degrees
 extern int g_WorkPlacementOverride;          // one-shot coordinates: -1 unset, 1 work, 0 machine
 extern int g_SavePlacementOverride;
-extern int g_BasicModelPlacementOverride;
+#include "work_model/basic_model.h"  // g_BasicModelPlacementOverride
 extern int g_PanelFontHeight;                // -F font height of the panels; 0 automatic
 
 // Reads the whole command line (the text after the program name) into the variables above and those of

@@ -7,11 +7,6 @@
 #include "work_model/matrix.h"
 
 ImportTransform g_ImportTransform;
-int g_StlScaleEnabled[3] = {0, 0, 0};
-double g_StlScaleFactors[3] = {1.0, 1.0, 1.0};
-double g_StlScaleCentre[3] = {0.0, 0.0, 0.0};
-int g_StlMirrorEnabled[3] = {0, 0, 0};
-double g_StlMirrorPlanes[3] = {0.0, 0.0, 0.0};
 
 namespace {
 
