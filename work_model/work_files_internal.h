@@ -1,5 +1,5 @@
 // Pieces shared by the ".DME" and ".DMF" readers (work_files.cpp, dmf_file.cpp): the content
-// readers over a byte source, the end of a load and the memory limit check.
+// readers over a byte source, the end of a load and the grid set-up codes.
 #pragma once
 #include "work_model/work_file_io.h"
 #include "work_model/work_model.h"
@@ -15,9 +15,8 @@ int ReadDexelFamily(WorkFileSource* source, int capacity, int rayCount, int32_t*
                     double* maxCorner, double lowerBound, double* minCorner, int rowLength);
 // Reads ".DMF" content into an emptied record. Returns 1 or a negative code (caller empties the record).
 int ReadDmfContent(WorkModel* work, WorkFileSource* source, const double placement[12]);
-// After SetUpWorkGrid: WORK_GRID_TOO_LARGE when the arrays would pass the test limit, else 1.
-int CheckWorkMemoryLimit(const WorkModel* work);
-// Grid set-up codes as the loaders report them: bad counts or pitch are data errors.
+// Grid set-up codes as the loaders report them: bad counts or pitch are data errors; a grid beyond
+// the machine's memory or an allocation that failed keeps its own code.
 int MapGridCodeForLoad(int code);
 // Reports a row of dexels read to the progress and pumps messages when long loops may.
 void ReportRowProgress(int bytes);

@@ -15,6 +15,7 @@
 #include "machine_setup/offset_memories.h"
 #include "machine_setup/work_coordinates.h"
 #include "nc/interpreter_state.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -30,9 +31,8 @@ class ControllerFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/qumbra_ctl_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
+        ASSERT_FALSE(scratch_.path.empty());
+        folder_ = scratch_.path;
         ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
         ASSERT_EQ(chdir(folder_.c_str()), 0);
         std::memset(g_FeedTable, 0, sizeof g_FeedTable);
@@ -42,8 +42,6 @@ protected:
         FreeReplaceRules();
         FreeInMemoryProgramBuffers();
         EXPECT_EQ(chdir(previous_), 0);
-        std::string command = "rm -rf '" + folder_ + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
     }
     std::string WriteFile(const std::string& name, const std::string& text)
     {
@@ -52,6 +50,7 @@ protected:
         out << text;
         return path;
     }
+    ScopedTempFolder scratch_;
     std::string folder_;
     char previous_[4096];
 };

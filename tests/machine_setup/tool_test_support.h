@@ -8,16 +8,9 @@
 #include "machine_setup/tool_services_standin.h"
 #include "machine_setup/tool_table.h"
 #include "machine_setup/work_settings.h"
+#include "tests/scoped_temp_folder.h"
 
-inline std::string ToolTestFolder() {
-    static std::string folder;
-    if (folder.empty()) {
-        char pattern[] = "/tmp/qumbra_tools_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        folder = made ? made : "/tmp";
-    }
-    return folder;
-}
+inline std::string ToolTestFolder() { return ProgramTempFolder().path; }
 
 inline std::string WriteToolTestFile(const std::string& name, const std::string& text) {
     std::string path = ToolTestFolder() + "/" + name;
