@@ -107,6 +107,29 @@ int ReadDexelEntries(WorkFileSource* source, int n, double* ends, uint8_t* attri
     return 1;
 }
 
+// Clips the intervals of one ray (n ends, in order) to the grid's span [lower, upper]: an interval
+// that lies wholly outside, or that clipping leaves without length, is dropped with its attributes
+// and values; the others end at the span's bounds. Returns the count of ends kept.
+int ClipIntervalsToGrid(double* ends, uint8_t* attributes, int32_t* values, int n, double lower,
+                        double upper)
+{
+    int kept = 0;
+    for (int e = 0; e + 1 < n; e += 2) {
+        const double start = std::max(ends[e], lower);
+        const double end = std::min(ends[e + 1], upper);
+        if (start > end) continue;
+        if (start == end && (start != ends[e] || end != ends[e + 1])) continue;
+        ends[kept] = start;
+        ends[kept + 1] = end;
+        attributes[kept] = attributes[e];
+        attributes[kept + 1] = attributes[e + 1];
+        values[kept] = values[e];
+        values[kept + 1] = values[e + 1];
+        kept += 2;
+    }
+    return kept;
+}
+
 }  // namespace
 
 int MapGridCodeForLoad(int code)
@@ -151,14 +174,14 @@ int ReadDexelFamily(WorkFileSource* source, int capacity, int rayCount, int32_t*
             if (result != 1) return result;
             *minCorner = std::min(*minCorner, target[0]);
             *maxCorner = std::max(*maxCorner, target[n - 1]);
-            if (target[0] < lowerBound) target[0] = lowerBound;
-            if (target[n - 1] > upperBound) target[n - 1] = upperBound;
+            const int kept = ClipIntervalsToGrid(target, targetAttributes, targetValues, n, lowerBound,
+                                                 upperBound);
             if (n > capacity) {
                 if (!StoreDexel(d, capacity, counts, ends, attributes, values, target,
-                                targetAttributes, targetValues, n))
+                                targetAttributes, targetValues, kept))
                     return WORK_GRID_NO_MEMORY;
             } else {
-                counts[d] = n;
+                counts[d] = kept;
             }
         } else {
             counts[d] = 0;

@@ -5,8 +5,8 @@
 #include "work_model/work_model.h"
 
 // Reads one ".DME" family: per ray the count, then its ends, attribute bytes and values. The corner
-// components get the smallest first and the largest last end (before the ends are clamped to
-// [lowerBound, upperBound]). Negative counts read as empty rays; odd counts, counts above
+// components get the smallest first and the largest last end; then the intervals are clipped to
+// [lowerBound, upperBound] (those wholly outside, or left without length, are dropped). Negative counts read as empty rays; odd counts, counts above
 // DEXEL_MAX_ENDS, ends that are not finite or fall below the end before them, and a source shorter
 // than the counts give WORK_FILE_DATA_ERROR; WORK_GRID_NO_MEMORY when a long ray's arrays cannot be
 // obtained. Rays read so far stay stored. Every rowLength rays report one row of progress.
