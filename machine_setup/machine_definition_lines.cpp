@@ -9,6 +9,7 @@
 #include "machine_setup/controller_definition.h"
 #include "machine_setup/machine_definition.h"
 #include "machine_setup/machine_models.h"
+#include "machine_setup/stroke_limits.h"
 #include "machine_setup/token_readers.h"
 #include "machine_setup/work_settings.h"
 #include "work_model/file_routines.h"
@@ -308,6 +309,7 @@ void ReadStrokeSet0Line(const char* line, int keywordLength, MachineReadState* s
     double minimum = 0.0, maximum = 0.0;
     ReadNextNumber(&position, line, &minimum);
     ReadNumberAfterComma(&position, line, &maximum);
+    if (!IsSaneAxisValue(minimum) || !IsSaneAxisValue(maximum)) return;  // an absurd stroke is refused
     int axis = MachineAxisOfLetter(letter);
     if (axis >= 0) {
         SetStrokeRange(0, axis, minimum, maximum);
@@ -334,6 +336,7 @@ void ReadStrokeSetLine(const char* line, int keywordLength)
     double minimum = 0.0, maximum = 0.0;
     ReadNextNumber(&position, line, &minimum);
     ReadNumberAfterComma(&position, line, &maximum);
+    if (!IsSaneAxisValue(minimum) || !IsSaneAxisValue(maximum)) return;
     SetStrokeRange(set, axis, minimum, maximum);
 }
 

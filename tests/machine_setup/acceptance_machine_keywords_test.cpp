@@ -148,6 +148,21 @@ TEST_F(AcceptanceMachineKeywords, VectorGivenRotaryAxis2)
     EXPECT_EQ(g_Rotary2ByVector, 0);
 }
 
+TEST_F(AcceptanceMachineKeywords, StrokesOfAbsurdMagnitudeAreRefused)
+{
+    ReadMachineText("ROTARY TYPE HEAD\nROTARY AXIS1 C\nROTARY AXIS2 A\n"
+                    "STROKE RANGE(X) -100000000000000000000, 100000000000000000000\nSTROKE RANGE(Y) -50, 400\nSTROKE RANGE(C) -100000000000000000000, -100000000000000000000\n"
+                    "STROKE RANGE(A) -99999, 99999\nSTROKE RANGE2(Z) -20000000, 5\nSTROKE RANGE2(X) -5, 5\n");
+    EXPECT_EQ(g_MachineFileStatus, 1);
+    EXPECT_EQ(g_StrokeLimits[0].enabled[AXIS_X], 0);
+    EXPECT_EQ(g_StrokeLimits[0].enabled[AXIS_Y], 1);
+    EXPECT_EQ(g_StrokeLimits[0].range[2 * AXIS_Y + 1], 400.0);
+    EXPECT_EQ(g_StrokeLimits[0].enabled[AXIS_ROTARY1], 0);
+    EXPECT_EQ(g_StrokeLimits[0].enabled[AXIS_ROTARY2], 1);
+    EXPECT_EQ(g_StrokeLimits[2].enabled[AXIS_Z], 0);
+    EXPECT_EQ(g_StrokeLimits[2].enabled[AXIS_X], 1);
+}
+
 TEST_F(AcceptanceMachineKeywords, RepeatedAndLongLinesStayWithinTheirTables)
 {
     std::string text = "NAME " + std::string(600, 'N') + "\n";

@@ -328,6 +328,16 @@ TEST_F(ControllerFileTest, ReadingTwiceGivesTheSameTables)
     EXPECT_EQ(Snapshot(), first);
 }
 
+TEST_F(ControllerFileTest, RotaryRangesOfAbsurdMagnitudeAreRefused)
+{
+    UsePath(WriteFile("range.ctl", "ROTARY1 RANGE= -100000000000000000000, -100000000000000000000\nROTARY2 RANGE= -360, 360\n"));
+    ReadControllerFile();
+    ASSERT_EQ(g_ControllerFileStatus, 1);
+    EXPECT_EQ(g_Rotary1RangeGiven, 0);
+    EXPECT_EQ(g_Rotary2RangeGiven, 1);
+    EXPECT_EQ(g_Rotary2Range[0], -360.0);
+}
+
 TEST_F(ControllerFileTest, ReadKeepsOnlyTheMarkedValues)
 {
     UsePath(kFixtures + "full.ctl");
