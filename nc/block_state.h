@@ -34,10 +34,13 @@ extern double g_ToolAxisEnd[3];           // tool axis at the block end
 extern double g_ToolAxisAtSwitchOn[3];    // tool axis when the vector mode was switched on
 
 // NC alarm of a word whose number indexes a table (work offset row, Q parameter, tool offset, feed
-// table, reference point) outside the table: the word is refused, nothing is written.
+// table, reference point) outside the table, or of a rotary angle of absurd magnitude: the word is
+// refused, nothing is written. Texts: "Word value out of range" / "ワードの値が範囲外です".
 constexpr int NC_ALARM_WORD_OUT_OF_RANGE = 10;
 // Raises that alarm (unless an alarm is already set) with the 1-based column of the word.
 void RaiseWordRangeAlarm(int column);
+// Raises NC_ALARM_TOOL_AXIS_OUT_OF_REACH (unless an alarm is already set).
+void RaiseToolAxisReachAlarm();
 
 // Clears the values above (and g_ModalFeed) for a new run; part of the interpreter reset.
 void ResetBlockState();

@@ -40,7 +40,12 @@ enum NcAlarmCodeValue {
     NC_ALARM_RADIUS_OFFSET = 6,    // cutter compensation: over offset, reversed arc
     NC_ALARM_OVER_OFFSET = 7,      // catalogue text only
     NC_ALARM_ROTARY1_LOCKED = 8,   // rotary 1 moves while locked
-    NC_ALARM_ROTARY2_LOCKED = 9    // rotary 2 moves while locked
+    NC_ALARM_ROTARY2_LOCKED = 9,   // rotary 2 moves while locked
+    // 10: NC_ALARM_WORD_OUT_OF_RANGE (block_state.h). 11 and 13 are kept for other alarms.
+    // No rotary solution reaches the commanded tool axis (vector mode, tool-axis path records); the
+    // rotary axes keep their angles. Texts: "Tool axis out of reach of the rotary axes" /
+    // "回転軸で工具軸方向に届きません".
+    NC_ALARM_TOOL_AXIS_OUT_OF_REACH = 12
 };
 
 // =====================================================================================================
