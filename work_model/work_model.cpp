@@ -345,12 +345,14 @@ int AllocateWorkModelArrays(WorkModel* work)
 
 uint64_t EstimateWorkMemoryBytes(const int32_t nodes[3], int undoLevels)
 {
-    // Node counts are at most 2^31, so every product below stays within 64 bits.
+    // Node counts are below 2^31, so the ray count fits 64 bits; the bytes saturate at the largest value.
     const uint64_t n[3] = {uint64_t(std::max(nodes[0], 0)), uint64_t(std::max(nodes[1], 0)),
                            uint64_t(std::max(nodes[2], 0))};
     const uint64_t rays = n[1] * n[2] + n[0] * n[2] + n[0] * n[1];
-    const uint64_t perLevel = rays * (13 * uint64_t(DEXEL_INLINE_CAPACITY) + 4) + 174;
-    return uint64_t(std::max(undoLevels, 1)) * perLevel + 8 * (n[0] + n[1] + n[2]);
+    const uint64_t perRay = 13 * uint64_t(DEXEL_INLINE_CAPACITY) + 4;
+    const uint64_t levels = uint64_t(std::max(undoLevels, 1));
+    if (rays > (UINT64_MAX / 2) / perRay / levels) return UINT64_MAX;
+    return levels * (rays * perRay + 174) + 8 * (n[0] + n[1] + n[2]);
 }
 
 uint64_t GetWorkMemoryLimit()

@@ -299,6 +299,8 @@ TEST(DmfFile, GridBeyondTheMemoryIsRefusedBeforeAllocating)
     // On the real machine: enough undo levels of a 16000 x 16000 grid pass any physical memory.
     const int32_t nodes[3] = {16000, 16000, 4};
     const uint64_t perLevel = EstimateWorkMemoryBytes(nodes, 1);
+    const int32_t most[3] = {INT32_MAX, INT32_MAX, INT32_MAX};
+    EXPECT_EQ(EstimateWorkMemoryBytes(most, 1000), UINT64_MAX);  // saturates, never wraps
     WorkHolder huge;
     huge.work.undoLevels = int(GetPhysicalMemoryBytes() / perLevel) + 1;
     const std::vector<uint8_t> bigger = UniformDmfWithNodes(16000, 16000);
