@@ -11,6 +11,7 @@
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/settings/work_settings.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void LoadToolTable() {
     loaded = 1;
     std::string text;
     for (const char* line : TOOL_LINES) text += line;
-    std::string path = "/tmp/qumbra_select_tool_bench.ttl";
+    std::string path = ProgramTempFolder().File("tools.ttl");
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) std::abort();
     std::fwrite(text.data(), 1, text.size(), f);

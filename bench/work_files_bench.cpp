@@ -13,6 +13,7 @@
 #include "work_model/dexel_intervals.h"
 #include "work_model/work_creation.h"
 #include "work_model/work_files.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -41,9 +42,10 @@ WorkModel* GetBenchWork()
     return &work;
 }
 
+// Files in a scratch folder of this run, removed when the program ends.
 std::string BenchPath(const char* name)
 {
-    return std::string("/tmp/qumbra_bench_") + name;
+    return ProgramTempFolder().File(name);
 }
 
 void BM_SaveDme(benchmark::State& state)

@@ -100,13 +100,18 @@ void CompleteRotation()
 
 int IsZero3(const double* v) { return v[0] == 0.0 && v[1] == 0.0 && v[2] == 0.0; }
 
-// The rotary targets for g_ToolAxisVector.
+// The rotary targets for g_ToolAxisVector. When no solution of the rotary axes reaches it the
+// targets stay and the block raises the tool-axis alarm (a machine without rotary axes has none).
 void SolveRotaryTargets()
 {
     const double previous[2] = {g_MachineAxisWords.axis[AXIS_ROTARY1], g_MachineAxisWords.axis[AXIS_ROTARY2]};
     const int ranges[2] = {g_Rotary1RangeGiven, g_Rotary2RangeGiven};
     double solved[2] = {0.0, 0.0};
-    SolveInverseKinematics(g_ToolAxisVector, previous, ranges, g_Rotary1Range, g_Rotary2Range, solved);
+    if (!SolveInverseKinematics(g_ToolAxisVector, previous, ranges, g_Rotary1Range, g_Rotary2Range, solved) &&
+        g_MachineKind != MACHINE_NONE) {
+        RaiseToolAxisReachAlarm();
+        return;
+    }
     g_NcTargetPosition.axis[AXIS_ROTARY1] = g_Rotary1Reversed ? -solved[0] : solved[0];
     g_NcTargetPosition.axis[AXIS_ROTARY2] = g_Rotary2Reversed ? -solved[1] : solved[1];
 }

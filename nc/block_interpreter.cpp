@@ -69,7 +69,8 @@ void InterpretPluginBlock()
     }
     for (int k = 0; k < 3; ++k) g_NcTargetPosition.axis[k] = path.point[k];
     g_MotionKind = path.kind;
-    double angles[2] = {g_NcTargetPosition.axis[AXIS_ROTARY1], g_NcTargetPosition.axis[AXIS_ROTARY2]};
+    const double before[2] = {g_NcTargetPosition.axis[AXIS_ROTARY1], g_NcTargetPosition.axis[AXIS_ROTARY2]};
+    double angles[2] = {before[0], before[1]};
     ChooseRotarySolution(&path.point[3], angles);
     g_NcTargetPosition.axis[AXIS_ROTARY1] = angles[0];
     g_NcTargetPosition.axis[AXIS_ROTARY2] = angles[1];
@@ -85,7 +86,14 @@ void InterpretPluginBlock()
         const double previous[2] = {g_NcTargetPosition.axis[AXIS_ROTARY1], g_NcTargetPosition.axis[AXIS_ROTARY2]};
         const int ranges[2] = {g_Rotary1RangeGiven, g_Rotary2RangeGiven};
         double solved[2] = {0.0, 0.0};
-        SolveInverseKinematics(g_ToolAxisVector, previous, ranges, g_Rotary1Range, g_Rotary2Range, solved);
+        // Out of reach of the rotary axes: they keep their angles and the record raises the tool-axis
+        // alarm (a machine without rotary axes has no angles to keep).
+        if (!SolveInverseKinematics(g_ToolAxisVector, previous, ranges, g_Rotary1Range, g_Rotary2Range, solved) &&
+            g_MachineKind != MACHINE_NONE) {
+            solved[0] = before[0];
+            solved[1] = before[1];
+            RaiseToolAxisReachAlarm();
+        }
         g_NcTargetPosition.axis[AXIS_ROTARY1] = solved[0];
         g_NcTargetPosition.axis[AXIS_ROTARY2] = solved[1];
         g_ToolCentreMode = 2;

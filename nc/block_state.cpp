@@ -65,6 +65,13 @@ void RaiseWordRangeAlarm(int column)
     g_NcAlarmColumn = column;
 }
 
+void RaiseToolAxisReachAlarm()
+{
+    if (g_NcAlarmCode != NC_ALARM_NONE) return;
+    g_NcAlarmCode = NC_ALARM_TOOL_AXIS_OUT_OF_REACH;
+    g_NcAlarmColumn = 0;
+}
+
 void ClearPerBlockFields()
 {
     g_FeedValues[1] = 0.0;

@@ -37,6 +37,8 @@ extern double g_ToolAxisAtSwitchOn[3];    // tool axis when the vector mode was 
 // Raises NC_ALARM_WORD_OUT_OF_RANGE (unless an alarm is already set) with the 1-based column of the
 // word: the word is refused, nothing is written.
 void RaiseWordRangeAlarm(int column);
+// Raises NC_ALARM_TOOL_AXIS_OUT_OF_REACH (unless an alarm is already set).
+void RaiseToolAxisReachAlarm();
 
 // Clears the values above (and g_ModalFeed) for a new run; part of the interpreter reset.
 void ResetBlockState();

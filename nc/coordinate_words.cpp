@@ -16,6 +16,8 @@
 #include "machine_setup/tools/tool_profile.h"
 #include "nc/block_end_position.h"
 #include "nc/gm_codes.h"
+#include "machine_setup/machine/stroke_limits.h"
+#include "nc/block_state.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_words.h"
 #include "machine_setup/tools/tool_length_reference.h"
@@ -350,8 +352,13 @@ void ReadIncrementalAxisWord(int* position, const char* line, int axis)
 void ReadIncrementalRotaryWord(int* position, const char* line, int axis)
 {
     if (axis != AXIS_ROTARY1 && axis != AXIS_ROTARY2) return;
+    const int column = *position + 1;
     BeginCoordinateWord(position, line, 0);
     const double value = ReadValue(position, line);
+    if (!IsSaneAxisValue(value)) {
+        RaiseWordRangeAlarm(column);
+        return;
+    }
     if (g_OffsetSettingL == 2) {
         SetWorkOffsetWord(axis, value, 1, 0);
         return;
@@ -431,8 +438,13 @@ void ApplyOrdinaryRotaryWord(int axis, double value)
 void ReadRotaryWord(int* position, const char* line, int axis)
 {
     if (axis != AXIS_ROTARY1 && axis != AXIS_ROTARY2) return;
+    const int column = *position + 1;
     BeginCoordinateWord(position, line, 0);
     const double value = ReadValue(position, line);
+    if (!IsSaneAxisValue(value)) {  // an angle of absurd magnitude is refused
+        RaiseWordRangeAlarm(column);
+        return;
+    }
     const char letter = axis == AXIS_ROTARY1 ? g_Rotary1Letter : g_Rotary2Letter;
     if (g_LastGCode == 682) {
         // The angle goes to the follow angles only; the rotary target keeps its value.

@@ -33,7 +33,13 @@ enum NcAlarmCodeValue {
     NC_ALARM_ROTARY1_LOCKED = 8,   // rotary 1 moves while locked
     NC_ALARM_ROTARY2_LOCKED = 9,   // rotary 2 moves while locked
     NC_ALARM_WORD_OUT_OF_RANGE = 10,  // a word's number indexes a table (work offset row, Q parameter,
-                                      // tool offset, feed table, reference point) outside the table
+                                      // tool offset, feed table, reference point) outside the table,
+                                      // or a rotary angle of absurd magnitude. Texts: "Word value out
+                                      // of range" / "ワードの値が範囲外です"
+    NC_ALARM_TOOL_AXIS_OUT_OF_REACH = 12,  // no rotary solution reaches the commanded tool axis (vector
+                                           // mode, tool-axis path records); the rotary axes keep their
+                                           // angles. Texts: "Tool axis out of reach of the rotary axes"
+                                           // / "回転軸で工具軸方向に届きません"
     NC_ALARM_INCH_INPUT = 13          // G20: inch input is not simulated (an inch program would come
                                       // out 25.4 times too small); the run stops at the block
     // Further alarm codes follow here, numbered on from 14.

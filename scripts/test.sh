@@ -7,10 +7,20 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 logs=$(mktemp -d)
 bash scripts/check_includes.sh
+# The tests run with a temporary folder of their own, which must be empty again when they end.
+scratch=$(mktemp -d)
+check_scratch() {
+  if [ -n "$(ls -A "$scratch")" ]; then
+    echo "the tests left files in the temporary folder:"; ls -A "$scratch" | head -20; exit 1
+  fi
+}
 bash scripts/build.sh build
-(cd build && ctest --output-on-failure -j"$jobs") | tee "$logs/plain.log"
+(cd build && TMPDIR="$scratch" ctest --output-on-failure -j"$jobs") | tee "$logs/plain.log"
+check_scratch
 bash scripts/build.sh build-asan -DQUMBRA_SANITIZE=ON -DQUMBRA_BUILD_BENCH=OFF
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs") | tee "$logs/asan.log"
+(cd build-asan && TMPDIR="$scratch" ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j"$jobs") | tee "$logs/asan.log"
+check_scratch
+rmdir "$scratch"
 bash scripts/fuzz.sh
 # One closing line for both test runs (each ctest run above stops the script when a test fails).
 total=0

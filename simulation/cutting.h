@@ -32,7 +32,7 @@ struct DexelSweepState {
     int32_t removedEndCount;        // ends of the pieces removed by the current stamp (2 per piece)
 };
 
-// Inputs the caller sets before CutWorkAlongMove (Part of the move stepping; see SetCutColourAndTag).
+// Inputs the caller sets before CutWorkAlongMove, while stepping through a move (see SetCutColourAndTag).
 // g_CutColour (both bytes, current_tool.h) is the attribute of new ends; g_CutLineTag their value.
 extern int32_t g_CutLineTag[2];         // NC line number (negated for compensation corners), twice
 

@@ -112,8 +112,6 @@ int SetUpDmfGrid(WorkModel* work, const DmfHead* head, double largest, double ba
     work->pitch = head->pitch;
     int result = SetUpWorkGrid(work);
     if (result != 1) return MapGridCodeForLoad(result);
-    result = CheckWorkMemoryLimit(work);
-    if (result != 1) return result;
     static const double identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     const bool plain = std::equal(identity, identity + 9, head->matrix);
     work->originX = plain ? head->matrix[9] : head->matrix[3];

@@ -65,8 +65,8 @@ int LayGridAroundBox(WorkModel* work, const double boxMin[3], const double boxMa
     work->nodeCountZ = nodes[2];
     int result = SetUpWorkGrid(work);
     if (result != 1) return MapGridCodeForLoad(result);
-    result = CheckWorkMemoryLimit(work);
-    return result == 1 ? AllocateWorkModelArrays(work) : result;
+    // The grid set-up and the allocation refuse a grid beyond the machine's memory themselves.
+    return AllocateWorkModelArrays(work);
 }
 
 int CastWholeSolid(WorkModel* work, int kind, const char* path)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "platform/os/lzms_buffer.h"
 #include "platform/os/paths.h"
 #include "platform/ui/progress.h"
+#include "platform/ui/message_box.h"
 #include "work_model/compressed_work_files.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/file_routines.h"
@@ -32,8 +34,6 @@ const char kHeaderM[] = "V1.0M       ";
 const char kHeaderN[] = "V1.0N       ";
 const char kHeaderW[] = "V1.0W       ";
 enum { DME_HEADER_TEXT_BYTES = 12 };
-
-uint64_t s_memoryLimit = 0;  // test hook: largest array memory a loaded work may need (0: none)
 
 // Placement handling of a ".DME" read: LoadWorkModel checks the header and snaps the placement;
 // LoadWorkModelDme reads it as stored, composed with the work frame when asked.
@@ -107,21 +107,34 @@ int ReadDexelEntries(WorkFileSource* source, int n, double* ends, uint8_t* attri
     return 1;
 }
 
-}  // namespace
-
-int CheckWorkMemoryLimit(const WorkModel* work)
+// Clips the intervals of one ray (n ends, in order) to the grid's span [lower, upper]: an interval
+// that lies wholly outside, or that clipping leaves without length, is dropped with its attributes
+// and values; the others end at the span's bounds. Returns the count of ends kept.
+int ClipIntervalsToGrid(double* ends, uint8_t* attributes, int32_t* values, int n, double lower,
+                        double upper)
 {
-    if (s_memoryLimit == 0) return 1;
-    const uint64_t rays = uint64_t(work->rayCountX) + uint64_t(work->rayCountY) +
-                          uint64_t(work->rayCountZ);
-    const uint64_t levels = uint64_t(std::max(work->undoLevels, 1));
-    const uint64_t bytes = levels * rays * (13 * DEXEL_INLINE_CAPACITY + 4);
-    return bytes > s_memoryLimit ? WORK_GRID_TOO_LARGE : 1;
+    int kept = 0;
+    for (int e = 0; e + 1 < n; e += 2) {
+        const double start = std::max(ends[e], lower);
+        const double end = std::min(ends[e + 1], upper);
+        if (start > end) continue;
+        if (start == end && (start != ends[e] || end != ends[e + 1])) continue;
+        ends[kept] = start;
+        ends[kept + 1] = end;
+        attributes[kept] = attributes[e];
+        attributes[kept + 1] = attributes[e + 1];
+        values[kept] = values[e];
+        values[kept + 1] = values[e + 1];
+        kept += 2;
+    }
+    return kept;
 }
+
+}  // namespace
 
 int MapGridCodeForLoad(int code)
 {
-    return code == WORK_GRID_NO_MEMORY ? code : WORK_FILE_DATA_ERROR;
+    return code == WORK_GRID_NO_MEMORY || code == WORK_GRID_OVER_MEMORY ? code : WORK_FILE_DATA_ERROR;
 }
 
 void ReportRowProgress(int bytes)
@@ -129,11 +142,6 @@ void ReportRowProgress(int bytes)
     AddProgress(bytes);
     UpdateProgress(0);
     if (g_PumpMessagesInLoops) PumpMessagesDuringWork();
-}
-
-void SetWorkFileMemoryLimitForTest(uint64_t bytes)
-{
-    s_memoryLimit = bytes;
 }
 
 int ReadDexelFamily(WorkFileSource* source, int capacity, int rayCount, int32_t* counts,
@@ -166,14 +174,14 @@ int ReadDexelFamily(WorkFileSource* source, int capacity, int rayCount, int32_t*
             if (result != 1) return result;
             *minCorner = std::min(*minCorner, target[0]);
             *maxCorner = std::max(*maxCorner, target[n - 1]);
-            if (target[0] < lowerBound) target[0] = lowerBound;
-            if (target[n - 1] > upperBound) target[n - 1] = upperBound;
+            const int kept = ClipIntervalsToGrid(target, targetAttributes, targetValues, n, lowerBound,
+                                                 upperBound);
             if (n > capacity) {
                 if (!StoreDexel(d, capacity, counts, ends, attributes, values, target,
-                                targetAttributes, targetValues, n))
+                                targetAttributes, targetValues, kept))
                     return WORK_GRID_NO_MEMORY;
             } else {
-                counts[d] = n;
+                counts[d] = kept;
             }
         } else {
             counts[d] = 0;
@@ -208,8 +216,6 @@ int ReadDmeGrid(WorkModel* work, WorkFileSource* source)
     work->pitch = numbers[0];
     int result = SetUpWorkGrid(work);
     if (result != 1) return MapGridCodeForLoad(result);
-    result = CheckWorkMemoryLimit(work);
-    if (result != 1) return result;
     work->originX = numbers[1];
     work->originY = numbers[2];
     work->originZ = numbers[3];
@@ -276,6 +282,27 @@ int ReadDmeContent(WorkModel* work, WorkFileSource* source, int placementMode)
     return 1;
 }
 
+// Tells the user that the grid a file asks for needs more memory than the machine has.
+void ShowWorkMemoryMessage(WindowHandle owner, const WorkModel* work, const char* path)
+{
+    const int32_t nodes[3] = {work->nodeCountX, work->nodeCountY, work->nodeCountZ};
+    const double needed = double(EstimateWorkMemoryBytes(nodes, work->undoLevels)) / (1 << 30);
+    const double present = double(GetWorkMemoryLimit()) / (1 << 30);
+    char text[1024];
+    if (g_EnglishUi) {
+        std::snprintf(text, sizeof text,
+                      "%s%sThe work's grid of %d x %d x %d nodes needs %.1f GB of memory, more than this "
+                      "computer has (%.1f GB). The file is not loaded.",
+                      path, path[0] != '\0' ? "\n" : "", nodes[0], nodes[1], nodes[2], needed, present);
+    } else {
+        std::snprintf(text, sizeof text,
+                      "%s%sワークのグリッド(%d x %d x %d 節点)には %.1f GB のメモリが必要で、"
+                      "このコンピュータのメモリ(%.1f GB)を超えるため読み込みません。",
+                      path, path[0] != '\0' ? "\n" : "", nodes[0], nodes[1], nodes[2], needed, present);
+    }
+    ShowUiMessageBox(owner, text, g_ProgramCaption, MB_OK | MB_ICONERROR);
+}
+
 // Reads content of the given kind (DME with a placement mode, or DMF) into an emptied record.
 int ReadWorkContent(WindowHandle owner, WorkModel* work, WorkFileSource* source, int contentKind,
                     int placementMode, const double placement[12], const char* path)
@@ -284,6 +311,7 @@ int ReadWorkContent(WindowHandle owner, WorkModel* work, WorkFileSource* source,
     const int result = contentKind == WORK_CONTENT_DMF ? ReadDmfContent(work, source, placement)
                                                        : ReadDmeContent(work, source, placementMode);
     EndProgress();
+    if (result == WORK_GRID_OVER_MEMORY) ShowWorkMemoryMessage(owner, work, path != nullptr ? path : "");
     if (result != 1) return FailLoad(work, result);
     return FinishLoad(work);
 }

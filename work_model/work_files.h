@@ -11,8 +11,9 @@
 #include "work_model/work_model.h"
 
 // Results of the loaders and of SaveWorkModel besides 1 and the allocation codes of
-// AllocateWorkModelArrays (and WORK_GRID_TOO_LARGE / WORK_GRID_NO_MEMORY for a grid that does not
-// fit in memory). The shell shows "Data Destroyed!" for WORK_FILE_DATA_ERROR.
+// AllocateWorkModelArrays (and WORK_GRID_OVER_MEMORY / WORK_GRID_NO_MEMORY for a grid that does not
+// fit in memory; the loader then shows a message naming the memory needed). The shell shows
+// "Data Destroyed!" for WORK_FILE_DATA_ERROR.
 enum {
     WORK_FILE_DATA_ERROR = -20,       // data that cannot be used: bad header numbers, odd, negative
                                       // grid or oversized counts, ends out of order, a file shorter than
@@ -80,6 +81,6 @@ int WriteDexelFamily(FILE* stream, int capacity, int rayCount, const int32_t* co
 // the work's placement (starting from 1e11 / -1e11).
 void BoundTransformedGrid(const WorkModel* work, double minCorner[3], double maxCorner[3]);
 
-// Test and fuzz hook: refuse (WORK_GRID_TOO_LARGE) any work whose arrays would need more than this
-// many bytes; 0 (the default) sets no limit.
+// Test and fuzz hook: refuse (WORK_GRID_OVER_MEMORY) any work whose arrays would need more than this
+// many bytes; 0 (the default) takes the machine's physical memory as the limit.
 void SetWorkFileMemoryLimitForTest(uint64_t bytes);

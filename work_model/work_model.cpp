@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/os/system_memory.h"
 #include "work_model/dexel_intervals.h"
 
 WorkModel g_WorkModels[WORK_MODEL_SLOTS];
@@ -20,6 +21,7 @@ namespace {
 
 int s_failCode = 0;   // test hook: allocation code to fail
 int s_failLevel = 0;  // test hook: level in which it fails
+uint64_t s_memoryLimit = 0;  // test hook: memory a work's arrays may take (0: the physical memory)
 
 // Allocates bytes (zeroed when asked), or fails on purpose when the test hook names this array.
 void* AllocateWorkArray(size_t bytes, int code, int level, bool zeroed)
@@ -34,6 +36,13 @@ void* AllocateWorkArray(size_t bytes, int code, int level, bool zeroed)
 
 int LevelTableCount(const WorkModel* work) { return std::max(work->undoLevels, 1); }
 
+// 1 when the arrays of the grid fit in the machine's memory (or the test limit), else 0.
+int CheckWorkGridMemory(const int32_t nodes[3], int undoLevels)
+{
+    const uint64_t limit = GetWorkMemoryLimit();
+    return limit == 0 || EstimateWorkMemoryBytes(nodes, undoLevels) <= limit ? 1 : 0;
+}
+
 // Validates node counts and pitch and fills the derived counts. Sizes are computed in 64 bits so
 // that a grid whose ray or slot counts do not fit a 32-bit int is refused, not truncated.
 int SetUpGridCounts(WorkModel* work)
@@ -46,6 +55,7 @@ int SetUpGridCounts(WorkModel* work)
                              int64_t(nodes[0]) * nodes[1]};  // X-, Y-, Z-rays
     for (int family = 0; family < 3; family++)
         if (rays[family] > INT32_MAX / DEXEL_INLINE_CAPACITY) return WORK_GRID_TOO_LARGE;
+    if (CheckWorkGridMemory(nodes, work->undoLevels) != 1) return WORK_GRID_OVER_MEMORY;
     work->capacityX = work->capacityY = work->capacityZ = DEXEL_INLINE_CAPACITY;
     work->rayCountX = int32_t(rays[0]);
     work->rayCountY = int32_t(rays[1]);
@@ -307,6 +317,8 @@ int AllocateWorkModelArrays(WorkModel* work)
         work->capacityY != DEXEL_INLINE_CAPACITY || work->capacityZ != DEXEL_INLINE_CAPACITY)
         return WORK_GRID_BAD_NODE_COUNT;
     work->undoLevels = LevelTableCount(work);
+    const int32_t nodes[3] = {work->nodeCountX, work->nodeCountY, work->nodeCountZ};
+    if (CheckWorkGridMemory(nodes, work->undoLevels) != 1) return WORK_GRID_OVER_MEMORY;
     const int levels = work->undoLevels;
     const bool tablesOk = AllocateLevelTables(work, levels);
     // The view keeps one row of list ids per level: size the row table for the final level count.
@@ -329,6 +341,28 @@ int AllocateWorkModelArrays(WorkModel* work)
     }
     SelectUndoLevel(work);
     return 1;
+}
+
+uint64_t EstimateWorkMemoryBytes(const int32_t nodes[3], int undoLevels)
+{
+    // Node counts are below 2^31, so the ray count fits 64 bits; the bytes saturate at the largest value.
+    const uint64_t n[3] = {uint64_t(std::max(nodes[0], 0)), uint64_t(std::max(nodes[1], 0)),
+                           uint64_t(std::max(nodes[2], 0))};
+    const uint64_t rays = n[1] * n[2] + n[0] * n[2] + n[0] * n[1];
+    const uint64_t perRay = 13 * uint64_t(DEXEL_INLINE_CAPACITY) + 4;
+    const uint64_t levels = uint64_t(std::max(undoLevels, 1));
+    if (rays > (UINT64_MAX / 2) / perRay / levels) return UINT64_MAX;
+    return levels * (rays * perRay + 174) + 8 * (n[0] + n[1] + n[2]);
+}
+
+uint64_t GetWorkMemoryLimit()
+{
+    return s_memoryLimit != 0 ? s_memoryLimit : GetPhysicalMemoryBytes();
+}
+
+void SetWorkFileMemoryLimitForTest(uint64_t bytes)
+{
+    s_memoryLimit = bytes;
 }
 
 uint64_t GetWorkMemorySize(const WorkModel* work)

@@ -18,6 +18,7 @@ enum {
     WORK_GRID_BAD_PITCH = -102,       // pitch zero, negative or not finite
     WORK_GRID_TOO_LARGE = -103,       // a ray count (or its slot count) does not fit a 32-bit int
     WORK_GRID_NO_MEMORY = -104,       // the block index could not be allocated
+    WORK_GRID_OVER_MEMORY = -105,     // the arrays would need more memory than the machine has
 };
 // AllocateWorkModelArrays: the level tables themselves could not be allocated.
 enum { WORK_ALLOC_LEVEL_TABLES = -10004 };
@@ -105,8 +106,9 @@ inline int GetDisplayBlockIndex(const WorkModel* work, int bx, int by, int bz)
 
 // The caller has set the node counts and pitch. Sets capacities, ray and cell counts, cellArea and
 // builds the block index (start sizes 5). Returns 1, or WORK_GRID_* (nothing allocated) for node
-// counts below 2, a pitch that is not a positive finite number, or ray counts too large for 32-bit
-// ints. Creators then set nodeCountX to 0 and pass the code on; work-file loaders return -20.
+// counts below 2, a pitch that is not a positive finite number, ray counts too large for 32-bit
+// ints, or arrays larger than the machine's memory (WORK_GRID_OVER_MEMORY). Creators then set
+// nodeCountX to 0 and pass the code on; work-file loaders return -20 (the memory codes as they are).
 int SetUpWorkGrid(WorkModel* work);
 // The same with one display block for the whole grid (basic model).
 int SetUpWorkGridSingleBlock(WorkModel* work);
@@ -118,6 +120,13 @@ int BuildBlockIndex(WorkModel* work, int startX, int startY, int startZ);
 // (WORK_GRID_BAD_NODE_COUNT when the grid was not set up); on a failure nothing this call
 // allocated is kept. undoLevels below 1 becomes 1; blockListIds is resized to undoLevels rows.
 int AllocateWorkModelArrays(WorkModel* work);
+// Bytes the arrays of a grid with these node counts and undo levels will take when every ray keeps
+// its ends inline: the estimate made before anything is allocated. SetUpWorkGrid and
+// AllocateWorkModelArrays refuse (WORK_GRID_OVER_MEMORY) a grid whose estimate passes the machine's
+// physical memory.
+uint64_t EstimateWorkMemoryBytes(const int32_t nodes[3], int undoLevels);
+// The memory a work's arrays may take: the machine's physical memory (0 when unknown: no limit).
+uint64_t GetWorkMemoryLimit();
 // Bytes held by the work's arrays (display-block arrays not counted); 0 when there is no work.
 uint64_t GetWorkMemorySize(const WorkModel* work);
 // Releases the separate arrays of every ray longer than capacity, then the four arrays.

@@ -11,6 +11,7 @@
 #include "machine_setup/controller/offset_memories.h"
 #include "machine_setup/settings/token_readers.h"
 #include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine/stroke_limits.h"
 #include "work_model/file_routines.h"
 
 namespace {
@@ -749,8 +750,12 @@ int ReadR2DirectionLine(const char* line, int cursor)
 
 int ReadRangeLine(const char* line, int cursor, double range[2], int* given)
 {
-    ReadNextNumber(&cursor, line, &range[0]);
-    ReadNumberAfterComma(&cursor, line, &range[1]);
+    double read[2] = {range[0], range[1]};
+    ReadNextNumber(&cursor, line, &read[0]);
+    ReadNumberAfterComma(&cursor, line, &read[1]);
+    if (!IsSaneAxisValue(read[0]) || !IsSaneAxisValue(read[1])) return 1;  // an absurd range is refused
+    range[0] = read[0];
+    range[1] = read[1];
     *given = 1;
     return 1;
 }

@@ -11,6 +11,7 @@
 #include "machine_setup/machine/machine_models.h"
 #include "machine_setup/settings/token_readers.h"
 #include "machine_setup/settings/work_settings.h"
+#include "machine_setup/machine/stroke_limits.h"
 #include "work_model/file_routines.h"
 
 namespace {
@@ -308,6 +309,7 @@ void ReadStrokeSet0Line(const char* line, int keywordLength, MachineReadState* s
     double minimum = 0.0, maximum = 0.0;
     ReadNextNumber(&position, line, &minimum);
     ReadNumberAfterComma(&position, line, &maximum);
+    if (!IsSaneAxisValue(minimum) || !IsSaneAxisValue(maximum)) return;  // an absurd stroke is refused
     int axis = MachineAxisOfLetter(letter);
     if (axis >= 0) {
         SetStrokeRange(0, axis, minimum, maximum);
@@ -334,6 +336,7 @@ void ReadStrokeSetLine(const char* line, int keywordLength)
     double minimum = 0.0, maximum = 0.0;
     ReadNextNumber(&position, line, &minimum);
     ReadNumberAfterComma(&position, line, &maximum);
+    if (!IsSaneAxisValue(minimum) || !IsSaneAxisValue(maximum)) return;
     SetStrokeRange(set, axis, minimum, maximum);
 }
 

@@ -100,19 +100,23 @@ int NormaliseRotaryAngle(double previousDeg, int rangeEnabled, double minDeg, do
 
 int WrapAngleIntoRange(double* angleDeg, double minDeg, double maxDeg)
 {
-    double angle = *angleDeg;
+    const double angle = *angleDeg;
     if (!std::isfinite(angle) || !std::isfinite(minDeg) || !std::isfinite(maxDeg) || minDeg > maxDeg) return 0;
-    // Far-off values are first brought near the range in one step (repeated 360 steps would not move them).
-    if (std::fabs(angle - minDeg) > 1e6) angle = minDeg + std::fmod(angle - minDeg, 360.0);
-    if (!(angle < minDeg)) {
-        while (angle > maxDeg) angle -= 360.0;
-    } else {
-        do {
-            angle += 360.0;
-        } while (angle < minDeg);
+    // The whole turns are taken in one step from the remainder of the distance to the bound, so the
+    // wrap ends for every finite value (repeated 360 steps would not move one of large magnitude).
+    if (angle > maxDeg) {
+        const double rest = std::fmod(angle - maxDeg, 360.0);   // angle lies rest above a turn of maxDeg
+        *angleDeg = rest == 0.0 ? maxDeg : maxDeg - (360.0 - rest);
+    } else if (angle < minDeg) {
+        const double rest = std::fmod(minDeg - angle, 360.0);
+        *angleDeg = rest == 0.0 ? minDeg : minDeg + (360.0 - rest);
     }
-    *angleDeg = angle;
     return 1;
+}
+
+int IsSaneAxisValue(double value)
+{
+    return std::isfinite(value) && std::fabs(value) <= AXIS_VALUE_LIMIT ? 1 : 0;
 }
 
 int CheckRotaryStrokeLimits(double* angle1, double* angle2)

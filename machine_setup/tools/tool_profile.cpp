@@ -3,6 +3,7 @@
 // the spindle is tilted), the part boxes and the overall tool length g_ToolLength.
 #include "machine_setup/tools/tool_profile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -248,11 +249,10 @@ void AddShankPart(Outline* o) {
     }
     if (g_CurrentArbor.used) return;
     const double radius = LastRadius(*o);
-    if (l.kind == LENGTH_NONE) {
-        if (g_CurrentTool.type != TOOL_STL) AddPoint(o, radius, 6.0 * radius);
-    } else {
-        AddPoint(o, radius, L1);
-    }
+    // The shank reaches six radii without a given length, else the given length; a cutting part
+    // that already reaches higher ends the shank at its own top, never below it.
+    const double top = std::max(l.kind == LENGTH_NONE ? 6.0 * radius : L1, LastHeight(*o));
+    if (l.kind != LENGTH_NONE || g_CurrentTool.type != TOOL_STL) AddPoint(o, radius, top);
     g_ToolProfileShankEnd = o->count;
 }
 

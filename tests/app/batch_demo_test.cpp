@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/os/files.h"
+#include "tests/scoped_temp_folder.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/work_files.h"
 #include "work_model/work_model.h"
@@ -23,9 +24,9 @@ const std::string kDemoFolder = std::string(QUMBRA_SOURCE_DIR) + "/resources/dem
 
 std::string MakeTempFolder()
 {
-    char pattern[] = "/tmp/qumbra_demo_XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return made ? made : "/tmp";
+    std::string pattern = ProgramTempFolder().File("demo_XXXXXX");
+    const char* made = mkdtemp(&pattern[0]);
+    return made ? made : ProgramTempFolder().path;
 }
 
 void WriteText(const std::string& path, const std::string& text)

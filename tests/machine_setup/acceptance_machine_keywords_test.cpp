@@ -3,6 +3,7 @@
 // table type spellings and the vector-given rotary axis 2.
 #include "machine_setup/machine/machine_definition.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "machine_setup/machine/machine_models.h"
 #include "machine_setup/settings/work_settings.h"
 #include "platform/ui/message_box.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -22,19 +24,20 @@ const std::string kFixtures = std::string(QUMBRA_FIXTURE_DIR) + "/machine";
 void ReadMachineText(const std::string& text)
 {
     ASSERT_EQ(chdir(kFixtures.c_str()), 0);
-    char path[] = "/tmp/acceptance_mtl_XXXXXX";
-    const int fd = mkstemp(path);
+    const ScopedTempFolder scratch;
+    const std::string path = scratch.File("machine.mtl");
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    const ssize_t written = write(fd, text.data(), text.size());
     close(fd);
-    std::snprintf(g_MachineFilePath, sizeof g_MachineFilePath, "%s", path);
+    ASSERT_EQ(written, static_cast<ssize_t>(text.size()));
+    std::snprintf(g_MachineFilePath, sizeof g_MachineFilePath, "%s", path.c_str());
     g_Rotary1Letter = ' ';
     g_Rotary2Letter = ' ';
     g_MachineAxisLetters[0] = 'X';
     g_MachineAxisLetters[1] = 'Y';
     g_MachineAxisLetters[2] = 'Z';
     ReadMachineFile(1);
-    unlink(path);
 }
 
 class AcceptanceMachineKeywords : public ::testing::Test {
@@ -143,6 +146,21 @@ TEST_F(AcceptanceMachineKeywords, VectorGivenRotaryAxis2)
     // A zero vector is ignored.
     ReadMachineText("ROTARY TYPE HEAD\nROTARY AXIS1 C\nROTARY AXIS2 A\nAXIS2 VECTOR 0, 0, 0\n");
     EXPECT_EQ(g_Rotary2ByVector, 0);
+}
+
+TEST_F(AcceptanceMachineKeywords, StrokesOfAbsurdMagnitudeAreRefused)
+{
+    ReadMachineText("ROTARY TYPE HEAD\nROTARY AXIS1 C\nROTARY AXIS2 A\n"
+                    "STROKE RANGE(X) -100000000000000000000, 100000000000000000000\nSTROKE RANGE(Y) -50, 400\nSTROKE RANGE(C) -100000000000000000000, -100000000000000000000\n"
+                    "STROKE RANGE(A) -99999, 99999\nSTROKE RANGE2(Z) -20000000, 5\nSTROKE RANGE2(X) -5, 5\n");
+    EXPECT_EQ(g_MachineFileStatus, 1);
+    EXPECT_EQ(g_StrokeLimits[0].enabled[AXIS_X], 0);
+    EXPECT_EQ(g_StrokeLimits[0].enabled[AXIS_Y], 1);
+    EXPECT_EQ(g_StrokeLimits[0].range[2 * AXIS_Y + 1], 400.0);
+    EXPECT_EQ(g_StrokeLimits[0].enabled[AXIS_ROTARY1], 0);
+    EXPECT_EQ(g_StrokeLimits[0].enabled[AXIS_ROTARY2], 1);
+    EXPECT_EQ(g_StrokeLimits[2].enabled[AXIS_Z], 0);
+    EXPECT_EQ(g_StrokeLimits[2].enabled[AXIS_X], 1);
 }
 
 TEST_F(AcceptanceMachineKeywords, RepeatedAndLongLinesStayWithinTheirTables)

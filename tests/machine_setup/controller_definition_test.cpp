@@ -15,6 +15,7 @@
 #include "machine_setup/controller/offset_memories.h"
 #include "machine_setup/controller/work_coordinates.h"
 #include "nc/interpreter_state.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -30,9 +31,8 @@ class ControllerFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/qumbra_ctl_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
+        ASSERT_FALSE(scratch_.path.empty());
+        folder_ = scratch_.path;
         ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
         ASSERT_EQ(chdir(folder_.c_str()), 0);
         std::memset(g_FeedTable, 0, sizeof g_FeedTable);
@@ -42,8 +42,6 @@ protected:
         FreeReplaceRules();
         FreeInMemoryProgramBuffers();
         EXPECT_EQ(chdir(previous_), 0);
-        std::string command = "rm -rf '" + folder_ + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
     }
     std::string WriteFile(const std::string& name, const std::string& text)
     {
@@ -52,6 +50,7 @@ protected:
         out << text;
         return path;
     }
+    ScopedTempFolder scratch_;
     std::string folder_;
     char previous_[4096];
 };
@@ -327,6 +326,16 @@ TEST_F(ControllerFileTest, ReadingTwiceGivesTheSameTables)
     UsePath(WriteFile("crlf.ctl", crlf));
     ReadControllerFile();
     EXPECT_EQ(Snapshot(), first);
+}
+
+TEST_F(ControllerFileTest, RotaryRangesOfAbsurdMagnitudeAreRefused)
+{
+    UsePath(WriteFile("range.ctl", "ROTARY1 RANGE= -100000000000000000000, -100000000000000000000\nROTARY2 RANGE= -360, 360\n"));
+    ReadControllerFile();
+    ASSERT_EQ(g_ControllerFileStatus, 1);
+    EXPECT_EQ(g_Rotary1RangeGiven, 0);
+    EXPECT_EQ(g_Rotary2RangeGiven, 1);
+    EXPECT_EQ(g_Rotary2Range[0], -360.0);
 }
 
 TEST_F(ControllerFileTest, ReadKeepsOnlyTheMarkedValues)

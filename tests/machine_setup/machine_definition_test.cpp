@@ -15,6 +15,7 @@
 #include "machine_setup/settings/work_settings.h"
 #include "platform/ui/message_box.h"
 #include "machine_setup/machine/simulation_services.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -264,16 +265,16 @@ TEST_F(MachineDefinitionTest, LinesWithoutValuesAreHarmless)
     const char* lines[] = {"NAME", "ATC TYPE", "ATC TYPE DIRECT T", "ANGLE HEAD(", "STROKE RANGE(",
                            "STROKE RANGE1(", "ROTARY AXIS1", "TABLE MODEL", "AXIS1 VECTOR 0, 0, 0",
                            "TOOL DIRECTION 0,0,0", "STROKE RANGE5"};
-    ASSERT_EQ(chdir(kFixtures.c_str()), 0);
+    const ScopedTempFolder scratch;
+    const std::string path = scratch.File("scratch.mtl");
     for (const char* line : lines) {
-        FILE* file = std::fopen("scratch.mtl", "wb");
+        FILE* file = std::fopen(path.c_str(), "wb");
         ASSERT_NE(file, nullptr);
         std::fputs(line, file);
         std::fclose(file);
-        ReadFixture("scratch.mtl");
+        ReadFixture(path.c_str());
         EXPECT_EQ(g_MachineFileStatus, 1) << line;
     }
-    std::remove("scratch.mtl");
     EXPECT_EQ(g_Rotary1ByVector, 0);
     ExpectVector3(g_ToolDirection, 0.0, 0.0, 1.0);
     EXPECT_EQ(g_ToolDirectionTilted, 0);

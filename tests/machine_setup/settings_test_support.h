@@ -14,6 +14,7 @@
 #include "machine_setup/settings/work_settings.h"
 #include "platform/ui/event_core.h"
 #include "machine_setup/settings/view_settings_services.h"
+#include "tests/scoped_temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -24,32 +25,14 @@
 #include <sstream>
 #include <string>
 
-#include <ftw.h>
 #include <unistd.h>
 
 namespace settings_test {
 
-inline int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return std::remove(path);
-}
-
 // A fresh folder under the system's temporary folder, removed with its contents at the end.
 struct TempFolder {
-    std::string path;   // ends in "/"
-    TempFolder()
-    {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/qsetXXXXXX";
-        char* made = mkdtemp(&pattern[0]);
-        path = made != nullptr ? std::string(made) + "/" : std::string();
-    }
-    ~TempFolder()
-    {
-        if (!path.empty()) {
-            nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-        }
-    }
+    ScopedTempFolder scratch{"qset"};
+    std::string path = scratch.path.empty() ? std::string() : scratch.path + "/";   // ends in "/"
     std::string File(const char* name) const { return path + name; }
 };
 

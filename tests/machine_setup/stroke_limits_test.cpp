@@ -58,6 +58,25 @@ TEST(StrokeLimits, WrapAngleIntoRange)
     EXPECT_TRUE(huge >= 0.0 && huge <= 360.0);
     double infinite = HUGE_VAL;
     EXPECT_EQ(WrapAngleIntoRange(&infinite, 0.0, 360.0), 0);
+    // Bounds of a magnitude at which one turn is below the rounding step: the wrap still ends.
+    struct Far { double angle, minimum, maximum; };
+    const Far far[] = {{-1e20 + 65536, -1e20, -1e20}, {-1e20 - 65536, -1e20, -1e20}, {1e20, -1e20, -1e20},
+                       {-1e300, 1e300, 1e300}, {5.0, 1e300, 1e300}, {1e300, -1e300, -1e300}};
+    for (const Far& f : far) {
+        double angle = f.angle;
+        EXPECT_EQ(WrapAngleIntoRange(&angle, f.minimum, f.maximum), 1) << f.angle;
+        EXPECT_TRUE(std::isfinite(angle)) << f.angle;
+    }
+}
+
+TEST(StrokeLimits, SaneAxisValues)
+{
+    EXPECT_EQ(IsSaneAxisValue(0.0), 1);
+    EXPECT_EQ(IsSaneAxisValue(-AXIS_VALUE_LIMIT), 1);
+    EXPECT_EQ(IsSaneAxisValue(AXIS_VALUE_LIMIT * 1.5), 0);
+    EXPECT_EQ(IsSaneAxisValue(-1e20), 0);
+    EXPECT_EQ(IsSaneAxisValue(std::nan("")), 0);
+    EXPECT_EQ(IsSaneAxisValue(HUGE_VAL), 0);
 }
 
 TEST(StrokeLimits, RotaryStrokeCheckShiftsOneTurn)

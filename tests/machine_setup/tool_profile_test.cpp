@@ -65,6 +65,17 @@ TEST_F(ToolProfileTest, FlatEndMillWithoutHolder) {
     EXPECT_DOUBLE_EQ(30, g_ToolBox.maximum[2]);
 }
 
+TEST_F(ToolProfileTest, ShankNeverEndsBelowALongCuttingPart) {
+    // Six radii (30) lie below the cutting length 40: the shank ends at the cutting part's top.
+    Load("MAGAZINE 1 FLAT 10, 40\n");
+    ExpectProfile({{0, 0}, {5, 0}, {5, 40}, {5, 40}}, 3, 4, 140);
+    EXPECT_DOUBLE_EQ(40, g_ToolBox.maximum[2]);
+    // A given length below the cutting length: the same.
+    Load("MAGAZINE 1 FLAT 10, 40\nLENGTH 35\n");
+    EXPECT_EQ(g_ToolProfileHeight[g_ToolProfilePointCount - 1], 40.0);
+    EXPECT_NEAR(g_ToolLength, 140.0, 1e-9);
+}
+
 TEST_F(ToolProfileTest, BallEndMillArcFromTheAxis) {
     Load("MAGAZINE 1 BALL 10, 20\n");
     std::vector<P> expected = {{0, 0}};

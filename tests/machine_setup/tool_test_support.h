@@ -10,16 +10,9 @@
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/settings/work_settings.h"
+#include "tests/scoped_temp_folder.h"
 
-inline std::string ToolTestFolder() {
-    static std::string folder;
-    if (folder.empty()) {
-        char pattern[] = "/tmp/qumbra_tools_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        folder = made ? made : "/tmp";
-    }
-    return folder;
-}
+inline std::string ToolTestFolder() { return ProgramTempFolder().path; }
 
 inline std::string WriteToolTestFile(const std::string& name, const std::string& text) {
     std::string path = ToolTestFolder() + "/" + name;

@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "block_test_support.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/forward_kinematics.h"
 #include "nc/block_completion.h"
 #include "nc/block_state.h"
 #include "nc/interpreter_state.h"
 #include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
+#include "tests/machine_setup/kinematics_test_support.h"
 
 namespace {
 
@@ -197,6 +201,64 @@ TEST_F(BlockCompletionTest, ReaderPluginToolCall)
     EXPECT_EQ(g_CommandedToolNumber, 7);
     g_ActiveReaderPlugin = -1;
     g_ReaderPath = ReaderPathRecord{};
+}
+
+// Head C over A with A held to +-30 degrees: a tool axis tilted by A = 60 degrees is out of reach.
+class ToolAxisReachTest : public BlockCompletionTest {
+protected:
+    void SetUp() override
+    {
+        BlockCompletionTest::SetUp();
+        SetUpMachineForTest(MACHINE_HEAD, 2, 0);
+        g_Rotary2RangeGiven = 1;
+        g_Rotary2Range[0] = -30.0;
+        g_Rotary2Range[1] = 30.0;
+        const double near[2] = {0.0, 20.0}, far[2] = {0.0, 60.0};
+        ComputeRotaryFrame(near, reachable_);
+        ComputeRotaryFrame(far, unreachable_);
+    }
+    void TearDown() override
+    {
+        g_Rotary2RangeGiven = 0;
+        g_ActiveReaderPlugin = -1;
+        g_ReaderPath = ReaderPathRecord{};
+        ResetMachineDefinition();
+        BlockCompletionTest::TearDown();
+    }
+    static std::string VectorBlock(const double* v)
+    {
+        char text[128];
+        std::snprintf(text, sizeof text, "G01 X1. I%.12f J%.12f K%.12f", v[0], v[1], v[2]);
+        return text;
+    }
+    double reachable_[3], unreachable_[3];
+};
+
+TEST_F(ToolAxisReachTest, VectorModeBlockRaisesTheAlarmAndKeepsTheRotaryAxes)
+{
+    RunBlock("G43.5 H1");
+    ASSERT_EQ(g_ToolCentreMode, 2);
+    RunBlock(VectorBlock(reachable_));
+    ASSERT_EQ(g_NcAlarmCode, 0);
+    EXPECT_NEAR(g_NcTargetPosition.axis[AXIS_ROTARY2], 20.0, 1e-6);
+    RunBlock(VectorBlock(unreachable_));
+    EXPECT_EQ(g_NcAlarmCode, NC_ALARM_TOOL_AXIS_OUT_OF_REACH);
+    EXPECT_EQ(100 + g_NcAlarmCode, 112);
+    EXPECT_NEAR(g_NcTargetPosition.axis[AXIS_ROTARY2], 20.0, 1e-6);  // not sent to 0
+}
+
+TEST_F(ToolAxisReachTest, VectorPathRecordRaisesTheAlarmAndKeepsTheRotaryAxes)
+{
+    g_ActiveReaderPlugin = 0;
+    g_ReaderPath.kind = MOTION_LINEAR;
+    for (int k = 0; k < 3; ++k) g_ReaderPath.point[3 + k] = reachable_[k];
+    InterpretNcBlock("");
+    ASSERT_EQ(g_NcAlarmCode, 0);
+    EXPECT_NEAR(g_NcTargetPosition.axis[AXIS_ROTARY2], 20.0, 1e-6);
+    for (int k = 0; k < 3; ++k) g_ReaderPath.point[3 + k] = unreachable_[k];
+    InterpretNcBlock("");
+    EXPECT_EQ(g_NcAlarmCode, NC_ALARM_TOOL_AXIS_OUT_OF_REACH);
+    EXPECT_NEAR(g_NcTargetPosition.axis[AXIS_ROTARY2], 20.0, 1e-6);
 }
 
 TEST_F(BlockCompletionTest, ExactCosSinOfSpecialAngles)

@@ -248,6 +248,35 @@ TEST_F(BlockInterpreterTest, HeidenhainQParameterNumbersAreRangeChecked)
     g_DialectHeidenhain = 0;
 }
 
+TEST_F(BlockInterpreterTest, RotaryAnglesOfAbsurdMagnitudeAreRefused)
+{
+    auto reset = [] {
+        ResetBlockTestState();
+        g_DecimalPointMode = DECIMAL_POINT_NORMAL;
+        g_MachineKind = 1;
+        g_Rotary1Letter = 'A';
+        g_Rotary2Letter = 'C';
+    };
+    struct Case {
+        const char* text;
+        int column;
+    } cases[] = {{"G01 A100000000.", 5}, {"G01 X1. C-99999999.", 9}, {"G91 G01 A20000000.", 9}};
+    for (const Case& c : cases) {
+        reset();
+        RunBlock(c.text);
+        EXPECT_EQ(g_NcAlarmCode, NC_ALARM_WORD_OUT_OF_RANGE) << c.text;
+        EXPECT_EQ(g_NcAlarmColumn, c.column) << c.text;
+        EXPECT_EQ(g_NcTargetPosition.axis[AXIS_ROTARY1], 0.0) << c.text;
+        EXPECT_EQ(g_NcTargetPosition.axis[AXIS_ROTARY2], 0.0) << c.text;
+    }
+    reset();
+    RunBlock("G01 A9000000. C-720.");  // large but sane angles still move
+    EXPECT_EQ(g_NcAlarmCode, 0);
+    EXPECT_DOUBLE_EQ(g_NcTargetPosition.axis[AXIS_ROTARY1], 9000000.0);
+    g_MachineKind = 0;
+    g_Rotary1Letter = g_Rotary2Letter = ' ';
+}
+
 TEST_F(BlockInterpreterTest, ControllerCutCodesSwitchCutting)
 {
     std::strcpy(g_CutOffCode, "M55");

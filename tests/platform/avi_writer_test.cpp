@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "platform/os/avi_writer.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
 std::string TempPath(const char* name) {
-    return ::testing::TempDir() + "avi_writer_" + std::to_string(getpid()) + "_" + name;
+    return ProgramTempFolder().File(name);
 }
 
 int IsProgramOnPath(const char* name) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/os/dynamic_library.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -32,8 +33,9 @@ TEST(DynamicLibrary, FindsAPluginInTheCurrentFolderByItsBareName) {
     if (zlib.empty()) GTEST_SKIP() << "no zlib shared library";
     char oldFolder[4096];
     ASSERT_NE(getcwd(oldFolder, sizeof oldFolder), nullptr);
-    std::string folder = ::testing::TempDir() + "dynamic_library_" + std::to_string(getpid());
-    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    const ScopedTempFolder scratch;
+    const std::string folder = scratch.path;
+    ASSERT_FALSE(folder.empty());
     ASSERT_EQ(chdir(folder.c_str()), 0);
     {
         std::ifstream in(zlib, std::ios::binary);
@@ -51,9 +53,7 @@ TEST(DynamicLibrary, FindsAPluginInTheCurrentFolderByItsBareName) {
         EXPECT_EQ(FindLibraryEntry(library, "QBREADSUFFIX"), nullptr);
         FreeDynamicLibrary(library);
     }
-    std::remove("qbtestplugin.so");
     ASSERT_EQ(chdir(oldFolder), 0);
-    rmdir(folder.c_str());
 }
 
 TEST(DynamicLibrary, MissingLibrariesGiveNull) {

@@ -13,16 +13,11 @@
 
 #include <cstring>
 #include <string>
+
+#include "tests/scoped_temp_folder.h"
 #include <vector>
 
 namespace {
-
-std::string MakeTempFolder()
-{
-    char pattern[] = "/tmp/qumbra_files_XXXXXX";
-    const char* folder = mkdtemp(pattern);
-    return folder != nullptr ? folder : "";
-}
 
 std::vector<std::string> ListFolder(const std::string& folder)
 {
@@ -35,12 +30,6 @@ std::vector<std::string> ListFolder(const std::string& folder)
     }
     closedir(dir);
     return names;
-}
-
-void RemoveTree(const std::string& path)
-{
-    std::string command = "rm -rf '" + path + "'";
-    EXPECT_EQ(system(command.c_str()), 0);
 }
 
 }  // namespace
@@ -77,18 +66,19 @@ TEST(Paths, CurrentAndProgramFolders)
     ASSERT_EQ(GetProgramFilePath(program, sizeof program), 1);
     EXPECT_EQ(DoesFileExist(program), 1);
 
-    std::string temp = MakeTempFolder();
+    const ScopedTempFolder scratch;
+    std::string temp = scratch.path;
     ASSERT_EQ(SetCurrentFolder(temp.c_str()), 1);
     char now[4096];
     ASSERT_EQ(GetCurrentFolder(now, sizeof now), 1);
     EXPECT_EQ(std::string(now), temp + "/");
     ASSERT_EQ(SetCurrentFolder(folder), 1);
-    RemoveTree(temp);
 }
 
 TEST(Files, ExistenceSizeAndTimes)
 {
-    std::string folder = MakeTempFolder();
+    const ScopedTempFolder scratch;
+    std::string folder = scratch.path;
     ASSERT_FALSE(folder.empty());
     std::string path = folder + "/a.txt";
     FileTime time = {7, 9};
@@ -123,12 +113,12 @@ TEST(Files, ExistenceSizeAndTimes)
     EXPECT_EQ(AreFileTimesEqual(&time, &again), 0);
     ClearFileTime(&again);
     EXPECT_EQ(again.lowDateTime | again.highDateTime, 0u);
-    RemoveTree(folder);
 }
 
 TEST(Files, FoldersRenameDelete)
 {
-    std::string folder = MakeTempFolder();
+    const ScopedTempFolder scratch;
+    std::string folder = scratch.path;
     std::string deep = folder + "\\x\\y/z";
     EXPECT_EQ(CreateFolder(deep.c_str()), 1);
     EXPECT_EQ(DoesFolderExist((folder + "/x/y/z").c_str()), 1);
@@ -143,12 +133,12 @@ TEST(Files, FoldersRenameDelete)
     EXPECT_EQ(RenameFileAtPath(a.c_str(), b.c_str()), 0);
     EXPECT_EQ(DeleteFileAtPath(b.c_str()), 1);
     EXPECT_EQ(DeleteFileAtPath(b.c_str()), 0);
-    RemoveTree(folder);
 }
 
 TEST(Files, RewriteThroughTemporary)
 {
-    std::string folder = MakeTempFolder();
+    const ScopedTempFolder scratch;
+    std::string folder = scratch.path;
     std::string path = folder + "/settings.ini";
     ASSERT_EQ(WriteFileThroughTemporary(path.c_str(), "old\n", 4), 1);
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
@@ -190,5 +180,4 @@ TEST(Files, RewriteThroughTemporary)
     EXPECT_EQ(WriteFileThroughTemporary(folder.c_str(), "x", 1), 0);
     EXPECT_EQ(ReadWholeFile(folder.c_str(), &text), 0);
     EXPECT_EQ(text, "");
-    RemoveTree(folder);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/os/png_writer.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int ReadPng(const std::string& path, PngImage* image) {
 }
 
 std::string TempPath(const char* name) {
-    return ::testing::TempDir() + "png_writer_" + std::to_string(getpid()) + "_" + name;
+    return ProgramTempFolder().File(name);
 }
 
 // A picture of width x height with rows padded to 4 bytes; pixel (x, y) of memory row y.

@@ -13,11 +13,12 @@
 
 #include "platform/os/clock.h"
 #include "platform/os/process.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
 std::string TempPath(const char* name) {
-    return ::testing::TempDir() + "process_" + std::to_string(getpid()) + "_" + name;
+    return ProgramTempFolder().File(name);
 }
 
 std::string WriteScript(const std::string& path, const std::string& body) {

@@ -10,22 +10,17 @@
 
 #include <string>
 
+#include "tests/scoped_temp_folder.h"
+
 namespace {
 
 class ProfileFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/qumbra_profile_XXXXXX";
-        const char* folder = mkdtemp(pattern);
-        ASSERT_NE(folder, nullptr);
-        folder_ = folder;
+        ASSERT_FALSE(scratch_.path.empty());
+        folder_ = scratch_.path;
         path_ = folder_ + "/qumbra.ini";
-    }
-    void TearDown() override
-    {
-        std::string command = "rm -rf '" + folder_ + "'";
-        EXPECT_EQ(system(command.c_str()), 0);
     }
     void Write(const std::string& text) { ASSERT_EQ(WriteFileThroughTemporary(path_.c_str(), text.data(), text.size()), 1); }
     std::string Read()
@@ -41,6 +36,7 @@ protected:
         EXPECT_EQ(static_cast<size_t>(length), std::string(out).size());
         return out;
     }
+    ScopedTempFolder scratch_;
     std::string folder_;
     std::string path_;
 };

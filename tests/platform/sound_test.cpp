@@ -14,11 +14,12 @@
 
 #include "platform/os/clock.h"
 #include "platform/os/sound.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
 std::string TempPath(const char* name) {
-    return ::testing::TempDir() + "sound_" + std::to_string(getpid()) + "_" + name;
+    return ProgramTempFolder().File(name);
 }
 
 // Writes an executable shell script.

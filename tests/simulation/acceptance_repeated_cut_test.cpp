@@ -18,6 +18,7 @@
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/settings/work_settings.h"
+#include "tests/scoped_temp_folder.h"
 #include "tests/simulation/cut_test_support.h"
 
 namespace {
@@ -70,15 +71,14 @@ int MakeToolCurrentFromTable(const char* table)
     g_HeightCheckType = 0;
     g_CmdToolNumber = 0;
     g_ToolHolderOffset = 0;
-    // One file per process: ctest runs the cases of this program in parallel processes.
-    const std::string path = "/tmp/qumbra_acceptance_repeated_cut_" + std::to_string(getpid()) + ".ttl";
+    const ScopedTempFolder scratch;
+    const std::string path = scratch.File("repeated_cut.ttl");
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return -1;
     std::fputs(table, f);
     std::fclose(f);
     std::snprintf(g_ToolTableFilePath, sizeof(g_ToolTableFilePath), "%s", path.c_str());
     const int read = ReadToolTableFile();
-    std::remove(path.c_str());
     if (read != 1) return -2;
     return SelectCurrentTool(1, 0);
 }

@@ -23,6 +23,7 @@
 #include "nc/interpreter_state.h"
 #include "simulation/check_flags.h"
 #include "simulation/cutting.h"
+#include "tests/scoped_temp_folder.h"
 #include "cut_reference_geometry.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/direction_blocks.h"
@@ -121,16 +122,7 @@ const double kMargin = 1e-5;
 // ---------------------------------------------------------------------------------------------------
 // Set-up.
 
-std::string TestFolder()
-{
-    static std::string folder;
-    if (folder.empty()) {
-        char pattern[] = "/tmp/qumbra_cutref_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        folder = made ? made : "/tmp";
-    }
-    return folder;
-}
+std::string TestFolder() { return ProgramTempFolder().path; }
 
 int MakeToolCurrent(const char* table)
 {

@@ -66,8 +66,6 @@ TEST(DmeLimits, CountsAndOrderAreJudgedOnTheStoredEnds)
     const Case cases[] = {
         {"equal ends", {0.5, 0.5}, 1},
         {"equal inner ends", {0.0, 0.25, 0.25, 1.0}, 1},
-        {"whole ray below the grid", {-5.0, -3.0}, 1},
-        {"whole ray above the grid", {3.0, 5.0}, 1},
         {"10,000 ends", tenThousand, 1},
         {"10,002 ends", tenThousandTwo, WORK_FILE_DATA_ERROR},
         {"one end", {0.5}, WORK_FILE_DATA_ERROR},
@@ -91,10 +89,45 @@ TEST(DmeLimits, CountsAndOrderAreJudgedOnTheStoredEnds)
     ASSERT_EQ(LoadBytes(&below.work, MakeDme({-5.0, -3.0})), 1);
     EXPECT_EQ(below.work.minCorner[2], -5.0);
     EXPECT_EQ(below.work.maxCorner[2], 1.0);
-    EXPECT_EQ(RayEnds(below.work.familyZ, 1).front(), 0.0);  // first end raised to the grid
     WorkHolder many;
     ASSERT_EQ(LoadBytes(&many.work, MakeDme(tenThousand)), 1);
     EXPECT_EQ(RayEnds(many.work.familyZ, 1), tenThousand);
+}
+
+// Intervals are clipped to the grid (Z from 0 to 1): those wholly outside, or left without length,
+// are dropped; a loaded work saves to a file that loads back the same.
+TEST(DmeLimits, IntervalsAreClippedToTheGridAndSaveBackAsLoaded)
+{
+    struct Case {
+        const char* what;
+        std::vector<double> ends, kept;
+    };
+    const Case cases[] = {
+        {"whole ray below the grid", {-5.0, -3.0}, {}},
+        {"whole ray above the grid", {3.0, 5.0}, {}},
+        {"touching the bottom from below", {-5.0, 0.0}, {}},
+        {"touching the top from above", {1.0, 5.0}, {}},
+        {"through the bottom", {-1.0, 0.5}, {0.0, 0.5}},
+        {"through the top", {0.5, 3.0}, {0.5, 1.0}},
+        {"through both", {-1.0, 2.0}, {0.0, 1.0}},
+        {"outside pieces around an inner one", {-5.0, -3.0, 0.25, 0.75, 3.0, 5.0}, {0.25, 0.75}},
+        {"equal ends inside", {0.5, 0.5}, {0.5, 0.5}},
+        {"pieces meeting inside", {0.0, 0.25, 0.25, 1.0}, {0.0, 0.25, 0.25, 1.0}},
+    };
+    for (const Case& c : cases) {
+        WorkHolder loaded, reloaded;
+        ASSERT_EQ(LoadBytes(&loaded.work, MakeDme(c.ends)), 1) << c.what;
+        EXPECT_EQ(RayEnds(loaded.work.familyZ, 1), c.kept) << c.what;
+        std::vector<uint8_t> saved;
+        ASSERT_EQ(SerializeWorkModelDme(&loaded.work, 0, 0, kIdentity, kNoOrigin, &saved), 1) << c.what;
+        ASSERT_EQ(LoadBytes(&reloaded.work, saved), 1) << c.what;
+        ExpectSameWork(loaded.work, reloaded.work);
+    }
+    // A ray longer than its inline slots whose pieces outside the grid are dropped.
+    std::vector<double> longRay = {-9.0, -8.0, -7.0, -6.0, -5.0, -4.0, -3.0, -2.0, 0.25, 0.5, 2.0, 3.0};
+    WorkHolder w;
+    ASSERT_EQ(LoadBytes(&w.work, MakeDme(longRay)), 1);
+    EXPECT_EQ(RayEnds(w.work.familyZ, 1), (std::vector<double>{0.25, 0.5}));
 }
 
 // Runs in a folder of its own that holds the user's "tmp.dme" and "tmp.dmf".

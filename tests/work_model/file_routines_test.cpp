@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/scoped_temp_folder.h"
+
 namespace {
 
 struct PathCase {
@@ -20,13 +22,6 @@ struct PathCase {
     const char* name;
     const char* nameWithExtension;
 };
-
-std::string MakeTempFolder()
-{
-    char pattern[] = "/tmp/qumbra_file_routines_XXXXXX";
-    const char* folder = mkdtemp(pattern);
-    return folder != nullptr ? folder : "";
-}
 
 }  // namespace
 
@@ -71,7 +66,8 @@ TEST(FileRoutines, SplitRefusesWhatDoesNotFit)
 
 TEST(FileRoutines, OpenFileAcceptsEitherSeparator)
 {
-    std::string folder = MakeTempFolder();
+    const ScopedTempFolder scratch;
+    std::string folder = scratch.path;
     ASSERT_FALSE(folder.empty());
     std::string path = folder + "/part.nc";
     FILE* stream = OpenFile(path.c_str(), "wb");
@@ -101,7 +97,8 @@ TEST(FileRoutines, OpenFileAcceptsEitherSeparator)
 
 TEST(FileRoutines, ExpandLongPath)
 {
-    std::string folder = MakeTempFolder();
+    const ScopedTempFolder scratch;
+    std::string folder = scratch.path;
     ASSERT_FALSE(folder.empty());
     std::string path = folder + "/WORK.DME";
     FILE* stream = OpenFile(path.c_str(), "wb");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/os/files.h"
+#include "tests/scoped_temp_folder.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/work_model.h"
 
@@ -19,17 +20,7 @@ struct WorkHolder {
 };
 
 // A fresh folder under the system's temporary folder, removed with its files at the end.
-struct TempFolder {
-    std::string path;
-    TempFolder()
-    {
-        char pattern[] = "/tmp/qumbra_work_files_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
-    }
-    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
-    std::string File(const char* name) const { return path + "/" + name; }
-};
+using TempFolder = ScopedTempFolder;
 
 inline std::string FixturePath(const char* name)
 {

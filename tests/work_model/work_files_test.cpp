@@ -10,6 +10,8 @@
 
 #include "machine_setup/controller/work_coordinates.h"
 #include "machine_setup/settings/work_settings.h"
+#include "platform/os/system_memory.h"
+#include "platform/ui/message_box.h"
 #include "work_model/matrix.h"
 #include "work_model/work_creation.h"
 #include "work_file_test_support.h"
@@ -260,9 +262,54 @@ TEST(DmeFile, MemoryLimitRefusesLargeGrids)
     SetWorkFileMemoryLimitForTest(1000);
     WorkHolder w;
     EXPECT_EQ(LoadWorkModelIdentity(nullptr, &w.work, FixturePath("small_v10m.dme").c_str(), 1, 0),
-              WORK_GRID_TOO_LARGE);
+              WORK_GRID_OVER_MEMORY);
     SetWorkFileMemoryLimitForTest(0);
     ExpectEmptyRecord(w.work);
+}
+
+// The uniform height file with its cell and row counts replaced: a few hundred bytes asking for any grid.
+std::vector<uint8_t> UniformDmfWithNodes(int32_t cellsX, int32_t rows)
+{
+    std::vector<uint8_t> bytes = ReadBytes(FixturePath("uniform.dmf"));
+    std::memcpy(&bytes[112], &cellsX, 4);
+    std::memcpy(&bytes[116], &rows, 4);
+    return bytes;
+}
+
+TEST(DmfFile, GridBeyondTheMemoryIsRefusedBeforeAllocating)
+{
+    ASSERT_GT(GetPhysicalMemoryBytes(), 0u);
+    EXPECT_EQ(GetWorkMemoryLimit(), GetPhysicalMemoryBytes());
+    // 6000 x 6000 nodes take about 3.9 GB: refused at once on a machine of 1 GB, with a message.
+    SetWorkFileMemoryLimitForTest(1u << 30);
+    ClearShownMessageBoxes();
+    const std::vector<uint8_t> big = UniformDmfWithNodes(6000, 6000);
+    WorkHolder w;
+    EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &w.work, big.data(), big.size(), WORK_CONTENT_DMF, nullptr),
+              WORK_GRID_OVER_MEMORY);
+    ExpectEmptyRecord(w.work);
+    ShownMessageBox shown;
+    ASSERT_EQ(GetShownMessageBox(CountShownMessageBoxes() - 1, &shown), 1);
+    EXPECT_NE(std::strstr(shown.text, "6000 x 6000 x 4"), nullptr) << shown.text;
+    // A box work asked for by the settings is refused the same way.
+    const double box[6] = {0, 0, 0, 6000, 6000, 3};
+    EXPECT_EQ(CreateBoxWorkIdentity(&w.work, box, 1.0), WORK_GRID_OVER_MEMORY);
+    ExpectEmptyRecord(w.work);
+    SetWorkFileMemoryLimitForTest(0);
+    // On the real machine: enough undo levels of a 16000 x 16000 grid pass any physical memory.
+    const int32_t nodes[3] = {16000, 16000, 4};
+    const uint64_t perLevel = EstimateWorkMemoryBytes(nodes, 1);
+    const int32_t most[3] = {INT32_MAX, INT32_MAX, INT32_MAX};
+    EXPECT_EQ(EstimateWorkMemoryBytes(most, 1000), UINT64_MAX);  // saturates, never wraps
+    WorkHolder huge;
+    huge.work.undoLevels = int(GetPhysicalMemoryBytes() / perLevel) + 1;
+    const std::vector<uint8_t> bigger = UniformDmfWithNodes(16000, 16000);
+    EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &huge.work, bigger.data(), bigger.size(), WORK_CONTENT_DMF,
+                                      nullptr), WORK_GRID_OVER_MEMORY);
+    ExpectEmptyRecord(huge.work);
+    // The original file still loads.
+    const std::vector<uint8_t> small = UniformDmfWithNodes(4, 3);
+    EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &w.work, small.data(), small.size(), WORK_CONTENT_DMF, nullptr), 1);
 }
 
 TEST(WorkFilePaths, UnknownEndingsAndMissingFiles)

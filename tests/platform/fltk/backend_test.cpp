@@ -24,6 +24,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/status_bar.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ TEST(FltkUnderXvfb, RunsTheBackendTests) {
     if (previous != nullptr && previous[0] != '\0') lsan += std::string(":") + previous;
     lsan += ":exitcode=0";
     setenv("LSAN_OPTIONS", lsan.c_str(), 1);
-    std::string log = testing::TempDir() + "fltk_backend_xvfb_" + std::to_string(getpid()) + ".log";
+    std::string log = ProgramTempFolder().File("xvfb.log");
     std::string command = std::string("xvfb-run -a -s \"-screen 0 1024x768x24\" env ") + kInnerVariable + "=1 '" + self +
                           "' --gtest_filter='FltkBackend.*' > '" + log + "' 2>&1";
     // xvfb-run -a can lose the race for a display number to a server started at the same moment.
@@ -341,8 +342,8 @@ TEST_F(FltkBackend, FrameShowsLitDepthTestedShapeFromDisplayList) {
     ASSERT_NE(g_Frame.listBase, 0u) << "glGenLists gave no names";
     EXPECT_EQ(HasUiGlContext(g_Frame.view), 1);
     SyncFltkDisplay();
-    std::string png = testing::TempDir() + "fltk_frame_" + std::to_string(getpid()) + ".png";
-    std::string ppm = testing::TempDir() + "fltk_frame_" + std::to_string(getpid()) + ".ppm";
+    std::string png = ProgramTempFolder().File("frame.png");
+    std::string ppm = ProgramTempFolder().File("frame.ppm");
     ASSERT_EQ(std::system(("import -window root '" + png + "'").c_str()), 0);
     ASSERT_EQ(std::system(("convert '" + png + "' '" + ppm + "'").c_str()), 0);
     std::printf("screenshot: %s\n", png.c_str());
@@ -704,7 +705,7 @@ TEST_F(FltkBackend, MessageBoxOfAnotherThreadIsShownAndAnswered) {
 
 TEST_F(FltkBackend, ChoosersAnswerAndServeSends) {
     CreateTestFrame();
-    std::string path = testing::TempDir() + "fltk_chooser_" + std::to_string(getpid()) + "_目標.nc";
+    std::string path = ProgramTempFolder().File("chooser_目標.nc");
     { std::ofstream(path) << "G0 X0\n"; }
     // Each answer is a call made on the UI thread from another thread, served by the chooser's loop.
     auto answerLater = [](int accept, std::string chosen) {
