@@ -7,3 +7,5 @@ struct NcBlockSnapshot {
     double secondRotationAngle;   // g_SecondRotationAngle of the saved block
 };
 extern NcBlockSnapshot g_BlockSnapshot;
+// 1 for a rapid of a canned cycle inside the hole: the cut it makes is not marked as made in rapid.
+extern int g_CycleRapidInHole;

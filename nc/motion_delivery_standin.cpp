@@ -2,3 +2,4 @@
 #include "nc/motion_delivery.h"
 
 NcBlockSnapshot g_BlockSnapshot = {};
+int g_CycleRapidInHole = 0;

@@ -2,8 +2,5 @@
 #include "simulation/cut_services_standin.h"
 
 int g_WorkState = 0;
-int g_CycleRapidInHole = 0;
-int g_MachineStepCount = 0;
-int g_StepCutMarks[MACHINING_STEP_SLOTS];
 
 void CutWorkWithMeshTool() {}
