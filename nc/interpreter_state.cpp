@@ -227,6 +227,7 @@ int g_LookaheadCount = 0;
 int g_LookaheadCapacity = 0;
 int* g_LookaheadKinds = nullptr;
 double* g_LookaheadValues = nullptr;
+double* g_LookaheadPlaneValues = nullptr;
 double g_LookaheadPoints[LOOKAHEAD_POINT_COUNT][3] = {};
 double g_LookaheadArcCentre[3] = {};
 int g_QueueReadIndex = 0;

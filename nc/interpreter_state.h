@@ -280,6 +280,7 @@ constexpr int RAPID_STEP_QUEUE_SIZE = 10;
 constexpr int NORMAL_AXIS_QUEUE_SIZE = 10;
 constexpr int LOOKAHEAD_POINT_COUNT = 10;
 constexpr int LOOKAHEAD_INITIAL_CAPACITY = 1000;
+constexpr int LOOKAHEAD_MAX_CAPACITY = 50000;
 extern int g_ToolChangeRouteSteps;        // route steps still to be handed out; 0 none pending
 extern int g_ToolChangeRouteCurrentStep;  // next route step to hand out
 extern int g_StepQueueCount;
@@ -293,6 +294,7 @@ extern int g_LookaheadCount;
 extern int g_LookaheadCapacity;           // entries of the two heap arrays (allocated by the first reset)
 extern int* g_LookaheadKinds;
 extern double* g_LookaheadValues;
+extern double* g_LookaheadPlaneValues;    // per entry the two in-plane values (first, second plane axis)
 extern double g_LookaheadPoints[LOOKAHEAD_POINT_COUNT][3];
 extern double g_LookaheadArcCentre[3];
 extern int g_QueueReadIndex;
