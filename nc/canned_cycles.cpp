@@ -23,6 +23,7 @@ struct CycleExpansion {
     double m;         // return level
     double peck;      // Q
     int lastFeed;     // index of the last feed point, -1 none
+    double lastValue; // normal value of the last point appended
 };
 
 int IsSkipRun()
@@ -49,6 +50,7 @@ void Append(CycleExpansion* e, int kind, double value)
         }
     }
     if (kind == MOTION_LINEAR) e->lastFeed = n;
+    e->lastValue = value;
     g_LookaheadCount = n + 1;
 }
 
@@ -252,6 +254,8 @@ void ExpandCannedCycle(int fill)
             g_NcPreviousPosition.axis[a] = g_NcTargetPosition.axis[a];
             g_NcTargetPosition.axis[a] += step;
         }
+        // The next hole starts where this one's return left the tool, not at the height before it.
+        if (g_LookaheadCount > 0) g_NcPreviousPosition.axis[g_PlaneNormalAxis] = e.lastValue;
     }
 }
 

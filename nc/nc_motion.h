@@ -22,8 +22,8 @@ struct NcMotion {
 };
 
 // Runs the interpreter until it hands out its next motion or ends, and fills *motion.
-// Returns 1 when *motion holds a move (its end differs from its start, or it is an arc); 0 when the call
-// handed out no move (a line before the program start, an end-of-record line, a block that moves
+// Returns 1 when *motion holds a move (its end differs from its start on any axis, or it is an arc); 0 when
+// the call handed out no move (a line before the program start, an end-of-record line, a block that moves
 // nothing). The driver calls again while motion->last is 0. The driver has opened the NC file (or the
 // reader plug-in) and reset the interpreter before the first call (see nc/motion_delivery.h).
 int FetchNcMotion(NcMotion* motion);
