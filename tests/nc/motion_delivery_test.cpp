@@ -205,6 +205,22 @@ TEST_F(MotionDeliveryTest, SubprogramsInMemoryAndInFiles)
     EXPECT_EQ(0, g_SubprogramDepth);
 }
 
+TEST_F(MotionDeliveryTest, RecordMarkInsideASubprogramOnlyMarksTheBlock)
+{
+    const char* const lines[] = {"DECIMAL POINT NORMAL", "RUN TYPE MEMORY", "EOR = %"};
+    ResetWithController(lines, 3);
+    ASSERT_TRUE(StartProgram(folder, "P.NC", "%\nG00 X1.\nM98 P100\nG00 X5.\nM30\nO100\n%\nG01 X3. F100.\nM99\n"));
+    std::vector<NcMotion> motions;
+    int marks = 0;
+    NcMotion motion = {};
+    for (int k = 0; k < 100 && !motion.last; ++k) {
+        if (FetchNcMotion(&motion)) motions.push_back(motion);
+        marks += g_EorBlock;
+    }
+    EXPECT_EQ(2, marks);  // the start line and the one in the sub-program
+    ExpectMotions({{0, {0, 0, 0}, {1, 0, 0}}, {1, {1, 0, 0}, {3, 0, 0}}, {0, {3, 0, 0}, {5, 0, 0}}}, motions);
+}
+
 TEST_F(MotionDeliveryTest, MissingSubprogramEndsTheRunWithAlarm11)
 {
     ResetWithController(kNormalPoint, 1);

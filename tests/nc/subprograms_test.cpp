@@ -117,12 +117,22 @@ TEST_F(SubprogramsTest, CallThatFindsNothingRaisesAlarm11)
         {1, "M98 P999\nM30\nO100\nM99\n", NC_ALARM_SUBPROGRAM_NOT_FOUND},  // number not indexed
         {0, "M98 P100\nX1\n", 0},                                     // M98 P without memory: no call
     };
+    const std::string longName = "M98<" + std::string(300, 'A') + ">\nX1\n";  // longer than any path
+    const std::string longFolderName = "M198<" + std::string(250, 'B') + ">\nX1\n";  // folder + name too long
     for (const Case& c : cases) {
         ResetWithController(kMemoryRun, c.memory);
         ASSERT_TRUE(StartProgram(folder, "MAIN.NC", c.program));
         RunAllLines();
         EXPECT_EQ(c.alarm, g_NcAlarmCode) << c.program;
         EXPECT_EQ(0, g_SubprogramDepth) << c.program;
+        CloseProgram();
+    }
+    for (const std::string& program : {longName, longFolderName}) {
+        ResetWithController(kMemoryRun, 0);
+        ASSERT_TRUE(StartProgram(folder, "MAIN.NC", program));
+        RunAllLines();
+        EXPECT_EQ(NC_ALARM_SUBPROGRAM_NOT_FOUND, g_NcAlarmCode);
+        EXPECT_EQ(0, g_SubprogramDepth);
         CloseProgram();
     }
     EXPECT_STREQ("Subprogram not found", kSubprogramNotFoundText[1]);
