@@ -27,17 +27,7 @@ struct Golden {
     double centre[3] = {};  // arcs only
 };
 
-class MotionDeliveryTest : public ::testing::Test {
-protected:
-    TempWorkFolder folder;
-    void TearDown() override
-    {
-        CloseProgram();
-        FreeInMemoryProgramBuffers();
-        ResetControllerSettings();
-        g_ToolOffsetD[1] = g_ToolOffsetD[2] = 0.0f;
-    }
-};
+using MotionDeliveryTest = ProgramTest;
 
 // Every motion handed out until the run ends (bounded).
 std::vector<NcMotion> RecordMotions()

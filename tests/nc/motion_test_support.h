@@ -114,4 +114,17 @@ inline void CloseProgram()
     g_SubprogramDepth = 0;
 }
 
+// A test with its own current folder; the program, the index and the controller settings go at the end.
+class ProgramTest : public ::testing::Test {
+protected:
+    TempWorkFolder folder;
+    void TearDown() override
+    {
+        CloseProgram();
+        FreeInMemoryProgramBuffers();
+        ResetControllerSettings();
+        for (float& d : g_ToolOffsetD) d = 0.0f;
+    }
+};
+
 }  // namespace motion_test

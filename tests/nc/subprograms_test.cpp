@@ -20,16 +20,7 @@ namespace {
 
 const char* const kMemoryRun[] = {"RUN TYPE MEMORY"};
 
-class SubprogramsTest : public ::testing::Test {
-protected:
-    TempWorkFolder folder;
-    void TearDown() override
-    {
-        CloseProgram();
-        FreeInMemoryProgramBuffers();
-        ResetControllerSettings();
-    }
-};
+using SubprogramsTest = ProgramTest;
 
 // Every line read and interpreted until the input ends or an alarm is raised, without its line feed.
 std::vector<std::string> RunAllLines()
