@@ -162,12 +162,15 @@ void StartPositionsFromControlPoint()
 // Step 18: the look-ahead arrays are allocated by the first reset and kept.
 void AllocateLookaheadArrays()
 {
-    if (g_LookaheadKinds != nullptr && g_LookaheadValues != nullptr) return;
+    if (g_LookaheadKinds != nullptr && g_LookaheadValues != nullptr && g_LookaheadPlaneValues != nullptr) return;
     std::free(g_LookaheadKinds);
     std::free(g_LookaheadValues);
+    std::free(g_LookaheadPlaneValues);
     g_LookaheadKinds = (int*)std::calloc(LOOKAHEAD_INITIAL_CAPACITY, sizeof(int));
     g_LookaheadValues = (double*)std::calloc(LOOKAHEAD_INITIAL_CAPACITY, sizeof(double));
-    g_LookaheadCapacity = (g_LookaheadKinds && g_LookaheadValues) ? LOOKAHEAD_INITIAL_CAPACITY : 0;
+    g_LookaheadPlaneValues = (double*)std::calloc(2 * LOOKAHEAD_INITIAL_CAPACITY, sizeof(double));
+    const int allocated = g_LookaheadKinds && g_LookaheadValues && g_LookaheadPlaneValues;
+    g_LookaheadCapacity = allocated ? LOOKAHEAD_INITIAL_CAPACITY : 0;
 }
 
 }  // namespace

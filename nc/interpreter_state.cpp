@@ -129,7 +129,6 @@ double g_CycleDwell = 0.0;
 int g_CycleRepeatCount = 0;
 double g_CycleReturnLevel = 0.0;
 int g_OspReturnLevelNext = 0;
-int g_CycleRapidInHole = 0;
 OspCycleParameters g_OspCycleParameters = {};
 
 // Rotation, mirror, scaling
@@ -176,6 +175,7 @@ int g_LookaheadCount = 0;
 int g_LookaheadCapacity = 0;
 int* g_LookaheadKinds = nullptr;
 double* g_LookaheadValues = nullptr;
+double* g_LookaheadPlaneValues = nullptr;
 double g_LookaheadPoints[LOOKAHEAD_POINT_COUNT][3] = {};
 double g_LookaheadArcCentre[3] = {};
 int g_QueueReadIndex = 0;

@@ -36,6 +36,9 @@ enum NcAlarmCodeValue {
                                       // tool offset, feed table, reference point) outside the table,
                                       // or a rotary angle of absurd magnitude. Texts: "Word value out
                                       // of range" / "ワードの値が範囲外です"
+    NC_ALARM_SUBPROGRAM_NOT_FOUND = 11,  // a called sub-program file cannot be opened, or the called
+                                         // number or name is not indexed. Texts: "Subprogram not
+                                         // found" / "サブプログラムが見つかりません"
     NC_ALARM_TOOL_AXIS_OUT_OF_REACH = 12,  // no rotary solution reaches the commanded tool axis (vector
                                            // mode, tool-axis path records); the rotary axes keep their
                                            // angles. Texts: "Tool axis out of reach of the rotary axes"
@@ -229,6 +232,7 @@ constexpr int RAPID_STEP_QUEUE_SIZE = 10;
 constexpr int NORMAL_AXIS_QUEUE_SIZE = 10;
 constexpr int LOOKAHEAD_POINT_COUNT = 10;
 constexpr int LOOKAHEAD_INITIAL_CAPACITY = 1000;
+constexpr int LOOKAHEAD_MAX_CAPACITY = 50000;
 extern int g_StepQueueCount;
 extern AxisPosition g_RapidStepQueue[RAPID_STEP_QUEUE_SIZE];
 extern int g_NormalAxisQueueCount;
@@ -240,6 +244,7 @@ extern int g_LookaheadCount;
 extern int g_LookaheadCapacity;           // entries of the two heap arrays (allocated by the first reset)
 extern int* g_LookaheadKinds;
 extern double* g_LookaheadValues;
+extern double* g_LookaheadPlaneValues;    // per entry the two in-plane values (first, second plane axis)
 extern double g_LookaheadPoints[LOOKAHEAD_POINT_COUNT][3];
 extern double g_LookaheadArcCentre[3];
 extern int g_QueueReadIndex;

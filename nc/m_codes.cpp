@@ -15,12 +15,11 @@
 #include "nc/nc_line_reader.h"
 #include "nc/nc_words.h"
 #include "nc/subprogram_calls.h"
+#include "nc/subprograms.h"
 #include "nc/tool_change_route.h"
 #include "machine_setup/tools/tool_length_reference.h"
 
 namespace {
-
-constexpr int MAX_CALL_DEPTH = 4;
 
 // M98 / M198 directly before "<" (at open): file call with the name between "<" and ">"; the scan
 // ends. 0 when the word has no complete "<name>".
@@ -31,10 +30,15 @@ int ReadFileCallWord(int open, const char* line)
     if (close == nullptr) return 0;
     char name[256];
     const int length = (int)(close - (line + open + 1));
-    if (length <= 0 || length >= (int)sizeof name) return 1;  // no usable name: no call, the scan ends
+    if (length <= 0) return 1;  // no name: no call, the scan ends
+    if (length >= (int)sizeof name) {
+        // No file can have this name: the call finds nothing.
+        if (g_SubprogramDepth < MAX_CALL_LEVELS && g_NcAlarmCode == 0) g_NcAlarmCode = NC_ALARM_SUBPROGRAM_NOT_FOUND;
+        return 1;
+    }
     std::memcpy(name, line + open + 1, (size_t)length);
     name[length] = '\0';
-    if (g_SubprogramDepth < MAX_CALL_DEPTH) CallSubprogramFile(name, -1);
+    CallSubprogramFile(name, -1);
     return 1;
 }
 

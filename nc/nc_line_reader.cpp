@@ -86,8 +86,11 @@ int ReadMemoryLevelLine(int level)
     }
     const int64_t start = g_SubprogramOffset[level];
     const char* text = g_ProgramText + g_MemorySubprogramOffsets[index] + start;
+    // The sub-program's text ends at its indexed length, also when its last line was skipped.
+    int64_t rest = g_MemorySubprogramLengths != nullptr ? g_MemorySubprogramLengths[index] - start : LINE_TEXT_MAX;
+    if (rest > LINE_TEXT_MAX - 1) rest = LINE_TEXT_MAX - 1;
     int n = 0;
-    while (n < LINE_TEXT_MAX - 1 && text[n] != '\0') ++n;
+    while (n < rest && text[n] != '\0') ++n;
     std::memcpy(g_NcLineBuffer, text, (size_t)n);
     g_NcLineBuffer[n] = '\n';
     g_NcLineBuffer[n + 1] = '\0';

@@ -29,8 +29,6 @@ int g_UnstoredRayCount = 0;
 int32_t g_FirstUnstoredRayLine = 0;
 double g_ToolAxisPlane[11];
 double g_CutPoints[5][3];
-int g_MachineStepCount = 0;
-int g_StepCutMarks[MACHINING_STEP_SLOTS];
 double g_CutBoundRadius = 0.0;
 double g_CutBoundRadiusSquared = 0.0;
 uint8_t g_SectionPaintColour[2] = {0, 0};

@@ -8,11 +8,9 @@
 #include "work_model/direction_blocks.h"
 #include "work_model/work_model.h"
 
-// Machining steps of the run: the run thread counts the steps, the kernel marks each step that
-// removed material (the simulation thread writes both; the UI thread reads the marks after a run).
-constexpr int MACHINING_STEP_SLOTS = 200;
-extern int g_MachineStepCount;                       // index of the current step
-extern int g_StepCutMarks[MACHINING_STEP_SLOTS];     // 1 once the step removed material
+// Machining steps of the run (g_MachineStepCount, g_StepCutMarks): the interpreter keeps them with
+// its stop blocks; the kernel marks each step that removed material.
+#include "nc/stop_blocks.h"
 
 // The kernel's per-move state of one ray family, hung on its DexelDirectionBlock (block->sweep).
 // Points are in the block's own axis order: cross axis 1, cross axis 2, ray axis. Written by the

@@ -357,6 +357,15 @@ double* PointTargetOf(int target)
     }
 }
 
+// A rapid feed or acceleration: a value of 0 or less is refused (the rapid planning divides by both),
+// the value before it stays.
+void ReadPositiveFloat(int* position, const char* line, float* value)
+{
+    float read = 0.0f;
+    ReadNextFloat(position, line, &read);
+    if (read > 0.0f) *value = read;
+}
+
 // The tool changer, name and axis limit lines (keywords 1 to 11). Returns 0 for other kinds.
 int HandleChangerLine(const KeywordEntry& entry, const char* line, int length, MachineReadState* state)
 {
@@ -378,8 +387,8 @@ int HandleChangerLine(const KeywordEntry& entry, const char* line, int length, M
         g_ToolChangePositionGiven = 1;
         return 1;
     case LINE_CHANGE_TIME: ReadNextFloat(&position, line, &g_ToolChangeTime); return 1;
-    case LINE_RAPID: ReadNextFloat(&position, line, &g_RapidFeedRates[entry.index]); return 1;
-    case LINE_RAPID_ACCELERATION: ReadNextFloat(&position, line, &g_RapidAccelerations[entry.index]); return 1;
+    case LINE_RAPID: ReadPositiveFloat(&position, line, &g_RapidFeedRates[entry.index]); return 1;
+    case LINE_RAPID_ACCELERATION: ReadPositiveFloat(&position, line, &g_RapidAccelerations[entry.index]); return 1;
     case LINE_MAXIMUM_FEED: ReadNextFloat(&position, line, &g_MaximumFeedRates[entry.index]); return 1;
     case LINE_MAXIMUM_FEED_ALL: {
         float value = 0.0f;

@@ -14,6 +14,8 @@ int g_WorkState = 0;
 WindowHandle g_MainWindow = nullptr;
 WindowHandle g_StatusBarWindow = nullptr;
 char g_ProgramCaption[64] = "QUMBRA5000";
+int g_StopAtNextBlock = 0;
+int g_PauseRequest = 0;
 
 namespace {
 uint64_t g_LastPumpTime = 0;

@@ -14,6 +14,8 @@ extern int g_WorkState;             // work: 0 takes part in the cutting, 1 disa
 extern WindowHandle g_MainWindow;   // frame window; owner of progress and message boxes
 extern WindowHandle g_StatusBarWindow;
 extern char g_ProgramCaption[64];   // caption of the program's message boxes
+extern int g_StopAtNextBlock;       // set by the frame: the run stops before the next block
+extern int g_PauseRequest;          // a pause asked for by the user or a check (run thread and frame)
 
 // At most once every 3000 ms handles one pending window message of the UI thread.
 void PumpMessagesDuringWork();

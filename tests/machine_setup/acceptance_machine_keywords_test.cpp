@@ -183,3 +183,12 @@ TEST_F(AcceptanceMachineKeywords, RepeatedAndLongLinesStayWithinTheirTables)
 }
 
 }  // namespace
+
+TEST_F(AcceptanceMachineKeywords, ZeroRapidFeedAndAccelerationAreRefused)
+{
+    ReadMachineText("RAPID(X) 2000\nRAPID(X) 0\nRAPID(Y) 3000\nRAPID(Y) -5\nRAPID ACCELERATION(Z) 0.2\n"
+                    "RAPID ACCELERATION(Z) 0\n");
+    EXPECT_EQ(g_RapidFeedRates[0], 2000.0f);  // the value before the refused one stays
+    EXPECT_EQ(g_RapidFeedRates[1], 3000.0f);
+    EXPECT_EQ(g_RapidAccelerations[2], 0.2f);
+}

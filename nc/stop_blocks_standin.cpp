@@ -1,4 +1,0 @@
-// Stand-in for the directive comments until they are built: no directive is recognised.
-#include "nc/stop_blocks.h"
-
-void CheckNcDirectiveComment(const char*) {}
