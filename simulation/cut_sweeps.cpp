@@ -979,8 +979,20 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const DexelSweepState* st = block->sweep;
     RowFlags flags{-1, -1, -1};
     const int32_t* counts = block->counts + i2 * block->crossNodeCount1;
+    // Rays along the axis of a tool whose body lies above its tip plane: a ray whose material ends
+    // short of the tip (or, with the axis against the ray, starts beyond it) is passed over before
+    // any solid is intersected; most rays below a tool moving over cut material are.
+    const double* n = st->axisVector;
+    const bool axial = n[0] == 0.0 && n[1] == 0.0 && tool.type != TOOL_T_SLOT && tool.type != TOOL_RADIUS &&
+                       tool.r >= 0.0;
+    const double tipT = st->basePoint[2];
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
+        if (axial) {
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            if (n[2] > 0.0 ? tipT >= material[counts[i1] - 1] : tipT <= material[0]) continue;
+        }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
         switch (tool.type) {

@@ -1,7 +1,9 @@
-// The pool of cutting threads: a round counter that the caller advances to start a round, a task
-// counter the workers draw from, and a count of the workers that finished. Workers spin on the
-// round counter for a while before they sleep on a condition variable, so that positions following
-// each other closely do not pay for a wake-up.
+// The pool of cutting threads. The caller opens a round (a number, the workers allowed, the tasks),
+// wakes the workers and draws tasks itself; a worker that sees the round while it is open joins it
+// and draws tasks too. When the tasks are gone the caller closes the round and waits only for the
+// workers that joined, so a worker that the system has not scheduled in time costs nothing. Workers
+// spin on the round counter for a short while before they sleep on a condition variable, so that
+// positions following each other closely do not pay for a wake-up.
 #include "simulation/cut_thread_pool.h"
 
 #include <algorithm>
@@ -18,19 +20,22 @@
 namespace {
 
 const int kMaxCutThreads = 64;
-const int kSpinRounds = 20000;  // checks of the round counter before a worker sleeps
+const int kSpinRounds = 2000;           // checks of the round counter before a worker sleeps
+const uint64_t kRoundClosed = 1u << 15;  // in `entry`: no worker may join any more
+const uint64_t kJoinedMask = kRoundClosed - 1;
 
 struct CutThreadPool {
     std::vector<std::thread> threads;  // workers 1 .. size
     std::mutex mutex;
     std::condition_variable wake;
-    // Round number x 256 + the workers taking part (0 .. workers - 1): one value, so that a worker
-    // decides from one load whether the round it sees is one it works in.
+    // Round number x 256 + the workers allowed in it (worker indices below that take part).
     std::atomic<uint64_t> round{0};
+    // Round number x 65536 + kRoundClosed once closed + the workers that joined it.
+    std::atomic<uint64_t> entry{0};
     std::atomic<int> sleepers{0};
     std::atomic<bool> quit{false};
-    // The current round, written by the caller before it advances `round`; stable until every
-    // worker taking part has finished.
+    // The current round, written by the caller before it opens the round; stable until every
+    // worker that joined has finished.
     int taskCount = 0;
     CutTaskProcedure procedure = nullptr;
     void* context = nullptr;
@@ -74,13 +79,23 @@ uint64_t WaitForRound(CutThreadPool* pool, uint64_t seen)
     return pool->round.load();
 }
 
+// Joins round number `number` while it is open. Returns true when joined.
+bool JoinRound(CutThreadPool* pool, uint64_t number)
+{
+    uint64_t entry = pool->entry.load();
+    while ((entry >> 16) == number && !(entry & kRoundClosed)) {
+        if (pool->entry.compare_exchange_weak(entry, entry + 1)) return true;
+    }
+    return false;
+}
+
 void RunWorker(CutThreadPool* pool, int worker)
 {
     uint64_t seen = 0;
     for (;;) {
         seen = WaitForRound(pool, seen);
         if (pool->quit.load()) return;
-        if (worker >= int(seen & 255)) continue;
+        if (worker >= int(seen & 255) || !JoinRound(pool, seen >> 8)) continue;
         RunRoundTasks(pool, worker);
         pool->finishedWorkers.fetch_add(1);
     }
@@ -134,14 +149,16 @@ void RunCutTasks(int taskCount, int threads, CutTaskProcedure procedure, void* c
     pool->context = context;
     pool->nextTask.store(0);
     pool->finishedWorkers.store(0);
-    const uint64_t next = ((pool->round.load() >> 8) + 1) << 8;
-    pool->round.store(next | uint64_t(workers));
+    const uint64_t number = (pool->round.load() >> 8) + 1;
+    pool->entry.store(number << 16);
+    pool->round.store(number << 8 | uint64_t(workers));
     if (pool->sleepers.load() > 0) {
         { std::lock_guard<std::mutex> lock(pool->mutex); }
         pool->wake.notify_all();
     }
     RunRoundTasks(pool, 0);
-    for (int spin = 0; pool->finishedWorkers.load() < workers - 1; spin++) {
+    const int joined = int(pool->entry.fetch_or(kRoundClosed) & kJoinedMask);
+    for (int spin = 0; pool->finishedWorkers.load() < joined; spin++) {
         if (spin < kSpinRounds) PauseBriefly();
         else std::this_thread::yield();
     }
