@@ -54,6 +54,7 @@ void StopThreadsWithWork(const WorkModel* work)
 {
     if (work != s_ThreadsWork) return;
     StopCutThreads();
+    ReleaseCutScratches();
     s_ThreadsWork = nullptr;
 }
 

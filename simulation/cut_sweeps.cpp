@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "machine_setup/current_tool.h"
@@ -40,7 +42,7 @@ struct CutScratch {
     CutCheckResults checks;
 };
 
-std::vector<CutScratch*> s_Scratches;
+std::vector<std::unique_ptr<CutScratch>> s_Scratches;
 
 // One ray being cut.
 struct RayContext {
@@ -944,10 +946,10 @@ void ProvideScratches(int workers, const WorkModel* work)
 {
     const size_t blocks = work && work->changedBlocks ? size_t(work->blockCount) : 0;
     while (int(s_Scratches.size()) < workers) {
-        CutScratch* scratch = new CutScratch;
+        std::unique_ptr<CutScratch> scratch(new CutScratch);
         scratch->marked = false;
         ClearCutCheckResults(&scratch->checks);
-        s_Scratches.push_back(scratch);
+        s_Scratches.push_back(std::move(scratch));
     }
     for (int w = 0; w < workers; w++)
         if (s_Scratches[w]->marks.size() != blocks) s_Scratches[w]->marks.assign(blocks, 0);
@@ -959,7 +961,7 @@ void ProvideScratches(int workers, const WorkModel* work)
 void MergeScratches(int workers, WorkModel* work)
 {
     for (int w = 0; w < workers; w++) {
-        CutScratch* scratch = s_Scratches[w];
+        CutScratch* scratch = s_Scratches[size_t(w)].get();
         MergeCutCheckResults(&scratch->checks);
         if (!scratch->marked) continue;
         scratch->marked = false;
@@ -1046,7 +1048,7 @@ void RunSweepTask(int taskIndex, int worker, void* context)
     SweepTask& task = round->tasks[size_t(taskIndex)];
     DexelDirectionBlock* block = round->blocks[task.family];
     for (int i2 = task.firstRow; i2 <= task.lastRow; i2++)
-        SweepRow(round->tool, block, i2, s_Scratches[size_t(worker)], &task.volumeTerms, &task.endCount);
+        SweepRow(round->tool, block, i2, s_Scratches[size_t(worker)].get(), &task.volumeTerms, &task.endCount);
 }
 
 // Rays in a block's range (0 when empty).
@@ -1105,7 +1107,7 @@ int StampSectionRays(DexelDirectionBlock* block, const ToolShape* tool, bool tes
 {
     DexelSweepState* st = block->sweep;
     ProvideScratches(1, block->work);
-    CutScratch* scratch = s_Scratches[0];
+    CutScratch* scratch = s_Scratches[0].get();
     int touched = 0;
     for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2 && !touched; i2++) {
         for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1 && !touched; i1++) {
@@ -1129,6 +1131,12 @@ int StampSectionRays(DexelDirectionBlock* block, const ToolShape* tool, bool tes
 }
 
 }  // namespace
+
+void ReleaseCutScratches()
+{
+    s_Scratches.clear();
+    s_Scratches.shrink_to_fit();
+}
 
 int StampToolSection(DexelDirectionBlock* block)
 {

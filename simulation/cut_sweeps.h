@@ -9,6 +9,8 @@
 // display blocks are marked and the LENGTH and CHIP results merged into g_CheckFlags and
 // g_ToolMeasure, so that every result is the same for any number of threads.
 void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int threads);
+// Releases the working arrays of the threads that cut (made again by the next sweep).
+void ReleaseCutScratches();
 // One neck section (block->sweep->sectionIndex). In the OUTPUT test (ARBOR CHECK 1, length kind
 // below 10) returns 1 at the first ray that would lose material, changing nothing; else 0.
 int StampToolSection(DexelDirectionBlock* block);

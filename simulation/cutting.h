@@ -63,7 +63,7 @@ extern int g_CutThreadCount;
 void SetCuttingThreadCount(int count);
 // A position uses one more thread for every this many rays in its ranges (tests lower it to run
 // small cuts on several threads).
-constexpr int CUT_RAYS_PER_THREAD = 1024;
+constexpr int CUT_RAYS_PER_THREAD = 256;
 extern int g_CutRaysPerThread;
 
 // --- Set-up helpers for callers outside a run (jogs, tests, benchmarks) ---------------------------
