@@ -1,9 +1,13 @@
 // Benchmarks of the cutting kernel: a D10 ball, a D12 R2 bull and a D10 flat cutting a 100 x 100 x 30
 // box at pitch 0.1 along a zig-zag at move pitch 0.1, with the axis along Z and tilted 30 degrees.
-// Reported: tool positions per second and removed pieces (ray updates) per second.
+// Reported: tool positions per second and removed pieces (ray updates) per second. Beside them the
+// streaming floor: the least a cut can cost, a D10 ball stamped along the same zig-zag over plain
+// single-interval Z-rays (chord, subtract, store), and the same kernel cuts on 1 to 8 threads.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/settings/display_settings.h"
@@ -43,8 +47,68 @@ bool BuildBox(WorkModel* work)
     return true;
 }
 
-// Tool type, diameter, corner radius; the tilt in degrees about Y.
-void CutZigZag(benchmark::State& state, int type, double diameter, double cornerRadius, double tiltDegrees)
+// The zig-zag of every case: rows along X at the move pitch 0.1, a step-over of 4
+// between rows, 8 mm from the box sides.
+struct ZigZag {
+    double x = 8.0, y = 8.0, direction = 1.0;
+    void Advance()
+    {
+        x += direction * kPitch;
+        if (x > kSize[0] - 8.0 || x < 8.0) {
+            direction = -direction;
+            x += direction * kPitch;
+            y += 4.0;
+            if (y > kSize[1] - 8.0) y = 8.0;
+        }
+    }
+};
+
+// The streaming floor: a D10 ball along Z over 1001 x 1001 Z-rays of one interval each. Per ray of
+// the footprint: the chord of the sphere, the subtraction of the chord and everything above it
+// from the interval, the store.
+void BM_StreamingFloorBallD10Axial(benchmark::State& state)
+{
+    const int nodes = int(std::lround(kSize[0] / kPitch)) + 1;
+    std::vector<double> ends(size_t(nodes) * nodes * 2);
+    for (size_t d = 0; d < ends.size(); d += 2) {
+        ends[d] = 0.0;
+        ends[d + 1] = kSize[2];
+    }
+    const double radius = 5.0, depth = 3.0;
+    ZigZag path;
+    long updates = 0;
+    for (auto _ : state) {
+        const double centre[3] = {path.x, path.y, kSize[2] - depth + radius};
+        const int i0 = std::max(0, int(std::ceil((centre[0] - radius) / kPitch)));
+        const int i1 = std::min(nodes - 1, int(std::floor((centre[0] + radius) / kPitch)));
+        const int j0 = std::max(0, int(std::ceil((centre[1] - radius) / kPitch)));
+        const int j1 = std::min(nodes - 1, int(std::floor((centre[1] + radius) / kPitch)));
+        for (int j = j0; j <= j1; j++) {
+            const double dy = j * kPitch - centre[1];
+            double* row = &ends[size_t(j) * nodes * 2];
+            for (int i = i0; i <= i1; i++) {
+                const double dx = i * kPitch - centre[0];
+                const double q = radius * radius - dx * dx - dy * dy;
+                if (!(q > 0.0)) continue;
+                const double low = centre[2] - std::sqrt(q);
+                double* ray = row + 2 * i;
+                if (low < ray[1]) {
+                    ray[1] = std::max(low, ray[0]);
+                    updates++;
+                }
+            }
+        }
+        benchmark::DoNotOptimize(ends.data());
+        path.Advance();
+    }
+    state.counters["positions/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["ray updates/s"] = benchmark::Counter(double(updates), benchmark::Counter::kIsRate);
+}
+
+// Tool type, diameter, corner radius; the tilt in degrees about Y; the cutting threads (0: one per
+// processor).
+void CutZigZag(benchmark::State& state, int type, double diameter, double cornerRadius, double tiltDegrees,
+               int threads = 1)
 {
     static WorkModel work;
     if (!BuildBox(&work)) {
@@ -70,24 +134,20 @@ void CutZigZag(benchmark::State& state, int type, double diameter, double corner
     g_MotionKind = 1;
     const double tilt = tiltDegrees * M_PI / 180.0;
     const double axis[3] = {std::sin(tilt), 0.0, std::cos(tilt)};
-    const double depth = 3.0, margin = 8.0, stepOver = 4.0;
-    double x = margin, y = margin, direction = 1.0;
+    const double depth = 3.0;
+    ZigZag path;
+    SetCuttingThreadCount(threads);
     long pieces = 0;
     for (auto _ : state) {
-        const double tip[3] = {x, y, kSize[2] - depth};
+        const double tip[3] = {path.x, path.y, kSize[2] - depth};
         g_MoveRemovedVolume = 0.0;
         ClearCheckFlags();
         SetCutColourAndTag(10);
         CutWorkAlongMove(&work, tip, axis);
         pieces += (g_SweepStateX.removedEndCount + g_SweepStateY.removedEndCount + g_SweepStateZ.removedEndCount) / 2;
-        x += direction * kPitch;  // move pitch 0.1 along the row, then step over and reverse
-        if (x > kSize[0] - margin || x < margin) {
-            direction = -direction;
-            x += direction * kPitch;
-            y += stepOver;
-            if (y > kSize[1] - margin) y = margin;
-        }
+        path.Advance();
     }
+    SetCuttingThreadCount(0);
     state.counters["positions/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["ray updates/s"] = benchmark::Counter(double(pieces), benchmark::Counter::kIsRate);
     DestroyWorkModel(&work);
@@ -100,11 +160,20 @@ void BM_CutBullD12R2Tilted30(benchmark::State& s) { CutZigZag(s, TOOL_BULL, 12, 
 void BM_CutFlatD10Axial(benchmark::State& s) { CutZigZag(s, TOOL_FLAT, 10, 0, 0); }
 void BM_CutFlatD10Tilted30(benchmark::State& s) { CutZigZag(s, TOOL_FLAT, 10, 0, 30); }
 
+void BM_CutBallD10AxialThreads(benchmark::State& s) { CutZigZag(s, TOOL_BALL, 10, 5, 0, int(s.range(0))); }
+void BM_CutBullD12R2Tilted30Threads(benchmark::State& s) { CutZigZag(s, TOOL_BULL, 12, 2, 30, int(s.range(0))); }
+
+BENCHMARK(BM_StreamingFloorBallD10Axial)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutBallD10Axial)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutBallD10Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutBullD12R2Axial)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutBullD12R2Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutFlatD10Axial)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutFlatD10Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+BENCHMARK(BM_CutBallD10AxialThreads)->ArgName("threads")->Arg(1)->Arg(2)->Arg(4)->Arg(8)
+    ->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_CutBullD12R2Tilted30Threads)->ArgName("threads")->Arg(1)->Arg(2)->Arg(4)->Arg(8)
+    ->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();
 
 }  // namespace

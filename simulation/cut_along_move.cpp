@@ -19,6 +19,7 @@
 #include "simulation/check_flags.h"
 #include "simulation/mesh_tool_cut.h"
 #include "simulation/cut_sweeps.h"
+#include "simulation/cut_thread_pool.h"
 #include "simulation/cutting.h"
 #include "work_model/geometry.h"
 
@@ -33,6 +34,8 @@ double g_CutBoundRadius = 0.0;
 double g_CutBoundRadiusSquared = 0.0;
 uint8_t g_SectionPaintColour[2] = {0, 0};
 DexelSweepState g_SweepStateX, g_SweepStateY, g_SweepStateZ;
+int g_CutThreadCount = 0;
+int g_CutRaysPerThread = CUT_RAYS_PER_THREAD;
 
 namespace {
 
@@ -47,6 +50,17 @@ DexelDirectionBlock* const kBlocks[3] = {&g_DexelDirectionX, &g_DexelDirectionY,
 // The tip and axis of the current call in the work frame.
 double s_Tip[3];
 double s_Axis[3];
+
+// The work whose cuts the cutting threads serve: they end when it is destroyed.
+const WorkModel* s_ThreadsWork = nullptr;
+
+void StopThreadsWithWork(const WorkModel* work)
+{
+    if (work != s_ThreadsWork) return;
+    StopCutThreads();
+    ReleaseCutScratches();
+    s_ThreadsWork = nullptr;
+}
 
 // Publishes the direction blocks when they describe another work or level, and hangs the sweep
 // states on them.
@@ -442,14 +456,17 @@ void ComputePointHeights(double heights[5])
     heights[4] = g_CurrentTool.cuttingLength;
 }
 
-// The lowest height above the tip that the body reaches (below 0 only for odd hollow corners).
+// The lowest height above the tip that the body reaches (below 0 only for odd hollow corners): the
+// corner reaches one corner radius below its centre, the other points on the axis are where
+// their solids start.
 double LowestBodyHeight()
 {
     double lowest = 0.0;
     for (int i = 0; i < 4; i++) {
         double height = 0.0;
         for (int k = 0; k < 3; k++) height += (g_CutPoints[i][k] - s_Tip[k]) * s_Axis[k];
-        lowest = std::min(lowest, height - g_ToolCut.cornerRadius);
+        if (i == 0) height -= std::fabs(g_ToolCut.cornerRadius);
+        lowest = std::min(lowest, height);
     }
     return lowest;
 }
@@ -553,7 +570,12 @@ void CutWorkAlongMove(WorkModel* work, const double tip[3], const double axis[3]
         if (g_CurrentTool.type == TOOL_STL) {
             CutWithMeshTool();
         } else {
-            for (DexelDirectionBlock* block : kBlocks) SweepToolThroughDexelGrid(block);
+            if (s_ThreadsWork != work) {
+                StopThreadsWithWork(s_ThreadsWork);
+                s_ThreadsWork = work;
+                g_WorkDestroyHook = StopThreadsWithWork;
+            }
+            SweepToolThroughDexelGrids(kBlocks, ResolveCutThreadCount(g_CutThreadCount));
             g_MoveRemovedVolume = BlendBlocks();
             if (AnyBlockVolume()) g_CutInMove = 1;
         }
@@ -619,4 +641,9 @@ void ClearCutRunValues()
 {
     g_UnstoredRayCount = 0;
     g_FirstUnstoredRayLine = 0;
+}
+
+void SetCuttingThreadCount(int count)
+{
+    g_CutThreadCount = count > 0 ? count : 0;
 }

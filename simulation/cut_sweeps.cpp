@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/settings/display_settings.h"
@@ -13,6 +16,7 @@
 #include "simulation/check_flags.h"
 #include "simulation/cut_interval_subtraction.h"
 #include "simulation/cut_ray_intersections.h"
+#include "simulation/cut_thread_pool.h"
 #include "simulation/cutting.h"
 #include "work_model/dexel_intervals.h"
 
@@ -21,21 +25,38 @@ namespace {
 const int kMaxCandidateEnds = 16;                           // candidate intervals of one ray phase
 const int kScratchEnds = DEXEL_MAX_ENDS + kMaxCandidateEnds + 2;
 const double kJoinGap = 1e-9;                               // intervals this close become one
+// A body interval shorter than this removes nothing: a ray that only touches the tool would
+// otherwise be split by a gap of rounding size at every position that touches it.
+const double kMinChord = 1e-6;
 
-// Scratch of the thread that cuts (one cut at a time): one ray and the pieces of one subtraction.
-double s_ScratchEnds[kScratchEnds];
-uint8_t s_ScratchAttributes[kScratchEnds];
-int32_t s_ScratchValues[kScratchEnds];
-double s_Pieces[kScratchEnds];
+// Working values of one thread that cuts (worker 0 is the calling thread): a copy of one ray, the
+// pieces of one subtraction, the display blocks it changed and its check results.
+struct CutScratch {
+    double ends[kScratchEnds];
+    uint8_t attributes[kScratchEnds];
+    int32_t values[kScratchEnds];
+    double pieces[kScratchEnds];
+    std::vector<uint8_t> marks;  // one byte per display block of the work
+    bool marked;                 // some mark is set
+    CutCheckResults checks;
+    int unstoredRays;            // rays this thread could not store (past the most ends a ray holds)
+};
+
+std::vector<std::unique_ptr<CutScratch>> s_Scratches;
 
 // One ray being cut.
 struct RayContext {
     DexelDirectionBlock* block;
     DexelSweepState* state;
-    int i1, i2;        // node indices along the cross axes
-    int index;         // ray index in the family
-    double c1, c2;     // cross coordinates
-    double area;       // area weight
+    CutScratch* scratch;  // of the thread that cuts the ray
+    double* volume;       // where a section stamp adds its removed volume
+    std::vector<double>* volumeTerms;  // where the body sweep lists its removed volumes
+    int* endCount;        // where the removed ends are counted
+    int i1, i2;           // node indices along the cross axes
+    int index;            // ray index in the family
+    double c1, c2;        // cross coordinates
+    double area;          // area weight
+    double plane;         // n . (ray point at t = 0) - n . tip: the tip plane's value along the ray
 };
 
 // A short list of intervals (ascending, disjoint or touching) as plain ends.
@@ -147,10 +168,15 @@ inline void PointOnAxis(const DexelSweepState* state, double height, double out[
 
 // --- Per-ray set-up and subtraction ------------------------------------------------------------
 
-void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2)
+void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2, CutScratch* scratch,
+              double* volume, std::vector<double>* volumeTerms, int* endCount)
 {
     ray->block = block;
     ray->state = block->sweep;
+    ray->scratch = scratch;
+    ray->volume = volume;
+    ray->volumeTerms = volumeTerms;
+    ray->endCount = endCount;
     ray->i1 = i1;
     ray->i2 = i2;
     ray->index = i1 + i2 * block->crossNodeCount1;
@@ -160,14 +186,14 @@ void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2)
     if (i1 == 0 || i1 == block->crossCellCount1) area *= 0.5;
     if (i2 == 0 || i2 == block->crossCellCount2) area *= 0.5;
     ray->area = area;
-    g_ToolAxisPlane[6] = g_ToolAxisPlane[block->crossAxis1] * ray->c1 +
-                         g_ToolAxisPlane[block->crossAxis2] * ray->c2 + g_ToolAxisPlane[3];
+    ray->plane = g_ToolAxisPlane[block->crossAxis1] * ray->c1 + g_ToolAxisPlane[block->crossAxis2] * ray->c2 +
+                 g_ToolAxisPlane[3];
 }
 
 // Height of ray point t above the tip plane (times |n|).
-inline double HeightAboveTip(int rayAxis, double t)
+inline double HeightAboveTip(int rayAxis, double rayPlane, double t)
 {
-    return std::fabs(g_ToolAxisPlane[rayAxis] * t + g_ToolAxisPlane[6]);
+    return std::fabs(g_ToolAxisPlane[rayAxis] * t + rayPlane);
 }
 
 // The colour pair of one candidate of the tool body (feed-move rule, paint bits).
@@ -178,18 +204,20 @@ void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool vertical
     colour[1] = g_CutColour[1];
     if (g_MotionKind <= 0) return;
     colour[0] = colour[1] = g_ToolPenAttribute;
-    if (!g_CycleRapidInHole) TestPointsAgainstPlaneBand(ray.block->rayAxis, t0, t1, colour);
+    if (!g_CycleRapidInHole) TestPointsAgainstPlaneBand(ray.block->rayAxis, ray.plane, t0, t1, colour);
     if (verticalSingle)
         TestPointsAgainstCylinder(ray.block->crossAxis1, ray.block->crossAxis2,
                                   ray.block->rayAxis, ray.c1, ray.c2, t0, t1, colour);
 }
 
-// Where one ray is edited: its own slots when the growth fits them, else the scratch copy.
+// Where one ray is edited: its own slots or separate arrays when the growth fits them, else the
+// scratch copy.
 struct RayEdit {
     double* ends;
     uint8_t* attributes;
     int32_t* values;
     int count;
+    int oldCount;
     bool inPlace;
     bool changed;
 };
@@ -200,8 +228,10 @@ void BeginRayEdit(const RayContext& ray, int growth, RayEdit* edit)
     const int d = ray.index;
     const int c = b->capacity;
     edit->count = b->counts[d];
+    edit->oldCount = edit->count;
     edit->changed = false;
-    edit->inPlace = edit->count + growth <= c;
+    const int room = edit->count > c ? GetDexelSeparateCapacity(edit->count) : c;
+    edit->inPlace = growth <= DEXEL_MAX_ENDS - edit->count && edit->count + growth <= room;
     double* ends = GetDexelEndsPointer(d, c, b->counts, b->ends);
     uint8_t* attributes = GetDexelAttributesPointer(d, c, b->counts, b->attributes);
     int32_t* values = GetDexelValuesPointer(d, c, b->counts, b->values);
@@ -213,41 +243,58 @@ void BeginRayEdit(const RayContext& ray, int growth, RayEdit* edit)
     }
     int n = edit->count;
     if (n > DEXEL_MAX_ENDS) n = DEXEL_MAX_ENDS;
-    std::memcpy(s_ScratchEnds, ends, size_t(n) * sizeof(double));
-    std::memcpy(s_ScratchAttributes, attributes, size_t(n));
-    std::memcpy(s_ScratchValues, values, size_t(n) * sizeof(int32_t));
+    CutScratch* scratch = ray.scratch;
+    std::memcpy(scratch->ends, ends, size_t(n) * sizeof(double));
+    std::memcpy(scratch->attributes, attributes, size_t(n));
+    std::memcpy(scratch->values, values, size_t(n) * sizeof(int32_t));
     edit->count = n;
-    edit->ends = s_ScratchEnds;
-    edit->attributes = s_ScratchAttributes;
-    edit->values = s_ScratchValues;
+    edit->ends = scratch->ends;
+    edit->attributes = scratch->attributes;
+    edit->values = scratch->values;
 }
 
 void FinishRayEdit(const RayContext& ray, RayEdit* edit)
 {
     DexelDirectionBlock* b = ray.block;
     if (!edit->changed) return;
-    if (edit->inPlace) {
+    const int c = b->capacity;
+    // Edited in its own storage: only the count changes, unless a ray held in separate arrays
+    // leaves their size class (StoreDexel then moves it, reading it where it was edited).
+    if (edit->inPlace && (edit->oldCount <= c || (edit->count > c && GetDexelSeparateCapacity(edit->count) ==
+                                                                          GetDexelSeparateCapacity(edit->oldCount)))) {
         b->counts[ray.index] = edit->count;
         return;
     }
     // A ray that would outgrow the most ends a ray may hold keeps its old list; the run is told.
     if (!StoreDexel(ray.index, b->capacity, b->counts, b->ends, b->attributes, b->values, edit->ends,
                     edit->attributes, edit->values, edit->count)) {
-        if (g_UnstoredRayCount++ == 0) g_FirstUnstoredRayLine = g_CutLineTag[0];
+        ray.scratch->unstoredRays++;
     }
 }
 
+// Marks the display blocks of the pieces in the thread's own marks (merged after the sweep).
 void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
 {
     DexelDirectionBlock* b = ray.block;
     const int l1 = b->crossLowerBlock1[ray.i1], u1 = b->crossUpperBlock1[ray.i1];
     const int l2 = b->crossLowerBlock2[ray.i2], u2 = b->crossUpperBlock2[ray.i2];
-    if (b->rayAxis == 0)
-        MarkChangedBlocksX(b->work, l1, u1, l2, u2, pieces, pieceEnds);
-    else if (b->rayAxis == 1)
-        MarkChangedBlocksY(b->work, l1, u1, l2, u2, pieces, pieceEnds);
-    else
-        MarkChangedBlocksZ(b->work, l1, u1, l2, u2, pieces, pieceEnds);
+    CutScratch* scratch = ray.scratch;
+    if (scratch->marks.empty()) return;
+    MarkChangedBlocksInto(b->work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
+    scratch->marked = true;
+}
+
+// Lists the volume terms of one subtraction in the order the subtraction added them: its volume
+// when it removed one piece, else each piece's length x area (a subtraction of several pieces
+// adds exactly those; only a single piece may be a trimmed sliver whose volume is not its length).
+// Summed later in the order of the rays, they give the sum a sweep on one thread would give.
+void ListVolumeTerms(const RayContext& ray, double volume, const double* pieces, int pieceEnds)
+{
+    if (pieceEnds == 2) {
+        ray.volumeTerms->push_back(volume);
+        return;
+    }
+    for (int k = 0; k + 1 < pieceEnds; k += 2) ray.volumeTerms->push_back((pieces[k + 1] - pieces[k]) * ray.area);
 }
 
 // Options of one body subtraction.
@@ -270,31 +317,34 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
     bool reaches = false;
     for (int k = 0; k + 1 < list.count && !reaches; k += 2) {
         const double t0 = list.ends[k], t1 = list.ends[k + 1];
-        reaches = t0 < t1 && t1 > material[0] && t0 < material[n - 1];
+        reaches = t1 - t0 >= kMinChord && t1 > material[0] && t0 < material[n - 1];
     }
     if (!reaches) return 0;
-    DexelSweepState* st = ray.state;
+    double* pieces = ray.scratch->pieces;
     RayEdit edit;
     BeginRayEdit(ray, list.count, &edit);
     int removedTotal = 0;
     for (int k = 0; k + 1 < list.count && edit.count > 0; k += 2) {
         const double t0 = list.ends[k], t1 = list.ends[k + 1];
-        if (!(t0 < t1)) continue;
+        if (!(t1 - t0 >= kMinChord)) continue;
         uint8_t colour[2];
         ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
         int pieceEnds = 0;
+        double volume = 0.0;
         SubtractDexelIntervalWithVolume(edit.ends, edit.attributes, edit.values, &edit.count,
-                                        b->pitch, b->rayCoordinates, ray.area, &st->removedVolume,
-                                        s_Pieces, &pieceEnds, t0, t1, colour, g_CutLineTag);
+                                        b->pitch, b->rayCoordinates, ray.area, &volume,
+                                        pieces, &pieceEnds, t0, t1, colour, g_CutLineTag);
         if (pieceEnds <= 0) continue;
+        ListVolumeTerms(ray, volume, pieces, pieceEnds);
         edit.changed = true;
         removedTotal += pieceEnds;
-        st->removedEndCount += pieceEnds;
-        MarkRayBlocks(ray, s_Pieces, pieceEnds);
-        if (options.lengthCheck && g_HeightCheck > 0) CheckAxialDepth(b->rayAxis, s_Pieces, pieceEnds);
+        *ray.endCount += pieceEnds;
+        MarkRayBlocks(ray, pieces, pieceEnds);
+        if (options.lengthCheck && g_HeightCheck > 0)
+            CheckAxialDepth(b->rayAxis, ray.plane, pieces, pieceEnds, &ray.scratch->checks);
         if (options.verticalSingle && g_ChipWidthCheck > 0)
-            CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, s_Pieces,
-                                  pieceEnds);
+            CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces,
+                                  pieceEnds, &ray.scratch->checks);
     }
     FinishRayEdit(ray, &edit);
     return removedTotal;
@@ -616,8 +666,8 @@ void SearchCenterHeight(const ToolShape& tool, const RayContext& ray, RowFlags* 
         double volume = 0.0;
         int pieceEnds = 0;
         SubtractDexelIntervalWithVolume(edit.ends, edit.attributes, edit.values, &edit.count, b->pitch,
-                                        b->rayCoordinates, ray.area, &volume, s_Pieces, &pieceEnds, t[0],
-                                        t[1], colour, g_CutLineTag);
+                                        b->rayCoordinates, ray.area, &volume, ray.scratch->pieces, &pieceEnds,
+                                        t[0], t[1], colour, g_CutLineTag);
         if (pieceEnds <= 0) return;
         g_CheckFlags.chip = 1;
         g_ToolMeasure.centerH += 0.1;
@@ -641,7 +691,7 @@ void CutRadiusMill(const ToolShape& tool, const RayContext& ray, RowFlags* flags
             IntervalList inner;
             AddInterval(&inner, t[0], t[1]);
             if (SubtractBodyIntervals(ray, inner, BodyCutOptions{false, false}) > 0 && g_ChipWidthCheck > 0)
-                g_CheckFlags.chip = 1;
+                ray.scratch->checks.chip = 1;
         }
     }
     IntervalList list;
@@ -747,20 +797,20 @@ int StampInterval(const RayContext& ray, double t0, double t1, const uint8_t col
                   bool lengthCheck)
 {
     DexelDirectionBlock* b = ray.block;
-    DexelSweepState* st = ray.state;
+    double* pieces = ray.scratch->pieces;
     RayEdit edit;
     BeginRayEdit(ray, 1 << 30, &edit);
     int pieceEnds = 0;
     SubtractCutIntervalFromDexel(edit.ends, edit.attributes, edit.values, &edit.count, b->pitch,
-                                 b->rayNodeCount, b->rayCoordinates, ray.area, &st->removedVolume, s_Pieces,
+                                 b->rayNodeCount, b->rayCoordinates, ray.area, ray.volume, pieces,
                                  &pieceEnds, t0, t1, colour, g_CutLineTag);
     if (pieceEnds <= 0) return 0;
-    st->removedEndCount += pieceEnds;
+    *ray.endCount += pieceEnds;
     if (test) return 1;
     edit.changed = true;
     FinishRayEdit(ray, &edit);
-    MarkRayBlocks(ray, s_Pieces, pieceEnds);
-    if (lengthCheck && g_HeightCheck > 0) CheckAxialDepth(b->rayAxis, s_Pieces, pieceEnds);
+    MarkRayBlocks(ray, pieces, pieceEnds);
+    if (lengthCheck && g_HeightCheck > 0) CheckAxialDepth(b->rayAxis, ray.plane, pieces, pieceEnds, &ray.scratch->checks);
     return 0;
 }
 
@@ -809,10 +859,10 @@ void UpdateIntervalOverlap(double* candidates, int* candidateCount, int columnCo
     *candidateCount = list.count;
 }
 
-void TestPointsAgainstPlaneBand(int rayAxis, double t0, double t1, unsigned char colour[2])
+void TestPointsAgainstPlaneBand(int rayAxis, double rayPlane, double t0, double t1, unsigned char colour[2])
 {
-    if (HeightAboveTip(rayAxis, t0) > g_ToolAxisPlane[5]) colour[0] |= 1;
-    if (HeightAboveTip(rayAxis, t1) > g_ToolAxisPlane[5]) colour[1] |= 1;
+    if (HeightAboveTip(rayAxis, rayPlane, t0) > g_ToolAxisPlane[5]) colour[0] |= 1;
+    if (HeightAboveTip(rayAxis, rayPlane, t1) > g_ToolAxisPlane[5]) colour[1] |= 1;
 }
 
 namespace {
@@ -839,19 +889,20 @@ void TestPointsAgainstCylinder(int cross1, int cross2, int rayAxis, double c1, d
     if (SquaredDistanceFromAxis(cross1, cross2, rayAxis, c1, c2, t1) < inner) colour[1] |= 1;
 }
 
-void CheckAxialDepth(int rayAxis, const double* pieces, int pieceEndCount)
+void CheckAxialDepth(int rayAxis, double rayPlane, const double* pieces, int pieceEndCount,
+                     CutCheckResults* results)
 {
     if (g_HeightCheck == 1) {
         for (int k = 0; k < pieceEndCount; k++) {
-            const double height = HeightAboveTip(rayAxis, pieces[k]) / g_ToolAxisPlane[4];
-            if (height > g_ToolMeasure.height) g_ToolMeasure.height = height;
+            const double height = HeightAboveTip(rayAxis, rayPlane, pieces[k]) / g_ToolAxisPlane[4];
+            if (height > results->height) results->height = height;
         }
         return;
     }
     if (g_HeightCheck == 2 || g_HeightCheck == 3) {
         for (int k = 0; k < pieceEndCount; k++) {
-            if (HeightAboveTip(rayAxis, pieces[k]) > g_ToolAxisPlane[5]) {
-                g_CheckFlags.length = 1;
+            if (HeightAboveTip(rayAxis, rayPlane, pieces[k]) > g_ToolAxisPlane[5]) {
+                results->length = 1;
                 return;
             }
         }
@@ -859,83 +910,254 @@ void CheckAxialDepth(int rayAxis, const double* pieces, int pieceEndCount)
 }
 
 void CheckRadialEngagement(int cross1, int cross2, int rayAxis, double c1, double c2,
-                           const double* pieces, int pieceEndCount)
+                           const double* pieces, int pieceEndCount, CutCheckResults* results)
 {
     for (int k = 0; k < pieceEndCount; k++) {
         const double q = SquaredDistanceFromAxis(cross1, cross2, rayAxis, c1, c2, pieces[k]);
         if (g_ChipWidthCheck == 1) {
             const double width = g_ToolCut.maxCuttingRadius - std::sqrt(q > 0.0 ? q : 0.0);
-            if (width > g_ToolMeasure.tipW) g_ToolMeasure.tipW = width;
+            if (width > results->tipW) results->tipW = width;
         } else if ((g_ChipWidthCheck == 2 || g_ChipWidthCheck == 3) && q < g_ToolCut.innerRadiusSquared) {
-            g_CheckFlags.chip = 1;
+            results->chip = 1;
         }
     }
 }
 
-int SweepToolThroughDexelGrid(DexelDirectionBlock* block)
+void ClearCutCheckResults(CutCheckResults* results)
+{
+    results->length = 0;
+    results->chip = 0;
+    results->height = -HUGE_VAL;
+    results->tipW = -HUGE_VAL;
+}
+
+void MergeCutCheckResults(CutCheckResults* results)
+{
+    if (results->length) g_CheckFlags.length = 1;
+    if (results->chip) g_CheckFlags.chip = 1;
+    if (results->height > g_ToolMeasure.height) g_ToolMeasure.height = results->height;
+    if (results->tipW > g_ToolMeasure.tipW) g_ToolMeasure.tipW = results->tipW;
+    ClearCutCheckResults(results);
+}
+
+namespace {
+
+// Scratch of workers 0 .. workers - 1, with marks for the work's display blocks, made on the
+// calling thread before a sweep.
+void ProvideScratches(int workers, const WorkModel* work)
+{
+    const size_t blocks = work && work->changedBlocks ? size_t(work->blockCount) : 0;
+    while (int(s_Scratches.size()) < workers) {
+        std::unique_ptr<CutScratch> scratch(new CutScratch);
+        scratch->marked = false;
+        scratch->unstoredRays = 0;
+        ClearCutCheckResults(&scratch->checks);
+        s_Scratches.push_back(std::move(scratch));
+    }
+    for (int w = 0; w < workers; w++)
+        if (s_Scratches[w]->marks.size() != blocks) s_Scratches[w]->marks.assign(blocks, 0);
+}
+
+// Hands the marks and check results of workers 0 .. workers - 1 to the work and the check records,
+// clearing them for the next sweep. Marks are set bits and the checks flags and maxima, so the
+// result does not depend on which worker cut which ray.
+void MergeScratches(int workers, WorkModel* work)
+{
+    for (int w = 0; w < workers; w++) {
+        CutScratch* scratch = s_Scratches[size_t(w)].get();
+        MergeCutCheckResults(&scratch->checks);
+        // Every ray of one call carries the same line tag, so the first line does not depend on
+        // which thread met the ray.
+        if (scratch->unstoredRays > 0) {
+            if (g_UnstoredRayCount == 0) g_FirstUnstoredRayLine = g_CutLineTag[0];
+            g_UnstoredRayCount += scratch->unstoredRays;
+            scratch->unstoredRays = 0;
+        }
+        if (!scratch->marked) continue;
+        scratch->marked = false;
+        uint8_t* marks = scratch->marks.data();
+        const size_t count = scratch->marks.size();
+        if (work && work->changedBlocks && size_t(work->blockCount) == count)
+            for (size_t k = 0; k < count; k++) work->changedBlocks[k] |= marks[k];
+        std::memset(marks, 0, count);
+    }
+}
+
+// One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
+// listed in volumeTerms and its removed ends counted in *endCount.
+void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
+              std::vector<double>* volumeTerms, int* endCount)
+{
+    const DexelSweepState* st = block->sweep;
+    RowFlags flags{-1, -1, -1};
+    const int32_t* counts = block->counts + i2 * block->crossNodeCount1;
+    // Rays along the axis of a tool whose body lies above its tip plane: a ray whose material ends
+    // short of the tip (or, with the axis against the ray, starts beyond it) is passed over before
+    // any solid is intersected; most rays below a tool moving over cut material are.
+    const double* n = st->axisVector;
+    const bool axial = n[0] == 0.0 && n[1] == 0.0 && tool.type != TOOL_T_SLOT && tool.type != TOOL_RADIUS &&
+                       tool.r >= 0.0;
+    const double tipT = st->basePoint[2];
+    for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+        if (counts[i1] == 0) continue;
+        if (axial) {
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            if (n[2] > 0.0 ? tipT >= material[counts[i1] - 1] : tipT <= material[0]) continue;
+        }
+        RayContext ray;
+        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        switch (tool.type) {
+        case TOOL_BALL: CutBall(tool, ray, &flags); break;
+        case TOOL_FLAT:
+        case TOOL_VERTICAL: CutFlat(tool, ray, &flags); break;
+        case TOOL_T_SLOT: CutTSlot(tool, ray); break;
+        case TOOL_RADIUS: CutRadiusMill(tool, ray, &flags); break;
+        default:
+            if (tool.r < 0.0)
+                CutHollowCorner(tool, ray, &flags);
+            else
+                CutGeneral(tool, ray, &flags);
+            break;
+        }
+    }
+}
+
+// A run of rows of one family, the unit of work handed to a thread, with its results.
+struct SweepTask {
+    int family;
+    int firstRow, lastRow;
+    std::vector<double> volumeTerms;  // removed volumes in ray order
+    int endCount;                     // removed ends
+};
+
+// The sweep of one position: its tasks in family and row order (slots kept from sweep to sweep).
+struct SweepRound {
+    DexelDirectionBlock* blocks[3];
+    ToolShape tool;
+    std::vector<SweepTask> tasks;
+    int taskCount;
+};
+
+SweepRound s_Round;
+
+void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
+{
+    if (int(round->tasks.size()) <= round->taskCount) round->tasks.emplace_back();
+    SweepTask& task = round->tasks[size_t(round->taskCount++)];
+    task.family = family;
+    task.firstRow = firstRow;
+    task.lastRow = lastRow;
+    task.volumeTerms.clear();
+    task.endCount = 0;
+}
+
+void RunSweepTask(int taskIndex, int worker, void* context)
+{
+    SweepRound* round = static_cast<SweepRound*>(context);
+    SweepTask& task = round->tasks[size_t(taskIndex)];
+    DexelDirectionBlock* block = round->blocks[task.family];
+    for (int i2 = task.firstRow; i2 <= task.lastRow; i2++)
+        SweepRow(round->tool, block, i2, s_Scratches[size_t(worker)].get(), &task.volumeTerms, &task.endCount);
+}
+
+// Rays in a block's range (0 when empty).
+int64_t CountRangeRays(const DexelDirectionBlock* block)
+{
+    const DexelSweepState* st = block->sweep;
+    if (!st || st->rangeLow1 > st->rangeHigh1 || st->rangeLow2 > st->rangeHigh2) return 0;
+    return int64_t(st->rangeHigh1 - st->rangeLow1 + 1) * int64_t(st->rangeHigh2 - st->rangeLow2 + 1);
+}
+
+}  // namespace
+
+void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int threads)
+{
+    SweepRound& round = s_Round;
+    round.tool = ReadToolShape();
+    round.taskCount = 0;
+    int64_t rays = 0;
+    int rows = 0;
+    for (int f = 0; f < 3; f++) {
+        round.blocks[f] = blocks[f];
+        const int64_t count = CountRangeRays(blocks[f]);
+        rays += count;
+        if (count > 0) rows += blocks[f]->sweep->rangeHigh2 - blocks[f]->sweep->rangeLow2 + 1;
+    }
+    if (rays == 0) return;
+    // The search of a radius mill's centre height carries values from ray to ray: one thread.
+    int workers = round.tool.type == TOOL_RADIUS && g_ChipWidthCheck == 1 ? 1 : threads;
+    workers = int(std::max<int64_t>(1, std::min<int64_t>(workers, rays / std::max(1, g_CutRaysPerThread))));
+    const int rowsPerTask = std::max(1, rows / (4 * workers));
+    for (int f = 0; f < 3; f++) {
+        if (CountRangeRays(blocks[f]) == 0) continue;
+        const DexelSweepState* st = blocks[f]->sweep;
+        for (int first = st->rangeLow2; first <= st->rangeHigh2; first += rowsPerTask)
+            AddSweepTask(&round, f, first, std::min(first + rowsPerTask - 1, st->rangeHigh2));
+    }
+    WorkModel* work = blocks[0]->work;
+    ProvideScratches(workers, work);
+    RunCutTasks(round.taskCount, workers, RunSweepTask, &round);
+    // The volumes summed in the order of the rays: the sums of a sweep on one thread, whichever
+    // thread cut a row.
+    for (int k = 0; k < round.taskCount; k++) {
+        const SweepTask& task = round.tasks[size_t(k)];
+        DexelSweepState* st = blocks[task.family]->sweep;
+        for (const double term : task.volumeTerms) st->removedVolume += term;
+        st->removedEndCount += task.endCount;
+    }
+    MergeScratches(workers, work);
+}
+
+namespace {
+
+// Stamps one section solid (neck section or holder step) over a block's range on the calling
+// thread. Returns 1 when a test stamp meets material.
+int StampSectionRays(DexelDirectionBlock* block, const ToolShape* tool, bool test)
 {
     DexelSweepState* st = block->sweep;
-    if (!st) return 0;
-    const ToolShape tool = ReadToolShape();
-    for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2; i2++) {
-        RowFlags flags{-1, -1, -1};
-        for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+    ProvideScratches(1, block->work);
+    CutScratch* scratch = s_Scratches[0].get();
+    int touched = 0;
+    for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2 && !touched; i2++) {
+        for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1 && !touched; i1++) {
             if (block->counts[i1 + i2 * block->crossNodeCount1] == 0) continue;
             RayContext ray;
-            SetUpRay(&ray, block, i1, i2);
-            switch (tool.type) {
-            case TOOL_BALL: CutBall(tool, ray, &flags); break;
-            case TOOL_FLAT:
-            case TOOL_VERTICAL: CutFlat(tool, ray, &flags); break;
-            case TOOL_T_SLOT: CutTSlot(tool, ray); break;
-            case TOOL_RADIUS: CutRadiusMill(tool, ray, &flags); break;
-            default:
-                if (tool.r < 0.0)
-                    CutHollowCorner(tool, ray, &flags);
-                else
-                    CutGeneral(tool, ray, &flags);
-                break;
+            SetUpRay(&ray, block, i1, i2, scratch, &st->removedVolume, nullptr, &st->removedEndCount);
+            double t[2];
+            if (tool) {
+                if (IntersectNeckSection(*tool, ray, t) != 2) continue;
+                uint8_t colour[2] = {g_SectionPaintColour[0], g_SectionPaintColour[1]};
+                if (tool->lengthKind > 10) ChooseBodyColour(ray, t[0], t[1], false, colour);
+                touched = StampInterval(ray, t[0], t[1], colour, test, tool->lengthKind > 10);
+            } else {
+                if (IntersectHolderStep(ray, t) != 2) continue;
+                touched = StampInterval(ray, t[0], t[1], g_SectionPaintColour, test, false);
             }
         }
     }
-    return 0;
+    MergeScratches(1, block->work);
+    return touched;
+}
+
+}  // namespace
+
+void ReleaseCutScratches()
+{
+    s_Scratches.clear();
+    s_Scratches.shrink_to_fit();
 }
 
 int StampToolSection(DexelDirectionBlock* block)
 {
-    DexelSweepState* st = block->sweep;
-    if (!st) return 0;
+    if (!block->sweep) return 0;
     const ToolShape tool = ReadToolShape();
-    const bool test = g_ArborCheck == 1 && tool.lengthKind < 10;
-    for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2; i2++) {
-        for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
-            if (block->counts[i1 + i2 * block->crossNodeCount1] == 0) continue;
-            RayContext ray;
-            SetUpRay(&ray, block, i1, i2);
-            double t[2];
-            if (IntersectNeckSection(tool, ray, t) != 2) continue;
-            uint8_t colour[2] = {g_SectionPaintColour[0], g_SectionPaintColour[1]};
-            if (tool.lengthKind > 10) ChooseBodyColour(ray, t[0], t[1], false, colour);
-            if (StampInterval(ray, t[0], t[1], colour, test, tool.lengthKind > 10)) return 1;
-        }
-    }
-    return 0;
+    return StampSectionRays(block, &tool, g_ArborCheck == 1 && tool.lengthKind < 10);
 }
 
 int StampToolSectionFromTable(DexelDirectionBlock* block)
 {
     DexelSweepState* st = block->sweep;
     if (!st || st->sectionIndex < 0 || st->sectionIndex >= ARBOR_MAX_STEPS) return 0;
-    const bool test = g_ArborCheck == 1;
-    for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2; i2++) {
-        for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
-            if (block->counts[i1 + i2 * block->crossNodeCount1] == 0) continue;
-            RayContext ray;
-            SetUpRay(&ray, block, i1, i2);
-            double t[2];
-            if (IntersectHolderStep(ray, t) != 2) continue;
-            if (StampInterval(ray, t[0], t[1], g_SectionPaintColour, test, false)) return 1;
-        }
-    }
-    return 0;
+    return StampSectionRays(block, nullptr, g_ArborCheck == 1);
 }

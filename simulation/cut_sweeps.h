@@ -3,8 +3,14 @@
 #pragma once
 #include "work_model/direction_blocks.h"
 
-// Cuts the tool body (every type but the STL body) from the rays of block's range. Returns 0.
-int SweepToolThroughDexelGrid(DexelDirectionBlock* block);
+// Cuts the tool body (every type but the STL body) from the rays of the three blocks' ranges on up
+// to `threads` threads (disjoint runs of rows; the caller's thread takes part). Each block's
+// removedVolume and removedEndCount grow by the sums of its rows taken in row order, the changed
+// display blocks are marked and the LENGTH and CHIP results merged into g_CheckFlags and
+// g_ToolMeasure, so that every result is the same for any number of threads.
+void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int threads);
+// Releases the working arrays of the threads that cut (made again by the next sweep).
+void ReleaseCutScratches();
 // One neck section (block->sweep->sectionIndex). In the OUTPUT test (ARBOR CHECK 1, length kind
 // below 10) returns 1 at the first ray that would lose material, changing nothing; else 0.
 int StampToolSection(DexelDirectionBlock* block);
@@ -14,13 +20,25 @@ int StampToolSectionFromTable(DexelDirectionBlock* block);
 // Joins column and shank intervals into the candidate list (count 0 or 2 in, 0, 2 or 4 out).
 void UpdateIntervalOverlap(double* candidates, int* candidateCount, int columnCount,
                            const double column[2], int shankCount, const double shank[2]);
-// Bit 0 of colour[0] / colour[1] when end t0 / t1 lies above the cutting length.
-void TestPointsAgainstPlaneBand(int rayAxis, double t0, double t1, unsigned char colour[2]);
+// Check results of one thread that cuts: flags raised and largest values measured, merged into
+// g_CheckFlags and g_ToolMeasure after a sweep.
+struct CutCheckResults {
+    int length, chip;     // LENGTH and CHIP flags
+    double height, tipW;  // largest height and chip width measured (-HUGE_VAL: none)
+};
+void ClearCutCheckResults(CutCheckResults* results);
+// Raises the flags and the measured lengths by the results, then clears them.
+void MergeCutCheckResults(CutCheckResults* results);
+
+// Bit 0 of colour[0] / colour[1] when end t0 / t1 lies above the cutting length. rayPlane is the
+// tip plane's value at the ray's point t = 0: n . (that point) - n . tip.
+void TestPointsAgainstPlaneBand(int rayAxis, double rayPlane, double t0, double t1, unsigned char colour[2]);
 // Bit 0 of a byte whose end lies nearer the axis (through the corner centre) than the inner radius.
 void TestPointsAgainstCylinder(int cross1, int cross2, int rayAxis, double c1, double c2, double t0,
                                double t1, unsigned char colour[2]);
-// LENGTH check on removed piece ends (by g_HeightCheck).
-void CheckAxialDepth(int rayAxis, const double* pieces, int pieceEndCount);
-// CHIP check on removed piece ends (by g_ChipWidthCheck).
+// LENGTH check on removed piece ends (by g_HeightCheck) into results.
+void CheckAxialDepth(int rayAxis, double rayPlane, const double* pieces, int pieceEndCount,
+                     CutCheckResults* results);
+// CHIP check on removed piece ends (by g_ChipWidthCheck) into results.
 void CheckRadialEngagement(int cross1, int cross2, int rayAxis, double c1, double c2,
-                           const double* pieces, int pieceEndCount);
+                           const double* pieces, int pieceEndCount, CutCheckResults* results);

@@ -46,8 +46,9 @@ extern int32_t g_FirstUnstoredRayLine;  // g_CutLineTag[0] (the NC line) of the 
 void ClearCutRunValues();
 
 // Working records of the kernel, rewritten by every call (readable afterwards, e.g. by tests).
-extern double g_ToolAxisPlane[11];      // n (0..2), -(n . tip), |n|, h x |n|, ray plane value,
-                                        // |n|^2, section length, base radius, top radius
+extern double g_ToolAxisPlane[11];      // n (0..2), -(n . tip), |n|, h x |n|, (6 unused: each
+                                        // thread keeps the plane value of its ray), |n|^2,
+                                        // section length, base radius, top radius
 extern double g_CutPoints[5][3];        // corner-centre, corner-base, side-start, side-end, shank-base
 extern double g_CutBoundRadius;         // bounding radius of the body being cut
 extern double g_CutBoundRadiusSquared;
@@ -66,6 +67,15 @@ void CutWorkAlongMove(WorkModel* work, const double tip[3], const double axis[3]
 // then X before Y); the result is the mean of the winner's volume and every strictly smaller one.
 void BlendThreeValues(double volumeX, int endsX, double volumeY, int endsY, double volumeZ,
                       int endsZ, double* out);
+
+// Threads that cut one position together (the caller's thread among them); 0, the default, is one
+// per processor. Every result is the same for any count.
+extern int g_CutThreadCount;
+void SetCuttingThreadCount(int count);
+// A position uses one more thread for every this many rays in its ranges (tests lower it to run
+// small cuts on several threads).
+constexpr int CUT_RAYS_PER_THREAD = 256;
+extern int g_CutRaysPerThread;
 
 // --- Set-up helpers for callers outside a run (jogs, tests, benchmarks) ---------------------------
 // Publishes the direction blocks of work, marks it defined and taking part (g_WorkDefined 1,

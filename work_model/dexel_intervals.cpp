@@ -71,6 +71,13 @@ int32_t* GetDexelValuesPointer(int d, int c, const int32_t* counts, int32_t* val
     return counts[d] <= c ? slots : ReadSlotPointer<int32_t>(slots);
 }
 
+int GetDexelSeparateCapacity(int count)
+{
+    int capacity = 16;
+    while (capacity < count) capacity += (capacity >> 1) & ~1;
+    return count <= DEXEL_MAX_ENDS && capacity > DEXEL_MAX_ENDS ? DEXEL_MAX_ENDS : capacity;
+}
+
 int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes, int32_t* values,
                const double* newEnds, const uint8_t* newAttributes, const int32_t* newValues,
                int newCount)
@@ -79,10 +86,12 @@ int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes,
     const size_t base = size_t(d) * size_t(c);
     const int oldCount = counts[d];
     const int n = newCount;
-    if (oldCount > c && n == oldCount) {  // same long length: overwrite in place
+    if (oldCount > c && n > c && GetDexelSeparateCapacity(n) == GetDexelSeparateCapacity(oldCount)) {
+        // The separate arrays have room: overwrite in place.
         CopyEntries(ReadSlotPointer<double>(ends + base), newEnds, n);
         CopyEntries(ReadSlotPointer<uint8_t>(attributes + base), newAttributes, n);
         CopyEntries(ReadSlotPointer<int32_t>(values + base), newValues, n);
+        counts[d] = n;
         return 1;
     }
     SeparateArrays old = {nullptr, nullptr, nullptr};
@@ -92,7 +101,7 @@ int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes,
                              ReadSlotPointer<int32_t>(values + base)};
     if (n > c) {
         SeparateArrays fresh;
-        if (!AllocateSeparateArrays(&fresh, n)) return 0;  // ray left as it was
+        if (!AllocateSeparateArrays(&fresh, GetDexelSeparateCapacity(n))) return 0;  // ray left as it was
         CopyEntries(fresh.ends, newEnds, n);
         CopyEntries(fresh.attributes, newAttributes, n);
         CopyEntries(fresh.values, newValues, n);

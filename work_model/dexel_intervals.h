@@ -11,6 +11,11 @@ double* GetDexelEndsPointer(int d, int c, const int32_t* counts, double* ends);
 uint8_t* GetDexelAttributesPointer(int d, int c, const int32_t* counts, uint8_t* attributes);
 int32_t* GetDexelValuesPointer(int d, int c, const int32_t* counts, int32_t* values);
 
+// Entries the separate arrays of a ray of count ends (above the inline capacity) hold: count
+// rounded up to a size class that grows by half, so that a ray growing by a few ends at a time
+// keeps its arrays and a store allocates only when the count leaves its class. Never above
+// DEXEL_MAX_ENDS for a count within it.
+int GetDexelSeparateCapacity(int count);
 // Replaces the whole content of ray d (newCount entries of each array). Returns 1, or 0 when the
 // separate arrays cannot be obtained or newCount is negative or above DEXEL_MAX_ENDS; the ray is
 // then unchanged.

@@ -18,7 +18,7 @@ struct AxisView {
     int32_t* upperBlock;
 };
 
-AxisView GetAxisView(WorkModel* work, int axis)
+AxisView GetAxisView(const WorkModel* work, int axis)
 {
     if (axis == 0) return AxisView{work->nodeCountX, work->coordinatesX, work->lowerBlockX, work->upperBlockX};
     if (axis == 1) return AxisView{work->nodeCountY, work->coordinatesY, work->lowerBlockY, work->upperBlockY};
@@ -68,10 +68,10 @@ int GetNodeIndex(double x, double origin, double pitch, int nodeCount)
 
 // Marks the blocks of the ray-axis range of span and the two cross ranges. blockRanges holds
 // first and last block per axis X, Y, Z; the ray axis's range is computed here.
-void MarkBlocks(WorkModel* work, int rayAxis, int first[3], int last[3], const double* span,
-                int spanCount)
+void MarkBlocks(const WorkModel* work, uint8_t* marks, int rayAxis, int first[3], int last[3],
+                const double* span, int spanCount)
 {
-    if (spanCount < 1 || !work->changedBlocks) return;
+    if (spanCount < 1 || !marks) return;
     const double origins[3] = {work->originX, work->originY, work->originZ};
     const AxisView ray = GetAxisView(work, rayAxis);
     const int nodeFirst = GetNodeIndex(span[0], origins[rayAxis], work->pitch, ray.nodeCount);
@@ -89,7 +89,7 @@ void MarkBlocks(WorkModel* work, int rayAxis, int first[3], int last[3], const d
     for (int bz = first[2]; bz <= last[2]; bz++)
         for (int by = first[1]; by <= last[1]; by++)
             for (int bx = first[0]; bx <= last[0]; bx++)
-                work->changedBlocks[GetDisplayBlockIndex(work, bx, by, bz)] = 1;
+                marks[GetDisplayBlockIndex(work, bx, by, bz)] = 1;
 }
 
 }  // namespace
@@ -118,7 +118,7 @@ void MarkChangedBlocksX(WorkModel* work, int firstY, int lastY, int firstZ, int 
 {
     int first[3] = {0, firstY, firstZ};
     int last[3] = {0, lastY, lastZ};
-    MarkBlocks(work, 0, first, last, span, spanCount);
+    MarkBlocks(work, work->changedBlocks, 0, first, last, span, spanCount);
 }
 
 void MarkChangedBlocksY(WorkModel* work, int firstZ, int lastZ, int firstX, int lastX,
@@ -126,7 +126,7 @@ void MarkChangedBlocksY(WorkModel* work, int firstZ, int lastZ, int firstX, int 
 {
     int first[3] = {firstX, 0, firstZ};
     int last[3] = {lastX, 0, lastZ};
-    MarkBlocks(work, 1, first, last, span, spanCount);
+    MarkBlocks(work, work->changedBlocks, 1, first, last, span, spanCount);
 }
 
 void MarkChangedBlocksZ(WorkModel* work, int firstX, int lastX, int firstY, int lastY,
@@ -134,5 +134,17 @@ void MarkChangedBlocksZ(WorkModel* work, int firstX, int lastX, int firstY, int 
 {
     int first[3] = {firstX, firstY, 0};
     int last[3] = {lastX, lastY, 0};
-    MarkBlocks(work, 2, first, last, span, spanCount);
+    MarkBlocks(work, work->changedBlocks, 2, first, last, span, spanCount);
+}
+
+void MarkChangedBlocksInto(const WorkModel* work, uint8_t* marks, int rayAxis, int first1, int last1,
+                           int first2, int last2, const double* span, int spanCount)
+{
+    int first[3] = {0, 0, 0};
+    int last[3] = {0, 0, 0};
+    first[(rayAxis + 1) % 3] = first1;
+    last[(rayAxis + 1) % 3] = last1;
+    first[(rayAxis + 2) % 3] = first2;
+    last[(rayAxis + 2) % 3] = last2;
+    MarkBlocks(work, marks, rayAxis, first, last, span, spanCount);
 }

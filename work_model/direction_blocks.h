@@ -47,3 +47,7 @@ void MarkChangedBlocksY(WorkModel* work, int firstZ, int lastZ, int firstX, int 
                         const double* span, int spanCount);
 void MarkChangedBlocksZ(WorkModel* work, int firstX, int lastX, int firstY, int lastY,
                         const double* span, int spanCount);
+// The same for any ray family (rayAxis 0 X, 1 Y, 2 Z; cross ranges in the family's order) into
+// marks, an array of one byte per display block (blockCount bytes) that receives 1 per block.
+void MarkChangedBlocksInto(const WorkModel* work, uint8_t* marks, int rayAxis, int first1, int last1,
+                           int first2, int last2, const double* span, int spanCount);

@@ -380,7 +380,7 @@ uint64_t GetWorkMemorySize(const WorkModel* work)
             const int32_t* counts = countTables[f][level];
             if (!counts) continue;
             for (int d = 0; d < rayCounts[f]; d++)
-                if (counts[d] > capacities[f]) bytes += 13 * uint64_t(counts[d]);
+                if (counts[d] > capacities[f]) bytes += 13 * uint64_t(GetDexelSeparateCapacity(counts[d]));
         }
     }
     return bytes;
@@ -403,8 +403,11 @@ void FreeDexelFamilyArrays(int capacity, int rayCount, int32_t* counts, double* 
     std::free(values);
 }
 
+void (*g_WorkDestroyHook)(const WorkModel* work) = nullptr;
+
 void DestroyWorkModel(WorkModel* work)
 {
+    if (g_WorkDestroyHook) g_WorkDestroyHook(work);
     ReleaseBlockIndex(work);
     ReleaseCoordinateTables(work);
     ReleaseLevels(work);

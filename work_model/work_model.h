@@ -25,7 +25,7 @@ enum { WORK_ALLOC_LEVEL_TABLES = -10004 };
 
 // One family of parallel rays of one undo level. Ray d owns slots d*capacity .. d*capacity+capacity-1
 // of ends, attributes and values. A ray of more than `capacity` ends keeps them in three separate
-// heap arrays of exactly counts[d] entries whose addresses are stored in its first slots (see
+// heap arrays of GetDexelSeparateCapacity(counts[d]) entries whose addresses are stored in its first slots (see
 // GetDexelEndsPointer and friends in dexel_intervals.h).
 struct DexelFamily {
     int32_t capacity;     // inline capacity, always 8
@@ -134,6 +134,9 @@ void FreeDexelFamilyArrays(int capacity, int rayCount, int32_t* counts, double* 
                            uint8_t* attributes, int32_t* values);
 // Releases everything the record owns and nulls the pointers; the caller sets nodeCountX 0 or builds anew.
 void DestroyWorkModel(WorkModel* work);
+// Called by DestroyWorkModel before it releases anything (null: none). The cutting kernel sets it
+// to end the threads that cut the work.
+extern void (*g_WorkDestroyHook)(const WorkModel* work);
 // Points familyX/Y/Z, maxCorner and minCorner at the arrays of currentLevel.
 void SelectUndoLevel(WorkModel* work);
 // hasPlacement = 1 unless rotation is exactly the identity and translation exactly zero.

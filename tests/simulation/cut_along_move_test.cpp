@@ -130,6 +130,30 @@ TEST_F(CutAlongMove, AxialToolRangesAreSymmetricAndOpenUpward)
     EXPECT_EQ(g_SweepStateY.rangeHigh1, 40);
 }
 
+// The X- and Y-ray ranges of a ball or bull along Z start at the tip (less the pitch of margin), not
+// one corner radius below it where no ray can reach the body.
+TEST_F(CutAlongMove, BallAndBullRangesStartAtTheTip)
+{
+    for (double r : {5.0, 2.0}) {
+        UseTool(r == 5.0 ? TOOL_BALL : TOOL_BULL, 10, r, 30);
+        const double tip[3] = {20, 20, 15};
+        CutOnce(&work, tip, up);
+        EXPECT_EQ(g_SweepStateX.rangeLow2, 29) << r;
+        EXPECT_EQ(g_SweepStateY.rangeLow1, 29) << r;
+    }
+}
+
+// A ray that only touches the tool (a chord of less than 1e-6 mm) keeps its material: it is not
+// split by a gap of rounding size at every position that touches it.
+TEST_F(CutAlongMove, ARayThatOnlyTouchesTheBallIsNotSplit)
+{
+    UseTool(TOOL_BALL, 10, 5, 30);
+    const double tip[3] = {20, 20, 10 - 1e-14};  // the X-ray at (y 20, z 10) passes 1e-14 inside the ball
+    CutOnce(&work, tip, up);
+    EXPECT_EQ(XRay(40, 20), (std::vector<double>{0, 40}));
+    EXPECT_EQ(XRay(40, 21).size(), 4u);  // half a pitch higher the ball cuts
+}
+
 TEST_F(CutAlongMove, ToolOutsideTheGridChangesNothing)
 {
     UseTool(TOOL_BALL, 10, 5, 30);

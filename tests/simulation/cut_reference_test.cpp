@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 #include "simulation/cutting.h"
 #include "tests/scoped_temp_folder.h"
 #include "cut_reference_geometry.h"
+#include "tests/simulation/cut_test_support.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/direction_blocks.h"
 #include "work_model/work_model.h"
@@ -705,6 +707,69 @@ TEST_P(CutReferenceTest, RaysMatchBoxMinusToolSolids)
         text += line;
     }
     ADD_FAILURE() << text;
+}
+
+// What one cut of a case leaves: the rays, the removed volume and cut flag, the check flags and
+// measured lengths, the changed display blocks.
+struct CutOutcome {
+    uint64_t rays;
+    double volume;
+    int cutInMove;
+    CheckFlags flags;
+    ToolMeasureResult measure;
+    std::vector<uint8_t> changedBlocks;
+};
+
+CutOutcome CutCaseOnThreads(const ToolCase& tool, const double axis[3], const PositionCase& position, int threads)
+{
+    WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    CutOutcome outcome{};
+    if (MakeBoxWork(work) != 1) return outcome;
+    PrepareWorkForCutting(work);
+    std::fill(work->changedBlocks, work->changedBlocks + work->blockCount, uint8_t(0));
+    SetNeutralChecks(tool.arborCheck);
+    g_HeightCheck = 1;     // measures the deepest cut above the cutting length
+    g_ChipWidthCheck = 2;  // raises CHIP
+    ClearToolMeasureResult();
+    SetCuttingThreadCount(threads);
+    SetCutColourAndTag(17);
+    ClearCheckFlags();
+    g_MoveRemovedVolume = 0;
+    for (int c = 0; c < position.cutCount; ++c) CutWorkAlongMove(work, position.tips[c], axis);
+    outcome.rays = HashWorkRays(*work);
+    outcome.volume = g_MoveRemovedVolume;
+    outcome.cutInMove = g_CutInMove;
+    outcome.flags = g_CheckFlags;
+    outcome.measure = g_ToolMeasure;
+    outcome.changedBlocks.assign(work->changedBlocks, work->changedBlocks + work->blockCount);
+    return outcome;
+}
+
+// Every ray is cut by one thread and volumes, counts and flags are combined in a fixed order: the
+// results of 1, 3 and 8 threads (one per ray even for these small cuts) are the same to the bit.
+TEST_P(CutReferenceTest, ResultsDoNotDependOnTheThreadCount)
+{
+    const ToolCase& tool = kToolCases[std::get<0>(GetParam())];
+    const AxisCase& axisCase = kAxisCases[std::get<1>(GetParam())];
+    const PositionCase& position = kPositionCases[std::get<2>(GetParam())];
+    if (tool.skipReason) GTEST_SKIP() << tool.skipReason;
+    ASSERT_EQ(1, MakeToolCurrent(tool.toolTable)) << tool.toolTable;
+    double unitAxis[3], length = 0;
+    for (int k = 0; k < 3; ++k) length += axisCase.axis[k] * axisCase.axis[k];
+    for (int k = 0; k < 3; ++k) unitAxis[k] = axisCase.axis[k] / std::sqrt(length);
+    g_CutRaysPerThread = 1;
+    const CutOutcome one = CutCaseOnThreads(tool, unitAxis, position, 1);
+    for (int threads : {3, 8}) {
+        const CutOutcome many = CutCaseOnThreads(tool, unitAxis, position, threads);
+        EXPECT_EQ(many.rays, one.rays) << threads << " threads";
+        EXPECT_EQ(many.volume, one.volume) << threads << " threads";
+        EXPECT_EQ(many.cutInMove, one.cutInMove);
+        EXPECT_EQ(0, std::memcmp(&many.flags, &one.flags, sizeof one.flags)) << threads << " threads";
+        EXPECT_EQ(0, std::memcmp(&many.measure, &one.measure, sizeof one.measure)) << threads << " threads";
+        EXPECT_EQ(many.changedBlocks, one.changedBlocks) << threads << " threads";
+    }
+    g_CutRaysPerThread = CUT_RAYS_PER_THREAD;
+    SetCuttingThreadCount(0);
 }
 
 std::string CaseName(const ::testing::TestParamInfo<CaseParam>& info)

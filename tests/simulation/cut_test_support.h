@@ -114,3 +114,27 @@ inline double FamilyVolume(const WorkModel& work, const DexelFamily& f, int node
     }
     return volume;
 }
+
+// FNV-1a hash of the counts, ends, attributes and line tags of every ray of the three families.
+inline uint64_t HashWorkRays(const WorkModel& work)
+{
+    uint64_t hash = 14695981039346656037ull;
+    auto add = [&hash](const void* data, size_t size) {
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        for (size_t k = 0; k < size; k++) {
+            hash ^= bytes[k];
+            hash *= 1099511628211ull;
+        }
+    };
+    const DexelFamily* families[3] = {&work.familyX, &work.familyY, &work.familyZ};
+    for (const DexelFamily* f : families) {
+        for (int d = 0; d < f->rayCount; d++) {
+            const int n = f->counts[d];
+            add(&n, sizeof n);
+            add(GetDexelEndsPointer(d, f->capacity, f->counts, f->ends), size_t(n) * sizeof(double));
+            add(GetDexelAttributesPointer(d, f->capacity, f->counts, f->attributes), size_t(n));
+            add(GetDexelValuesPointer(d, f->capacity, f->counts, f->values), size_t(n) * sizeof(int32_t));
+        }
+    }
+    return hash;
+}

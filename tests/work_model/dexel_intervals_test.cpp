@@ -299,7 +299,7 @@ TEST(StoreDexel, RayGrowsFromEightToTenEndsAndBack)
                          ray.values, ray.count), 1);
     EXPECT_EQ(GetDexelEndsPointer(1, 8, f.counts, f.ends), f.ends + 8);  // inline
 
-    // Split the last interval: 10 ends go to separate arrays of exactly 10 entries.
+    // Split the last interval: 10 ends go to separate arrays (of their size class, 16 entries).
     double work[16];
     uint8_t workAttributes[16];
     int32_t workValues[16];
@@ -368,6 +368,27 @@ TEST(StoreDexel, LongToLongOfOtherLengthAndFromItsOwnArrays)
     std::vector<uint8_t> attributes;
     EXPECT_EQ(ReadBack(f, 0, &attributes), (std::vector<double>{0, 1, 2, 3}));
     EXPECT_EQ(attributes, (std::vector<uint8_t>{0x10, 0x20, 0x30, 0x40}));
+}
+
+// A long ray keeps its arrays while its count stays in one size class (growing by half from 16),
+// so that a ray growing by two ends per cut allocates only now and then.
+TEST(StoreDexel, LongRayKeepsItsArraysWithinItsSizeClass)
+{
+    const int classes[][2] = {{9, 16}, {16, 16}, {17, 24}, {25, 36}, {37, 54}, {9999, DEXEL_MAX_ENDS},
+                              {DEXEL_MAX_ENDS, DEXEL_MAX_ENDS}};
+    for (const auto& c : classes) EXPECT_EQ(GetDexelSeparateCapacity(c[0]), c[1]) << c[0];
+    OneRayFamily f;
+    std::vector<double> ends(40);
+    for (size_t k = 0; k < ends.size(); k++) ends[k] = double(k);
+    ASSERT_EQ(StoreDexel(0, 8, f.counts, f.ends, f.attributes, f.values, ends.data(), nullptr, nullptr, 10), 1);
+    const double* first = GetDexelEndsPointer(0, 8, f.counts, f.ends);
+    ASSERT_EQ(StoreDexel(0, 8, f.counts, f.ends, f.attributes, f.values, ends.data(), nullptr, nullptr, 16), 1);
+    EXPECT_EQ(GetDexelEndsPointer(0, 8, f.counts, f.ends), first);
+    ASSERT_EQ(StoreDexel(0, 8, f.counts, f.ends, f.attributes, f.values, ends.data(), nullptr, nullptr, 24), 1);
+    EXPECT_EQ(ReadBack(f, 0), std::vector<double>(ends.begin(), ends.begin() + 24));
+    ASSERT_EQ(StoreDexel(0, 8, f.counts, f.ends, f.attributes, f.values, ends.data(), nullptr, nullptr, 12), 1);
+    EXPECT_EQ(ReadBack(f, 0), std::vector<double>(ends.begin(), ends.begin() + 12));
+    StoreDexel(0, 8, f.counts, f.ends, f.attributes, f.values, nullptr, nullptr, nullptr, 0);
 }
 
 TEST(StoreDexel, RefusesCountsOutsideTheLimit)

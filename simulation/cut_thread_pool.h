@@ -1,0 +1,17 @@
+// The threads that cut one tool position together: the caller hands out a list of tasks and takes
+// part as worker 0; the other workers wait between positions (spinning briefly, then asleep) and
+// are ended with the work they cut or at exit. The only locks are those of the start handshake.
+#pragma once
+
+typedef void (*CutTaskProcedure)(int taskIndex, int worker, void* context);
+
+// Runs procedure(task, worker, context) once for every task in 0 .. taskCount-1 on at most
+// `threads` workers (worker 0 is the caller; the rest are the pool's threads, started when first
+// needed) and returns when all have run. Each task runs on one worker; which one is not fixed.
+void RunCutTasks(int taskCount, int threads, CutTaskProcedure procedure, void* context);
+
+// The number of workers RunCutTasks may use for a thread count setting (0: one per processor).
+int ResolveCutThreadCount(int setting);
+
+// Ends the pool's threads (a later RunCutTasks starts them again).
+void StopCutThreads();

@@ -1,0 +1,86 @@
+// Fixed zig-zags of a ball, a flat and a bull (along Z and tilted) over a box work on 1, 2 and 8
+// cutting threads: the ends, attributes and line tags of every ray of the three families hash to
+// recorded values and the summed removed volume is the recorded one to the bit, so that a change of
+// the kernel that alters any result shows here and the thread count changes none.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <ostream>
+
+#include "tests/simulation/cut_test_support.h"
+
+namespace {
+
+struct ZigZagCase {
+    const char* name;
+    int type;
+    double diameter, cornerRadius, tiltDegrees;
+    uint64_t hash;  // HashWorkRays of the cut work
+    double volume;  // sum of the removed volumes of the positions
+};
+
+const ZigZagCase kCases[] = {
+    {"BallAlongZ", TOOL_BALL, 10, 5, 0, 0x112b6690462399daull, 1889.0902498602011},
+    {"BallTilted30", TOOL_BALL, 10, 5, 30, 0x892ffc4be97bb001ull, 2332.222734501237},
+    {"FlatAlongZ", TOOL_FLAT, 10, 0, 0, 0x2e3e442a72d2e83bull, 2460.0207101979854},
+    {"BullTilted30", TOOL_BULL, 12, 2, 30, 0x069f98cc2311d33cull, 3699.4319731160708},
+    {"BullAlongZ", TOOL_BULL, 12, 2, 0, 0xd0b595aa31a42427ull, 2561.6355584924172},
+};
+
+void PrintTo(const ZigZagCase& c, std::ostream* os) { *os << c.name; }
+
+// Cuts the zig-zag: rows along X at move pitch 0.2, 3 deep, a step-over of 3 between rows, each
+// position tagged with its own line number. Returns the summed removed volume.
+double CutZigZag(WorkModel* work, const ZigZagCase& c)
+{
+    ToolRecord tool = MakeToolRecord(c.type, c.diameter, c.cornerRadius, 20);
+    if (MakeCuttingToolCurrent(1, &tool, nullptr, nullptr, 3) != 1) return -1.0;
+    const double tilt = c.tiltDegrees * 3.14159265358979323846 / 180.0;
+    const double axis[3] = {std::sin(tilt), 0.0, std::cos(tilt)};
+    double volume = 0.0;
+    int line = 1;
+    double direction = 1.0;
+    for (double y = 5.0; y <= 25.0; y += 3.0) {
+        for (int k = 0; k <= 100; k++) {
+            const double x = direction > 0 ? 5.0 + 0.2 * k : 25.0 - 0.2 * k;
+            const double tip[3] = {x, y, 12.0};
+            volume += CutOnce(work, tip, axis, line++);
+        }
+        direction = -direction;
+    }
+    return volume;
+}
+
+class CutZigZagHash : public ::testing::TestWithParam<ZigZagCase> {
+protected:
+    void TearDown() override
+    {
+        SetCuttingThreadCount(0);
+        g_CutRaysPerThread = CUT_RAYS_PER_THREAD;
+    }
+};
+
+TEST_P(CutZigZagHash, RaysAndVolumeMatchTheRecordedOnesOnAnyThreadCount)
+{
+    const ZigZagCase& c = GetParam();
+    g_CutRaysPerThread = 16;
+    for (int threads : {1, 2, 8}) {
+        SCOPED_TRACE(threads);
+        WorkModel work{};
+        const double lo[3] = {0, 0, 0}, hi[3] = {30, 30, 15};
+        ASSERT_EQ(BuildBoxWork(&work, lo, hi, 0.2), 1);
+        PrepareWorkForCutting(&work);
+        ResetCutSettings();
+        SetCuttingThreadCount(threads);
+        const double volume = CutZigZag(&work, c);
+        EXPECT_EQ(HashWorkRays(work), c.hash);
+        EXPECT_EQ(volume, c.volume);
+        DestroyWorkModel(&work);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ZigZags, CutZigZagHash, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<ZigZagCase>& info) { return info.param.name; });
+
+}  // namespace
