@@ -11,7 +11,6 @@
 #include <sstream>
 #include <string>
 
-#include <ftw.h>
 #include <unistd.h>
 
 #include "machine_setup/controller/controller_definition.h"
@@ -23,25 +22,19 @@
 #include "nc/interpreter_services.h"
 #include "platform/ui/progress.h"
 #include "nc/subprograms.h"
+#include "tests/scoped_temp_folder.h"
 
 namespace motion_test {
-
-inline int RemoveEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return std::remove(path);
-}
 
 // A fresh folder under the temporary folder, made the current folder; the previous current folder
 // comes back and the folder goes with its contents at the end.
 struct TempWorkFolder {
-    std::string path;  // ends in "/"
+    ScopedTempFolder folder{"qmot"};  // removed after the destructor has left it
+    std::string path;                 // ends in "/"
     std::string previous;
     TempWorkFolder()
     {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && base[0] != '\0' ? base : "/tmp") + "/qmotXXXXXX";
-        char* made = mkdtemp(&pattern[0]);
-        path = made != nullptr ? std::string(made) + "/" : std::string();
+        path = folder.path.empty() ? std::string() : folder.path + "/";
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd) != nullptr) previous = cwd;
         if (!path.empty() && chdir(path.c_str()) != 0) path.clear();
@@ -49,7 +42,6 @@ struct TempWorkFolder {
     ~TempWorkFolder()
     {
         if (!previous.empty() && chdir(previous.c_str()) != 0) std::perror("chdir");
-        if (!path.empty()) nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
     }
     std::string File(const char* name) const { return path + name; }
 };
