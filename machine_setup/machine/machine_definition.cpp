@@ -239,17 +239,19 @@ void FinishMachineRead(const MachineReadState& state)
     }
     DeriveRotaryFrames(state);
     DeriveToolDirection();
-    LoadAllMachineModels();
-    if (g_DialectHeidenhain) g_AtcType = ATC_DIRECT;
-    if (g_ToolChangePositionGiven) ParseToolChangeRoute(state.routeText);
-    g_TableMovedAxisCount =
-        static_cast<unsigned char>(g_TableMovesAxis[0] + g_TableMovesAxis[1] + g_TableMovesAxis[2]);
+    // Vices beyond the last "VICE MODEL OFFSET" line take the last offset given; they are loaded
+    // with it, so this comes before the loading.
     if (g_ViceModelCount > 0 && g_ViceOffsetCount > 0 && g_ViceOffsetCount < g_ViceModelCount) {
         const double* last = g_PartModelOffsets.vice[g_ViceOffsetCount - 1];
         for (int k = g_ViceOffsetCount; k < g_ViceModelCount && k < MAX_VICE_MODEL_FILES; ++k) {
             for (int j = 0; j < 3; ++j) g_PartModelOffsets.vice[k][j] = last[j];
         }
     }
+    LoadAllMachineModels();
+    if (g_DialectHeidenhain) g_AtcType = ATC_DIRECT;
+    if (g_ToolChangePositionGiven) ParseToolChangeRoute(state.routeText);
+    g_TableMovedAxisCount =
+        static_cast<unsigned char>(g_TableMovesAxis[0] + g_TableMovesAxis[1] + g_TableMovesAxis[2]);
     UpdateWorkCoordinateMatrix();
     UpdateActiveWorkCoordinate();
     if (g_MachineKind == MACHINE_HEAD) {
