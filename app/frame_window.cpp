@@ -151,6 +151,7 @@ int OnCreate(WindowHandle frame, MenuHandle menu)
         TakeViewportSize();
     }
     g_FrameCreated = 1;
+    g_FileWatchState = FILE_WATCH_IDLE;
     SetStartPosition();
     RegisterViewClass();
     g_ViewWindow = CreateUiWindow(g_ViewClassName, "", ViewWindowProc, frame, 0x40000000u /* WS_CHILD */,
@@ -428,6 +429,7 @@ void ResetFrameState()
     g_ViewWindow = g_ProgressBar = g_ProgressBar2 = nullptr;
     g_ViewPopupMenu = nullptr;
     g_FrameCreated = g_ViewCreated = g_FrameDestroyed = 0;
+    g_FileWatchState = FILE_WATCH_OFF;
     g_StatusBarHeight = 0;
     g_ResizePending = 0;
     g_SavedViewportSize[0] = g_SavedViewportSize[1] = 0;

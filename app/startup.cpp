@@ -14,6 +14,7 @@
 #include "app/sound_effects.h"
 #include "app/system_info.h"
 #include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/settings/definition_reload.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_models.h"
@@ -23,6 +24,7 @@
 #include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
+#include "nc/motion_delivery.h"
 #include "platform/os/files.h"
 #include "platform/os/paths.h"
 #include "platform/ui/event_core.h"
@@ -135,6 +137,14 @@ void ReleaseEverything()
     UnloadPlugins();
 }
 
+void PlayDefinitionReloadSound(int sound)
+{
+    PlaySoundEffect(sound == DEFINITION_SOUND_WORK_SET ? SOUND_WORKSET : SOUND_TOOLCHG, 0);
+}
+
+// The NC data check reads the tool table and the controller and machine settings while it runs.
+int IsDataCheckRunning() { return g_DataCheckRunning != 0; }
+
 void StartEventCoreForRun(ChooseUiBackendFn chooseBackend)
 {
     const UiBackend* backend = chooseBackend != nullptr ? chooseBackend(g_SilentMode) : nullptr;
@@ -149,6 +159,9 @@ void StartEventCoreForRun(ChooseUiBackendFn chooseBackend)
     g_AbortKeyHook = IsAbortKeyHeld;
     g_StatusBarTextHook = SetStatusBarTextOfFrame;
     g_InterpreterUiHooks.updateMenuChecks = UpdateMenuChecksOfFrame;
+    g_DefinitionReloadHooks.updateMainTitle = UpdateMainTitle;
+    g_DefinitionReloadHooks.playSound = PlayDefinitionReloadSound;
+    g_DefinitionReloadHooks.tablesInUse = IsDataCheckRunning;
 }
 
 }  // namespace
