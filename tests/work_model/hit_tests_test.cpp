@@ -162,3 +162,39 @@ TEST(BoxAndIncrement, BoundTransformedBoxAndRounding)
     EXPECT_EQ(ScaleToDisplayUnits(NAN), 0);
     g_InputIncrement = saved;
 }
+
+TEST(SegmentHits, EveryAxisFacetTakesItsInPlaneCoordinates)
+{
+    // A right triangle of legs 4 in the plane at 3 across each axis; segments end exactly on the plane
+    // (t = 1) inside it, or cross it beside it.
+    struct Case {
+        int axis;
+        double facet[9];
+        double inside[3];
+        double beside[3];
+    };
+    const Case cases[] = {
+        {0, {3, 0, 0, 3, 4, 0, 3, 0, 4}, {3, 1, 1}, {3, 3.5, 3.5}},
+        {1, {0, 3, 0, 0, 3, 4, 4, 3, 0}, {1, 3, 1}, {3.5, 3, 3.5}},
+        {2, {0, 0, 3, 4, 0, 3, 0, 4, 3}, {1, 1, 3}, {3.5, 3.5, 3}},
+    };
+    for (const Case& c : cases) {
+        FacetVertices facet = MakeFacet(c.facet);
+        FacetPlane plane = MakeFacetPlane(facet);
+        ASSERT_EQ(plane.axisCode, c.axis);
+        double start[3] = {c.inside[0], c.inside[1], c.inside[2]};
+        start[c.axis] = -2.0;
+        // The facet's edge test: only the second edge (P1, P2) reaches the plane, and exactly at its end.
+        const double triangle[9] = {start[0], start[1], start[2], start[0], start[1], start[2],
+                                    c.inside[0], c.inside[1], c.inside[2]};
+        EXPECT_EQ(IntersectSegmentTriangle(&facet, &plane, triangle), 1) << "axis " << c.axis;
+        double hit[3] = {0, 0, 0};
+        EXPECT_EQ(IntersectSegmentPlane(plane.plane, &facet, start, c.inside, hit), 1);
+        EXPECT_EQ(hit[c.axis], 3.0);
+        double besideStart[3] = {c.beside[0], c.beside[1], c.beside[2]};
+        besideStart[c.axis] = 10.0;
+        const double passing[9] = {besideStart[0], besideStart[1], besideStart[2], c.beside[0], c.beside[1],
+                                   c.beside[2], besideStart[0], besideStart[1], besideStart[2]};
+        EXPECT_EQ(IntersectSegmentTriangle(&facet, &plane, passing), 0) << "axis " << c.axis;
+    }
+}
