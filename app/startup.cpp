@@ -29,6 +29,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/status_bar.h"
 #include "resources/menu_resources.h"
+#include "simulation/warning_file.h"
 #include "view/view_window.h"
 #include "work_model/work_model.h"
 
@@ -149,6 +150,7 @@ void StartEventCoreForRun(ChooseUiBackendFn chooseBackend)
     g_AbortKeyHook = IsAbortKeyHeld;
     g_StatusBarTextHook = SetStatusBarTextOfFrame;
     g_InterpreterUiHooks.updateMenuChecks = UpdateMenuChecksOfFrame;
+    InstallWarningFileHook();
 }
 
 }  // namespace
