@@ -155,10 +155,12 @@ void ChangeCheckTool(int tool)
 
 void CountToolChange()
 {
+    // The machine stops for the change: the feed motion before it ends at rest, in its own step.
+    FlushPendingFeedMove();
     g_CheckNonCutTime += g_ToolChangeTime;
     g_CheckRapidSpeedTime += g_ToolChangeTime;
+    // The change time belongs to the totals only, so a change right after another keeps its step.
     if (g_StepTimes[CurrentStep()] > 0.0 && g_MachineStepCount < MACHINING_STEP_SLOTS - 1) ++g_MachineStepCount;
-    AddStepTime(g_ToolChangeTime);
 }
 
 // The tool-change rules of the check for a block that gave a T word.
@@ -168,7 +170,9 @@ void HandleToolWord()
     const int tool = g_CommandedToolNumber;
     const int m6 = g_LastMCode == 6;
     if (g_AtcType == ATC_WAIT2 && g_ActiveReaderPlugin < 0) {
-        if (m6 && g_ToolCallNumber < 0) {
+        // The block's own T word is the tool call number; the per-block clear leaves 0, not -1, so
+        // the T word flag tells whether the M6 block named a tool.
+        if (m6 && !g_ToolWordBlock) {
             ChangeCheckTool(tool);
             CountToolChange();
         } else if (m6) {
@@ -234,7 +238,8 @@ void MarkUsage()
 {
     if (g_DWordNumber > 0 && g_DWordNumber < USAGE_FLAG_COUNT) g_DUsedFlags[g_DWordNumber] = 1;
     if (g_HWordNumber > 0 && g_HWordNumber < USAGE_FLAG_COUNT) g_HUsedFlags[g_HWordNumber] = 1;
-    if (g_ToolCallNumber >= 0 && g_ToolCallNumber <= g_MaxMagazine && g_ToolUsedFlags != nullptr) {
+    const int called = g_ToolWordBlock || g_ToolCallNumber > 0;
+    if (called && g_ToolCallNumber >= 0 && g_ToolCallNumber <= g_MaxMagazine && g_ToolUsedFlags != nullptr) {
         g_ToolUsedFlags[g_ToolCallNumber] = 1;
     }
 }

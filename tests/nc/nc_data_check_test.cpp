@@ -27,8 +27,10 @@ protected:
     float keptRapid[3] = {};
     float keptRapidAcceleration[3] = {};
     float keptChangeTime = 0.0f;
+    int keptAtc = 0;
     void SetUp() override
     {
+        keptAtc = g_AtcType;
         for (int a = 0; a < 3; ++a) {
             keptAcceleration[a] = g_AxisAccelerations[a];
             keptRapid[a] = g_RapidFeedRates[a];
@@ -46,6 +48,7 @@ protected:
             g_RapidAccelerations[a] = keptRapidAcceleration[a];
         }
         g_ToolChangeTime = keptChangeTime;
+        g_AtcType = keptAtc;
         g_RapidFeedrate = 999999999.0;
         ProgramTest::TearDown();
     }
@@ -196,14 +199,17 @@ TEST_F(DataCheckTest, ToolChangesMakeStepsAndUsedNumbersAreFlagged)
     g_AtcType = ATC_WAIT;
     Check("%\nT1 M6\nG90 G43 H1 G01 X10. F600. M8\nT2 M6\nT3 M6\nG41 D12 G01 X20.\nM30\n%\n");
     EXPECT_EQ(g_NcAlarmCode, 0);
-    // T1 changes while step 1 has no time; T2 starts step 2; T3 follows T2 while step 2 holds only
-    // the change time, which is time: step 3.
-    EXPECT_EQ(g_MachineStepCount, 3);
+    // T1 changes while step 1 has no time: it stays step 1. T2 starts step 2; T3 follows T2 before any
+    // move, so step 2 has no time yet and takes tool 3.
+    EXPECT_EQ(g_MachineStepCount, 2);
     EXPECT_EQ(g_StepToolNumbers[1], 1);
-    EXPECT_EQ(g_StepToolNumbers[2], 2);
-    EXPECT_EQ(g_StepToolNumbers[3], 3);
+    EXPECT_EQ(g_StepToolNumbers[2], 3);
     EXPECT_DOUBLE_EQ(g_CheckNonCutTime, 6.0);
-    EXPECT_DOUBLE_EQ(g_StepTimes[2], 2.0);
+    EXPECT_DOUBLE_EQ(g_StepTimes[1], g_CheckFeedTime - g_StepTimes[2]);
+    EXPECT_GT(g_StepTimes[2], 0.0);
+    EXPECT_EQ(g_ToolUsedFlags[2], 1);
+    EXPECT_EQ(g_ToolUsedFlags[3], 1);
+    EXPECT_EQ(g_ToolUsedFlags[4], 0);
     EXPECT_EQ(g_HUsedFlags[1], 1);
     EXPECT_EQ(g_DUsedFlags[12], 1);
     EXPECT_EQ(g_DUsedFlags[1], 0);
@@ -212,6 +218,34 @@ TEST_F(DataCheckTest, ToolChangesMakeStepsAndUsedNumbersAreFlagged)
     EXPECT_EQ(g_UsedMCodes[8], 1);
     EXPECT_EQ(g_UsedMCodes[6], 1);
     EXPECT_EQ(g_CheckLineCount, 8);
+}
+
+TEST_F(DataCheckTest, WaitingMagazineChangesAtM6)
+{
+    g_ToolChangeTime = 1.5f;
+    g_AtcType = ATC_WAIT2;
+    // T1 only selects; M6 alone puts it in the spindle; T2 M6 puts the waiting tool (1) in and makes
+    // 2 wait; the next M6 alone changes to 2.
+    Check("%\nT1\nM6\nG90 G01 X10. F600.\nT2 M6\nG01 X20.\nM6\nG01 X30.\nM30\n%\n");
+    EXPECT_EQ(g_NcAlarmCode, 0);
+    EXPECT_EQ(g_MachineStepCount, 3);
+    EXPECT_EQ(g_StepToolNumbers[1], 1);
+    EXPECT_EQ(g_StepToolNumbers[2], 1);
+    EXPECT_EQ(g_StepToolNumbers[3], 2);
+    EXPECT_DOUBLE_EQ(g_CheckNonCutTime, 4.5);
+}
+
+TEST_F(DataCheckTest, StepsBeyondTheTablesKeepAddingToTheLastStep)
+{
+    std::string text = "%\nG90 G01 F1000.\n";
+    for (int k = 0; k < 250; ++k) text += "T" + std::to_string(k % 9 + 1) + " M6\nX" + std::to_string(k % 2 ? 0 : 10) + ".\n";
+    Check(text + "M30\n%\n");
+    EXPECT_EQ(g_NcAlarmCode, 0);
+    EXPECT_EQ(g_MachineStepCount, MACHINING_STEP_SLOTS - 1);
+    double steps = 0.0;
+    for (int k = 1; k < MACHINING_STEP_SLOTS; ++k) steps += g_StepTimes[k];
+    EXPECT_NEAR(steps, g_CheckFeedTime, 1e-9);
+    EXPECT_EQ(g_StepToolNumbers[MACHINING_STEP_SLOTS - 1], 249 % 9 + 1);
 }
 
 TEST_F(DataCheckTest, MissingStartLineOrFileRaisesAlarm3AndStateIsKept)
