@@ -39,7 +39,9 @@ void OpenWarningFile()
 
 void WriteLongRotaryMoveWarning(double previous1, double previous2, double new1, double new2)
 {
-    if (g_WarningLevel <= 0) return;
+    // The NC data check moves the machine too, but it is no run: its moves leave no warning file
+    // that nobody would close.
+    if (g_WarningLevel <= 0 || g_DataCheckRunning) return;
     if (g_WarningFile == nullptr) OpenWarningFile();
     g_WarningCount += 1;
     FILE* file = g_WarningFile;

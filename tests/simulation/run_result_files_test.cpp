@@ -13,6 +13,7 @@
 #include "machine_setup/tools/current_tool.h"
 #include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
+#include "nc/motion_delivery.h"
 #include "nc/nc_line_reader.h"
 #include "platform/os/files.h"
 #include "platform/ui/shell_services.h"
@@ -85,10 +86,15 @@ TEST_F(WarningFileTest, EntriesFromTheKinematicsMatchGolden)
     EXPECT_EQ(motion_test::ReadText(folder.File("PART_warning.txt")), Golden("PART_warning.txt"));
 }
 
-TEST_F(WarningFileTest, NothingAtWarningLevelZero)
+TEST_F(WarningFileTest, NothingAtWarningLevelZeroOrDuringTheDataCheck)
 {
-    g_WarningLevel = 0;
+    g_WarningLevel = 1;
     g_WarningCount = 0;
+    g_DataCheckRunning = 1;
+    WarnLongRotaryMove(0.0, 0.0, 90.0, 180.0);
+    g_DataCheckRunning = 0;
+    EXPECT_EQ(g_WarningFile, nullptr);
+    g_WarningLevel = 0;
     WarnLongRotaryMove(0.0, 0.0, 90.0, 180.0);
     EXPECT_EQ(g_WarningFile, nullptr);
     EXPECT_EQ(g_WarningCount, 0);
