@@ -31,6 +31,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/status_bar.h"
 #include "resources/menu_resources.h"
+#include "simulation/warning_file.h"
 #include "view/view_window.h"
 #include "work_model/work_model.h"
 
@@ -162,6 +163,7 @@ void StartEventCoreForRun(ChooseUiBackendFn chooseBackend)
     g_DefinitionReloadHooks.updateMainTitle = UpdateMainTitle;
     g_DefinitionReloadHooks.playSound = PlayDefinitionReloadSound;
     g_DefinitionReloadHooks.tablesInUse = IsDataCheckRunning;
+    InstallWarningFileHook();
 }
 
 }  // namespace

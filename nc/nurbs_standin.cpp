@@ -4,3 +4,10 @@
 char g_NurbsKnotLetter = 'K';
 
 void ReadNurbsBlock(int) {}
+int g_NurbsPointCount = 0;
+int g_NurbsAllocated = 0;
+
+int GetNurbsControlPoint(int, double*) { return 0; }
+double MeasureNurbsLength() { return 0.0; }
+void TransformNurbsControlPoints() {}
+void FreeNurbsBuffers() {}

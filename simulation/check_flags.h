@@ -42,3 +42,13 @@ extern int g_LastHolderTarget;          // target (0..9) of the last holder chec
 void ClearCheckFlags();
 // Every ToolMeasureResult value := 0 (start of a run, after each tool's result line).
 void ClearToolMeasureResult();
+
+// Pause reasons recorded since the last interference report, one byte per reason: 0 cut in a rapid,
+// 1 ARBOR, 2 LENGTH, 3 CHIP, 4 TAPER, 5 cut at a feed of at least RAPID FEEDRATE, 6 ATTACHMENT,
+// 7 spindle stopped, 8 spindle below, 9 above its limits; a part pair at its alarm number + 7 (18..52).
+// Written by the simulation thread; cleared by the report and on resume.
+constexpr int STOP_REASON_COUNT = 54;
+extern unsigned char g_StopReasonFlags[STOP_REASON_COUNT];
+// ToolContactState: 0 rapid without cut or just after a tool change, 1 cutting, 2 feed without cut,
+// 4 a check fired in this sub-step (the frame's end-of-run alarm choice reads it).
+extern int g_ToolContactState;

@@ -16,6 +16,11 @@ void (*g_WarnLongRotaryMoveHook)(double, double, double, double) = nullptr;
 void WarnLongRotaryMove(double previous1, double previous2, double new1, double new2)
 {
     if (g_WarningLevel <= 0) return;
-    ++g_WarningCount;
-    if (g_WarnLongRotaryMoveHook != nullptr) g_WarnLongRotaryMoveHook(previous1, previous2, new1, new2);
+    // The hook writes the warning file and counts the warning itself (opening the file starts the
+    // count of a run anew); without one the warning is only counted.
+    if (g_WarnLongRotaryMoveHook != nullptr) {
+        g_WarnLongRotaryMoveHook(previous1, previous2, new1, new2);
+    } else {
+        ++g_WarningCount;
+    }
 }

@@ -14,5 +14,5 @@ extern int g_WarningCount;               // lines written to the warning file
 // Appends "* Long movement of rotary axis *" with the angles before and after the move to the warning
 // file when the controller's warning level is above 0.
 void WarnLongRotaryMove(double previous1, double previous2, double new1, double new2);
-// Writes the warning line itself (installed by the simulation; null: the warning is only counted).
+// Writes and counts the warning itself (installed by the simulation; null: the warning is only counted).
 extern void (*g_WarnLongRotaryMoveHook)(double previous1, double previous2, double new1, double new2);

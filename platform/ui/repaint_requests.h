@@ -9,3 +9,5 @@ extern unsigned char g_RebuildToolList;        // the tool list
 extern unsigned char g_RebuildHeadPartLists;   // the part lists of both heads
 extern unsigned char g_RebuildHead1PartList;   // the part list of head 1
 extern unsigned char g_RebuildHead2PartList;   // the part list of head 2
+extern unsigned char g_RepaintToolPanel;       // the tool panel (its check results changed)
+extern unsigned char g_ToolDialogRefresh;      // the open tool dialog refreshes its values

@@ -6,6 +6,7 @@
 int g_PumpMessagesInLoops = 0;
 int g_EnglishUi = 0;
 int g_SilentMode = 0;
+int g_SuppressResultListOpen = 0;
 int g_RunMode = 0;
 int g_FileNamePreset = 0;
 int g_WindowsVersionCode = 0;

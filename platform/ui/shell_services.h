@@ -6,6 +6,8 @@
 extern int g_PumpMessagesInLoops;   // 1 when long loops may call PumpMessagesDuringWork (UI thread)
 extern int g_EnglishUi;             // non-zero: English texts; 0: Japanese (set at start-up)
 extern int g_SilentMode;            // 1 in batch runs without user interface
+extern int g_SuppressResultListOpen;  // 1 while a command-line or macro run request asks that the run's
+                                      // result lists are not opened with the shell
 extern int g_RunMode;               // RunMode: 0 idle, 1 real cutting, 2 skip cutting, 3 cut and show
 extern int g_FileNamePreset;        // 1 when the next command's file name is already set
 extern int g_WindowsVersionCode;    // operating-system code (1 selects "RBUTTONDOWN" for MOVE SWITCH)
