@@ -325,14 +325,13 @@ int ExportWorkMesh(const WorkModel* work, uint32_t* facetCount)
     WriteFamilyFaces(work, 0, first, last, marks, facetCount);
     std::free(first);
     std::free(last);
+    int result = 1;
     if (!(*facetCount == 12 && IsUncutBox(work))) {
-        const int lo[3] = {0, 0, 0};
-        const int hi[3] = {work->cellCountX, work->cellCountY, work->cellCountZ};
         ExportContext context;
         context.facetCount = facetCount;
         const uint8_t* const* constMarks = marks;
-        WalkWorkCells(work, lo, hi, constMarks, WriteCellLoops, &context);
+        result = WalkAllWorkCells(work, constMarks, WriteCellLoops, &context);
     }
     for (uint8_t* m : marks) std::free(m);
-    return 1;
+    return result;
 }

@@ -13,8 +13,8 @@ typedef void (*SurfaceLoopSink)(void* context, const double (*points)[3], int co
 // Writes the whole surface of the work's current undo level through the facet writers of
 // g_MeshOutput (whose stream, format and work-coordinate fields the caller set); sets the output
 // transform fields and counts the chains given up in g_MeshOutput.givenUpChains. *facetCount is set
-// to the number of facets written. Returns 1, or 0 when the boundary marks could not be allocated
-// (nothing written then).
+// to the number of facets written. Returns 1, or 0 when its work arrays could not be allocated (the
+// surface is then incomplete and the save discards the file).
 int ExportWorkMesh(const WorkModel* work, uint32_t* facetCount);
 // Writes the covered part of one face of the grid box (face 0..5 as the cell faces) as rectangles of
 // two facets each and fills that face's marks (one byte per ray: 1 covered, 2 examined and not on

@@ -4,6 +4,8 @@
 #include "work_model/work_surface.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "work_model/dexel_intervals.h"
@@ -336,6 +338,32 @@ const CombineStep kCombineSteps[12] = {
     {EDGE_Z01, 3, EDGE_X10, EDGE_Y00, EDGE_X11, EDGE_Y01},
     {EDGE_Z11, 1, EDGE_X10, EDGE_Y10, EDGE_X11, EDGE_Y11}};
 
+// What a ray shows on the edge [L, U] without classifying it: QUICK_EDGE_MATERIAL when material
+// covers part of the edge or all of it, QUICK_EDGE_CROSSED when an end lies on the edge (the
+// classification may then give any code); 0 when the edge is empty. Without the crossed bit the
+// code is EDGE_FULL with the material bit and EDGE_EMPTY without.
+enum { QUICK_EDGE_MATERIAL = 1, QUICK_EDGE_CROSSED = 2 };
+
+inline int GetQuickEdgeState(const DexelFamily* family, int ray, double L, double U)
+{
+    const int count = family->counts[ray];
+    if (count <= 0) return 0;
+    const double* e = family->ends + size_t(ray) * size_t(family->capacity);
+    if (count == 2) {
+        if (e[1] < L || e[0] > U) return 0;
+        if (e[0] < L && e[1] > U) return QUICK_EDGE_MATERIAL;
+        return QUICK_EDGE_MATERIAL | QUICK_EDGE_CROSSED;
+    }
+    e = GetDexelEndsPointer(ray, family->capacity, family->counts, family->ends);
+    if (e[0] > U || e[count - 1] < L) return 0;
+    int below = 0;
+    for (int m = 0; m < count; m++) {
+        if (e[m] >= L) return e[m] <= U ? QUICK_EDGE_MATERIAL | QUICK_EDGE_CROSSED : (below & 1);
+        below++;
+    }
+    return 0;
+}
+
 inline int EdgeAxis(int edge)
 {
     return edge / 4;
@@ -596,6 +624,11 @@ int ExtractCellSegments(const WorkModel* work, int i, int j, int k,
                         const uint8_t* const marks[CELL_FACE_COUNT], int faceFlags[CELL_FACE_COUNT],
                         FaceSegment segments[CELL_MAX_SEGMENTS])
 {
+    // Edges that are all empty or full have no crossing, and reconciliation changes an edge only
+    // next to a crossing: nothing in the cell.
+    int highest = 0;
+    for (int e = 0; e < CELL_EDGE_COUNT; e++) highest = std::max(highest, classified[e].code);
+    if (highest <= EDGE_FULL) return 0;
     // All four edges of one family touching the cell from outside: nothing in the cell.
     for (int axis = 0; axis < 3; axis++) {
         const int c = classified[4 * axis].code;
@@ -650,52 +683,245 @@ void WalkWorkCells(const WorkModel* work, const int cellLo[3], const int cellHi[
         if (lo[a] >= hi[a]) return;
     }
     const int nx = work->nodeCountX, ny = work->nodeCountY, nz = work->nodeCountZ;
+    const DexelFamily* fx = &work->familyX;
+    const DexelFamily* fy = &work->familyY;
+    const DexelFamily* fz = &work->familyZ;
     const double* cx = work->coordinatesX;
     const double* cy = work->coordinatesY;
     const double* cz = work->coordinatesZ;
     CellEdge edges[CELL_EDGE_COUNT];
-    CellEdge nextY[2], nextZ[2];  // Y- and Z-edges at x_i+1 of the previous cell, as classified
     int faceFlags[CELL_FACE_COUNT];
     FaceSegment segments[CELL_MAX_SEGMENTS];
     for (int k = lo[2]; k < hi[2]; k++) {
         for (int j = lo[1]; j < hi[1]; j++) {
-            bool haveNext = false;
             const int x0 = j + k * ny;
             const int xRays[4] = {x0, x0 + 1, x0 + ny, x0 + ny + 1};
+            // Quick states of the Y- and Z-edges at node x_i (from the previous cell) and x_i+1.
+            int lowerState = -1;
             for (int i = lo[0]; i < hi[0]; i++) {
-                bool any = false;
-                for (int e = 0; e < 4; e++) {
-                    ClassifyCellEdge(&work->familyX, xRays[e], cx[i], cx[i + 1], &edges[EDGE_X00 + e]);
-                    any = any || edges[EDGE_X00 + e].code != EDGE_EMPTY;
-                }
-                if (!any) {
-                    haveNext = false;
+                int xState = 0;
+                for (int e = 0; e < 4; e++)
+                    xState |= GetQuickEdgeState(fx, xRays[e], cx[i], cx[i + 1]);
+                const int y0 = k + i * nz, z0 = i + j * nx;
+                if (xState == 0) {
+                    lowerState = -1;
                     continue;
                 }
-                const int y0 = k + i * nz, z0 = i + j * nx;
-                if (haveNext) {
-                    edges[EDGE_Y00] = nextY[0];
-                    edges[EDGE_Y01] = nextY[1];
-                    edges[EDGE_Z00] = nextZ[0];
-                    edges[EDGE_Z01] = nextZ[1];
-                } else {
-                    ClassifyCellEdge(&work->familyY, y0, cy[j], cy[j + 1], &edges[EDGE_Y00]);
-                    ClassifyCellEdge(&work->familyY, y0 + 1, cy[j], cy[j + 1], &edges[EDGE_Y01]);
-                    ClassifyCellEdge(&work->familyZ, z0, cz[k], cz[k + 1], &edges[EDGE_Z00]);
-                    ClassifyCellEdge(&work->familyZ, z0 + nx, cz[k], cz[k + 1], &edges[EDGE_Z01]);
-                }
-                ClassifyCellEdge(&work->familyY, y0 + nz, cy[j], cy[j + 1], &edges[EDGE_Y10]);
-                ClassifyCellEdge(&work->familyY, y0 + nz + 1, cy[j], cy[j + 1], &edges[EDGE_Y11]);
-                ClassifyCellEdge(&work->familyZ, z0 + 1, cz[k], cz[k + 1], &edges[EDGE_Z10]);
-                ClassifyCellEdge(&work->familyZ, z0 + nx + 1, cz[k], cz[k + 1], &edges[EDGE_Z11]);
-                nextY[0] = edges[EDGE_Y10];
-                nextY[1] = edges[EDGE_Y11];
-                nextZ[0] = edges[EDGE_Z10];
-                nextZ[1] = edges[EDGE_Z11];
-                haveNext = true;
+                if (lowerState < 0)
+                    lowerState = GetQuickEdgeState(fy, y0, cy[j], cy[j + 1]) |
+                                 GetQuickEdgeState(fy, y0 + 1, cy[j], cy[j + 1]) |
+                                 GetQuickEdgeState(fz, z0, cz[k], cz[k + 1]) |
+                                 GetQuickEdgeState(fz, z0 + nx, cz[k], cz[k + 1]);
+                const int upperState = GetQuickEdgeState(fy, y0 + nz, cy[j], cy[j + 1]) |
+                                       GetQuickEdgeState(fy, y0 + nz + 1, cy[j], cy[j + 1]) |
+                                       GetQuickEdgeState(fz, z0 + 1, cz[k], cz[k + 1]) |
+                                       GetQuickEdgeState(fz, z0 + nx + 1, cz[k], cz[k + 1]);
+                const int state = xState | lowerState | upperState;
+                lowerState = upperState;
+                // Without an end on any edge every code is empty or full: nothing in the cell.
+                if ((state & QUICK_EDGE_CROSSED) == 0) continue;
+                for (int e = 0; e < 4; e++)
+                    ClassifyCellEdge(fx, xRays[e], cx[i], cx[i + 1], &edges[EDGE_X00 + e]);
+                ClassifyCellEdge(fy, y0, cy[j], cy[j + 1], &edges[EDGE_Y00]);
+                ClassifyCellEdge(fy, y0 + 1, cy[j], cy[j + 1], &edges[EDGE_Y01]);
+                ClassifyCellEdge(fy, y0 + nz, cy[j], cy[j + 1], &edges[EDGE_Y10]);
+                ClassifyCellEdge(fy, y0 + nz + 1, cy[j], cy[j + 1], &edges[EDGE_Y11]);
+                ClassifyCellEdge(fz, z0, cz[k], cz[k + 1], &edges[EDGE_Z00]);
+                ClassifyCellEdge(fz, z0 + 1, cz[k], cz[k + 1], &edges[EDGE_Z10]);
+                ClassifyCellEdge(fz, z0 + nx, cz[k], cz[k + 1], &edges[EDGE_Z01]);
+                ClassifyCellEdge(fz, z0 + nx + 1, cz[k], cz[k + 1], &edges[EDGE_Z11]);
+                if (edges[EDGE_X00].code == EDGE_EMPTY && edges[EDGE_X10].code == EDGE_EMPTY &&
+                    edges[EDGE_X01].code == EDGE_EMPTY && edges[EDGE_X11].code == EDGE_EMPTY)
+                    continue;
                 const int count = ExtractCellSegments(work, i, j, k, edges, marks, faceFlags, segments);
                 if (count > 2) sink(context, faceFlags, segments, count);
             }
         }
     }
+}
+
+namespace {
+
+// Cells k (along an axis of nodes coordinates[0..nodes-1]) whose range [c_k, c_k+1] holds e: none,
+// one, or two when e lies on an inner node. Returns how many were written to cells.
+int FindCellsHolding(double e, const double* coordinates, int nodes, double origin, double pitch,
+                     int cells[2])
+{
+    if (!(e >= coordinates[0] && e <= coordinates[nodes - 1])) return 0;
+    double guess = std::floor((e - origin) / pitch);
+    int k = guess < 0 ? 0 : guess > nodes - 1 ? nodes - 1 : int(guess);
+    while (k > 0 && coordinates[k] > e) k--;
+    while (k < nodes - 1 && coordinates[k + 1] <= e) k++;
+    int n = 0;
+    if (k < nodes - 1) cells[n++] = k;
+    if (coordinates[k] == e && k > 0) cells[n++] = k - 1;
+    return n;
+}
+
+// The cells of one z slab that an end touches, marked once each and listed.
+struct SlabMarks {
+    uint8_t* marked;   // cellsX * cellsY bytes
+    int32_t* active;   // listed cells (i + j * cellsX)
+    int count;
+    int cellsX, cellsY;
+};
+
+inline void MarkCell(SlabMarks* slab, int i, int j)
+{
+    if (i < 0 || j < 0 || i >= slab->cellsX || j >= slab->cellsY) return;
+    const int32_t cell = i + j * slab->cellsX;
+    if (slab->marked[cell]) return;
+    slab->marked[cell] = 1;
+    slab->active[slab->count++] = cell;
+}
+
+// Marks the cells of slab k whose edges lie on the rays of the node plane z_kk (kk = k or k + 1).
+void MarkPlaneRays(const WorkModel* work, int kk, SlabMarks* slab)
+{
+    const int nx = work->nodeCountX, ny = work->nodeCountY, nz = work->nodeCountZ;
+    int cells[2];
+    const DexelFamily* fx = &work->familyX;
+    for (int j = 0; j < ny; j++) {
+        const int ray = j + kk * ny;
+        const int count = fx->counts[ray];
+        if (count <= 0) continue;
+        const double* e = GetDexelEndsPointer(ray, fx->capacity, fx->counts, fx->ends);
+        for (int m = 0; m < count; m++) {
+            const int n = FindCellsHolding(e[m], work->coordinatesX, nx, work->originX, work->pitch, cells);
+            for (int c = 0; c < n; c++) {
+                MarkCell(slab, cells[c], j - 1);
+                MarkCell(slab, cells[c], j);
+            }
+        }
+    }
+    const DexelFamily* fy = &work->familyY;
+    for (int i = 0; i < nx; i++) {
+        const int ray = kk + i * nz;
+        const int count = fy->counts[ray];
+        if (count <= 0) continue;
+        const double* e = GetDexelEndsPointer(ray, fy->capacity, fy->counts, fy->ends);
+        for (int m = 0; m < count; m++) {
+            const int n = FindCellsHolding(e[m], work->coordinatesY, ny, work->originY, work->pitch, cells);
+            for (int c = 0; c < n; c++) {
+                MarkCell(slab, i - 1, cells[c]);
+                MarkCell(slab, i, cells[c]);
+            }
+        }
+    }
+}
+
+// The twelve edges of cell (i, j, k) classified.
+void ClassifyCell(const WorkModel* work, int i, int j, int k, CellEdge edges[CELL_EDGE_COUNT])
+{
+    const int nx = work->nodeCountX, ny = work->nodeCountY, nz = work->nodeCountZ;
+    const double* cx = work->coordinatesX;
+    const double* cy = work->coordinatesY;
+    const double* cz = work->coordinatesZ;
+    const int x0 = j + k * ny, y0 = k + i * nz, z0 = i + j * nx;
+    ClassifyCellEdge(&work->familyX, x0, cx[i], cx[i + 1], &edges[EDGE_X00]);
+    ClassifyCellEdge(&work->familyX, x0 + 1, cx[i], cx[i + 1], &edges[EDGE_X10]);
+    ClassifyCellEdge(&work->familyX, x0 + ny, cx[i], cx[i + 1], &edges[EDGE_X01]);
+    ClassifyCellEdge(&work->familyX, x0 + ny + 1, cx[i], cx[i + 1], &edges[EDGE_X11]);
+    ClassifyCellEdge(&work->familyY, y0, cy[j], cy[j + 1], &edges[EDGE_Y00]);
+    ClassifyCellEdge(&work->familyY, y0 + 1, cy[j], cy[j + 1], &edges[EDGE_Y01]);
+    ClassifyCellEdge(&work->familyY, y0 + nz, cy[j], cy[j + 1], &edges[EDGE_Y10]);
+    ClassifyCellEdge(&work->familyY, y0 + nz + 1, cy[j], cy[j + 1], &edges[EDGE_Y11]);
+    ClassifyCellEdge(&work->familyZ, z0, cz[k], cz[k + 1], &edges[EDGE_Z00]);
+    ClassifyCellEdge(&work->familyZ, z0 + 1, cz[k], cz[k + 1], &edges[EDGE_Z10]);
+    ClassifyCellEdge(&work->familyZ, z0 + nx, cz[k], cz[k + 1], &edges[EDGE_Z01]);
+    ClassifyCellEdge(&work->familyZ, z0 + nx + 1, cz[k], cz[k + 1], &edges[EDGE_Z11]);
+}
+
+}  // namespace
+
+int WalkAllWorkCells(const WorkModel* work, const uint8_t* const marks[CELL_FACE_COUNT],
+                     CellSegmentsSink sink, void* context)
+{
+    if (work->nodeCountX < 2 || !work->familyX.counts) return 1;
+    const int nx = work->nodeCountX, nz = work->nodeCountZ;
+    const int cellsX = work->cellCountX, cellsY = work->cellCountY, cellsZ = work->cellCountZ;
+    const DexelFamily* fz = &work->familyZ;
+    // The Z-ray ends bucketed by the slab (or two slabs) that holds them.
+    int64_t* slabStart = static_cast<int64_t*>(std::calloc(size_t(cellsZ) + 1, sizeof(int64_t)));
+    if (!slabStart) return 0;
+    int cells[2];
+    for (int pass = 0; pass < 2; pass++) {
+        int32_t* slabRays = nullptr;
+        int64_t* fill = nullptr;
+        if (pass == 1) {
+            for (int k = 0; k < cellsZ; k++) slabStart[k + 1] += slabStart[k];
+            slabRays = static_cast<int32_t*>(std::malloc(size_t(slabStart[cellsZ]) * sizeof(int32_t) + 1));
+            fill = static_cast<int64_t*>(std::malloc(size_t(cellsZ) * sizeof(int64_t)));
+            if (!slabRays || !fill) {
+                std::free(slabRays);
+                std::free(fill);
+                std::free(slabStart);
+                return 0;
+            }
+            std::memcpy(fill, slabStart, size_t(cellsZ) * sizeof(int64_t));
+        }
+        for (int ray = 0; ray < fz->rayCount; ray++) {
+            const int count = fz->counts[ray];
+            if (count <= 0) continue;
+            const double* e = GetDexelEndsPointer(ray, fz->capacity, fz->counts, fz->ends);
+            for (int m = 0; m < count; m++) {
+                const int n = FindCellsHolding(e[m], work->coordinatesZ, nz, work->originZ, work->pitch, cells);
+                for (int c = 0; c < n; c++) {
+                    if (pass == 0)
+                        slabStart[cells[c] + 1]++;
+                    else
+                        slabRays[fill[cells[c]]++] = ray;
+                }
+            }
+        }
+        if (pass == 0) continue;
+        std::free(fill);
+        SlabMarks slab;
+        slab.cellsX = cellsX;
+        slab.cellsY = cellsY;
+        const size_t slabCells = size_t(cellsX) * size_t(cellsY);
+        slab.marked = static_cast<uint8_t*>(std::calloc(slabCells, 1));
+        slab.active = static_cast<int32_t*>(std::malloc(slabCells * sizeof(int32_t)));
+        if (!slab.marked || !slab.active) {
+            std::free(slab.marked);
+            std::free(slab.active);
+            std::free(slabRays);
+            std::free(slabStart);
+            return 0;
+        }
+        CellEdge edges[CELL_EDGE_COUNT];
+        int faceFlags[CELL_FACE_COUNT];
+        FaceSegment segments[CELL_MAX_SEGMENTS];
+        for (int k = 0; k < cellsZ; k++) {
+            slab.count = 0;
+            for (int64_t r = slabStart[k]; r < slabStart[k + 1]; r++) {
+                const int a = slabRays[r] % nx, b = slabRays[r] / nx;
+                MarkCell(&slab, a - 1, b - 1);
+                MarkCell(&slab, a, b - 1);
+                MarkCell(&slab, a - 1, b);
+                MarkCell(&slab, a, b);
+            }
+            MarkPlaneRays(work, k, &slab);
+            MarkPlaneRays(work, k + 1, &slab);
+            // In the order of the cell walk: j, then i.
+            std::sort(slab.active, slab.active + slab.count);
+            for (int c = 0; c < slab.count; c++) {
+                const int cell = slab.active[c];
+                slab.marked[cell] = 0;
+                const int i = cell % cellsX, j = cell / cellsX;
+                ClassifyCell(work, i, j, k, edges);
+                if (edges[EDGE_X00].code == EDGE_EMPTY && edges[EDGE_X10].code == EDGE_EMPTY &&
+                    edges[EDGE_X01].code == EDGE_EMPTY && edges[EDGE_X11].code == EDGE_EMPTY)
+                    continue;
+                const int segmentCount =
+                    ExtractCellSegments(work, i, j, k, edges, marks, faceFlags, segments);
+                if (segmentCount > 2) sink(context, faceFlags, segments, segmentCount);
+            }
+        }
+        std::free(slab.marked);
+        std::free(slab.active);
+        std::free(slabRays);
+    }
+    std::free(slabStart);
+    return 1;
 }
