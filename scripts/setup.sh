@@ -11,4 +11,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libpng-dev zlib1g-dev libwim-dev \
   libfltk1.3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri \
   clang libclang-rt-14-dev \
-  xvfb xauth x11-utils imagemagick ffmpeg fonts-noto-cjk >/dev/null
+  xvfb xauth x11-utils imagemagick ffmpeg fonts-noto-cjk \
+  admesh >/dev/null

@@ -20,7 +20,9 @@ struct StlWorkLoadOptions {
 // too many crossings), or a grid or allocation code (nodeCountX 0 then, the caller empties).
 int LoadStlWorkModel(WindowHandle owner, WorkModel* work, const char* path, double placement[12],
                      double pitch, int axisCode, const StlWorkLoadOptions* options);
-// Writes the work's surface as STL in format (0 ASCII, 1 binary, 2 binary byte-swapped). Returns 1
-// when written, 0 when nothing was written.
+// Writes the work's surface as STL in format (0 ASCII, 1 binary, 2 binary byte-swapped), in work
+// coordinates when inWorkCoordinates is 1 and the work frame is shifted or turned. The file is
+// written under a temporary name that replaces path only when everything was written. Returns 1, or
+// 0 (an unknown format, a write or memory failure; an earlier file at path is kept).
 int SaveStlWorkModel(const WorkModel* work, const char* path, int format, int inWorkCoordinates,
                      int rotated, const double inverseRotation[9], const double workOrigin[3]);

@@ -8,7 +8,7 @@
 enum StlOutputFormat { STL_OUT_ASCII = 0, STL_OUT_BINARY = 1, STL_OUT_BINARY_SWAPPED = 2 };
 
 // The writer state of one STL save. The save sets the first seven fields, the mesh export the last
-// four; the facet writers read them. One save at a time (the thread that saves).
+// five at every start; the facet writers read them. One save at a time (the thread that saves).
 struct MeshOutputState {
     FILE* stream;                  // the open output file
     int format;                    // StlOutputFormat
@@ -21,6 +21,7 @@ struct MeshOutputState {
     double outputTranslation[3];   // the work's translation for the mesh export
     int outputRotate;              // 1 when outputRotation applies
     int outputTranslate;           // 1 when outputTranslation applies
+    uint32_t givenUpChains;        // segment chains the mesh export could not close
 };
 extern MeshOutputState g_MeshOutput;
 
