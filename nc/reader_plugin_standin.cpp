@@ -8,6 +8,7 @@ int g_FileToolsFromPlugin = 0;
 int StartNcReadPlugin() { return 0; }
 int CallReaderPluginPathNext() { return 0; }
 int ReaderPluginHasTotalBlock() { return 0; }
+int64_t ReaderPluginTotalBlocks(const char*) { return 0; }
 int ReaderPluginHasPathWithPlane() { return 0; }
 void CallNcToolPlugin(const char*) {}
 void ClearNcToolPluginCallMemory() {}
