@@ -243,7 +243,9 @@ void OnPaint(WindowHandle frame)
         // A paint served by the pump of long work leaves that work's progress running.
         if (g_RunMode == 0 && !IsPumpingDuringWork()) EndProgress();
     }
-    if (g_FrameCreated) CheckDefinitionFilesChanged(frame);
+    // Not in a paint the pump of long work serves: a definition reloaded under the running work could
+    // free what it reads. The next paint or activation after the work looks again.
+    if (g_FrameCreated && !IsPumpingDuringWork()) CheckDefinitionFilesChanged(frame);
     ResumeAutomationOnce();
 }
 

@@ -12,7 +12,6 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/machine/modal_values.h"
-#include "machine_setup/settings/colour_settings.h"
 #include "machine_setup/settings/view_settings_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
@@ -283,7 +282,11 @@ void PaintStatusPanel()
     const int axes = PanelAxisCount();
     DrawCell(CELL_PANEL_FRAME, "", SBT_POPOUT);
     g_StatusPanelCells[CELL_PANEL_FILL].bottom = g_StatusPanelCells[CELL_PANEL_FRAME].bottom - 1;
-    FillPanelCell(g_PanelPaint.window, CELL_PANEL_FILL, &g_StatusPanelCells[CELL_PANEL_FILL], g_BackgroundColourSetting);
+    // The column's background is the controller definition's "NAME COLOR" background (read afresh, so a
+    // reload of the definition shows at the next paint).
+    const unsigned background = (g_ControllerNameBackColour[0] & 255) | ((g_ControllerNameBackColour[1] & 255) << 8) |
+                                ((g_ControllerNameBackColour[2] & 255) << 16);
+    FillPanelCell(g_PanelPaint.window, CELL_PANEL_FILL, &g_StatusPanelCells[CELL_PANEL_FILL], background);
     const unsigned nameColour = (g_ControllerNameTextColour[0] & 255) | ((g_ControllerNameTextColour[1] & 255) << 8) |
                                 ((g_ControllerNameTextColour[2] & 255) << 16);
     g_PanelPaint.transparent = 1;

@@ -267,6 +267,9 @@ TEST_F(StatusPanelTest, FramePaintDrawsEveryCellButNothingInSilentMode)
 {
     g_WorkPitch = 0.25;
     g_WorkDefined = 0;
+    g_ControllerNameBackColour[0] = 255;
+    g_ControllerNameBackColour[1] = 255;
+    g_ControllerNameBackColour[2] = 0;
     SendUiMessage(frame, WM_PAINT, 0, 0);
     PaintFrameWindow(frame);
     EXPECT_EQ(Text(CELL_PITCH), "\tPitch:0.250\t");
@@ -274,6 +277,7 @@ TEST_F(StatusPanelTest, FramePaintDrawsEveryCellButNothingInSilentMode)
     EXPECT_EQ(Text(CELL_AXIS_LABEL + 3), "\tA");
     EXPECT_EQ(Text(CELL_NC_TEXT), "- Not Selected -");
     EXPECT_EQ(Cell(CELL_PANEL_FILL).kind, PANEL_CELL_FILL);
+    EXPECT_EQ(Cell(CELL_PANEL_FILL).fillColour, 0x0000FFFFu) << "the controller name's background, yellow";
     EXPECT_EQ(Cell(CELL_SYNC_GET).kind, PANEL_CELL_EMPTY) << "no sync plug-in: not drawn";
     EXPECT_EQ(Cell(50).kind, PANEL_CELL_EMPTY) << "the title row's value cell is never drawn";
 
