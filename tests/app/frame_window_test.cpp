@@ -305,7 +305,7 @@ TEST(WholeRun, EndsByItselfWithoutADisplay)
     ResetShell();
     TempFolder folder;
     InFolder in(folder.path);
-    const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/resources/demo/";
+    const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/examples/";
     const std::string files = "-I" + folder.File("qumbra.ini") + " " + demo + "demo.ttl " + demo +
                               "fanuc_demo.ctl " + demo + "vmc3.mtl";
     EXPECT_EQ(RunWholeProgram(files), 0);                        // no display: runs without windows
