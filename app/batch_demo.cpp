@@ -382,8 +382,8 @@ void PrintBatchDemoReport(const BatchDemoReport* r)
 
 int FindDefaultDemoFolder(char* out, int outSize)
 {
-    if (DoesFolderExist("resources/demo")) {
-        std::snprintf(out, static_cast<size_t>(outSize), "%s", "resources/demo");
+    if (DoesFolderExist("examples")) {
+        std::snprintf(out, static_cast<size_t>(outSize), "%s", "examples");
         return 1;
     }
     // The program usually sits in a build folder right below the source tree.
@@ -392,7 +392,7 @@ int FindDefaultDemoFolder(char* out, int outSize)
         const int separator = FindLastPathSeparator(program);
         if (separator >= 0) {
             program[separator] = '\0';
-            std::snprintf(out, static_cast<size_t>(outSize), "%s/../resources/demo", program);
+            std::snprintf(out, static_cast<size_t>(outSize), "%s/../examples", program);
             if (DoesFolderExist(out)) return 1;
         }
     }

@@ -56,6 +56,6 @@ int RunBatchDemo(const char* dataFolder, const char* outputFolder, BatchDemoRepo
 // Prints the report to stdout in a few lines.
 void PrintBatchDemoReport(const BatchDemoReport* report);
 
-// The data folder the program uses when none is given: "resources/demo" below the current folder
+// The data folder the program uses when none is given: "examples" below the current folder
 // when it exists there, else next to the program's build folder. Returns 1 when one was found.
 int FindDefaultDemoFolder(char* out, int outSize);

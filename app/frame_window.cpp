@@ -10,6 +10,7 @@
 #include "app/frame_services.h"
 #include "app/message_file.h"
 #include "app/plugins.h"
+#include "app/sound_effects.h"
 #include "app/startup.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/settings/definition_reload.h"
@@ -35,8 +36,6 @@
 
 MenuHandle g_MainMenu = nullptr;
 WindowHandle g_ViewWindow = nullptr;
-WindowHandle g_ProgressBar = nullptr;
-WindowHandle g_ProgressBar2 = nullptr;
 MenuHandle g_ViewPopupMenu = nullptr;
 int g_FrameCreated = 0;
 int g_ViewCreated = 0;
@@ -161,6 +160,14 @@ int OnCreate(WindowHandle frame, MenuHandle menu)
     return 0;
 }
 
+// The first paint of the frame plays the tool-change sound, and returns when it has ended.
+void PlayStartSoundOnce()
+{
+    if (g_StartSoundPlayed) return;
+    g_StartSoundPlayed = 1;
+    if (g_SoundOn) PlaySoundEffect(SOUND_TOOLCHG, 1);
+}
+
 // Resumes the automation thread once, on the first paint (first resize in silent mode).
 void ResumeAutomationOnce()
 {
@@ -227,15 +234,19 @@ void OnPaint(WindowHandle frame)
     } else {
         g_MainWindowIconic = 0;
         PaintFrameWindow(frame);
+        PlayStartSoundOnce();
         InvalidateUiWindow(g_ViewWindow, 1);
         UpdateUiWindow(g_ViewWindow);
         if (!g_ResizePending) {
             UpdateMainTitle(frame);
             UpdateStatusBar();
         }
-        if (g_RunMode == 0) EndProgress();
+        // A paint served by the pump of long work leaves that work's progress running.
+        if (g_RunMode == 0 && !IsPumpingDuringWork()) EndProgress();
     }
-    if (g_FrameCreated) CheckDefinitionFilesChanged(frame);
+    // Not in a paint the pump of long work serves: a definition reloaded under the running work could
+    // free what it reads. The next paint or activation after the work looks again.
+    if (g_FrameCreated && !IsPumpingDuringWork()) CheckDefinitionFilesChanged(frame);
     ResumeAutomationOnce();
 }
 
@@ -352,6 +363,9 @@ void ComposeMainTitle(char* text, int size)
             std::snprintf(part, sizeof part, "%s", g_EnglishUi ? "Cutting : Result" : "加工 : 結果表示");
         }
         AppendTitle(text, size, part);
+    } else if (g_ProgressTitleText[0] != '\0') {
+        AppendTitle(text, size, " - ");
+        AppendTitle(text, size, g_ProgressTitleText);
     }
     std::snprintf(part, sizeof part, "%s%c%c%c%c", g_EnglishUi ? "Check-" : " 干渉チェック-",
                   CheckLetter(g_InterferenceCheck, "NY"), CheckLetter(g_ArborCheck, "NOCY"),

@@ -3,6 +3,7 @@
 // files, the end of automation, closing and shut-down, and the title.
 #pragma once
 #include <cstdint>
+#include "platform/ui/progress.h"   // g_ProgressBar, g_ProgressBar2 (made by the first WM_SIZE)
 #include "platform/ui/shell_services.h"
 #include "platform/ui/ui_types.h"
 
@@ -14,8 +15,6 @@ const int FRAME_TITLE_SIZE = 1024;
 // g_MainWindow and g_StatusBarWindow: shell_services.h.
 extern MenuHandle g_MainMenu;          // the frame's menu bar (null with the no-menu switch)
 extern WindowHandle g_ViewWindow;      // the 3D view child
-extern WindowHandle g_ProgressBar;     // progress bars in status-bar parts 0 and 2 (first WM_SIZE)
-extern WindowHandle g_ProgressBar2;
 extern MenuHandle g_ViewPopupMenu;     // the view's popup menu of three mouse modes
 extern int g_FrameCreated;             // 1 once WM_CREATE laid out the children
 extern int g_ViewCreated;              // 1 once the view child exists

@@ -3,6 +3,5 @@
 
 int g_AbortRequest = 0;
 int g_RunWaitingForGo = 0;
-int g_GoPromptBlink = 0;
 
 void StartRunPolling() {}

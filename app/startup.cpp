@@ -32,6 +32,7 @@
 #include "platform/ui/status_bar.h"
 #include "resources/menu_resources.h"
 #include "simulation/warning_file.h"
+#include "view/progress_display.h"
 #include "view/view_window.h"
 #include "work_model/work_model.h"
 
@@ -43,7 +44,6 @@ int g_ExitCodeOverride = 0;
 int g_OsIsVistaOrLater = 0;
 int g_DwmCompositionOn = 0;
 unsigned char* g_PathFlagBuffer = nullptr;
-double* g_PathPointBuffer = nullptr;
 
 namespace {
 
@@ -67,6 +67,11 @@ void SetStatusBarTextOfFrame(int part, const char* text)
 
 // The interpreter asks for the menu check marks when a block changes a mode they show.
 void UpdateMenuChecksOfFrame() { UpdateMenuChecks(g_MainMenu); }
+
+void UpdateMainTitleOfFrame()
+{
+    if (g_MainWindow != nullptr) UpdateMainTitle(g_MainWindow);
+}
 
 // Silent and batch runs answer message boxes themselves and log them.
 int IsShellUnattended() { return g_SilentMode || g_CmdBatchRun; }
@@ -164,6 +169,9 @@ void StartEventCoreForRun(ChooseUiBackendFn chooseBackend)
     g_DefinitionReloadHooks.playSound = PlayDefinitionReloadSound;
     g_DefinitionReloadHooks.tablesInUse = IsDataCheckRunning;
     InstallWarningFileHook();
+    InstallStatusPanelHooks();
+    InstallProgressDisplayHooks();
+    g_ProgressHooks.updateMainTitle = UpdateMainTitleOfFrame;
 }
 
 }  // namespace
@@ -180,6 +188,7 @@ int RunProgram(const char* commandLine, int showCommand, ChooseUiBackendFn choos
     GetProcessorInfo();
     SetMainThreadIdealProcessor();
     ReadSettingsAndDefinitions();
+    g_PumpDispatchAllowed = DecidePumpDispatch(g_WindowsBuild, g_PumpOption);
     LoadSoundImages();
     CreateGdiResources();
     QueryDwmComposition(&g_OsIsVistaOrLater, &g_DwmCompositionOn);
@@ -251,6 +260,13 @@ void EnableDialogThemeTexture(WindowHandle)
 }
 
 void FreeThemeLibrary() { g_ThemeLibraryState = -1; }
+
+int DecidePumpDispatch(int windowsBuild, int pumpOption)
+{
+    // Build 0: no Windows build is known on this platform, and the older builds' limit does not apply.
+    if (pumpOption != 1) return 0;
+    return windowsBuild == 0 || windowsBuild >= 19041 ? 1 : 0;
+}
 
 void SetMainThreadIdealProcessor()
 {

@@ -4,6 +4,7 @@
 #pragma once
 #include "platform/os/thread.h"
 #include "platform/ui/ui_backend.h"
+#include "view/status_panel.h"
 
 const int MAIN_CLASS_NAME_SIZE = 11;    // the class name: at most 10 characters
 const int PATH_POINT_CAPACITY = 10000;  // points of the view's measuring polyline
@@ -16,8 +17,8 @@ extern ThreadHandle g_MacroThread;
 extern int g_ExitCodeOverride;            // -1 after an aborted command-line batch run
 extern int g_OsIsVistaOrLater;            // results of QueryDwmComposition
 extern int g_DwmCompositionOn;
-extern unsigned char* g_PathFlagBuffer;   // the view's measuring polyline: flags and points (heap)
-extern double* g_PathPointBuffer;
+extern unsigned char* g_PathFlagBuffer;   // the view's measuring polyline: flags (heap); its points are
+                                          // g_PathPointBuffer (view/status_panel.h)
 
 // Chooses the face of the event core once the command line is known: the real backend when it can
 // open a display (and silent is 0), else null for the headless one.
@@ -41,3 +42,6 @@ int LoadThemeLibrary();
 void EnableDialogThemeTexture(WindowHandle dialog);
 void FreeThemeLibrary();
 void SetMainThreadIdealProcessor();
+// Whether the pump of long work paints and sizes windows (1) or only serves cross-thread calls (0):
+// not with "IME VERSION" "OLD" (pumpOption 0) nor on a Windows build before 19041.
+int DecidePumpDispatch(int windowsBuild, int pumpOption);

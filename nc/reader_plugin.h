@@ -1,6 +1,7 @@
 // Calls of the optional reader plug-in (NC files of its own format, one path record per block) and of
 // the NC tool plug-in (tool data from NC comments), as the interpreter makes them.
 #pragma once
+#include <cstdint>
 
 // One block delivered by the reader plug-in in place of a text line.
 struct ReaderPathRecord {
@@ -25,6 +26,8 @@ void CloseNcReadPlugin();
 int CallReaderPluginPathNext();
 // 1 when the active reader plug-in exports "QBREADTOTALBLOCK" (progress by blocks).
 int ReaderPluginHasTotalBlock();
+// The total block count the active reader plug-in reports for file; 0 when it cannot tell.
+int64_t ReaderPluginTotalBlocks(const char* file);
 // 1 when the active reader plug-in exports the path entry with a plane ("QBREADPATH"); 0 when it
 // exports only "QBREADPATHIJK" (vector mode) or none is active.
 int ReaderPluginHasPathWithPlane();

@@ -9,6 +9,7 @@ int StartNcReadPlugin() { return 0; }
 void CloseNcReadPlugin() {}
 int CallReaderPluginPathNext() { return 0; }
 int ReaderPluginHasTotalBlock() { return 0; }
+int64_t ReaderPluginTotalBlocks(const char*) { return 0; }
 int ReaderPluginHasPathWithPlane() { return 0; }
 void CallNcToolPlugin(const char*) {}
 void ClearNcToolPluginCallMemory() {}

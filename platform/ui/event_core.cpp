@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include "platform/ui/cursor_clipboard.h"
+#include "platform/ui/shell_services.h"
 #include "platform/ui/ui_internal.h"
 
 UiCoreSettings g_UiSettings = {0, nullptr, nullptr, 1024, 768};
@@ -24,9 +25,10 @@ std::atomic<int> g_KeyStates[256];                  // any thread: 1 while the k
 std::map<std::string, unsigned> g_RegisteredMessages;   // guarded by g_UiCore.lock
 std::map<std::string, int> g_ClassCursors;              // guarded by g_UiCore.lock
 
-// The shell's pump: one message, then the wait cursor that tells the user the work goes on.
+// The shell's pump: sends, paints and sizes (only sends when the shell allows no dispatch), then the
+// wait cursor that tells the user the work goes on.
 void PumpHookAdapter() {
-    PumpOneUiMessage();
+    PumpUiDuringWork(g_PumpDispatchAllowed);
     SetUiCursor(IDC_WAIT);
 }
 

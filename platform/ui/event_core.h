@@ -154,6 +154,12 @@ int RunUiLoopOnce(unsigned timeoutMs, int withTimers, int* exitCode);
 // was dispatched. StartEventCore installs it (followed by SetUiCursor(IDC_WAIT)) as the hook of the
 // shell's PumpMessagesDuringWork.
 int PumpOneUiMessage();
+// The pump of long work on the UI thread: serves pending sends; with dispatch 1 also lets the backend
+// take its native events (input becomes posts), dispatches posted WM_PAINT and WM_SIZE and paints
+// invalidated windows. Every other posted message (clicks, keys, commands, close, quit) stays queued in
+// its order for the main loop, so long work is never re-entered by a command; never a timer.
+// Returns how many paints and sizes were handled.
+int PumpUiDuringWork(int dispatch);
 // Runs every pending cross-thread send now (UI thread). Returns how many ran.
 int ServePendingSends();
 // Sleeps on the UI thread while serving sends (on another thread: a plain sleep).

@@ -264,6 +264,49 @@ int PumpOneUiMessage() {
     return 1;
 }
 
+int PumpUiDuringWork(int dispatch) {
+    if (!IsUiThread()) return 0;
+    ServePendingSends();
+    if (!dispatch) return 0;
+    // Native events: input becomes posts (they stay queued), geometry and exposure reach the windows.
+    const UiBackend* backend = GetUiBackend();
+    if (backend->waitEvents != nullptr) backend->waitEvents(0);
+    ServePendingSends();
+    DeliverPendingChanges();
+    // Posted paints and sizes are taken out of the queue; every other post keeps its place and order.
+    std::vector<PostRecord> taken;
+    {
+        std::lock_guard<std::mutex> guard(g_UiCore.lock);
+        auto& posts = g_UiCore.posts;
+        for (auto it = posts.begin(); it != posts.end();) {
+            if (!it->isQuit && (it->message == WM_PAINT || it->message == WM_SIZE)) {
+                taken.push_back(*it);
+                it = posts.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    int handled = 0;
+    for (const PostRecord& post : taken) {
+        if (!IsUiWindow(post.window)) continue;
+        CallWindowProcedure(post.window, post.message, post.wParam, post.lParam);
+        ++handled;
+    }
+    for (;;) {
+        UiWindow* paintWindow = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(g_UiCore.lock);
+            paintWindow = TakeInvalidWindowLocked();
+        }
+        if (paintWindow == nullptr) break;
+        CallWindowProcedure(paintWindow, WM_PAINT, 0, 0);
+        ++handled;
+    }
+    DeliverPendingChanges();
+    return handled;
+}
+
 int ServePendingSends() {
     if (!IsUiThread()) return 0;
     int count = 0;

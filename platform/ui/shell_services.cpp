@@ -2,6 +2,7 @@
 // event core and the frame install their hooks.
 #include "platform/ui/shell_services.h"
 #include "platform/os/clock.h"
+#include "platform/ui/cursor_clipboard.h"
 
 int g_PumpMessagesInLoops = 0;
 int g_EnglishUi = 0;
@@ -18,8 +19,13 @@ char g_ProgramCaption[64] = "QUMBRA5000";
 int g_StopAtNextBlock = 0;
 int g_PauseRequest = 0;
 
+int g_PumpDispatchAllowed = 1;
+
 namespace {
+const uint64_t kPumpIntervalMs = 3000;
 uint64_t g_LastPumpTime = 0;
+uint64_t g_LastBusyCursorTime = 0;
+int g_Pumping = 0;
 }
 
 extern void (*g_PumpOneMessageHook)();         // defined and installed by the event core (platform/ui)
@@ -27,11 +33,33 @@ int (*g_AbortKeyHook)() = nullptr;             // installed by the frame
 void (*g_StatusBarTextHook)(int, const char*) = nullptr;
 void (*g_UpdateStatusBarHook)() = nullptr;
 
-void PumpMessagesDuringWork() {
-    uint64_t now = GetTickCountMs();
-    if (now - g_LastPumpTime <= 3000) return;
-    if (g_PumpOneMessageHook != nullptr) g_PumpOneMessageHook();
-    g_LastPumpTime = GetTickCountMs();
+void PumpMessagesDuringWork() { PumpMessagesDuringWorkAt(GetTickCountMs()); }
+
+int PumpMessagesDuringWorkAt(uint64_t now) {
+    if (now - g_LastPumpTime <= kPumpIntervalMs) return 0;
+    g_LastPumpTime = now;   // before dispatching: a paint that pumps again returns at once
+    if (g_Pumping || g_PumpOneMessageHook == nullptr) return 1;
+    g_Pumping = 1;
+    g_PumpOneMessageHook();
+    g_Pumping = 0;
+    return 1;
+}
+
+void PumpMessagesAndBusyCursor() { PumpMessagesAndBusyCursorAt(GetTickCountMs()); }
+
+int PumpMessagesAndBusyCursorAt(uint64_t now) {
+    PumpMessagesDuringWorkAt(now);
+    if (now - g_LastBusyCursorTime <= kPumpIntervalMs) return 0;
+    SetUiCursor(IDC_WAIT);
+    g_LastBusyCursorTime = now;
+    return 1;
+}
+
+int IsPumpingDuringWork() { return g_Pumping; }
+
+void ResetPumpTimes() {
+    g_LastPumpTime = 0;
+    g_LastBusyCursorTime = 0;
 }
 
 int IsAbortKeyDown() { return g_AbortKeyHook != nullptr ? g_AbortKeyHook() : 0; }

@@ -1,6 +1,7 @@
 // Services of the application shell that the core subsystems use: the message pump during long
 // work, the abort key, and the shell's program-wide flags. The shell owns these variables.
 #pragma once
+#include <cstdint>
 #include "platform/ui/ui_types.h"
 
 extern int g_PumpMessagesInLoops;   // 1 when long loops may call PumpMessagesDuringWork (UI thread)
@@ -19,8 +20,22 @@ extern char g_ProgramCaption[64];   // caption of the program's message boxes
 extern int g_StopAtNextBlock;       // set by the frame: the run stops before the next block
 extern int g_PauseRequest;          // a pause asked for by the user or a check (run thread and frame)
 
-// At most once every 3000 ms handles one pending window message of the UI thread.
+extern int g_PumpDispatchAllowed;   // 1: the pump of long work paints and sizes windows; 0: it only serves
+                                    // cross-thread calls (set by the shell at start-up, UI thread)
+
+// The pump of long work (UI thread): at most once every 3000 ms it serves cross-thread calls, paints
+// and sizes the windows and shows the wait cursor. Clicks, keys, commands, close and quit requests
+// stay queued for the main loop, so a click cannot start a second load or exit in the middle of one.
 void PumpMessagesDuringWork();
+// The same with the clock reading given (milliseconds); returns 1 when it pumped.
+int PumpMessagesDuringWorkAt(uint64_t now);
+// The pump, then the wait cursor again when more than 3000 ms have passed since its last refresh.
+void PumpMessagesAndBusyCursor();
+int PumpMessagesAndBusyCursorAt(uint64_t now);   // returns 1 when the cursor was refreshed
+// 1 while the pump is handling messages (a paint then must not end the progress of the work).
+int IsPumpingDuringWork();
+// Forgets the pump's time stamps (tests).
+void ResetPumpTimes();
 // 1 when the abort key (g_AbortKey) is held down while the frame is the foreground window.
 int IsAbortKeyDown();
 // Sets the text of a status-bar part (the loaders write part 0).

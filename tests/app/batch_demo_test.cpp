@@ -20,7 +20,7 @@
 namespace {
 
 const double kPi = 3.14159265358979323846;
-const std::string kDemoFolder = std::string(QUMBRA_SOURCE_DIR) + "/resources/demo";
+const std::string kDemoFolder = std::string(QUMBRA_SOURCE_DIR) + "/examples";
 
 std::string MakeTempFolder()
 {

@@ -30,6 +30,7 @@
 #include "platform/ui/cursor_clipboard.h"
 #include "platform/ui/event_core.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/progress.h"
 #include "platform/ui/status_bar.h"
 #include "resources/menu_resources.h"
 
@@ -91,6 +92,33 @@ TEST_F(Frame, CreationMakesMenuStatusBarAndViewChild)
     GetUiWindowRect(g_ViewWindow, &view);
     EXPECT_EQ(view.right - view.left, g_ViewportWidth);
     EXPECT_GT(g_ViewportHeight, 0);
+}
+
+TEST_F(Frame, PaintDuringLongWorkKeepsItsProgressAndAClickWaits)
+{
+    WindowHandle frame = CreateFrame();
+    ASSERT_NE(frame, nullptr);
+    ShowUiWindow(frame, SW_SHOW);
+    BeginProgress(frame, 1, 100, nullptr, 1, "WORK読み込み中", "Reading WORK");
+    ProgressBarState bar = {};
+    GetProgressBarState(g_ProgressBar, &bar);
+    EXPECT_EQ(bar.shown, 1);
+    // The long work pumps: the frame is painted, the click stays queued, the progress goes on.
+    PostUiMessage(frame, WM_COMMAND, 105, 0);
+    InvalidateUiWindow(frame, 1);
+    ResetPumpTimes();
+    PumpMessagesDuringWorkAt(100000);
+    EXPECT_EQ(IsUiWindowInvalid(frame), 0);
+    EXPECT_EQ(IsUiWindow(frame), 1) << "the exit command waits for the work to end";
+    EXPECT_EQ(CountQueuedUiMessages(), 1);
+    EXPECT_EQ(GetProgressSnapshot().active, 1);
+    GetProgressBarState(g_ProgressBar, &bar);
+    EXPECT_EQ(bar.shown, 1);
+    EXPECT_EQ(GetUiCursor(), IDC_WAIT);
+    // After the work, an ordinary paint ends the progress of an idle frame.
+    SendUiMessage(frame, WM_PAINT, 0, 0);
+    EXPECT_EQ(GetProgressSnapshot().active, 0);
+    ResetPumpTimes();
 }
 
 TEST_F(Frame, StatusBarPartsFollowTheClientWidth)
@@ -277,7 +305,7 @@ TEST(WholeRun, EndsByItselfWithoutADisplay)
     ResetShell();
     TempFolder folder;
     InFolder in(folder.path);
-    const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/resources/demo/";
+    const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/examples/";
     const std::string files = "-I" + folder.File("qumbra.ini") + " " + demo + "demo.ttl " + demo +
                               "fanuc_demo.ctl " + demo + "vmc3.mtl";
     EXPECT_EQ(RunWholeProgram(files), 0);                        // no display: runs without windows

@@ -162,7 +162,7 @@ void RunFrameOnDisplay(int english)
     char previous[4096];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(folder.path.c_str()), 0);
-    const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/resources/demo/";
+    const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/examples/";
     const std::string line = "-I" + folder.File("qumbra.ini") + " " + demo + "demo.ttl " + demo + "fanuc_demo.ctl " +
                              demo + "vmc3.mtl";
     const std::string shot = folder.File("shot.png");
