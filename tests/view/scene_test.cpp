@@ -447,4 +447,63 @@ TEST_F(SceneTest, AppliedColoursRebuildOnlyWhatTheyColour)
     UpdateSceneMaterials();
 }
 
+intptr_t MakePoint(int x, int y) { return static_cast<intptr_t>((static_cast<unsigned>(y) << 16) | static_cast<unsigned>(x)); }
+
+TEST_F(SceneTest, MouseTurnsZoomsAndPansTheView)
+{
+    CreateView(GlBackend(), 400, 300);
+    g_ViewRect = UiRect{0, 0, 400, 300};
+    g_ViewAngleA = 315.0;
+    g_ViewAngleB = 45.0;
+    UpdateViewRotationCosSin();
+    // A quick drag to the right turns the view and its release starts the auto-rotation.
+    SendUiMessage(g_ViewWindow, WM_LBUTTONDOWN, MK_LBUTTON, MakePoint(100, 100));
+    EXPECT_EQ(1, g_ViewDragging);
+    SendUiMessage(g_ViewWindow, WM_MOUSEMOVE, MK_LBUTTON, MakePoint(120, 100));
+    EXPECT_DOUBLE_EQ(315.0 + 7 * 2.5, g_ViewAngleA);   // n = int(20 x 72 / 200 + 0.5) = 7
+    SendUiMessage(g_ViewWindow, WM_LBUTTONUP, 0, MakePoint(120, 100));
+    EXPECT_EQ(0, g_ViewDragging);
+    EXPECT_EQ(1, IsUiTimerSet(g_ViewWindow, TIMER_AUTO_ROTATE, nullptr));
+    SendUiMessage(g_ViewWindow, WM_TIMER, TIMER_AUTO_ROTATE, 0);
+    EXPECT_DOUBLE_EQ(315.0 + 14 * 2.5, g_ViewAngleA);
+    // The next press stops it.
+    SendUiMessage(g_ViewWindow, WM_LBUTTONDOWN, MK_LBUTTON, MakePoint(10, 10));
+    EXPECT_EQ(0, IsUiTimerSet(g_ViewWindow, TIMER_AUTO_ROTATE, nullptr));
+    // Ctrl held with the left button zooms.
+    SendUiMessage(g_ViewWindow, WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, MakePoint(10, 40));
+    EXPECT_EQ(VIEW_MOUSE_ZOOM, g_ViewMouseMode);
+    EXPECT_NEAR(std::pow(1.1, 20.0 * 30 / 150), g_ViewZoom, 1e-12);
+    SendUiMessage(g_ViewWindow, WM_LBUTTONUP, 0, MakePoint(10, 40));
+    EXPECT_EQ(VIEW_MOUSE_ROTATE, g_ViewMouseMode);
+    EXPECT_EQ(0, IsUiTimerSet(g_ViewWindow, TIMER_AUTO_ROTATE, nullptr));   // not after a zoom step
+    // The wheel zooms at once and repaints only when its timer ends.
+    const double zoom = g_ViewZoom;
+    SendUiMessage(g_ViewWindow, WM_MOUSEWHEEL, static_cast<uintptr_t>(static_cast<uint16_t>(-240)) << 16, 0);
+    EXPECT_NEAR(zoom / 1.21, g_ViewZoom, 1e-12);
+    EXPECT_EQ(1, IsUiTimerSet(g_ViewWindow, TIMER_WHEEL_ZOOM_END, nullptr));
+}
+
+TEST_F(SceneTest, ZoomWindowNeedsFivePixelsEachWay)
+{
+    CreateView(GlBackend(), 400, 300);
+    g_ViewRect = UiRect{0, 0, 400, 300};
+    g_ZoomWindowArmed = 1;
+    SendUiMessage(g_ViewWindow, WM_LBUTTONDOWN, MK_LBUTTON, MakePoint(100, 100));
+    EXPECT_EQ(1, g_ZoomWindowDragging);
+    // Corners that coincide draw no rectangle.
+    InstallGlRecorder();
+    DrawZoomRectangle();
+    EXPECT_TRUE(GetGlRecorder().calls.empty());
+    SendUiMessage(g_ViewWindow, WM_MOUSEMOVE, MK_LBUTTON, MakePoint(300, 100));
+    EXPECT_DOUBLE_EQ(-0.5, g_ZoomRectangleCorners[0]);
+    EXPECT_DOUBLE_EQ(0.5, g_ZoomRectangleCorners[2]);
+    SendUiMessage(g_ViewWindow, WM_LBUTTONUP, 0, MakePoint(104, 160));   // 4 pixels wide
+    EXPECT_EQ(1, g_ZoomWindowArmed);
+    EXPECT_DOUBLE_EQ(1.0, g_ViewZoom);
+    SendUiMessage(g_ViewWindow, WM_LBUTTONUP, 0, MakePoint(200, 150));   // 100 x 50
+    EXPECT_EQ(0, g_ZoomWindowArmed);
+    EXPECT_EQ(0, g_ZoomWindowDragging);
+    EXPECT_DOUBLE_EQ(400.0 / 100.0, g_ViewZoom);   // 400 / 100 below 300 / 50: by the width
+}
+
 }  // namespace
