@@ -107,19 +107,4 @@ void HandleFrameKeyUp(int key)
     }
 }
 
-int ComputeWheelZoomSteps(int delta, int reverse)
-{
-    const int magnitude = delta < 0 ? -delta : delta;
-    int steps = magnitude > 120 ? delta / 120 : delta > 0 ? 1 : -1;
-    return reverse ? -steps : steps;
-}
-
-void HandleFrameWheel(int delta)
-{
-    ZoomViewBySteps(ComputeWheelZoomSteps(delta, g_WheelZoomReverse));
-    g_WheelZoomTime = GetTickCountMs();
-    if (g_WheelZoomTimer == 0) {
-        g_WheelZooming = 1;
-        g_WheelZoomTimer = SetUiTimer(g_ViewWindow, TIMER_WHEEL_ZOOM_END, 25);
-    }
-}
+void HandleFrameWheel(int delta) { HandleViewWheel(delta); }

@@ -35,8 +35,6 @@
 #include "work_model/file_routines.h"
 
 MenuHandle g_MainMenu = nullptr;
-WindowHandle g_ViewWindow = nullptr;
-MenuHandle g_ViewPopupMenu = nullptr;
 int g_FrameCreated = 0;
 int g_ViewCreated = 0;
 int g_FrameDestroyed = 0;
@@ -46,10 +44,7 @@ int g_PanelInset = 0;
 int g_ToolPanelInset = 0;
 int g_StatusBarHeight = 0;
 int g_StatusBarParts[STATUS_BAR_PART_COUNT] = {140, 190, 290, 390, 490, 590, 690, 790, 890, -1};
-UiRect g_ViewRect = {0, 0, 0, 0};
 UiRect g_FrameClientRect = {0, 0, 0, 0};
-int g_ViewportWidth = 0;
-int g_ViewportHeight = 0;
 int g_SavedViewportSize[2] = {0, 0};
 int g_ResizePending = 0;
 uint64_t g_LastResizeTime = 0;
@@ -80,10 +75,10 @@ void LayOutViewRect(WindowHandle frame)
     if (g_ViewRect.bottom < g_ViewRect.top) g_ViewRect.bottom = g_ViewRect.top;
 }
 
+// The view area's size and the camera's pixel geometry from g_ViewRect.
 void TakeViewportSize()
 {
-    g_ViewportWidth = g_ViewRect.right - g_ViewRect.left;
-    g_ViewportHeight = g_ViewRect.bottom - g_ViewRect.top;
+    SetViewAreaSize(g_ViewRect.right - g_ViewRect.left, g_ViewRect.bottom - g_ViewRect.top);
 }
 
 void MeasureFrameBorder(WindowHandle frame)

@@ -6,6 +6,7 @@
 #include "platform/ui/progress.h"   // g_ProgressBar, g_ProgressBar2 (made by the first WM_SIZE)
 #include "platform/ui/shell_services.h"
 #include "platform/ui/ui_types.h"
+#include "view/view_window.h"   // g_ViewWindow, g_ViewRect, g_ViewportWidth, g_ViewportHeight
 
 const int STATUS_BAR_PART_COUNT = 10;
 const int TIMER_RESIZE_REDRAW = 6;
@@ -14,8 +15,6 @@ const int FRAME_TITLE_SIZE = 1024;
 // Window and layout state. Written by the UI thread only (WM_CREATE, WM_SIZE, WM_PAINT, commands);
 // g_MainWindow and g_StatusBarWindow: shell_services.h.
 extern MenuHandle g_MainMenu;          // the frame's menu bar (null with the no-menu switch)
-extern WindowHandle g_ViewWindow;      // the 3D view child
-extern MenuHandle g_ViewPopupMenu;     // the view's popup menu of three mouse modes
 extern int g_FrameCreated;             // 1 once WM_CREATE laid out the children
 extern int g_ViewCreated;              // 1 once the view child exists
 extern int g_FrameDestroyed;           // 1 once WM_DESTROY ran (shut-down runs once)
@@ -25,10 +24,7 @@ extern int g_PanelInset;               // placement corrections of the floating 
 extern int g_ToolPanelInset;
 extern int g_StatusBarHeight;
 extern int g_StatusBarParts[STATUS_BAR_PART_COUNT];  // right edges; -1 to the bar's right end
-extern UiRect g_ViewRect;              // where the view child lives (right of the panel, below the NC row)
 extern UiRect g_FrameClientRect;       // client area above the status bar
-extern int g_ViewportWidth;
-extern int g_ViewportHeight;
 extern int g_SavedViewportSize[2];     // viewport size when minimised (a restore at the same size keeps it)
 extern int g_ResizePending;            // 1 while TIMER_RESIZE_REDRAW waits for the size to settle
 extern uint64_t g_LastResizeTime;      // milliseconds
@@ -53,8 +49,5 @@ void HandleDroppedFiles(WindowHandle frame, uintptr_t drop);
 void HandleFrameKeyDown(WindowHandle frame, int key);
 void HandleFrameKeyUp(int key);
 void HandleFrameWheel(int delta);
-// Zoom steps of a wheel delta: delta / 120 beyond one notch, else +1 or -1 (0 counts as -1); reversed
-// by the setting.
-int ComputeWheelZoomSteps(int delta, int reverse);
 // Resets the frame state to its program start values (for tests and a second start).
 void ResetFrameState();

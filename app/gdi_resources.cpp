@@ -53,20 +53,14 @@ void CreateGdiResources()
     g_LightGreyPen = MakePen(PEN_SOLID, 1, 0xBFBFBFu);
     g_GreyPen = MakePen(PEN_SOLID, 1, 0x7F7F7Fu);
     g_GreyDotPen = MakePen(PEN_DOT, 1, 0x7F7F7Fu);
-    ColourToRgbaFloat(g_TopPathColour, 1.0f, &g_TopPathMaterial);
-    ColourToRgbaFloat(g_TopPath2Colour, 1.0f, &g_TopPath2Material);
-    ColourToRgbaFloat(g_ConstructionColour, 1.0f, &g_ConstructionMaterial);
-    UpdateToolColours();
-    ColourToRgbaFloat(g_BaseColour, g_BaseAlpha, &g_BaseModelMaterial);
-    UpdateMachinePartColours();
     CreatePathPens();
-    ColourToRgbaFloat(g_BackgroundColourSetting, 1.0f, &g_BackgroundColour);
+    UpdateSceneMaterials();
 }
 
 void UpdateMachinePartColours()
 {
-    for (int k = 0; k < HEAD_PART_MATERIALS; ++k) ColourToRgbaFloat(g_HeadColours[k], g_MachineAlpha, &g_HeadPartMaterials[k]);
-    for (int k = 0; k < TABLE_PART_MATERIALS; ++k) {
+    for (int k = 0; k < HEAD_COLOUR_COUNT; ++k) ColourToRgbaFloat(g_HeadColours[k], g_MachineAlpha, &g_HeadPartMaterials[k]);
+    for (int k = 0; k < TABLE_COLOUR_COUNT; ++k) {
         ColourToRgbaFloat(g_TableColours[k], g_MachineAlpha, &g_TablePartMaterials[k]);
     }
     ColourToRgbaFloat(g_ViceColour, g_MachineAlpha, &g_ViceMaterial);
@@ -94,7 +88,7 @@ void CreatePathPens()
             g_PathDashDotPens[i][j] = MakePen(PEN_DASHDOT, 1, colour);
         }
     }
-    for (int k = 0; k < PEN_MATERIALS; ++k) ColourToRgbaFloat(g_PenColours[k], g_WorkAlpha, &g_PenMaterials[k]);
+    for (int k = 0; k < PEN_COLOUR_COUNT; ++k) ColourToRgbaFloat(g_PenColours[k], g_WorkAlpha, &g_PenMaterials[k]);
     ColourToRgbaFloat(g_BaseColour, g_BaseAlpha, &g_BaseModelMaterial);
     ColourToRgbaFloat(g_PaintColour, g_WorkAlpha, &g_PaintMaterial);
 }

@@ -13,6 +13,7 @@
 #include "machine_setup/controller/work_coordinates.h"
 #include "machine_setup/machine/modal_values.h"
 #include "machine_setup/machine/simulation_services.h"
+#include "platform/ui/repaint_requests.h"
 #include "work_model/file_routines.h"
 
 // ---------------------------------------------------------------------------------------------------
@@ -326,6 +327,10 @@ void ReadMachineFile(int resetUserVice)
     }
     std::fclose(file);
     FinishMachineRead(state);
+    // The axis direction, the parts and their files may have changed: every machine list is redrawn.
+    g_RebuildViewIndicator = g_RebuildAxisTriad = g_RebuildMachineBasicModelsList = g_RebuildViceModelsList = 1;
+    g_RebuildHeadPartLists = g_RebuildHead1PartList = g_RebuildHead2PartList = 1;
+    g_RebuildTablePartLists = g_RebuildTable1PartList = g_RebuildTable2PartList = 1;
 }
 
 namespace {

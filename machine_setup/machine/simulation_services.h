@@ -6,6 +6,7 @@
 extern double g_TableRotaryCosSin[4];    // cos r1, sin r1, cos r2, sin r2 taken when tool-centre control starts
 extern double g_StepAxisIncrements[3];   // per-sub-step increment of the tool-axis vector (vector mode)
 extern double g_ZTurnAngle;              // degrees: turn about Z of a tool given as triangles
+extern int g_RotatingAxisIndex;          // the turning axis of a lathe run: 3 rotary 1, 4 rotary 2 (view spin)
 extern int g_OvertravelAxis;             // result of FindNearestAxisOvertravel; -1 none
 extern double g_RotaryDisplayAngles[2];  // rotary angles taken over when tool-centre control starts
 extern int g_RotaryAxesMoving;           // 1 when the step moves a rotary axis

@@ -105,6 +105,8 @@ void CopyColourSettings(ColourSettings& b, int toBackup)
 
 void SaveColourSettings() { CopyColourSettings(g_ColourSettingsBackup, 1); }
 
+void CaptureColourSettings(ColourSettings* out) { CopyColourSettings(*out, 1); }
+
 void RestoreColourSettings() { CopyColourSettings(g_ColourSettingsBackup, 0); }
 
 void ResetColourSettings()

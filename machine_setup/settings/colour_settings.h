@@ -83,6 +83,8 @@ extern ColourSettings g_ColourSettingsBackup;
 
 // Copies the set in use, flags included, into g_ColourSettingsBackup.
 void SaveColourSettings();
+// Copies the set in use, flags included, into *out (leaves g_ColourSettingsBackup alone).
+void CaptureColourSettings(ColourSettings* out);
 // Copies g_ColourSettingsBackup into the set in use (no materials, no rebuild marks).
 void RestoreColourSettings();
 // Puts every colour, flag and transparency back to its program start value (the defaults below).

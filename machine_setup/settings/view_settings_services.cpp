@@ -17,7 +17,7 @@ UiRect g_StatusPanelCells[STATUS_PANEL_CELL_COUNT] = {};
 int g_NcRowState = 0;
 int g_ToolPanelPage = 0;
 void (*g_LayOutStatusPanelCellsHook)(int) = nullptr;
-void (*g_ColoursAppliedHook)() = nullptr;
+void (*g_ColoursAppliedHook)(const ColourSettings*) = nullptr;
 
 void UpdateViewRotationCosSin()
 {
@@ -32,6 +32,8 @@ void LayOutStatusPanelCells(int axisCount)
 
 void ApplyColourSettings()
 {
+    ColourSettings previous;
+    CaptureColourSettings(&previous);
     RestoreColourSettings();
-    if (g_ColoursAppliedHook != nullptr) g_ColoursAppliedHook();
+    if (g_ColoursAppliedHook != nullptr) g_ColoursAppliedHook(&previous);
 }

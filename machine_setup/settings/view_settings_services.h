@@ -5,6 +5,8 @@
 #pragma once
 #include "platform/ui/ui_types.h"
 
+struct ColourSettings;
+
 const int STATUS_PANEL_CELL_COUNT = 77;
 
 // Camera (UI thread).
@@ -28,9 +30,11 @@ extern int g_ToolPanelPage;           // page the tool panel shows
 void UpdateViewRotationCosSin();
 // Sets the start-up rectangles of the status panel cells for axisCount axis rows.
 void LayOutStatusPanelCells(int axisCount);
-// Takes the colours of g_ColourSettingsBackup into use and marks what they colour for rebuilding.
+// Takes the colours of g_ColourSettingsBackup into use; the view's hook then remakes the materials of
+// the entries that changed and marks what they colour for rebuilding. No repaint.
 void ApplyColourSettings();
 // Hooks the view installs: the panel layout, and what it rebuilds after the colours changed (its
-// materials). Null: LayOutStatusPanelCells does nothing, ApplyColourSettings only takes the colours.
+// materials; previous is the set in use before). Null: LayOutStatusPanelCells does nothing,
+// ApplyColourSettings only takes the colours.
 extern void (*g_LayOutStatusPanelCellsHook)(int axisCount);
-extern void (*g_ColoursAppliedHook)();
+extern void (*g_ColoursAppliedHook)(const ColourSettings* previous);

@@ -7,6 +7,7 @@
 #include <map>
 #include "platform/ui/cursor_clipboard.h"
 #include "platform/ui/shell_services.h"
+#include "platform/ui/gl_calls.h"
 #include "platform/ui/ui_internal.h"
 
 UiCoreSettings g_UiSettings = {0, nullptr, nullptr, 1024, 768};
@@ -19,7 +20,7 @@ namespace {
 
 const UiBackend kHeadlessBackend = {"headless", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, nullptr, nullptr, nullptr};
+                                    nullptr, nullptr, nullptr, nullptr, nullptr};
 
 std::atomic<int> g_KeyStates[256];                  // any thread: 1 while the key is held
 std::map<std::string, unsigned> g_RegisteredMessages;   // guarded by g_UiCore.lock
@@ -255,6 +256,7 @@ int StartEventCore(const UiBackend* backend) {
     g_UiCore.running = 1;
     g_UiCore.uiThread = std::this_thread::get_id();
     g_UiCore.backend = backend != nullptr ? backend : &kHeadlessBackend;
+    SetUiGlCalls(g_UiCore.backend.load()->gl);
     g_PumpOneMessageHook = &PumpHookAdapter;
     return 1;
 }
@@ -290,6 +292,7 @@ void StopEventCore() {
         g_UiCore.running = 0;
         g_UiCore.uiThread = std::thread::id();
         g_UiCore.backend = nullptr;
+        SetUiGlCalls(nullptr);
         g_RegisteredMessages.clear();
         g_ClassCursors.clear();
     }

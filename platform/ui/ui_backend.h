@@ -8,6 +8,7 @@
 #include "platform/ui/event_core.h"
 
 struct DialogTemplate;
+struct UiGlCalls;
 struct FileDialogRequest;
 
 // Kinds of windows, for the backend to choose the widget.
@@ -64,6 +65,8 @@ struct UiBackend {
     void (*setCursor)(int cursor);
     void (*clipCursor)(const UiRect* rect);
     void (*setClipboardImage)(const unsigned char* pixels, int width, int height);
+    // The GL calls of the windows' contexts (gl_calls.h), installed by StartEventCore; null: none.
+    const UiGlCalls* gl;
 };
 
 // The headless backend (every entry null): what StartEventCore(null) installs.

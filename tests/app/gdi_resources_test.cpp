@@ -52,17 +52,17 @@ TEST(GdiResources, MaterialsTakeTheColoursAndTheirTransparencies)
     g_WorkAlpha = 0.75f;
     g_BackgroundColourSetting = 0x00FFFFFFu;
     CreateGdiResources();
-    EXPECT_EQ(g_ToolTopMaterial.red, 1.0f);
-    EXPECT_EQ(g_ToolTopMaterial.alpha, 0.25f);
-    EXPECT_EQ(g_HeadPartMaterials[HEAD_COLOUR_HEAD2].blue, 1.0f);
-    EXPECT_EQ(g_HeadPartMaterials[HEAD_COLOUR_HEAD2].alpha, 0.5f);
-    EXPECT_EQ(g_PenMaterials[3].green, 1.0f);
-    EXPECT_EQ(g_PenMaterials[3].alpha, 0.75f);
-    EXPECT_EQ(g_BackgroundColour.alpha, 1.0f);
-    EXPECT_EQ(g_BackgroundColour.red, 1.0f);
+    EXPECT_EQ(g_ToolTopMaterial.rgba[0], 1.0f);
+    EXPECT_EQ(g_ToolTopMaterial.rgba[3], 0.25f);
+    EXPECT_EQ(g_HeadPartMaterials[HEAD_COLOUR_HEAD2].rgba[2], 1.0f);
+    EXPECT_EQ(g_HeadPartMaterials[HEAD_COLOUR_HEAD2].rgba[3], 0.5f);
+    EXPECT_EQ(g_PenMaterials[3].rgba[1], 1.0f);
+    EXPECT_EQ(g_PenMaterials[3].rgba[3], 0.75f);
+    EXPECT_EQ(g_BackgroundColour[3], 1.0f);
+    EXPECT_EQ(g_BackgroundColour[0], 1.0f);
     g_MachineAlpha = 1.0f;
     UpdateMachinePartColours();
-    EXPECT_EQ(g_HeadPartMaterials[HEAD_COLOUR_HEAD2].alpha, 1.0f);
+    EXPECT_EQ(g_HeadPartMaterials[HEAD_COLOUR_HEAD2].rgba[3], 1.0f);
     DeleteGdiResources();
 }
 

@@ -367,13 +367,13 @@ TEST(SceneMaterials, ColourBecomesFourFloats)
 {
     SceneMaterial material = {};
     ColourToRgbaFloat(0x0000FF00u, 0.5f, &material);
-    EXPECT_EQ(material.red, 0.0f);
-    EXPECT_EQ(material.green, 1.0f);
-    EXPECT_EQ(material.blue, 0.0f);
-    EXPECT_EQ(material.alpha, 0.5f);
+    EXPECT_EQ(material.rgba[0], 0.0f);
+    EXPECT_EQ(material.rgba[1], 1.0f);
+    EXPECT_EQ(material.rgba[2], 0.0f);
+    EXPECT_EQ(material.rgba[3], 0.5f);
     ColourToRgbaFloat(0x00FF0080u, 1.0f, &material);
-    EXPECT_FLOAT_EQ(material.red, 128.0f / 255.0f);
-    EXPECT_EQ(material.blue, 1.0f);
+    EXPECT_FLOAT_EQ(material.rgba[0], 128.0f / 255.0f);
+    EXPECT_EQ(material.rgba[2], 1.0f);
 }
 
 }  // namespace

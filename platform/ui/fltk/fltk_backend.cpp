@@ -215,6 +215,7 @@ const UiBackend kFltkBackend = {
     SetFltkCursor,
     nullptr,
     SetFltkClipboardImage,
+    nullptr,   // the GL calls: set by GetFltkBackend
 };
 
 }  // namespace
@@ -319,7 +320,11 @@ int OpenFltkDisplay() {
     return 1;
 }
 
-const UiBackend* GetFltkBackend() { return &kFltkBackend; }
+const UiBackend* GetFltkBackend() {
+    static UiBackend backend = kFltkBackend;
+    backend.gl = GetFltkGlCalls();
+    return &backend;
+}
 
 void CloseFltkDisplay() {
     if (!g_Fltk.displayOpen) return;

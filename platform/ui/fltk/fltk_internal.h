@@ -94,6 +94,8 @@ int MakeFltkGlCurrent(WindowHandle window);
 void SwapFltkGlBuffers(WindowHandle window);
 void DeleteFltkGlContext(WindowHandle window);
 void DestroyFltkGlHolder();
+// The GL calls on the OpenGL library (fltk_gl_calls.cpp).
+const struct UiGlCalls* GetFltkGlCalls();
 
 // Menus (fltk_menu.cpp).
 void RebuildFltkMenuBar(FltkWindowRecord* record);
