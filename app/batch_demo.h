@@ -1,7 +1,7 @@
-// The batch demo: one real-cutting run of an NC program over a box work without a window, driving
-// the subsystems in the order a run takes them (settings, tool table, controller, machine, work,
-// interpreter, machine position, cutting) and saving the cut work. A stop-gap driver: the simulation
-// thread and the shell's batch commands take its place once they exist.
+// The batch demo: one cutting run of an NC program over a box work without a window: the settings,
+// tool table, controller and machine are read, the box work built, the program run on the simulation
+// thread and the cut work saved. A stop-gap driver: the shell's batch commands take its place once
+// they exist.
 #pragma once
 
 constexpr int BATCH_DEMO_PATH_SIZE = 1024;

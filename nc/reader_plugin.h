@@ -19,6 +19,8 @@ extern int g_FileToolsFromPlugin;        // 1 after the NC tool plug-in gave the
 
 // Opens the NC file through the active reader plug-in; 1 when it can be read, 0 otherwise.
 int StartNcReadPlugin();
+// Closes the NC file of the active reader plug-in ("QBREADCLOSE") at the end of a run.
+void CloseNcReadPlugin();
 // Fills g_ReaderPath with the next block; returns the plug-in's status (0 = end of the input).
 int CallReaderPluginPathNext();
 // 1 when the active reader plug-in exports "QBREADTOTALBLOCK" (progress by blocks).

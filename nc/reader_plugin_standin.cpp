@@ -6,6 +6,7 @@ ReaderPathRecord g_ReaderPath = {};
 int g_FileToolsFromPlugin = 0;
 
 int StartNcReadPlugin() { return 0; }
+void CloseNcReadPlugin() {}
 int CallReaderPluginPathNext() { return 0; }
 int ReaderPluginHasTotalBlock() { return 0; }
 int ReaderPluginHasPathWithPlane() { return 0; }
