@@ -14,6 +14,7 @@
 
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
 #include "machine_setup/settings/command_line_values.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
@@ -55,6 +56,7 @@ class RunFixture : public ::testing::Test {
 protected:
     ScopedTempFolder folder{"qumbra_run_"};
     char savedFolder[1024] = "";
+    AxisPosition startPoint{};  // the settings' start point, where every run of a test starts
 
     void SetUp() override
     {
@@ -77,6 +79,7 @@ protected:
         ReadMachineFile(1);
         ASSERT_EQ(g_MachineFileStatus, 1);
         ASSERT_EQ(chdir(folder.path.c_str()), 0);
+        startPoint = g_ControlPoint;
         g_SilentMode = 1;
         g_StopMode = STOP_NONE;
         g_RunMode = 3;
@@ -96,12 +99,17 @@ protected:
         StoreRunFlag(g_PauseRequest, 0);
         DestroyWorkModel(&g_WorkModels[0]);
         g_WorkDefined = 0;
-        if (savedFolder[0] != '\0') EXPECT_EQ(chdir(savedFolder), 0);
+        if (savedFolder[0] != 0) {
+            EXPECT_EQ(chdir(savedFolder), 0);
+        }
     }
 
-    // The demo's box work at the settings' pitch, current and ready to be cut.
-    static void BuildWork()
+    // The demo's box work at the settings' pitch, current and ready to be cut; the tool back at the
+    // start point with no tool in the spindle.
+    void BuildWork()
     {
+        g_ControlPoint = startPoint;
+        g_SpindleToolNumber = 0;
         const double box[6] = {g_InitialSizeMinCorner[0], g_InitialSizeMinCorner[1], g_InitialSizeMinCorner[2],
                                g_InitialSizeMaxCorner[0], g_InitialSizeMaxCorner[1], g_InitialSizeMaxCorner[2]};
         g_CurrentWorkIndex = 0;
