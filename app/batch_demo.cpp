@@ -153,9 +153,11 @@ int CreateDemoWork(BatchDemoReport* report)
 // What the demo counts of every position the run's thread cut.
 BatchDemoReport* g_CountingReport = nullptr;
 int g_LastCountedTool = -1;
+void (*g_OtherStepWatcher)(const RunCutStep* step) = nullptr;  // a watcher installed before the run
 
 void CountCutStep(const RunCutStep* step)
 {
+    if (g_OtherStepWatcher != nullptr) g_OtherStepWatcher(step);
     BatchDemoReport* report = g_CountingReport;
     if (report == nullptr) return;
     if (step->subStep == 1) {
@@ -192,7 +194,9 @@ int RunDemoThread(BatchDemoReport* report)
     g_RunMode = 3;
     g_CountingReport = report;
     g_LastCountedTool = -1;
+    g_OtherStepWatcher = g_RunCutStepHook;
     g_RunCutStepHook = CountCutStep;
+    const uint64_t runStartMs = GetTickCountMs();
     ThreadHandle thread = StartSimulationThread();
     int result = 1;
     if (thread == nullptr) {
@@ -206,7 +210,9 @@ int RunDemoThread(BatchDemoReport* report)
         }
         JoinThread(thread, nullptr);
     }
-    g_RunCutStepHook = nullptr;
+    report->runSeconds = static_cast<double>(GetTickCountMs() - runStartMs) / 1000.0;
+    g_RunCutStepHook = g_OtherStepWatcher;
+    g_OtherStepWatcher = nullptr;
     g_CountingReport = nullptr;
     g_RunMode = 0;
     g_StopMode = stopMode;

@@ -43,7 +43,8 @@ struct BatchDemoReport {
     double removedVolume;              // sum of the kernel's removed volumes over the sub-steps (mm^3)
     int unstoredRays;                  // rays the kernel could not update (too many ends): material
     int firstUnstoredRayLine;          // left where the tool passed; NC line of the first (0 none)
-    double seconds;                    // wall-clock time of the whole run
+    double seconds;                    // wall-clock time of the whole demo
+    double runSeconds;                 // of which the run on the simulation thread
     char ncPath[BATCH_DEMO_PATH_SIZE];
     char outputPath[BATCH_DEMO_PATH_SIZE];  // the saved ".DME"
     char message[256];                 // what went wrong when result is not 1
