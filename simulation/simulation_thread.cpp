@@ -246,6 +246,91 @@ void StartToolCentreControl()
     if (!g_MoveChanged) g_NcMoveEnd = g_NcTargetPosition = g_NcMoveStart;
 }
 
+// (P) Polar or cylindrical interpolation switched on or off: the positions go from one form to the
+// other (polar: X a radius and rotary 2 an angle; cylindrical: a length on the cylinder per degree).
+void ConvertPolarOrCylindricalSwitch()
+{
+    const double degree = 3.14159265358979323846 / 180.0;
+    const double a = g_OspPolarC, f = g_CylinderLengthPerDegree;
+    AxisPosition& prev = g_NcPreviousPosition;
+    AxisPosition& target = g_NcTargetPosition;
+    AxisPosition& start = g_NcMoveStart;
+    AxisPosition& end = g_NcMoveEnd;
+    AxisPosition& control = g_ControlPoint;
+    const int started = g_PolarInterpolationState == 1 || g_CylindricalInterpolationState == 1;
+    if (g_PolarInterpolationState == 1) {
+        const double r = target.axis[AXIS_X], t = (target.axis[AXIS_ROTARY2] - a) * degree;
+        prev.axis[AXIS_X] = target.axis[AXIS_X] = r * std::cos(t);
+        prev.axis[AXIS_Y] = target.axis[AXIS_Y] = r * std::sin(t);
+        const double rs = end.axis[AXIS_X], ts = (end.axis[AXIS_ROTARY2] - a) * degree;
+        start.axis[AXIS_X] = rs * std::cos(ts);
+        start.axis[AXIS_Y] = rs * std::sin(ts);
+        prev.axis[AXIS_ROTARY2] = target.axis[AXIS_ROTARY2];
+        start.axis[AXIS_ROTARY2] = end.axis[AXIS_ROTARY2];
+    } else if (g_CylindricalInterpolationState == 1) {
+        const int n = g_PlaneNormalAxis, c = g_CylindricalAxisPlane;
+        if (n >= 0 && n < 3 && c >= 0 && c < 3) {
+            prev.axis[n] = target.axis[AXIS_X];
+            prev.axis[c] = f * target.axis[AXIS_ROTARY2];
+            start.axis[n] = end.axis[AXIS_X];
+            start.axis[c] = f * end.axis[AXIS_ROTARY2];
+        }
+        target.axis[AXIS_X] = prev.axis[AXIS_X];
+        target.axis[AXIS_Y] = prev.axis[AXIS_Y];
+        prev.axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2] = 0.0;
+    }
+    if (started) {
+        end.axis[AXIS_X] = control.axis[AXIS_X] = start.axis[AXIS_X];
+        end.axis[AXIS_Y] = control.axis[AXIS_Y] = start.axis[AXIS_Y];
+        start.axis[AXIS_Z] = control.axis[AXIS_Z] = end.axis[AXIS_Z];
+        start.axis[AXIS_ROTARY1] = control.axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
+        target.axis[AXIS_ROTARY2] = prev.axis[AXIS_ROTARY2];
+        end.axis[AXIS_ROTARY2] = control.axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2];
+        prev.axis[AXIS_Z] = target.axis[AXIS_Z];
+        prev.axis[AXIS_ROTARY1] = target.axis[AXIS_ROTARY1];
+    } else if (g_PolarInterpolationState == 2) {
+        ComputePolarAngle(&target, 0, &prev);
+        target = prev;
+        start = end = control = prev;
+        for (AxisPosition* p : {&start, &end, &control}) {
+            p->axis[AXIS_X] += g_HeadTipOffset[0];
+            p->axis[AXIS_Z] += g_HeadTipOffset[2];
+        }
+    } else if (g_CylindricalInterpolationState == 2) {
+        g_CylindricalInterpolationOn = 0;
+        const int n = g_PlaneNormalAxis, c = g_CylindricalAxisPlane;
+        const int valid = n >= 0 && n < 3 && c >= 0 && c < 3;
+        prev.axis[AXIS_X] = valid ? target.axis[n] : target.axis[AXIS_X];
+        prev.axis[AXIS_Y] = 0.0;
+        if (valid && f > 0.0) prev.axis[AXIS_ROTARY2] = target.axis[c] / f;
+        prev.axis[AXIS_Z] = target.axis[AXIS_Z];
+        prev.axis[AXIS_ROTARY1] = target.axis[AXIS_ROTARY1];
+        const double startX = valid ? end.axis[n] : end.axis[AXIS_X];
+        if (valid && f > 0.0) start.axis[AXIS_ROTARY2] = end.axis[c] / f;
+        start.axis[AXIS_X] = startX;
+        start.axis[AXIS_Y] = 0.0;
+        start.axis[AXIS_Z] = end.axis[AXIS_Z];
+        start.axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
+        target.axis[AXIS_X] = prev.axis[AXIS_X];
+        target.axis[AXIS_Y] = 0.0;
+        target.axis[AXIS_ROTARY2] = prev.axis[AXIS_ROTARY2];
+        for (AxisPosition* p : {&control, &end}) {
+            p->axis[AXIS_X] = start.axis[AXIS_X];
+            p->axis[AXIS_Y] = 0.0;
+            p->axis[AXIS_Z] = end.axis[AXIS_Z];
+            p->axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
+            p->axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2];
+        }
+        UpdateStatusBar();
+    }
+    g_PolarInterpolationState = 0;
+    g_CylindricalInterpolationState = 0;
+    if (!IsFrameMinimised()) {
+        DrawAxisLabelColumn();
+        DrawAxisValuesPanel(1);
+    }
+}
+
 int IsRotationCancelCode(int code)
 {
     return code == 69 || code == 255 || (g_DialectCode == 1 && code == 126);
@@ -314,9 +399,7 @@ int SettleBlockBeforeMove()
     }
     if (g_PolarInterpolationState == 1 || g_PolarInterpolationState == 2 || g_CylindricalInterpolationState == 1 ||
         g_CylindricalInterpolationState == 2) {
-        // The switch of polar or cylindrical interpolation moves nothing itself.
-        g_PolarInterpolationState = 0;
-        g_CylindricalInterpolationState = 0;
+        ConvertPolarOrCylindricalSwitch();
         return PASS_NEXT;
     }
     if (((g_PolarInterpolationOn || g_CylindricalInterpolationOn) && !g_MoveChanged) || code == 17 || code == 18 ||
