@@ -1,8 +1,8 @@
 // The batch demo: reads the demo folder's settings and definition files, builds the box work, runs the
-// NC program block by block through the interpreter, steps every move by the move pitch through the
-// machine position into the cutting kernel, and saves the cut work. It stands in for the simulation
-// thread's block loop and the shell's batch commands, which replace it; it draws nothing and makes
-// none of the holder, head or cutting-condition checks of a real run (only the kernel's own).
+// NC program on the simulation thread (block by block, every move in sub-steps of the move pitch
+// through the kinematics into the cutting kernel, with the run's checks), answering its display
+// handshake as the frame's run poll would, and saves the cut work. It stands in for the shell's batch
+// commands, which replace it.
 #include "app/batch_demo.h"
 
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/settings/settings_file.h"
+#include "machine_setup/machine/simulation_services.h"
 #include "machine_setup/machine/stroke_limits.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/controller/work_coordinates.h"
@@ -33,6 +34,10 @@
 #include "platform/os/paths.h"
 #include "simulation/check_flags.h"
 #include "simulation/cutting.h"
+#include "simulation/run_state.h"
+#include "simulation/simulation_thread.h"
+#include "platform/os/thread.h"
+#include "nc/interpreter_services.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/file_routines.h"
 #include "work_model/work_creation.h"
@@ -44,8 +49,12 @@ const char* const kBatchDemoWorkFileName = "pocket.dme";
 
 namespace {
 
-// A guard against a program that never ends (a sub-program calling itself): lines read at most.
-const int kMaxDemoLines = 10000000;
+// A stop in a batch run goes on at once: there is no one to press GO.
+void StartDemoAfterStop()
+{
+    StoreRunFlag(g_GoPromptBlink, 0);
+    StoreRunFlag(g_RunWaitingForGo, 0);
+}
 
 // Records a failure: the code and its message. Returns code.
 __attribute__((format(printf, 3, 4))) int Fail(BatchDemoReport* report, int code, const char* format, ...)
@@ -141,142 +150,85 @@ int CreateDemoWork(BatchDemoReport* report)
     return 1;
 }
 
-// Step 3: the interpreter reset for a new pass, the NC program opened as the main program, the start
-// position computed.
-int StartDemoRun(BatchDemoReport* report)
+// What the demo counts of every position the run's thread cut.
+BatchDemoReport* g_CountingReport = nullptr;
+int g_LastCountedTool = -1;
+void (*g_OtherStepWatcher)(const RunCutStep* step) = nullptr;  // a watcher installed before the run
+
+void CountCutStep(const RunCutStep* step)
 {
-    if (g_NcFile != nullptr) {
-        std::fclose(g_NcFile);
-        g_NcFile = nullptr;
+    if (g_OtherStepWatcher != nullptr) g_OtherStepWatcher(step);
+    BatchDemoReport* report = g_CountingReport;
+    if (report == nullptr) return;
+    if (step->subStep == 1) {
+        ++report->moves;
+        if (step->motionKind == MOTION_ARC_CW || step->motionKind == MOTION_ARC_CCW) ++report->arcMoves;
     }
-    ResetInterpreterState();
-    ResetBlockState();
-    ClearCutRunValues();
-    g_NcFile = OpenFile(report->ncPath, "rb");
-    if (g_NcFile == nullptr) return Fail(report, BATCH_DEMO_NC_MISSING, "NC program %s cannot be opened", report->ncPath);
-    UpdateCurrentMachinePosition();
-    g_RunStartMachinePosition = g_MachinePosition;
-    g_MachineAxisWords = g_MachinePosition;
-    return 1;
+    if (step->tool != g_LastCountedTool) {
+        ++report->toolChanges;
+        g_LastCountedTool = step->tool;
+    }
+    ++report->steps;
+    if (step->cut) ++report->cuttingSteps;
+    report->removedVolume += step->removedVolume;
+    if (step->kernelCheck) ++report->checkSteps;
 }
 
-// M6: the commanded tool becomes the spindle tool and the current tool. 0 when it is not defined.
-int ChangeDemoTool(BatchDemoReport* report)
+// Step 3: the run on the simulation thread, in cut-and-show-result mode with the alarms for the log
+// and no stops (no one is there to press GO); the demo answers the display handshake as the frame's
+// run poll would.
+int RunDemoThread(BatchDemoReport* report)
 {
-    const int number = g_CommandedToolNumber;
-    if (number < 0) return 1;  // M6 without a T word: the tool stays
-    if (SelectCurrentTool(number, g_WorkPitch) != 1) {
-        Fail(report, BATCH_DEMO_NO_TOOL, "line %d: tool %d is not defined in %s", g_NcLineNumber, number,
-             g_ToolTableFilePath);
-        return 0;
+    if (std::strlen(report->ncPath) >= sizeof g_NcFilePath) {
+        return Fail(report, BATCH_DEMO_NC_MISSING, "NC program path %s is too long", report->ncPath);
     }
-    g_SpindleToolNumber = number;
-    ++report->toolChanges;
-    return 1;
-}
-
-// The program position of sub-step k of n: the plane axes along the line or the arc, the normal axis
-// and the rotary axes in equal steps; the move end exactly at k = n.
-void InterpolateMovePoint(const AxisPosition& start, const AxisPosition& end, int k, int n, AxisPosition* point)
-{
-    if (k == n) {
-        *point = end;
-        return;
+    if (!DoesFileExist(report->ncPath)) {
+        return Fail(report, BATCH_DEMO_NC_MISSING, "NC program %s cannot be opened", report->ncPath);
     }
-    const double t = static_cast<double>(k) / n;
-    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) point->axis[a] = start.axis[a] + t * (end.axis[a] - start.axis[a]);
-    if (g_MotionKind != MOTION_ARC_CW && g_MotionKind != MOTION_ARC_CCW) return;
-    const int a1 = g_PlaneAxis1, a2 = g_PlaneAxis2;
-    const double radius = (1.0 - t) * g_ArcStartRadius + t * g_ArcEndRadius;
-    const double sweep = g_MotionKind == MOTION_ARC_CW ? -g_FeedValues[1] : g_FeedValues[1];
-    const double angle = t * sweep;
-    const double c = std::cos(angle), s = std::sin(angle);
-    const double* u = g_ArcStartDirection;
-    point->axis[a1] = g_MoveArcCentre[a1] + radius * (u[a1] * c - u[a2] * s);
-    point->axis[a2] = g_MoveArcCentre[a2] + radius * (u[a2] * c + u[a1] * s);
-}
-
-// Length of the move for the step count: the straight distance, or the arc length with its rise
-// along the plane normal. The demo machine has no rotary axes, so rotary travel does not count.
-double MeasureMoveLength(const AxisPosition& start, const AxisPosition& end)
-{
-    if (g_MotionKind == MOTION_ARC_CW || g_MotionKind == MOTION_ARC_CCW) {
-        const double rise = end.axis[g_PlaneNormalAxis] - start.axis[g_PlaneNormalAxis];
-        return std::sqrt(g_ArcLength * g_ArcLength + rise * rise);
-    }
-    double sum = 0.0;
-    for (int a = 0; a < 3; ++a) {
-        const double d = end.axis[a] - start.axis[a];
-        sum += d * d;
-    }
-    return std::sqrt(sum);
-}
-
-// One move in sub-steps no longer than the move pitch; each sub-step moves the machine, checks the
-// strokes and cuts the work. Returns 1, or 0 when an over-stroke ended the run.
-int RunDemoMove(WorkModel* work, BatchDemoReport* report)
-{
-    const AxisPosition start = g_NcMoveStart, end = g_NcMoveEnd;
-    const int arc = g_MotionKind == MOTION_ARC_CW || g_MotionKind == MOTION_ARC_CCW;
-    if (arc && !(g_ArcLength > 0.0)) return 1;  // an arc of no length is dropped
-    const double length = MeasureMoveLength(start, end);
-    if (!(length >= g_LengthInputTolerance)) return 1;  // nothing moves
-    const double pitch = g_MovePitch > 0.0 ? g_MovePitch : 1.0;
-    const int n = std::max(1, static_cast<int>(std::ceil(length / pitch)));
-    ++report->moves;
-    if (arc) ++report->arcMoves;
-    for (int k = 1; k <= n; ++k) {
-        InterpolateMovePoint(start, end, k, n, &g_ControlPoint);
-        SetCutColourAndTag(g_BlockLineNumber);
-        UpdateCurrentMachinePosition();
-        if (g_StrokeLimitSetCount > 0) {
-            const int axis = FindNearestAxisOvertravel(g_MachinePosition.axis);
-            if (axis >= 0) {
-                report->overtravelAxis = axis;
-                SaveCurrentPositions();
-                return 0;
-            }
+    std::memcpy(g_NcFilePath, report->ncPath, std::strlen(report->ncPath) + 1);
+    const int stopMode = g_StopMode, alarmsToLog = g_AlarmsToMacroLog;
+    g_StopMode = 0;
+    g_AlarmsToMacroLog = 1;
+    StoreRunFlag(g_PauseRequest, 0);
+    StoreRunFlag(g_AbortRequest, 0);
+    g_RunMode = 3;
+    g_CountingReport = report;
+    g_LastCountedTool = -1;
+    g_OtherStepWatcher = g_RunCutStepHook;
+    g_RunCutStepHook = CountCutStep;
+    const uint64_t runStartMs = GetTickCountMs();
+    ThreadHandle thread = StartSimulationThread();
+    int result = 1;
+    if (thread == nullptr) {
+        result = Fail(report, BATCH_DEMO_NC_MISSING, "the simulation thread could not be started");
+    } else {
+        int exitCode = kThreadStillActive;
+        while (GetThreadExitCode(thread, &exitCode) && exitCode == kThreadStillActive) {
+            if (LoadRunFlag(g_StepDisplayWait)) StoreRunFlag(g_StepDisplayWait, 0);
+            if (LoadRunFlag(g_RunWaitingForGo)) StartDemoAfterStop();
+            SleepMs(1);
         }
-        g_MoveRemovedVolume = 0.0;
-        ClearCheckFlags();
-        CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
-        ++report->steps;
-        if (g_CutInMove) ++report->cuttingSteps;
-        report->removedVolume += g_MoveRemovedVolume;
-        const CheckFlags& f = g_CheckFlags;
-        if (f.arbor || f.length || f.chip || f.taper) ++report->checkSteps;
+        JoinThread(thread, nullptr);
     }
-    g_RunStartMachinePosition = g_MachinePosition;
-    g_MachineAxisWords = g_MachinePosition;
-    return 1;
-}
+    report->runSeconds = static_cast<double>(GetTickCountMs() - runStartMs) / 1000.0;
+    g_RunCutStepHook = g_OtherStepWatcher;
+    g_OtherStepWatcher = nullptr;
+    g_CountingReport = nullptr;
+    g_RunMode = 0;
+    g_StopMode = stopMode;
+    g_AlarmsToMacroLog = alarmsToLog;
+    if (result != 1) return result;
 
-// Step 4: the block loop. Every line is interpreted and ends its block; a tool change comes before
-// the block's move. An NC alarm or an over-stroke ends the run (as in a real run) but not the demo.
-int RunDemoBlocks(BatchDemoReport* report)
-{
-    WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
-    while (g_NcRunState < NC_RUN_FINISHED && report->linesRead < kMaxDemoLines) {
-        ClearPerBlockFields();
-        if (!ReadNextNcLine()) {
-            if (g_NcAlarmCode != 0 || g_NcRunState != NC_RUN_READING) break;
-            continue;  // a line passed over (sequence search)
-        }
-        ++report->linesRead;
-        InterpretNcBlock(g_NcLineBuffer);
-        if (g_NcAlarmCode != 0) break;
-        FinishBlockPosition();
-        if (g_LastMCode == 6 && !ChangeDemoTool(report)) return report->result;
-        if (!RunDemoMove(work, report)) break;
-        g_ControlPoint = g_NcMoveEnd;
-    }
+    report->linesRead = g_NcLineNumber;
     report->ncAlarm = g_NcAlarmCode;
     if (g_NcAlarmCode != 0) report->ncAlarmLine = g_NcLineNumber;
+    report->overtravelAxis = g_OvertravelAxis;
     report->unstoredRays = g_UnstoredRayCount;
     report->firstUnstoredRayLine = g_FirstUnstoredRayLine < 0 ? -g_FirstUnstoredRayLine : g_FirstUnstoredRayLine;
-    if (report->linesRead >= kMaxDemoLines) {
-        std::snprintf(report->message, sizeof report->message, "stopped after %d lines", kMaxDemoLines);
+    if (g_RunRefusedTool >= 0) {
+        return Fail(report, BATCH_DEMO_NO_TOOL, "tool %d is not defined in %s", g_RunRefusedTool, g_ToolTableFilePath);
     }
+    if (g_RunEndMessage[0] != '\0') std::snprintf(report->message, sizeof report->message, "%s", g_RunEndMessage);
     return 1;
 }
 
@@ -309,15 +261,7 @@ int RunDemoSteps(const char* dataFolder, const char* outputFolder, BatchDemoRepo
     JoinFolderAndName(dataFolder, kBatchDemoNcFileName, report->ncPath, sizeof report->ncPath);
     if (ReadDemoDefinitions(dataFolder, report) != 1) return report->result;
     if (CreateDemoWork(report) != 1) return report->result;
-    if (StartDemoRun(report) != 1) return report->result;
-    g_RunMode = 1;
-    const int ran = RunDemoBlocks(report);
-    g_RunMode = 0;
-    if (g_NcFile != nullptr) {
-        std::fclose(g_NcFile);
-        g_NcFile = nullptr;
-    }
-    if (ran != 1) return report->result;
+    if (RunDemoThread(report) != 1) return report->result;
     return SaveDemoWork(outputFolder, report);
 }
 

@@ -1,7 +1,7 @@
-// The batch demo: one real-cutting run of an NC program over a box work without a window, driving
-// the subsystems in the order a run takes them (settings, tool table, controller, machine, work,
-// interpreter, machine position, cutting) and saving the cut work. A stop-gap driver: the simulation
-// thread and the shell's batch commands take its place once they exist.
+// The batch demo: one cutting run of an NC program over a box work without a window: the settings,
+// tool table, controller and machine are read, the box work built, the program run on the simulation
+// thread and the cut work saved. A stop-gap driver: the shell's batch commands take its place once
+// they exist.
 #pragma once
 
 constexpr int BATCH_DEMO_PATH_SIZE = 1024;
@@ -43,7 +43,8 @@ struct BatchDemoReport {
     double removedVolume;              // sum of the kernel's removed volumes over the sub-steps (mm^3)
     int unstoredRays;                  // rays the kernel could not update (too many ends): material
     int firstUnstoredRayLine;          // left where the tool passed; NC line of the first (0 none)
-    double seconds;                    // wall-clock time of the whole run
+    double seconds;                    // wall-clock time of the whole demo
+    double runSeconds;                 // of which the run on the simulation thread
     char ncPath[BATCH_DEMO_PATH_SIZE];
     char outputPath[BATCH_DEMO_PATH_SIZE];  // the saved ".DME"
     char message[256];                 // what went wrong when result is not 1

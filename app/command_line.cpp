@@ -2,6 +2,7 @@
 // consistency rules at the end. The switch bodies that read a work, save or difference argument live
 // in command_line_arguments.cpp.
 #include "app/command_line.h"
+#include "simulation/run_state.h"
 
 #include <cctype>
 #include <cstdio>
@@ -38,7 +39,6 @@ int g_CmdProcessor = -1;
 int g_AutomationPending = 0;
 int g_MainWindowIconic = 0;
 char g_WorkFilePath[CMD_PATH_SIZE] = "";
-char g_WorkSavePath[CMD_PATH_SIZE] = "";
 char g_MacroFilePath[CMD_PATH_SIZE] = "";
 char g_BasicModelTitle[64] = "";
 double g_MoveWorkVector[3] = {0.0, 0.0, 0.0};

@@ -44,7 +44,7 @@ extern int g_AutomationPending;       // 1: the automation thread has requests t
 
 // Paths and values the command line fixes directly (owned here).
 extern char g_WorkFilePath[CMD_PATH_SIZE];   // work file to load (empty: none)
-extern char g_WorkSavePath[CMD_PATH_SIZE];   // where the -O request saves the work
+// g_WorkSavePath (where the -O request saves the work): simulation/run_state.h.
 extern char g_MacroFilePath[CMD_PATH_SIZE];  // macro file to run
 extern char g_BasicModelTitle[64];           // file name of g_BasicModelPath
 extern double g_MoveWorkVector[3];           // -XM vector

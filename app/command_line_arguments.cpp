@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "app/command_line.h"
+#include "simulation/run_state.h"
 #include "app/command_line_internal.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"

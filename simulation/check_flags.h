@@ -2,6 +2,7 @@
 // the tool-length result of the current tool (ToolMeasureResult), the interference codes the
 // reports print, and their clearing. The stop rules that read them come with the run thread.
 #pragma once
+#include "platform/ui/ui_types.h"
 
 // One int per check: 1 when the check fired in the current sub-step. Written by the thread that
 // moves the tool (simulation thread in a run, UI thread for jogs); the frame reads it after the run.
@@ -43,12 +44,40 @@ void ClearCheckFlags();
 // Every ToolMeasureResult value := 0 (start of a run, after each tool's result line).
 void ClearToolMeasureResult();
 
-// Pause reasons recorded since the last interference report, one byte per reason: 0 cut in a rapid,
-// 1 ARBOR, 2 LENGTH, 3 CHIP, 4 TAPER, 5 cut at a feed of at least RAPID FEEDRATE, 6 ATTACHMENT,
-// 7 spindle stopped, 8 spindle below, 9 above its limits; a part pair at its alarm number + 7 (18..52).
-// Written by the simulation thread; cleared by the report and on resume.
+// --- Stop rules -----------------------------------------------------------------------------------
+
+// ToolContactState of the sub-step just run (g_ToolContactState).
+enum ToolContactStateCode {
+    CONTACT_RAPID_OR_TOOL_CHANGE = 0,  // rapid move without cutting, or just after a tool change
+    CONTACT_CUTTING = 1,
+    CONTACT_FEED_WITHOUT_CUT = 2,
+    CONTACT_CHECK_FIRED = 4            // a check fired in this sub-step
+};
+extern int g_ToolContactState;         // written by the simulation thread; 1 at the start of a run
+
+// Reasons a pause was recorded since the last interference report (StopReasonFlags): one byte per
+// index (0 rapid, 1 ARBOR, 2 LENGTH, 3 CHIP, 4 TAPER, 5 too fast, 6 ATTACHMENT, 7 spindle stopped,
+// 8 low spindle, 9 over spindle, alarm + 7 for a part pair). With g_PauseReasonCount (interpreter_state.h).
 constexpr int STOP_REASON_COUNT = 54;
 extern unsigned char g_StopReasonFlags[STOP_REASON_COUNT];
-// ToolContactState: 0 rapid without cut or just after a tool change, 1 cutting, 2 feed without cut,
-// 4 a check fired in this sub-step (the frame's end-of-run alarm choice reads it).
-extern int g_ToolContactState;
+
+// The part-pair checks in the order of their alarms: flag, setting and alarm number (reason = alarm + 7).
+struct PartPairCheck {
+    int CheckFlags::*flag;
+    int* setting;
+    int alarm;
+};
+constexpr int PART_PAIR_FLAG_COUNT = 25;
+extern const PartPairCheck kPartPairChecks[PART_PAIR_FLAG_COUNT];
+
+// 1 when any part-pair flag is raised (ARBOR, TAPER, LENGTH, CHIP, ATTACHMENT and LIMIT are not pairs).
+int AnyCheckFlagRaised();
+// 1 when a raised check is in its stop setting.
+int IsStopRequiredByChecks();
+// Records the pause reasons of the sub-step; 0 the run may go on (pause), 1 it must stop.
+int RecordStopReasons();
+// Shows the alarm of the first raised part-pair flag (TOOL, ARBOR, HEAD2, HEAD1, HEAD in target
+// order), or alarm 1 when none is raised, in a message box owned by window.
+void ShowAlarmForRaisedFlag(WindowHandle window);
+// 1 when the spindle fails the spindle check: stopped, or turning forward outside the given limits.
+int IsSpindleOutOfRange();

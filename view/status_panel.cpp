@@ -31,7 +31,6 @@ double* g_PathPointBuffer = nullptr;
 double g_MeasureResults[8] = {};
 int g_MeasureAxisLock[3] = {};
 int g_StartSoundPlayed = 0;
-int g_GoPromptBlink = 0;
 int g_SyncMachineAccepted = 0;
 int g_SyncGetEntryPresent = 0;
 int g_SyncPutEntryPresent = 0;

@@ -76,7 +76,6 @@ extern double g_MeasureResults[8];      // delta X, Y, Z, distance, R(2D-X), R(2
 extern int g_MeasureAxisLock[3];        // at most one of X, Y, Z set
 extern int g_StartSoundPlayed;          // 1 after the first paint of the frame
 // Written by the shell (run control, plug-ins); the panel reads them.
-extern int g_GoPromptBlink;             // 1 while the GO prompt is shown (the stop-blink timer toggles it)
 extern int g_SyncMachineAccepted;       // the sync plug-in accepted the machine definition
 extern int g_SyncGetEntryPresent;       // the sync plug-in exports its GET entry
 extern int g_SyncPutEntryPresent;       // ... and its PUT entry

@@ -1,5 +1,6 @@
 // Values of the machining simulation that the kinematics read, and the warning-file entry for a long
-// rotary move. The simulation thread and the tool-path drawing write the values; the simulation
+// rotary move. The simulation thread (during a run: the over-travel axis of each sub-step, the spindle
+// axis turn, the moving rotary axes) and the tool-path drawing write the values; the simulation
 // installs the hook that writes the warning file at start-up.
 #pragma once
 

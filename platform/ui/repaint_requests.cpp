@@ -7,7 +7,6 @@ unsigned char g_RebuildHeadPartLists = 0;
 unsigned char g_RebuildHead1PartList = 0;
 unsigned char g_RebuildHead2PartList = 0;
 unsigned char g_RepaintToolPanel = 0;
-unsigned char g_ToolDialogRefresh = 0;
 unsigned char g_RebuildViewIndicator = 0;
 unsigned char g_RebuildTablePartLists = 0;
 unsigned char g_RebuildTable1PartList = 0;

@@ -10,7 +10,6 @@ extern unsigned char g_RebuildHeadPartLists;   // the part lists of both heads
 extern unsigned char g_RebuildHead1PartList;   // the part list of head 1
 extern unsigned char g_RebuildHead2PartList;   // the part list of head 2
 extern unsigned char g_RepaintToolPanel;       // the tool panel (its check results changed)
-extern unsigned char g_ToolDialogRefresh;      // the open tool dialog refreshes its values
 extern unsigned char g_RebuildViewIndicator;        // the screen-fixed axis indicator
 extern unsigned char g_RebuildTablePartLists;       // the table part and the parts the linear axes move
 extern unsigned char g_RebuildTable1PartList;       // the part list of table 1

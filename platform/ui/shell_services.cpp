@@ -18,6 +18,16 @@ WindowHandle g_StatusBarWindow = nullptr;
 char g_ProgramCaption[64] = "QUMBRA5000";
 int g_StopAtNextBlock = 0;
 int g_PauseRequest = 0;
+int g_AbortRequest = 0;
+int g_RunWaitingForGo = 0;
+int g_GoPromptBlink = 0;
+int g_StepDisplayWait = 0;
+int g_StepDisplayRequest = 0;
+int g_AlarmsToMacroLog = 0;
+FILE* g_MacroLog = nullptr;
+WindowHandle g_ToolPanelWindow = nullptr;
+int g_RepaintState = 0;
+int g_ToolDialogRefresh = 0;
 
 int g_PumpDispatchAllowed = 1;
 

@@ -2,6 +2,8 @@
 // work, the abort key, and the shell's program-wide flags. The shell owns these variables.
 #pragma once
 #include <cstdint>
+#include <cstdio>
+
 #include "platform/ui/ui_types.h"
 
 extern int g_PumpMessagesInLoops;   // 1 when long loops may call PumpMessagesDuringWork (UI thread)
@@ -26,6 +28,24 @@ extern int g_PumpDispatchAllowed;   // 1: the pump of long work paints and sizes
 // The pump of long work (UI thread): at most once every 3000 ms it serves cross-thread calls, paints
 // and sizes the windows and shows the wait cursor. Clicks, keys, commands, close and quit requests
 // stay queued for the main loop, so a click cannot start a second load or exit in the middle of one.
+// Run control: the integers through which the frame (UI thread) steers a cutting run and the
+// simulation thread answers. Each is a whole int written at once; the other side polls it and may
+// see a change one poll late (read and write them with LoadRunFlag / StoreRunFlag across threads).
+extern int g_AbortRequest;          // frame (abort key): the run ends at the thread's next poll
+extern int g_RunWaitingForGo;       // thread at a stop (1); frame on GO or abort (0)
+extern int g_GoPromptBlink;         // thread at a stop (1); frame on GO or abort (0)
+extern int g_StepDisplayWait;       // thread after a step to be shown (1); frame's run poll after drawing (0)
+extern int g_StepDisplayRequest;    // view's step keys (1): show the next sub-step; thread (0)
+extern int g_AlarmsToMacroLog;      // 1: the alarms of this run go to the macro log (batch request)
+extern FILE* g_MacroLog;            // the open macro log, none when no macro runs (shell)
+extern WindowHandle g_ToolPanelWindow;  // the tool panel window (frame), none when not made
+extern int g_RepaintState;          // 2: a tool-panel repaint is pending; the thread makes it 1
+extern int g_ToolDialogRefresh;     // 2 after a tool pre-selection, 1 after a report: pockets repaint
+
+inline int LoadRunFlag(const int& flag) { return __atomic_load_n(&flag, __ATOMIC_ACQUIRE); }
+inline void StoreRunFlag(int& flag, int value) { __atomic_store_n(&flag, value, __ATOMIC_RELEASE); }
+
+// At most once every 3000 ms handles one pending window message of the UI thread.
 void PumpMessagesDuringWork();
 // The same with the clock reading given (milliseconds); returns 1 when it pumped.
 int PumpMessagesDuringWorkAt(uint64_t now);

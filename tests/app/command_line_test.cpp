@@ -11,6 +11,7 @@
 
 #include "app_test_support.h"
 #include "app/command_line.h"
+#include "simulation/run_state.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/settings/display_settings.h"

@@ -1,0 +1,484 @@
+// Move stepping: planning of the sub-steps and the per-sub-step work of a move.
+#include "simulation/move_stepping.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/forward_kinematics.h"
+#include "machine_setup/machine/inverse_kinematics.h"
+#include "machine_setup/machine/machine_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine/stroke_limits.h"
+#include "machine_setup/settings/display_settings.h"
+#include "machine_setup/tools/current_tool.h"
+#include "machine_setup/tools/tool_profile.h"
+#include "machine_setup/tools/tool_table.h"
+#include "nc/interpreter_state.h"
+#include "nc/motion_delivery.h"
+#include "platform/ui/shell_services.h"
+#include "simulation/check_flags.h"
+#include "simulation/cutting.h"
+#include "simulation/head_interference.h"
+#include "simulation/holder_interference.h"
+#include "simulation/interference_reports.h"
+#include "simulation/limit_log.h"
+#include "simulation/mounted_tools.h"
+#include "simulation/run_display.h"
+#include "simulation/run_state.h"
+#include "simulation/simulation_thread.h"
+#include "simulation/tool_length_results.h"
+#include "work_model/work_model.h"
+#include "work_model/work_values.h"
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+// More sub-steps than this in one move means an absurd length or pitch; the move is cut in this many.
+const double kMaxSubSteps = 1e8;
+// Angular positions of a turning work per sub-step at most.
+const double kMaxTurningPositions = 1e5;
+
+int IsArc(int kind)
+{
+    return kind == MOTION_ARC_CW || kind == MOTION_ARC_CCW;
+}
+
+// The signed turn of a rotary axis from a to b: the shortest way when the axis takes it.
+double RotaryDelta(int axis, double a, double b)
+{
+    const int shortest = axis == AXIS_ROTARY1 ? g_Rotary1Shortest : g_Rotary2Shortest;
+    return shortest ? DiffRotaryAngle(a, b) : b - a;
+}
+
+int TakesShortestWay(int axis)
+{
+    return axis == AXIS_ROTARY1 ? g_Rotary1Shortest : g_Rotary2Shortest;
+}
+
+// An angle of a shortest-way axis brought into the axis range when the machine gives one.
+void WrapIntoAxisRange(int axis, double* angle)
+{
+    if (!TakesShortestWay(axis) || g_StrokeLimitSetCount <= 0 || !g_StrokeLimits[0].enabled[axis]) return;
+    WrapAngleIntoRange(angle, g_StrokeLimits[0].range[2 * axis], g_StrokeLimits[0].range[2 * axis + 1]);
+}
+
+// The tag of the cut: the block's line (the sub-program level's counter inside one), negated for a
+// corner of the cutter compensation.
+int CutTag()
+{
+    const int line = g_SubprogramDepth > 0 ? g_NcLineNumber : g_BlockLineNumber;
+    return g_CornerMotion ? -line : line;
+}
+
+int HasCut()
+{
+    return g_CutInMove >= 1;
+}
+
+int RotatingWork()
+{
+    return g_TableType == TABLE_TYPE_LATHE || g_Table2Type == TABLE_TYPE_LATHE || g_LatheCodeState[0] ||
+           g_LatheCodeState[1];
+}
+
+int UsesMountedSet()
+{
+    const int s = g_SpindleToolNumber;
+    return (s >= 0 && s < TOOL_LAYOUT_SLOTS && g_ToolLayoutFlags[s]) || (s == 0 && g_MountedToolCount >= 2);
+}
+
+void MarkStepCut()
+{
+    if (g_MachineStepCount >= 0 && g_MachineStepCount < MACHINING_STEP_SLOTS) g_StepCutMarks[g_MachineStepCount] = 1;
+}
+
+void CallCutStepHook(int subStep, int subStepCount)
+{
+    if (g_RunCutStepHook == nullptr) return;
+    RunCutStep step;
+    step.motionKind = g_MotionKind;
+    step.subStep = subStep;
+    step.subStepCount = subStepCount;
+    step.cut = g_CutInMove;
+    step.removedVolume = g_MoveRemovedVolume;
+    const CheckFlags& f = g_CheckFlags;
+    step.kernelCheck = f.arbor || f.taper || f.length || f.chip;
+    for (int a = 0; a < 3; ++a) {
+        step.tip[a] = g_ToolTipPoint[a];
+        step.axis[a] = g_ToolAxisVector[a];
+    }
+    step.colour = g_CutColour[0];
+    step.tag = g_CutLineTag[0];
+    step.tool = g_SpindleToolNumber;
+    g_RunCutStepHook(&step);
+}
+
+// Cuts a work that turns about a rotary axis at every angular position of one turn.
+void CutRotatingWork(int subStep, int subStepCount)
+{
+    double radii[2];
+    ComputeToolAxisOfPosition(&g_MachinePosition, radii);
+    int axis = AXIS_ROTARY2;
+    if (g_MachineKind != MACHINE_MIX && (g_TableType == TABLE_TYPE_LATHE || g_LatheCodeState[0])) axis = AXIS_ROTARY1;
+    g_RotatingAxisIndex = axis;
+    const int m = CountTurningPositions(radii[axis - AXIS_ROTARY1], g_MovePitch);
+    const double keep = g_ControlPoint.axis[axis];
+    WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    for (int i = 0; i < m; ++i) {
+        g_ControlPoint.axis[axis] = g_MachinePosition.axis[axis] = i * 360.0 / m;
+        ApplyForwardKinematics(&g_MachinePosition, g_ToolTipPoint, g_ToolAxisVector);
+        CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
+        CallCutStepHook(subStep, subStepCount);
+    }
+    g_ControlPoint.axis[axis] = keep;
+    UpdateCurrentMachinePosition();
+}
+
+int AnyAbove0(std::initializer_list<int> settings)
+{
+    for (int s : settings) {
+        if (s > 0) return 1;
+    }
+    return 0;
+}
+
+// The holder and head checks after an ordinary cut, each group only when one of its settings is on.
+void RunInterferenceChecks()
+{
+    if (AnyAbove0({g_CheckToolVice, g_CheckToolTable2, g_CheckToolTable1, g_CheckToolTable, g_CheckToolBasic})) {
+        CheckHolderInterference(0, g_ToolProfileShankEnd, g_ToolBox.minimum, g_ToolBox.maximum, g_ToolBox.corners,
+                                g_ToolTipPoint);
+    }
+    if (g_OutputLengthCheckAll && g_ArborCheck == 1) return;  // the holder-length search measures instead
+    if (AnyAbove0({g_CheckArborVice, g_CheckArborTable2, g_CheckArborTable1, g_CheckArborTable, g_CheckArborBasic})) {
+        CheckHolderInterference(g_ToolProfileShankEnd - 1, g_ToolProfilePointCount, g_ToolHolderBox.minimum,
+                                g_ToolHolderBox.maximum, g_ToolHolderBox.corners, g_ToolTipPoint);
+    }
+    if (AnyAbove0({g_CheckHead2Work, g_CheckHead2Vice, g_CheckHead2Table, g_CheckHead2Basic})) CheckHead2Interference();
+    if (AnyAbove0({g_CheckHead1Work, g_CheckHead1Vice, g_CheckHead1Table1, g_CheckHead1Table, g_CheckHead1Basic})) {
+        CheckHead1Interference();
+    }
+    if (AnyAbove0({g_CheckHeadWork, g_CheckHeadVice, g_CheckHeadTable2, g_CheckHeadTable1, g_CheckHeadTable,
+                   g_CheckHeadBasic})) {
+        CheckHeadInterference();
+    }
+}
+
+// The cutting-condition limit of the spindle tool at a sub-step that cut in a feed move.
+void CheckCuttingLimit()
+{
+    if (g_MotionKind == MOTION_RAPID || !HasCut()) return;
+    const int s = g_SpindleToolNumber;
+    if (g_ToolLimitTable == nullptr || s < 0 || s >= g_ToolArrayCapacity) return;
+    const ToolLimitRecord& limit = g_ToolLimitTable[s];
+    const double v = limit.limits[0];
+    // A step of no length (the first after a tool change can be one) has no cross-section.
+    if (limit.kind == LIMIT_NONE || !(v > 0.0) || !(g_StepLength > 0.0)) return;
+    const double area = g_MoveRemovedVolume / g_StepLength;
+    double value = area;
+    if (limit.kind != LIMIT_PLAIN && limit.kind != LIMIT_PLAIN_LOG) value = g_FeedValues[0] * area / 60.0;
+    if (!(value > v)) return;
+    if (limit.kind == LIMIT_PLAIN || limit.kind == LIMIT_S) {
+        g_CheckFlags.limit = 1;
+        g_AlarmPositionSaved = 1;
+        SaveCurrentPositions();
+        return;
+    }
+    if (g_LimitLogFile == nullptr) OpenToolLimitLog(s);
+    WriteLimitLogLine(value);
+}
+
+int HolderOrCutFlagRaised()
+{
+    const CheckFlags& f = g_CheckFlags;
+    return f.arbor || f.taper || f.attachment || f.length || f.chip;
+}
+
+struct MovePlan {
+    int n;
+    int machineMove;            // planned in machine coordinates
+    double increments[5];       // per sub-step: X, Y, Z (program or machine), rotary 1, rotary 2
+    double angleStep;           // arcs: sweep per sub-step (radians, negative clockwise)
+    double spindleAxisStep;
+    AxisPosition start;         // program start (or machine start of a machine-coordinate move)
+    AxisPosition end;           // the control point of the move end (program moves)
+};
+
+// Sub-step k of a program-coordinate move into g_ControlPoint (and g_ZTurnAngle).
+void InterpolateProgramPoint(const MovePlan& p, int k)
+{
+    if (k == p.n) {
+        g_ControlPoint = p.end;
+        g_ZTurnAngle = g_SpindleAxisPosition;
+        return;
+    }
+    if (IsArc(g_MotionKind)) {
+        const double t = static_cast<double>(k) / p.n;
+        const double r = (1.0 - t) * g_ArcStartRadius + t * g_ArcEndRadius;
+        const double angle = k * p.angleStep;
+        const double c = std::cos(angle), s = std::sin(angle);
+        const int a1 = g_PlaneAxis1, a2 = g_PlaneAxis2, an = g_PlaneNormalAxis;
+        const double* u = g_ArcStartDirection;
+        g_ControlPoint.axis[a1] = g_MoveArcCentre[a1] + r * (u[a1] * c - u[a2] * s);
+        g_ControlPoint.axis[a2] = g_MoveArcCentre[a2] + r * (u[a2] * c + u[a1] * s);
+        g_ControlPoint.axis[an] = p.start.axis[an] + k * p.increments[an];
+    } else {
+        for (int a = 0; a < 3; ++a) g_ControlPoint.axis[a] = p.start.axis[a] + k * p.increments[a];
+    }
+    g_ZTurnAngle = g_SpindleAxisPrevious + k * p.spindleAxisStep;
+    for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) {
+        g_ControlPoint.axis[a] = p.start.axis[a] + k * p.increments[a];
+        WrapIntoAxisRange(a, &g_ControlPoint.axis[a]);
+    }
+}
+
+void InterpolateMachinePoint(const MovePlan& p, int k)
+{
+    if (k == p.n) {
+        g_MachinePosition = g_MachineAxisWords;
+        return;
+    }
+    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) {
+        g_MachinePosition.axis[a] = g_RunStartMachinePosition.axis[a] + k * p.increments[a];
+    }
+}
+
+// Plans the move; 0 when it is not simulated (dropped, too short, a rapid ignored).
+int PlanMove(MovePlan* p)
+{
+    const int kind = g_MotionKind;
+    const int code = g_LastGCode;
+    AxisPosition delta;
+    ComputeToolAxisOfPosition(&g_MachineAxisWords, g_RotaryRadii);
+    for (int a = 0; a < 3; ++a) delta.axis[a] = g_NcMoveEnd.axis[a] - g_NcMoveStart.axis[a];
+    for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) {
+        delta.axis[a] = RotaryDelta(a, g_NcMoveStart.axis[a], g_NcMoveEnd.axis[a]);
+    }
+    g_MoveDelta = delta;
+    const double spindleAxisDelta = g_SpindleAxisPosition - g_SpindleAxisPrevious;
+    const int referencePhase2 = g_ReferenceReturnPhase == 2;
+    const int machineMove = g_MachineCoordinateBlock || code == 531 || code == 536 || referencePhase2;
+
+    // Blocks that move nothing are dropped.
+    if (!g_RotaryFollowState && !g_RotaryFollowMode && !g_MachineCoordinateBlock) {
+        const int tiltChange = g_WireTaperMode != 0 && (g_ToolAxisChange[0] != 0.0 || g_ToolAxisChange[1] != 0.0);
+        if (code != 531 && code != 536 && !referencePhase2 && !IsArc(kind) && delta.axis[0] == 0.0 &&
+            delta.axis[1] == 0.0 && delta.axis[2] == 0.0 && delta.axis[3] == 0.0 && delta.axis[4] == 0.0 &&
+            !tiltChange) {
+            return 0;
+        }
+    } else if (g_RotaryFollowMode) {
+        const int linearDelta = delta.axis[0] != 0.0 || delta.axis[1] != 0.0 || delta.axis[2] != 0.0;
+        if (!g_MoveChanged && code != 531 && code != 536 && !(IsArc(kind) && g_ArcLength > 0.0) && !referencePhase2 &&
+            (g_CannedCycleCode == 80 || !linearDelta)) {
+            return 0;
+        }
+    }
+    if (IsArc(kind) && !(g_ArcLength > 0.0)) return 0;
+
+    // The control point of the move end.
+    p->end = g_NcMoveEnd;
+    for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) {
+        if (TakesShortestWay(a)) p->end.axis[a] = g_NcMoveStart.axis[a] + delta.axis[a];
+        WrapIntoAxisRange(a, &p->end.axis[a]);
+    }
+    g_ControlPoint.axis[0] = p->end.axis[0];
+    g_ControlPoint.axis[1] = p->end.axis[1];
+    g_ControlPoint.axis[2] = p->end.axis[2];
+    g_ControlPoint.axis[3] = p->end.axis[3];
+    g_ControlPoint.axis[4] = p->end.axis[4];
+
+    // Locked rotary axes commanded to turn.
+    if (g_ToolChangeRouteSteps <= 0) {
+        if (g_Rotary1Locked && delta.axis[AXIS_ROTARY1] != 0.0) g_NcAlarmCode = NC_ALARM_ROTARY1_LOCKED;
+        if (g_Rotary2Locked && delta.axis[AXIS_ROTARY2] != 0.0) g_NcAlarmCode = NC_ALARM_ROTARY2_LOCKED;
+    }
+    if (g_NcAlarmCode > 0) {
+        g_RunEnded = 1;
+        return -1;
+    }
+    g_RapidCheckActive = g_InterferenceCheck >= 1 && (kind == MOTION_RAPID || g_FeedValues[0] >= g_RapidFeedrate);
+    if (kind == MOTION_NURBS_SPAN) return 0;  // NURBS spans are not stepped yet
+    if (kind == MOTION_RAPID && g_IgnoreG00) return 0;
+
+    double length;
+    if (IsArc(kind)) {
+        const double h = delta.axis[g_PlaneNormalAxis];
+        length = std::sqrt(g_ArcLength * g_ArcLength + h * h);
+    } else {
+        length = MeasureStraightMoveLength(&delta, g_PrevRotaryRadii, g_RotaryRadii);
+    }
+    const int wireTilt = g_WireTaperMode && (g_ToolAxisChange[0] != 0.0 || g_ToolAxisChange[1] != 0.0);
+    if (!(length >= g_LengthInputTolerance) && !wireTilt && !g_RotaryFollowState && !g_RotaryFollowMode &&
+        !machineMove) {
+        return 0;
+    }
+    p->machineMove = machineMove;
+    p->start = g_NcMoveStart;
+    p->angleStep = 0.0;
+    if (machineMove) {
+        AxisPosition d;
+        for (int a = 0; a < 3; ++a) d.axis[a] = g_MachineAxisWords.axis[a] - g_RunStartMachinePosition.axis[a];
+        for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) {
+            d.axis[a] = RotaryDelta(a, g_RunStartMachinePosition.axis[a], g_MachineAxisWords.axis[a]);
+        }
+        ComputeToolAxisOfPosition(&g_RunStartMachinePosition, g_PrevRotaryRadii);
+        ComputeToolAxisOfPosition(&g_MachineAxisWords, g_RotaryRadii);
+        length = MeasureStraightMoveLength(&d, g_PrevRotaryRadii, g_RotaryRadii);
+        delta = d;
+        g_MoveDelta = d;
+    }
+    p->n = CountMoveSubSteps(length, g_MovePitch);
+    g_StepLength = length / p->n;
+    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) p->increments[a] = delta.axis[a] / p->n;
+    if (IsArc(kind) && !machineMove) {
+        p->angleStep = g_FeedValues[1] / p->n;
+        if (kind == MOTION_ARC_CW) p->angleStep = -p->angleStep;
+    }
+    p->spindleAxisStep = spindleAxisDelta / p->n;
+    if (g_RotaryFollowState == -1) g_RotaryFollowState = 0;
+    g_RealCutDisplayMove = (g_RealRotation && (delta.axis[3] != 0.0 || delta.axis[4] != 0.0)) ||
+                           (g_RealRapid && kind == MOTION_RAPID && g_CannedCycleCode == 80);
+    return 1;
+}
+
+}  // namespace
+
+double MeasureStraightMoveLength(const AxisPosition* delta, const double previousRadii[2], const double radii[2])
+{
+    const double k1 = (previousRadii[0] + radii[0]) * kPi / 360.0;
+    const double k2 = (previousRadii[1] + radii[1]) * kPi / 360.0;
+    const double* d = delta->axis;
+    const double r1 = d[AXIS_ROTARY1] * k1, r2 = d[AXIS_ROTARY2] * k2;
+    return std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2] + r1 * r1 + r2 * r2);
+}
+
+int CountMoveSubSteps(double length, double pitch)
+{
+    if (!(pitch > 0.0) || !(length > 0.0)) return 1;
+    const double n = std::ceil(length / pitch);
+    if (!(n < kMaxSubSteps)) return static_cast<int>(kMaxSubSteps);
+    return n < 1.0 ? 1 : static_cast<int>(n);
+}
+
+int CountTurningPositions(double radius, double pitch)
+{
+    if (!(pitch > 0.0) || !(radius > 0.0)) return 1;
+    const double m = std::ceil(2.0 * kPi * radius / pitch);
+    if (!(m < kMaxTurningPositions)) return static_cast<int>(kMaxTurningPositions);
+    return m < 1.0 ? 1 : static_cast<int>(m);
+}
+
+int RunMove()
+{
+    MovePlan plan;
+    const int planned = PlanMove(&plan);
+    g_LastMoveStepCount = planned > 0 ? plan.n : 0;
+    if (planned < 0) return MOVE_END_RUN;
+    if (planned == 0) return MOVE_NEXT_BLOCK;
+
+    WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    const int n = plan.n;
+    const int skipView = g_SkipView > 1 ? g_SkipView : 1;
+    int stopRun = 0;
+    int aborted = 0;
+    g_OvertravelAxis = -1;
+    for (int k = 1; k <= n; ++k) {
+        if (plan.machineMove) {
+            InterpolateMachinePoint(plan, k);
+        } else {
+            InterpolateProgramPoint(plan, k);
+        }
+        SetCutColourAndTag(CutTag());
+        UpdateCurrentMachinePosition();
+
+        g_AlarmPositionSaved = 0;
+        if (g_StrokeLimitSetCount > 0) {
+            g_OvertravelAxis = FindNearestAxisOvertravel(g_MachinePosition.axis);
+            if (g_OvertravelAxis >= 0) {
+                g_AlarmPositionSaved = 1;
+                SaveCurrentPositions();
+                break;
+            }
+        }
+
+        g_MoveRemovedVolume = 0.0;
+        ClearCheckFlags();
+        if (RotatingWork()) {
+            CutRotatingWork(k, n);
+        } else {
+            if (UsesMountedSet()) {
+                CutAndCheckMountedTools();
+            } else {
+                CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
+                CallCutStepHook(k, n);
+                if (g_CutInMove == 1) MarkStepCut();
+            }
+            if (g_CannedCycleCode != 80 && g_CycleRapidInHole) g_CutInMove = 0;
+            if (!UsesMountedSet()) RunInterferenceChecks();
+        }
+
+        CheckCuttingLimit();
+        const int spindleFails = g_SpindleCheck > 0 && HasCut() && IsSpindleOutOfRange();
+        if ((HasCut() && g_RapidCheckActive) || spindleFails || HolderOrCutFlagRaised() || AnyCheckFlagRaised()) {
+            g_AlarmPositionSaved = 1;
+            SaveCurrentPositions();
+        }
+        g_MeasureToolPending = 1;
+        if (!HasCut()) {
+            if (AnyCheckFlagRaised()) {
+                g_ToolContactState = CONTACT_CHECK_FIRED;
+            } else {
+                g_ToolContactState = g_MotionKind == MOTION_RAPID ? CONTACT_RAPID_OR_TOOL_CHANGE : CONTACT_FEED_WITHOUT_CUT;
+            }
+        } else if (g_RapidCheckActive || spindleFails || HolderOrCutFlagRaised() || g_AlarmPositionSaved) {
+            g_ToolContactState = CONTACT_CHECK_FIRED;
+        } else {
+            g_ToolContactState = CONTACT_CUTTING;
+        }
+        if (g_ToolContactState == CONTACT_CHECK_FIRED) {
+            if (g_InterferenceReportFile == nullptr) OpenInterference2Report();
+            if (g_DetailedInterferenceReport && g_InterferenceReportFile != nullptr) {
+                WriteInterference2Entry();
+                std::fprintf(g_InterferenceReportFile, "%d/%d:X%fY%fZ%f%c%f%c%f\n", k, n, g_ToolTipPoint[0],
+                             g_ToolTipPoint[1], g_ToolTipPoint[2], g_Rotary1Letter,
+                             g_MachinePosition.axis[AXIS_ROTARY1], g_Rotary2Letter,
+                             g_MachinePosition.axis[AXIS_ROTARY2]);
+            }
+            if (RecordStopReasons() != 0) {
+                stopRun = 1;
+                break;
+            }
+        }
+        g_RunEnded = 0;
+        if (!IsFrameMinimised() &&
+            (g_RunMode == 1 || g_RealCutDisplayMove || LoadRunFlag(g_StepDisplayRequest)) &&
+            (skipView == 1 || k == n || k % skipView == 0)) {
+            WaitForStepDisplay(1);
+        }
+        if (LoadRunFlag(g_AbortRequest)) {
+            aborted = 1;
+            break;
+        }
+    }
+
+    g_RunStartMachinePosition = g_MachinePosition;
+    g_MachineAxisWords = g_MachinePosition;
+    if (g_RunEnded == 1 || stopRun || aborted || g_OvertravelAxis >= 0) return MOVE_END_RUN;
+    if (g_RunMode == 2 && !g_RealCutDisplayMove && !IsFrameMinimised()) {
+        const int counter = CurrentLineCounter();
+        if (counter - g_LastRedrawLine >= g_SkipBlock) {
+            WaitForStepDisplay(0);
+            g_LastRedrawLine = counter;
+        }
+    }
+    if (((g_PauseReasonCount && g_StopOnCheck) || g_RadiusOffsetAlarm) && !IsFrameMinimised() && !g_AlarmsToMacroLog) {
+        WaitForStepDisplay(0);
+    }
+    if (LoadRunFlag(g_AbortRequest)) return MOVE_END_RUN;
+    if (g_PauseReasonCount) WriteInterferenceReport();
+    return g_CheckFlags.limit ? MOVE_END_RUN : MOVE_NEXT_BLOCK;
+}

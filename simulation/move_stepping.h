@@ -1,0 +1,26 @@
+// Move stepping: the move the interpreter handed out, settled (blocks that move nothing, locked rotary
+// axes), divided into sub-steps no longer than the move pitch, and every sub-step interpolated, driven
+// through the kinematics, tested against the strokes, cut into the work, held against the cutting-
+// condition limit and the interference checks and judged by the stop rules; the steps that must be
+// shown go to the frame through the display handshake. Runs on the simulation thread.
+#pragma once
+#include "machine_setup/machine/axis_position.h"
+
+// Outcomes of RunMove.
+enum MoveOutcome {
+    MOVE_NEXT_BLOCK = 0,
+    MOVE_END_RUN = 1
+};
+
+// Carries out the move from g_NcMoveStart to g_NcMoveEnd with g_MotionKind.
+int RunMove();
+
+// Length of a straight move for its step count: the linear deltas with the rotary deltas (degrees)
+// weighted by the tool point's travel per degree, k = (previous radius + radius) x pi / 360.
+double MeasureStraightMoveLength(const AxisPosition* delta, const double previousRadii[2], const double radii[2]);
+// Sub-steps of a move of length L at the move pitch: max(1, ceil(L / pitch)); a pitch of 0 (no
+// subdivision) or below gives 1, and the count is bounded for absurd lengths.
+int CountMoveSubSteps(double length, double pitch);
+// Angular positions at which a lathe-type work turning about the tool point at radius is cut per
+// sub-step: max(1, ceil(2 pi radius / pitch)); a pitch of 0 gives 1.
+int CountTurningPositions(double radius, double pitch);
