@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/tools/current_tool.h"

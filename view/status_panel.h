@@ -3,7 +3,7 @@
 #pragma once
 #include "platform/ui/ui_types.h"
 
-// Cells of g_StatusPanelCells (view_settings_services.h) that the frame's layout uses.
+// Cells of g_StatusPanelCells (machine_setup_state.h) that the frame's layout uses.
 enum StatusPanelCell {
     CELL_NC_LABEL = 0,      // NC row label
     CELL_NC_TEXT = 1,       // NC row text, to the client's right edge

@@ -11,7 +11,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/controller/offset_memories.h"
 #include "machine_setup/controller/work_coordinates.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/os/files.h"
 #include "work_model/file_routines.h"
 

@@ -8,7 +8,7 @@
 #include "platform/ui/repaint_requests.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/rotation.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "work_model/geometry.h"
 #include "work_model/matrix.h"
 

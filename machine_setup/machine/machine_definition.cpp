@@ -11,8 +11,7 @@
 #include "machine_setup/machine/machine_definition_lines.h"
 #include "machine_setup/machine/machine_models.h"
 #include "machine_setup/controller/work_coordinates.h"
-#include "machine_setup/machine/modal_values.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "work_model/file_routines.h"
 
 // ---------------------------------------------------------------------------------------------------

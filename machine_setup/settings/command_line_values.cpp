@@ -1,6 +1,6 @@
 // Results of the command line that the settings file reader respects, with their start values (no
 // switch given). The command-line parser fills them.
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 
 #include "machine_setup/settings/colour_settings.h"
 #include "machine_setup/settings/token_readers.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 #include <cstring>
 

@@ -3,8 +3,7 @@
 // placement. Each key takes its default when the file or the key is missing.
 #include "machine_setup/settings/settings_sections.h"
 
-#include "machine_setup/settings/command_line_values.h"
-#include "machine_setup/settings/editor_plugin_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/token_readers.h"

@@ -16,15 +16,13 @@
 #include "machine_setup/tools/tool_arrays.h"
 #include "machine_setup/tools/tool_profile.h"
 #include "machine_setup/tools/arbor_file.h"
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
-#include "machine_setup/settings/view_settings_services.h"
 #include "machine_setup/tools/tool_body.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table_keywords.h"
 #include "machine_setup/settings/work_settings.h"
-#include "machine_setup/machine/modal_values.h"
 #include "work_model/file_routines.h"
 
 ToolRecord* g_ToolTable = nullptr;
