@@ -12,14 +12,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/settings/settings_file.h"
-#include "machine_setup/machine/simulation_services.h"
 #include "machine_setup/machine/stroke_limits.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/controller/work_coordinates.h"

@@ -2,7 +2,7 @@
 // later through the frame's menu commands, and what the settings reader must keep), and the parser that
 // reads the line once at start-up. The parser performs nothing itself.
 #pragma once
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "nc/interpreter_services.h"
 
 const int CMD_PATH_SIZE = 256;       // every path the command line fills
@@ -56,7 +56,7 @@ extern int g_SavePlacementOverride;
 extern int g_PanelFontHeight;                // -F font height of the panels; 0 automatic
 
 // Reads the whole command line (the text after the program name) into the variables above and those of
-// command_line_values.h, the STL import options, the box, cylinder, start point and pitches. Nothing is
+// machine_setup_state.h, the STL import options, the box, cylinder, start point and pitches. Nothing is
 // reported; a malformed switch ends the parse there.
 void ParseCommandLine(const char* commandLine);
 // The command line of argv[1..argc-1] as one text: an argument holding a blank is put in double quotes
@@ -78,5 +78,5 @@ int ParseDifferenceArgument(const char* text);
 // when replaced.
 int ResolveShellLink(char* path, int* length);
 
-// Puts every request variable (also those of command_line_values.h) back to its program start value.
+// Puts every request variable (also the command-line results of machine_setup_state.h) back to its program start value.
 void ResetCommandLineRequests();

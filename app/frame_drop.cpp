@@ -12,7 +12,7 @@
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/settings/settings_file.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_services.h"
 #include "platform/os/paths.h"

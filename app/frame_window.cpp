@@ -22,7 +22,7 @@
 #include "machine_setup/tools/tool_profile.h"
 #include "machine_setup/controller/work_coordinates.h"
 #include "machine_setup/settings/work_settings.h"
-#include "machine_setup/settings/editor_plugin_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "nc/interpreter_state.h"
 #include "nc/interpreter_services.h"
 #include "platform/os/clock.h"
@@ -30,7 +30,6 @@
 #include "platform/ui/status_bar.h"
 #include "platform/ui/progress.h"
 #include "view/status_panel.h"
-#include "machine_setup/settings/view_settings_services.h"
 #include "view/view_window.h"
 #include "work_model/file_routines.h"
 

@@ -10,7 +10,7 @@
 #include "nc/interpreter_state.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/shell_services.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 namespace {
 

@@ -22,10 +22,9 @@
 
 #include "app/batch_demo.h"
 #include "machine_setup/tools/current_tool.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/machine_definition.h"
-#include "machine_setup/settings/command_line_values.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/work_settings.h"
 #include "machine_setup/tools/tool_table.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "machine_setup/machine/machine_definition.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/tools/tool_profile.h"
 #include "platform/ui/gl_calls.h"

@@ -39,6 +39,9 @@ void LoadAndRelease(WorkModel* work, int result)
     work->nodeCountX = 0;
 }
 
+// A ".DME" read in work coordinates, at an unshifted, unturned work frame.
+const ImportFrame kWorkFrame = {1, 0, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}};
+
 const std::string& TempBase()
 {
     static const std::string base = "/tmp/qumbra_work_files_fuzz_" + std::to_string(getpid());
@@ -53,9 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SetWorkFileMemoryLimitForTest(8u << 20);
     WorkModel work{};
     work.undoLevels = 1;
-    LoadAndRelease(&work, LoadWorkModelFromBuffer(nullptr, &work, data, size, WORK_CONTENT_DME, nullptr));
-    LoadAndRelease(&work, LoadWorkModelFromBuffer(nullptr, &work, data, size, WORK_CONTENT_DMF, nullptr));
-    LoadAndRelease(&work, LoadWorkModelDmeFromBuffer(&work, data, size, 1));
+    LoadAndRelease(&work, LoadWorkModelFromBuffer(nullptr, &work, data, size, WORK_CONTENT_DME, nullptr, nullptr));
+    LoadAndRelease(&work, LoadWorkModelFromBuffer(nullptr, &work, data, size, WORK_CONTENT_DMF, nullptr, nullptr));
+    LoadAndRelease(&work, LoadWorkModelDmeFromBuffer(&work, data, size, &kWorkFrame));
     const char* endings[] = {".dme", ".DMF", ".dmez"};
     for (const char* ending : endings) {
         const std::string path = TempBase() + ending;

@@ -8,7 +8,7 @@
 
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/repaint_requests.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"

@@ -26,9 +26,9 @@ int g_TiltedPlaneMWord;
 int g_TiltedPlaneQWord;
 unsigned char g_UsedGCodes[USED_CODE_TABLE_SIZE] = {};
 unsigned char g_UsedMCodes[USED_CODE_TABLE_SIZE] = {};
-double g_QParameters[Q_PARAMETER_COUNT] = {};
-double g_ToolAxisEnd[3] = {0.0, 0.0, 1.0};
-double g_ToolAxisAtSwitchOn[3] = {0.0, 0.0, 1.0};
+double g_QParameters[Q_PARAMETER_COUNT];
+double g_ToolAxisEnd[3];
+double g_ToolAxisAtSwitchOn[3];
 
 void ResetBlockState()
 {

@@ -5,7 +5,7 @@
 
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/repaint_requests.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"
@@ -20,7 +20,6 @@
 #include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
 #include "machine_setup/tools/tool_length_reference.h"
-#include "machine_setup/machine/simulation_services.h"
 
 namespace {
 

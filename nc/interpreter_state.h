@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "machine_setup/machine/axis_position.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/os/files.h"
 
 

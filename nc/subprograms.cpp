@@ -8,7 +8,7 @@
 #include <cstring>
 #include <strings.h>
 
-#include "machine_setup/settings/editor_plugin_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/controller/offset_memories.h"

@@ -1,7 +1,7 @@
 // The check flags and measured lengths of a cutting run and their clearing.
 #include "simulation/check_flags.h"
 
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
 #include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"

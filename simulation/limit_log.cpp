@@ -4,7 +4,7 @@
 
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/tools/tool_table.h"
 #include "nc/interpreter_state.h"
 #include "work_model/file_routines.h"

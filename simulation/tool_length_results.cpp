@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/tools/current_tool.h"
 #include "platform/ui/shell_services.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "machine_setup/controller/controller_definition.h"  // g_WarningLevel
-#include "machine_setup/machine/simulation_services.h"       // g_WarningCount, WarnLongRotaryMove
+#include "machine_setup/machine_setup_state.h"       // g_WarningCount, WarnLongRotaryMove
 
 constexpr int WARNING_FILE_PATH_SIZE = 272;  // the NC path (255) and the "_warning.txt" ending
 

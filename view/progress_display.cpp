@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "machine_setup/controller/controller_definition.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
 #include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"

@@ -3,7 +3,7 @@
 #include "view/scene_materials.h"
 
 #include "machine_setup/settings/display_settings.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/gl_calls.h"
 #include "platform/ui/repaint_requests.h"
 #include "view/work_display.h"

@@ -5,10 +5,8 @@
 
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
-#include "machine_setup/machine/modal_values.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
-#include "machine_setup/settings/view_settings_services.h"
 #include "machine_setup/settings/work_settings.h"
 #include "machine_setup/tools/tool_table.h"
 #include "platform/ui/gl_calls.h"

@@ -11,8 +11,7 @@
 #include "nc/interpreter_services.h"   // BeginPanelDraw, EndPanelDraw and the interpreter's panel calls
 #include "platform/ui/ui_types.h"
 
-// Indexes of g_StatusPanelCells (77 rectangles). N axes: the per-axis cells are the first index plus
-// the axis number (0 to 4).
+// Cells of g_StatusPanelCells (machine_setup_state.h) that the frame's layout uses.
 enum StatusPanelCell {
     CELL_NC_LABEL = 0,            // NC row label, block number or sub-program name
     CELL_NC_TEXT = 1,             // NC row text, to the client's right edge

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "machine_setup/machine/machine_definition.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/tools/tool_body.h"

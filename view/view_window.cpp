@@ -7,7 +7,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "nc/interpreter_state.h"
 #include "platform/os/clock.h"
 #include "platform/ui/cursor_clipboard.h"

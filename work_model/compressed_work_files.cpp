@@ -101,13 +101,14 @@ int SaveWorkModelCompressed(const WorkModel* work, const char* path, int inWorkC
 
 namespace {
 
-// How a ".DME" content with header letter kind is read under the active work frame: -1 as
+// How a ".DME" content with header letter kind is read under the work frame: -1 as
 // LoadWorkModelIdentity does (no placement letter, or the frame is neither shifted nor rotated);
 // else 0 or 1, the value given to g_ImportInWorkCoordinates (M 0, W and N 1; the chooser may change
 // it when "DME SELECT" is on), which LoadWorkModelDme takes as its flag.
-int ChooseDmeImport(int kind, ChooseImportCoordinatesFn chooser)
+int ChooseDmeImport(int kind, ChooseImportCoordinatesFn chooser, const ImportFrame* frame)
 {
-    if (!(g_WorkOriginShifted || g_WorkCoordRotated) || kind < 1 || kind > 3) return -1;
+    const bool shifted = frame->origin[0] != 0.0 || frame->origin[1] != 0.0 || frame->origin[2] != 0.0;
+    if (!(shifted || frame->workRotated) || kind < 1 || kind > 3) return -1;
     g_ImportInWorkCoordinates = kind == 1 ? 0 : 1;
     if (g_DmeSelect && chooser) g_ImportInWorkCoordinates = chooser(kind, g_ImportInWorkCoordinates);
     return g_ImportInWorkCoordinates;
@@ -123,16 +124,25 @@ int RefuseLoad(WorkModel* work, int code)
 }  // namespace
 
 int LoadWorkFileForCommand(WindowHandle owner, WorkModel* work, const char* path,
-                           ChooseImportCoordinatesFn chooser)
+                           ChooseImportCoordinatesFn chooser, const ImportFrame* workFrame)
 {
+    // The frame the readers get: the work frame with the "IMPORT COORDINATE" choice in force
+    // (g_ImportInWorkCoordinates, which a ".DME" letter below may set first).
+    ImportFrame frame = {0, 0, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}};
+    if (workFrame) frame = *workFrame;
+    frame.inWorkCoordinates = g_ImportInWorkCoordinates;
+    double placement[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
     const bool dmez = HasFileExtension(path, ".DMEZ");
     if (!HasFileExtension(path, ".DME") && !dmez)  // ".DMF", ".DMFZ", ".STL" and the rest
-        return LoadWorkModelIdentity(owner, work, path, g_WorkPitchSetting, g_StlWorkAxisCode);
+        return LoadWorkModel(owner, work, path, placement, g_WorkPitchSetting, g_StlWorkAxisCode,
+                             &frame);
     if (!IsCompressedFile(path)) {
         // A plain ".DMEZ" is refused by the reader ("Broken Data?").
-        const int flag = dmez ? -1 : ChooseDmeImport(GetWorkFileKind(path), chooser);
-        if (flag >= 0) return LoadWorkModelDme(work, path, flag);
-        return LoadWorkModelIdentity(owner, work, path, g_WorkPitchSetting, g_StlWorkAxisCode);
+        const int flag = dmez ? -1 : ChooseDmeImport(GetWorkFileKind(path), chooser, &frame);
+        frame.inWorkCoordinates = g_ImportInWorkCoordinates;
+        if (flag >= 0) return LoadWorkModelDme(work, path, &frame);
+        return LoadWorkModel(owner, work, path, placement, g_WorkPitchSetting, g_StlWorkAxisCode,
+                             &frame);
     }
     // Compressed content, whatever the name: unpacked in memory, then its letter decides.
     if (!CheckCompressionApi()) return RefuseLoad(work, WORK_FILE_NO_COMPRESSION);
@@ -142,8 +152,10 @@ int LoadWorkFileForCommand(WindowHandle owner, WorkModel* work, const char* path
     if (DecompressLzmsBuffer(AsBytes(file), file.size(), &content) != LZMS_OK)
         return RefuseLoad(work, WORK_FILE_DATA_ERROR);
     std::string().swap(file);
-    const int flag = ChooseDmeImport(GetWorkFileKindOfBuffer(content.data(), content.size()), chooser);
-    if (flag >= 0) return LoadWorkModelDmeFromBuffer(work, content.data(), content.size(), flag);
+    const int flag =
+        ChooseDmeImport(GetWorkFileKindOfBuffer(content.data(), content.size()), chooser, &frame);
+    frame.inWorkCoordinates = g_ImportInWorkCoordinates;
+    if (flag >= 0) return LoadWorkModelDmeFromBuffer(work, content.data(), content.size(), &frame);
     return LoadWorkModelFromBuffer(owner, work, content.data(), content.size(), WORK_CONTENT_DME,
-                                   nullptr);
+                                   nullptr, &frame);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 #include "platform/ui/ui_types.h"
+#include "work_model/stl_import_placement.h"
 #include "work_model/work_model.h"
 
 // wimlib's compression level for work files: the format is the same at every level; 20 is about four
@@ -36,10 +37,13 @@ typedef int (*ChooseImportCoordinatesFn)(int fileKind, int proposed);
 // WORK_FILE_NOT_COMPRESSED ("Broken Data?"). A ".DME" content with a placement header read while the
 // active work frame is shifted or rotated sets g_ImportInWorkCoordinates from its letter (M 0, W and
 // N 1; chooser, when not null and g_DmeSelect is on, may change it) and is read with
-// LoadWorkModelDme; everything else is read with LoadWorkModelIdentity (g_WorkPitchSetting,
-// g_StlWorkAxisCode). Results as LoadWorkModel.
+// LoadWorkModelDme; everything else is read with LoadWorkModel at the identity placement
+// (g_WorkPitchSetting, g_StlWorkAxisCode). workFrame is the active work coordinate system (the caller
+// hands it in: machine_setup/controller/work_coordinates.h, GetActiveImportFrame; null is the machine
+// frame); its inWorkCoordinates is not read: g_ImportInWorkCoordinates decides. Results as
+// LoadWorkModel.
 int LoadWorkFileForCommand(WindowHandle owner, WorkModel* work, const char* path,
-                           ChooseImportCoordinatesFn chooser);
+                           ChooseImportCoordinatesFn chooser, const ImportFrame* workFrame);
 // Saves the work as a compressed ".DME" content under path (whatever its ending): the content is
 // made in memory, compressed and written under a temporary name renamed over path. Arguments as
 // SaveWorkModel. Returns 1, WORK_FILE_WRITE_FAILED, WORK_FILE_DATA_ERROR (no work) or

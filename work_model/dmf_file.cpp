@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "work_model/work_values.h"
 #include "work_model/height_profile_rays.h"
 #include "work_model/matrix.h"
 #include "work_model/work_files.h"
@@ -174,13 +173,14 @@ int FillDmfZRays(WorkModel* work, WorkFileSource* source, const DmfHead* head, d
 
 }  // namespace
 
-int ReadDmfContent(WorkModel* work, WorkFileSource* source, const double placement[12])
+int ReadDmfContent(WorkModel* work, WorkFileSource* source, const double placement[12],
+                   const ImportFrame* frame)
 {
     double snapped[12];
     SnapRotationMatrix(placement, snapped);
-    if (g_ImportInWorkCoordinates) {
-        std::memcpy(snapped, g_ActiveWorkRotation, 9 * sizeof(double));
-        std::memcpy(snapped + 9, g_ActiveWorkOrigin, 3 * sizeof(double));
+    if (frame->inWorkCoordinates) {
+        std::memcpy(snapped, frame->rotation, 9 * sizeof(double));
+        std::memcpy(snapped + 9, frame->origin, 3 * sizeof(double));
     }
     std::memcpy(work->rotation, snapped, sizeof work->rotation);
     std::memcpy(work->translation, snapped + 9, sizeof work->translation);

@@ -1,11 +1,11 @@
-// The STL import options with their start values.
+// The STL import options; their start values are the reset values.
 #include "work_model/stl_import_options.h"
 
-int g_StlScaleEnabled[3] = {0, 0, 0};
-double g_StlScaleFactors[3] = {1.0, 1.0, 1.0};
-double g_StlScaleCentre[3] = {0.0, 0.0, 0.0};
-int g_StlMirrorEnabled[3] = {0, 0, 0};
-double g_StlMirrorPlanes[3] = {0.0, 0.0, 0.0};
+int g_StlScaleEnabled[3];
+double g_StlScaleFactors[3];
+double g_StlScaleCentre[3];
+int g_StlMirrorEnabled[3];
+double g_StlMirrorPlanes[3];
 
 void ResetStlImportOptions()
 {
@@ -17,3 +17,9 @@ void ResetStlImportOptions()
         g_StlMirrorPlanes[axis] = 0.0;
     }
 }
+
+namespace {
+// The program start values are the reset values: the definitions leave them to this call, so each
+// default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetStlImportOptions(), 1);
+}  // namespace

@@ -30,6 +30,8 @@
 namespace {
 
 const double kIdentityPlacement[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+// The machine frame: what a null frame stands for.
+const ImportFrame kMachineFrame = {0, 0, {1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0}};
 const char kHeaderM[] = "V1.0M       ";
 const char kHeaderN[] = "V1.0N       ";
 const char kHeaderW[] = "V1.0W       ";
@@ -56,7 +58,7 @@ bool StartsWithVersionText(const char* header)
 }
 
 // Reads the header and the placement into work. Returns 1 or WORK_FILE_DATA_ERROR.
-int ReadDmePlacement(WorkModel* work, WorkFileSource* source, int mode)
+int ReadDmePlacement(WorkModel* work, WorkFileSource* source, int mode, const ImportFrame* frame)
 {
     char header[DME_HEADER_TEXT_BYTES];
     if (!ReadSourceBytes(source, header, sizeof header)) return WORK_FILE_DATA_ERROR;
@@ -72,12 +74,12 @@ int ReadDmePlacement(WorkModel* work, WorkFileSource* source, int mode)
         } else {
             std::memcpy(placement, stored, sizeof placement);
             if (mode == DME_PLACEMENT_IN_WORK_FRAME) {
-                // Undo the "V1.0W" save: back from the active work frame into the machine frame.
-                if (g_WorkCoordRotated) {
-                    MultiplyMatrix3(stored, g_ActiveWorkRotation, placement);
-                    RotateVector(g_ActiveWorkRotation, stored + 9, placement + 9);
+                // Undo the "V1.0W" save: back from the work frame into the machine frame.
+                if (frame->workRotated) {
+                    MultiplyMatrix3(stored, frame->rotation, placement);
+                    RotateVector(frame->rotation, stored + 9, placement + 9);
                 }
-                for (int k = 0; k < 3; k++) placement[9 + k] += g_ActiveWorkOrigin[k];
+                for (int k = 0; k < 3; k++) placement[9 + k] += frame->origin[k];
             }
         }
     }
@@ -242,14 +244,11 @@ int ReadDmeFamilies(WorkModel* work, WorkFileSource* source)
     return 1;
 }
 
-// The settings an STL work load uses: "IMPORT COORDINATE", the active work coordinate system,
-// "STL FILTER" and "STL MATRIX".
-void GetStlWorkLoadOptions(StlWorkLoadOptions* options)
+// The settings an STL work load uses: the given frame ("IMPORT COORDINATE" and the active work
+// coordinate system), "STL FILTER" and "STL MATRIX".
+void GetStlWorkLoadOptions(const ImportFrame* frame, StlWorkLoadOptions* options)
 {
-    options->frame.inWorkCoordinates = g_ImportInWorkCoordinates;
-    options->frame.workRotated = g_WorkCoordRotated;
-    std::memcpy(options->frame.rotation, g_ActiveWorkRotation, sizeof options->frame.rotation);
-    std::memcpy(options->frame.origin, g_ActiveWorkOrigin, sizeof options->frame.origin);
+    options->frame = *frame;
     options->stlFilter = g_StlFilter;
     options->placementFile = g_StlMatrixText;
 }
@@ -272,9 +271,10 @@ int FinishLoad(WorkModel* work)
     return 1;
 }
 
-int ReadDmeContent(WorkModel* work, WorkFileSource* source, int placementMode)
+int ReadDmeContent(WorkModel* work, WorkFileSource* source, int placementMode,
+                   const ImportFrame* frame)
 {
-    int result = ReadDmePlacement(work, source, placementMode);
+    int result = ReadDmePlacement(work, source, placementMode, frame);
     if (result == 1) result = ReadDmeGrid(work, source);
     if (result == 1) result = ReadDmeFamilies(work, source);
     if (result != 1) return result;
@@ -305,11 +305,13 @@ void ShowWorkMemoryMessage(WindowHandle owner, const WorkModel* work, const char
 
 // Reads content of the given kind (DME with a placement mode, or DMF) into an emptied record.
 int ReadWorkContent(WindowHandle owner, WorkModel* work, WorkFileSource* source, int contentKind,
-                    int placementMode, const double placement[12], const char* path)
+                    int placementMode, const double placement[12], const ImportFrame* frame,
+                    const char* path)
 {
     BeginProgress(owner, 1, source->size, path, 1, "WORK読み込み中", "Reading WORK");
-    const int result = contentKind == WORK_CONTENT_DMF ? ReadDmfContent(work, source, placement)
-                                                       : ReadDmeContent(work, source, placementMode);
+    const int result = contentKind == WORK_CONTENT_DMF
+                           ? ReadDmfContent(work, source, placement, frame)
+                           : ReadDmeContent(work, source, placementMode, frame);
     EndProgress();
     if (result == WORK_GRID_OVER_MEMORY) ShowWorkMemoryMessage(owner, work, path != nullptr ? path : "");
     if (result != 1) return FailLoad(work, result);
@@ -327,7 +329,7 @@ int GetContentKindOfPath(const char* path)
 // memory, plain content from the stream. A name ending in "Z" whose content is not compressed is
 // refused. Returns 1, WORK_FILE_OPEN_FAILED, WORK_FILE_NOT_COMPRESSED or WORK_FILE_DATA_ERROR.
 int LoadWorkFileContent(WindowHandle owner, WorkModel* work, const char* path, int contentKind,
-                        int placementMode, const double placement[12])
+                        int placementMode, const double placement[12], const ImportFrame* frame)
 {
     DestroyWorkModel(work);
     FILE* stream = OpenFile(path, "rb");
@@ -351,7 +353,8 @@ int LoadWorkFileContent(WindowHandle owner, WorkModel* work, const char* path, i
         std::string().swap(packed);
         WorkFileSource source;
         InitMemorySource(&source, content.data(), content.size());
-        return ReadWorkContent(owner, work, &source, contentKind, placementMode, placement, path);
+        return ReadWorkContent(owner, work, &source, contentKind, placementMode, placement, frame,
+                               path);
     }
     if (namedCompressed) {
         std::fclose(stream);
@@ -360,7 +363,8 @@ int LoadWorkFileContent(WindowHandle owner, WorkModel* work, const char* path, i
     WorkFileSource source;
     int result = InitStreamSource(&source, stream) ? 1 : WORK_FILE_OPEN_FAILED;
     if (result == 1)
-        result = ReadWorkContent(owner, work, &source, contentKind, placementMode, placement, path);
+        result = ReadWorkContent(owner, work, &source, contentKind, placementMode, placement, frame,
+                                 path);
     else
         FailLoad(work, result);
     std::fclose(stream);
@@ -386,12 +390,13 @@ int GetWorkFileKind(const char* path)
 }
 
 int LoadWorkModel(WindowHandle owner, WorkModel* work, const char* path, double placement[12],
-                  double pitch, int axisCode)
+                  double pitch, int axisCode, const ImportFrame* frame)
 {
+    if (!frame) frame = &kMachineFrame;
     if (HasFileExtension(path, ".STL")) {
         DestroyWorkModel(work);
         StlWorkLoadOptions options;
-        GetStlWorkLoadOptions(&options);
+        GetStlWorkLoadOptions(frame, &options);
         const int result = LoadStlWorkModel(owner, work, path, placement, pitch, axisCode, &options);
         if (result != 1) return FailLoad(work, result);
         GetWorkExtents(work, work->minCorner, work->maxCorner);
@@ -402,7 +407,8 @@ int LoadWorkModel(WindowHandle owner, WorkModel* work, const char* path, double 
         DestroyWorkModel(work);
         return FailLoad(work, WORK_FILE_DATA_ERROR);
     }
-    return LoadWorkFileContent(owner, work, path, contentKind, DME_PLACEMENT_CHECKED, placement);
+    return LoadWorkFileContent(owner, work, path, contentKind, DME_PLACEMENT_CHECKED, placement,
+                               frame);
 }
 
 int LoadWorkModelIdentity(WindowHandle owner, WorkModel* work, const char* path, double pitch,
@@ -410,37 +416,41 @@ int LoadWorkModelIdentity(WindowHandle owner, WorkModel* work, const char* path,
 {
     double placement[12];
     std::memcpy(placement, kIdentityPlacement, sizeof placement);
-    return LoadWorkModel(owner, work, path, placement, pitch, axisCode);
+    return LoadWorkModel(owner, work, path, placement, pitch, axisCode, nullptr);
 }
 
-int LoadWorkModelDme(WorkModel* work, const char* path, int inWorkCoordinates)
+int LoadWorkModelDme(WorkModel* work, const char* path, const ImportFrame* frame)
 {
-    const int mode = inWorkCoordinates ? DME_PLACEMENT_IN_WORK_FRAME : DME_PLACEMENT_AS_STORED;
-    return LoadWorkFileContent(g_MainWindow, work, path, WORK_CONTENT_DME, mode, kIdentityPlacement);
+    if (!frame) frame = &kMachineFrame;
+    const int mode = frame->inWorkCoordinates ? DME_PLACEMENT_IN_WORK_FRAME : DME_PLACEMENT_AS_STORED;
+    return LoadWorkFileContent(g_MainWindow, work, path, WORK_CONTENT_DME, mode, kIdentityPlacement,
+                               frame);
 }
 
 int LoadWorkModelFromBuffer(WindowHandle owner, WorkModel* work, const uint8_t* data, size_t size,
-                            int contentKind, const double placement[12])
+                            int contentKind, const double placement[12], const ImportFrame* frame)
 {
+    if (!frame) frame = &kMachineFrame;
     DestroyWorkModel(work);
     if (!data || (contentKind != WORK_CONTENT_DME && contentKind != WORK_CONTENT_DMF))
         return FailLoad(work, WORK_FILE_DATA_ERROR);
     WorkFileSource source;
     InitMemorySource(&source, data, size);
     return ReadWorkContent(owner, work, &source, contentKind, DME_PLACEMENT_CHECKED,
-                           placement ? placement : kIdentityPlacement, "");
+                           placement ? placement : kIdentityPlacement, frame, "");
 }
 
 int LoadWorkModelDmeFromBuffer(WorkModel* work, const uint8_t* data, size_t size,
-                               int inWorkCoordinates)
+                               const ImportFrame* frame)
 {
+    if (!frame) frame = &kMachineFrame;
     DestroyWorkModel(work);
     if (!data) return FailLoad(work, WORK_FILE_DATA_ERROR);
     WorkFileSource source;
     InitMemorySource(&source, data, size);
-    const int mode = inWorkCoordinates ? DME_PLACEMENT_IN_WORK_FRAME : DME_PLACEMENT_AS_STORED;
+    const int mode = frame->inWorkCoordinates ? DME_PLACEMENT_IN_WORK_FRAME : DME_PLACEMENT_AS_STORED;
     return ReadWorkContent(g_MainWindow, work, &source, WORK_CONTENT_DME, mode, kIdentityPlacement,
-                           "");
+                           frame, "");
 }
 
 void BoundTransformedGrid(const WorkModel* work, double minCorner[3], double maxCorner[3])

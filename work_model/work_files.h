@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 #include "platform/ui/ui_types.h"
+#include "work_model/stl_import_placement.h"
 #include "work_model/work_model.h"
 
 // Results of the loaders and of SaveWorkModel besides 1 and the allocation codes of
@@ -37,25 +38,28 @@ int GetWorkFileKindOfBuffer(const uint8_t* data, size_t size);
 // Reads a work file into work (arrays it held are released first). The kind comes from the path's
 // ending, without regard to case: ".DME" / ".DMEZ", ".DMF" / ".DMFZ" (either plain or compressed;
 // a compressed file is unpacked in memory), ".STL" (STL works). placement is an input for ".DMF"
-// and ".STL"; pitch and axisCode matter for ".STL" only. Returns 1, or a negative code with
-// nodeCountX 0 and no arrays kept: WORK_FILE_* (an unknown ending gives WORK_FILE_DATA_ERROR) or an
-// allocation code. Sets the status bar's first part to "" on success.
+// and ".STL"; pitch and axisCode matter for ".STL" only. frame is the active work coordinate system
+// with the "IMPORT COORDINATE" choice (".DMF" and ".STL" in work coordinates are placed at it); the
+// caller hands it in (machine_setup/controller/work_coordinates.h, GetActiveImportFrame); null is
+// the machine frame. Returns 1, or a negative code with nodeCountX 0 and no arrays kept: WORK_FILE_*
+// (an unknown ending gives WORK_FILE_DATA_ERROR) or an allocation code. Sets the status bar's first
+// part to "" on success.
 int LoadWorkModel(WindowHandle owner, WorkModel* work, const char* path, double placement[12],
-                  double pitch, int axisCode);
-// LoadWorkModel with the identity placement.
+                  double pitch, int axisCode, const ImportFrame* frame);
+// LoadWorkModel with the identity placement, in the machine frame.
 int LoadWorkModelIdentity(WindowHandle owner, WorkModel* work, const char* path, double pitch,
                           int axisCode);
-// Reads a ".DME" with a placement (its 12-byte header skipped). With inWorkCoordinates set, the stored
-// placement is composed with the active work coordinate system (undoing a "V1.0W" save). Results as
-// LoadWorkModel.
-int LoadWorkModelDme(WorkModel* work, const char* path, int inWorkCoordinates);
+// Reads a ".DME" with a placement (its 12-byte header skipped). With frame->inWorkCoordinates set,
+// the stored placement is composed with the frame's work coordinate system (undoing a "V1.0W"
+// save); null or not set keeps the stored placement. Results as LoadWorkModel.
+int LoadWorkModelDme(WorkModel* work, const char* path, const ImportFrame* frame);
 
 // The same readers on a whole file held in memory (uncompressed content; kind WORK_CONTENT_DME or
 // WORK_CONTENT_DMF).
 int LoadWorkModelFromBuffer(WindowHandle owner, WorkModel* work, const uint8_t* data, size_t size,
-                            int contentKind, const double placement[12]);
+                            int contentKind, const double placement[12], const ImportFrame* frame);
 int LoadWorkModelDmeFromBuffer(WorkModel* work, const uint8_t* data, size_t size,
-                               int inWorkCoordinates);
+                               const ImportFrame* frame);
 
 // Writes the work as ".DME", ".DMEZ" (compressed) or STL by the path's ending (without regard to
 // case). With inWorkCoordinates set and a shifted or rotated work frame the placement is written in

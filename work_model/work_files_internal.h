@@ -1,6 +1,7 @@
 // Pieces shared by the ".DME" and ".DMF" readers (work_files.cpp, dmf_file.cpp): the content
 // readers over a byte source, the end of a load and the grid set-up codes.
 #pragma once
+#include "work_model/stl_import_placement.h"
 #include "work_model/work_file_io.h"
 #include "work_model/work_model.h"
 
@@ -13,8 +14,11 @@
 int ReadDexelFamily(WorkFileSource* source, int capacity, int rayCount, int32_t* counts,
                     double* ends, uint8_t* attributes, int32_t* values, double upperBound,
                     double* maxCorner, double lowerBound, double* minCorner, int rowLength);
-// Reads ".DMF" content into an emptied record. Returns 1 or a negative code (caller empties the record).
-int ReadDmfContent(WorkModel* work, WorkFileSource* source, const double placement[12]);
+// Reads ".DMF" content into an emptied record, placed at placement, or at frame's work coordinate
+// system when frame->inWorkCoordinates is set. Returns 1 or a negative code (caller empties the
+// record).
+int ReadDmfContent(WorkModel* work, WorkFileSource* source, const double placement[12],
+                   const ImportFrame* frame);
 // Grid set-up codes as the loaders report them: bad counts or pitch are data errors; a grid beyond
 // the machine's memory or an allocation that failed keeps its own code.
 int MapGridCodeForLoad(int code);

@@ -16,11 +16,6 @@ int g_AutoPitchCells = DEFAULT_AUTO_PITCH_CELLS;
 double g_MovePitch = 0.0;
 int g_AutoMovePitch = 0;
 double g_AutoMovePitchFactor = 1.0;
-double g_ActiveWorkOrigin[3] = {};
-double g_ActiveWorkRotation[9] = {};
-double g_ActiveWorkInverseRotation[9] = {};
-int g_WorkCoordRotated = 0;
-int g_WorkOriginShifted = 0;
 
 // Controller definition
 int g_InputIncrement = 1000;

@@ -1,8 +1,8 @@
 // The program-wide values the work model reads: the work settings its creation and its file readers
-// use, the active work frame the ".DME" / ".DMF" readers place a work in, and the controller's least
-// input increment the hit tests scale by. The user-interface thread writes them (the settings reader
-// at start-up, the work and pitch dialogs, the command line, macros, and the work coordinate update
-// of the machine setup); the simulation thread only reads them. Values are the program start values.
+// use, and the controller's least input increment the hit tests scale by. The user-interface thread
+// writes them (the settings reader at start-up, the work and pitch dialogs, the command line, macros);
+// the simulation thread only reads them. Values are the program start values. The work frame the
+// ".DME" / ".DMF" / ".STL" readers place a work in is not here: callers hand it in.
 #pragma once
 
 const int DEFAULT_AUTO_PITCH_CELLS = 20000;
@@ -23,13 +23,6 @@ extern int g_AutoPitchCells;             // grid-point limit of the automatic ch
 extern double g_MovePitch;               // tool move pitch (0 until set)
 extern int g_AutoMovePitch;              // 1 = the move pitch follows the work pitch
 extern double g_AutoMovePitchFactor;     // factor of that rule
-
-// --- Active work frame (machine_setup/controller/work_coordinates.h keeps it up to date) --------------
-extern double g_ActiveWorkOrigin[3];             // origin in machine coordinates, after the table rotation
-extern double g_ActiveWorkRotation[9];           // row by row; work point w maps to w x rotation
-extern double g_ActiveWorkInverseRotation[9];    // inverse of g_ActiveWorkRotation
-extern int g_WorkCoordRotated;                   // 1 when the rotation is in force
-extern int g_WorkOriginShifted;                  // 1 when g_ActiveWorkOrigin is not zero
 
 // --- Controller definition (machine_setup/controller) -------------------------------------------------
 extern int g_InputIncrement;              // "UNIT": least input increment as a divisor (1000)

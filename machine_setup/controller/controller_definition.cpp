@@ -11,7 +11,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/controller/offset_memories.h"
 #include "machine_setup/controller/work_coordinates.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/os/files.h"
 #include "work_model/file_routines.h"
 
@@ -21,8 +21,8 @@ FileTime g_ControllerFileTime = {};
 
 char g_ControllerName[CONTROLLER_NAME_MAX + 1] = {};
 int g_ControllerNameLength = 0;
-int g_ControllerNameTextColour[3] = {255, 0, 0};
-int g_ControllerNameBackColour[3] = {255, 255, 0};
+int g_ControllerNameTextColour[3];
+int g_ControllerNameBackColour[3];
 double g_CtlViewCentre[3] = {};
 int g_ViewCentreFromCtl;
 char g_AxisLabelCells[5][3] = {};
@@ -52,7 +52,7 @@ int g_ReplaceType2;
 char* g_CheckChars;
 int g_CheckCharsLength;
 int g_CodeCheck;
-int g_OptionalBlockSkip[OPTIONAL_BLOCK_SKIP_COUNT] = {};
+int g_OptionalBlockSkip[OPTIONAL_BLOCK_SKIP_COUNT];
 int g_OptionalBlockSkipAny;
 
 int g_CheckF0;
@@ -72,13 +72,13 @@ float g_SmoothAngle = 2.0f;
 int g_ConcaveArcFeedAdjust;
 int g_G92Mode;
 double g_RotationAngleSetting;
-double g_ScaleFactor[3] = {1.0, 1.0, 1.0};
-int g_ScaleEffect[3] = {1, 1, 1};
+double g_ScaleFactor[3];
+int g_ScaleEffect[3];
 
 int g_CycleReturnInitial;
 double g_PeckReturnG83;
 double g_PeckReturnG73;
-double g_CycleClearance[CYCLE_CLEARANCE_COUNT] = {};
+double g_CycleClearance[CYCLE_CLEARANCE_COUNT];
 int g_CycleL0Ignore;
 int g_CycleK0Ignore;
 int g_SpindleControl;
@@ -94,12 +94,12 @@ int g_AutomaticToolOffset;
 int g_AutoLengthOffset;
 int g_AutoLengthPosition;
 
-char g_AxisChars[3] = {'X', 'Y', 'Z'};
-char g_ArcCentreLetters[3] = {'I', 'J', 'K'};
-int g_AxisCodeReversed[3] = {};
-int g_RotaryCodeReversed[3] = {};
-char g_IncrementalAxisChars[4] = {};
-char g_IncrementalOtherChars[4] = {};
+char g_AxisChars[3];
+char g_ArcCentreLetters[3];
+int g_AxisCodeReversed[3];
+int g_RotaryCodeReversed[3];
+char g_IncrementalAxisChars[4];
+char g_IncrementalOtherChars[4];
 int g_PlaneCodes[3] = {17, 18, 19};
 int g_AxisOrderFirst = 0;
 int g_AxisOrderSecond = 1;
@@ -129,9 +129,9 @@ int g_WaitMCodes[WAIT_MCODE_MAX] = {};
 char g_WaitFileNames[WAIT_MCODE_MAX][WAIT_FILE_NAME_SIZE] = {};
 int g_WaitMCodeCount;
 char g_LatheOnCodes[2][LATHE_CODE_SIZE] = {};
-int g_LatheOnCodeLengths[2] = {};
+int g_LatheOnCodeLengths[2];
 char g_LatheOffCodes[2][LATHE_CODE_SIZE] = {};
-int g_LatheOffCodeLengths[2] = {};
+int g_LatheOffCodeLengths[2];
 char g_CutOnCode[CUT_CODE_SIZE] = {};
 int g_CutOnCodeLength;
 char g_CutOffCode[CUT_CODE_SIZE] = {};

@@ -10,7 +10,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/controller/offset_memories.h"
 #include "machine_setup/settings/token_readers.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/machine/stroke_limits.h"
 #include "work_model/file_routines.h"
 

@@ -10,16 +10,16 @@
 #include "machine_setup/settings/token_readers.h"
 #include "work_model/file_routines.h"
 
-ReplaceRuleTable g_ReplaceRules = {};
+ReplaceRuleTable g_ReplaceRules;
 uint32_t g_ReplaceRulesGeneration = 0;
-float g_ToolOffsetD[TOOL_OFFSET_COUNT] = {};
-float g_ToolOffsetD2[TOOL_OFFSET_COUNT] = {};
-float g_ToolOffsetH[TOOL_OFFSET_COUNT] = {};
-float g_ToolOffsetH2[TOOL_OFFSET_COUNT] = {};
+float g_ToolOffsetD[TOOL_OFFSET_COUNT];
+float g_ToolOffsetD2[TOOL_OFFSET_COUNT];
+float g_ToolOffsetH[TOOL_OFFSET_COUNT];
+float g_ToolOffsetH2[TOOL_OFFSET_COUNT];
 float g_FeedTable[TOOL_OFFSET_COUNT] = {};
-WorkOffsetEntry g_WorkOffsets[WORK_OFFSET_COUNT] = {};
+WorkOffsetEntry g_WorkOffsets[WORK_OFFSET_COUNT];
 float g_ReferencePoints[REFERENCE_POINT_COUNT][5] = {};
-int32_t g_ReferencePointGiven[REFERENCE_POINT_COUNT] = {};
+int32_t g_ReferencePointGiven[REFERENCE_POINT_COUNT];
 
 namespace {
 

@@ -3,15 +3,22 @@
 // coordinates (the interpreter's tilted working plane applied inside them).
 #include "machine_setup/controller/work_coordinates.h"
 
+#include <cstring>
+
 #include "platform/ui/repaint_requests.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/rotation.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "work_model/geometry.h"
 #include "work_model/matrix.h"
 
 WorkOffsetEntry g_ActiveWorkCoordEntry = {};
 double g_WorkAxisMarks[9] = {};
+double g_ActiveWorkOrigin[3] = {};
+double g_ActiveWorkRotation[9] = {};
+double g_ActiveWorkInverseRotation[9] = {};
+int g_WorkCoordRotated = 0;
+int g_WorkOriginShifted = 0;
 
 namespace {
 
@@ -98,6 +105,16 @@ void UpdateActiveWorkCoordinate()
     }
     InvertMatrix3(g_ActiveWorkRotation, g_ActiveWorkInverseRotation);
     g_RebuildAxisTriad = 1;
+}
+
+ImportFrame GetActiveImportFrame(int inWorkCoordinates)
+{
+    ImportFrame frame;
+    frame.inWorkCoordinates = inWorkCoordinates;
+    frame.workRotated = g_WorkCoordRotated;
+    std::memcpy(frame.rotation, g_ActiveWorkRotation, sizeof frame.rotation);
+    std::memcpy(frame.origin, g_ActiveWorkOrigin, sizeof frame.origin);
+    return frame;
 }
 
 void ApplyCurrentWorkOffset()

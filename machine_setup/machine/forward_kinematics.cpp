@@ -9,8 +9,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/rotation.h"
 #include "machine_setup/tools/tool_profile.h"
-#include "machine_setup/machine/modal_values.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 namespace {
 

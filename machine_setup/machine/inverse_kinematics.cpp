@@ -10,8 +10,7 @@
 #include "machine_setup/machine/inverse_kinematics_internal.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/stroke_limits.h"
-#include "machine_setup/machine/modal_values.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 int g_LastRotarySolutionCount = 0;
 int g_RotarySolutionMemory = 0;

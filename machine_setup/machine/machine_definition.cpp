@@ -11,8 +11,7 @@
 #include "machine_setup/machine/machine_definition_lines.h"
 #include "machine_setup/machine/machine_models.h"
 #include "machine_setup/controller/work_coordinates.h"
-#include "machine_setup/machine/modal_values.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/repaint_requests.h"
 #include "work_model/file_routines.h"
 
@@ -43,11 +42,11 @@ int g_AxisDirection;
 int g_MachineKind;
 int g_AxisCount = 5;
 int g_Rotary1Axis;
-int g_Rotary1CrossAxes[2] = {1, 2};
+int g_Rotary1CrossAxes[2];
 int g_Rotary2Axis;
-int g_Rotary2CrossAxes[2] = {0, 1};
-double g_Rotary1UnitVector[3] = {1.0, 0.0, 0.0};
-double g_Rotary2UnitVector[3] = {0.0, 0.0, 1.0};
+int g_Rotary2CrossAxes[2];
+double g_Rotary1UnitVector[3];
+double g_Rotary2UnitVector[3];
 int g_Rotary1Tilted;
 int g_Rotary2Tilted;
 double g_Rotary1TiltCosSin[2] = {1.0, 0.0};
@@ -71,14 +70,14 @@ int g_Table2Type;
 int g_HeadType;
 int g_Head1Type;
 int g_Head2Type;
-double g_AngleHeadAngles[3] = {0.0, 0.0, 0.0};
-double g_ToolDirection[3] = {0.0, 0.0, 1.0};
+double g_AngleHeadAngles[3];
+double g_ToolDirection[3];
 int g_ToolDirectionTilted;
-double g_TablePosition[3] = {0.0, 0.0, 0.0};
-double g_TableOffset[3] = {0.0, 0.0, 0.0};
-double g_HeadPosition[3] = {0.0, 0.0, 0.0};
-double g_HeadOffset[3] = {0.0, 0.0, 0.0};
-double g_HeadPivot[3] = {0.0, 0.0, 0.0};
+double g_TablePosition[3];
+double g_TableOffset[3];
+double g_HeadPosition[3];
+double g_HeadOffset[3];
+double g_HeadPivot[3];
 double g_TableViewPivot[3] = {0.0, 0.0, 0.0};
 double g_ToolHolderOffset;
 
@@ -90,8 +89,8 @@ int g_ViceOffsetCount = 0;
 char g_PartModelFiles[PART_MODEL_COUNT][MACHINE_PATH_SIZE];
 PartModelOffsets g_PartModelOffsets;
 
-unsigned char g_TableMovesAxis[3] = {0, 0, 0};
-unsigned char g_TableMovedAxisCount = 0;
+unsigned char g_TableMovesAxis[3];
+unsigned char g_TableMovedAxisCount;
 StrokeLimitSet g_StrokeLimits[STROKE_LIMIT_SET_MAX];
 int g_StrokeLimitSetCount;
 int g_ViewCentreFromMtl = 0;

@@ -14,8 +14,7 @@
 #include "machine_setup/machine/rotation.h"
 #include "machine_setup/tools/tool_profile.h"
 #include "machine_setup/controller/work_coordinates.h"
-#include "machine_setup/machine/modal_values.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "work_model/geometry.h"
 
 AxisPosition g_ControlPoint = {{0.0, 0.0, 0.0, 0.0, 0.0}};

@@ -1,7 +1,7 @@
 // Definitions of the interpreter's modal values that the machine setup reads, with the values of an
 // interpreter that has not run yet (ResetInterpreterState sets them up for a run), and the plane
 // selection.
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 
 #include <cstdlib>
 

@@ -8,7 +8,7 @@
 
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/machine/rotation.h"
 #include "machine_setup/settings/work_settings.h"
 #include "platform/os/files.h"

@@ -7,8 +7,7 @@
 
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
-#include "machine_setup/machine/modal_values.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 namespace {
 

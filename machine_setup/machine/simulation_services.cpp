@@ -1,6 +1,6 @@
 // The simulation values the kinematics read, with their start values, and the long rotary move
 // warning: counted here, written to the warning file by the hook the simulation installs.
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 #include "machine_setup/controller/controller_definition.h"
 

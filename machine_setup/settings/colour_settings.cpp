@@ -33,13 +33,9 @@ const float kDefaultAlpha = 0.5f;
 
 } // namespace
 
-ColourValue g_PenColours[PEN_COLOUR_COUNT] = {
-    Rgb(127, 127, 255), Rgb(0, 255, 0),   Rgb(255, 255, 0), Rgb(192, 192, 192), Rgb(191, 191, 0),
-    Rgb(191, 0, 191),   Rgb(0, 191, 191), Rgb(255, 0, 127), Rgb(63, 63, 127),   Rgb(0, 127, 0),
-    Rgb(127, 127, 0),   Rgb(95, 95, 95),  Rgb(95, 95, 0),   Rgb(95, 0, 95),     Rgb(0, 95, 95),
-    Rgb(127, 0, 63)};
-int g_PenColourFlags[PEN_COLOUR_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-int g_PenColourFlags2[PEN_COLOUR_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+ColourValue g_PenColours[PEN_COLOUR_COUNT];
+int g_PenColourFlags[PEN_COLOUR_COUNT];
+int g_PenColourFlags2[PEN_COLOUR_COUNT];
 ColourValue g_PaintColour;
 ColourValue g_BaseColour;
 ColourValue g_TopPathColour;
@@ -48,20 +44,18 @@ ColourValue g_ConstructionColour;
 ColourValue g_ToolTopColour;
 ColourValue g_ToolSideColour;
 ColourValue g_ArborColour;
-ColourValue g_HeadColours[HEAD_COLOUR_COUNT] = {
-    Rgb(113, 145, 113), Rgb(163, 195, 163), Rgb(63, 95, 63), Rgb(63, 127, 63), Rgb(31, 63, 31)};
-ColourValue g_TableColours[TABLE_COLOUR_COUNT] = {
-    Rgb(50, 178, 242), Rgb(0, 128, 192), Rgb(127, 127, 127), Rgb(0, 63, 63)};
+ColourValue g_HeadColours[HEAD_COLOUR_COUNT];
+ColourValue g_TableColours[TABLE_COLOUR_COUNT];
 ColourValue g_ViceColour;
 ColourValue g_BasicColour;
 ColourValue g_DiameterValueColour;
 ColourValue g_LengthValueColour;
 ColourValue g_MagazineNumberColour;
 ColourValue g_BackgroundColourSetting;
-float g_WorkAlpha = kDefaultAlpha;
-float g_BaseAlpha = kDefaultAlpha;
-float g_ToolAlpha = kDefaultAlpha;
-float g_MachineAlpha = kDefaultAlpha;
+float g_WorkAlpha;
+float g_BaseAlpha;
+float g_ToolAlpha;
+float g_MachineAlpha;
 
 ColourSettings g_ColourSettingsBackup;
 

@@ -1,10 +1,10 @@
 // Results of the command line that the settings file reader respects, with their start values (no
 // switch given). The command-line parser fills them.
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 
 #include <cstring>
 
-char g_CmdIniFile[256] = "qumbra.ini";
+char g_CmdIniFile[256];
 int g_CmdToolTableGiven;
 int g_CmdControllerGiven;
 int g_CmdMachineGiven;
@@ -15,7 +15,7 @@ int g_CmdDifference;
 int g_CmdOffsetRequest;
 int g_CmdWindowRectGiven;
 int g_CmdCtcGiven;
-char g_CmdCtcFile[256] = "";
+char g_CmdCtcFile[256];
 int g_CmdToolNumber;
 
 void ResetCommandLineValues()

@@ -5,7 +5,7 @@
 
 #include "machine_setup/settings/colour_settings.h"
 #include "machine_setup/settings/token_readers.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 #include <cstring>
 
@@ -14,54 +14,54 @@ int g_ArborCheck;
 int g_OutputLengthCheckAll;
 int g_HeightCheckType;
 double g_HeightCheckValue;
-int g_HeightCheck = 0;
-int g_ChipWidthCheck = 0;
-int g_SpindleCheck = 0;
-int g_SpindleCheckLimitsGiven = 0;
-double g_SpindleCheckLimit1 = 0.0;
-double g_SpindleCheckLimit2 = 0.0;
-int g_CheckToolVice = 0, g_CheckToolTable2 = 0, g_CheckToolTable1 = 0, g_CheckToolTable = 0,
-    g_CheckToolBasic = 0;
-int g_CheckArborVice = 0, g_CheckArborTable2 = 0, g_CheckArborTable1 = 0, g_CheckArborTable = 0,
-    g_CheckArborBasic = 0;
-int g_CheckHead2Work = 0, g_CheckHead2Vice = 0, g_CheckHead2Table = 0, g_CheckHead2Basic = 0;
-int g_CheckHead1Work = 0, g_CheckHead1Vice = 0, g_CheckHead1Table1 = 0, g_CheckHead1Table = 0,
-    g_CheckHead1Basic = 0;
-int g_CheckHeadWork = 0, g_CheckHeadVice = 0, g_CheckHeadTable2 = 0, g_CheckHeadTable1 = 0,
-    g_CheckHeadTable = 0;
-int g_CheckHeadBasic = 0;
-int g_DialogPairChecks[DIALOG_PAIR_CHECK_COUNT] = {};
+int g_HeightCheck;
+int g_ChipWidthCheck;
+int g_SpindleCheck;
+int g_SpindleCheckLimitsGiven;
+double g_SpindleCheckLimit1;
+double g_SpindleCheckLimit2;
+int g_CheckToolVice, g_CheckToolTable2, g_CheckToolTable1, g_CheckToolTable,
+    g_CheckToolBasic;
+int g_CheckArborVice, g_CheckArborTable2, g_CheckArborTable1, g_CheckArborTable,
+    g_CheckArborBasic;
+int g_CheckHead2Work, g_CheckHead2Vice, g_CheckHead2Table, g_CheckHead2Basic;
+int g_CheckHead1Work, g_CheckHead1Vice, g_CheckHead1Table1, g_CheckHead1Table,
+    g_CheckHead1Basic;
+int g_CheckHeadWork, g_CheckHeadVice, g_CheckHeadTable2, g_CheckHeadTable1,
+    g_CheckHeadTable;
+int g_CheckHeadBasic;
+int g_DialogPairChecks[DIALOG_PAIR_CHECK_COUNT];
 int g_StopOnCheck;
 double g_RapidFeedrate;
-int g_ToolClearanceMode = 0;
-double g_ToolClearance = 0.0;
-int g_ArborClearanceMode = 0;
-double g_ArborClearance = 0.0;
+int g_ToolClearanceMode;
+double g_ToolClearance;
+int g_ArborClearanceMode;
+double g_ArborClearance;
 
-int g_WorkDisplayMode = PART_DISPLAY_ON;
-int g_ToolDisplayMode = PART_DISPLAY_ON;
-int g_MachineDisplayMode = PART_DISPLAY_ON;
+int g_WorkDisplayMode;
+int g_ToolDisplayMode;
+int g_MachineDisplayMode;
 int g_BasicModelDisplayMode;
-int g_SkipBlock = 5;
-int g_SkipView = 5;
-int g_RealRotation = 0;
-int g_RealRapid = 0;
-int g_WorkDisplayStyle = 0;
-int g_ColourMode = 0;
-int g_TopPathColourSpecified = 1;
-int g_ToolTopColourSpecified = 1;
-int g_ShowViewCentre = 0;
-int g_ShowConstructionPoints = 0;
+int g_SkipBlock;
+int g_SkipView;
+int g_RealRotation;
+int g_RealRapid;
+int g_WorkDisplayStyle;
+int g_ColourMode;
+int g_TopPathColourSpecified;
+int g_ToolTopColourSpecified;
+int g_ShowViewCentre;
+int g_ShowConstructionPoints;
 int g_ShowAxisTriad;
-char g_ProgressName[24] = "";
+char g_ProgressName[24];
 int g_SoundOn;
 int g_IgnoreG00;
 double g_OffsetValue;
 int g_PauseKey;
 int g_AbortKey;
 int g_DifferenceArea;
-double g_DifferenceMargin = 0.1;
-double g_DifferenceMarginBuilt = 0.1;
+double g_DifferenceMargin;
+double g_DifferenceMarginBuilt;
 int g_DifferenceUsesPen;
 int g_DifferencePen;
 int g_DifferenceKeepSameColour;
@@ -69,7 +69,7 @@ double g_DifferenceOffset;
 int g_DifferenceTargetGiven;
 int g_DifferenceTargetPen;
 int g_ViewCentreFromIni;
-double g_IniViewCentre[3] = {0.0, 0.0, 0.0};
+double g_IniViewCentre[3];
 int g_FullViewWork;
 int g_OpenGlBufferMode;
 int g_PumpOption;

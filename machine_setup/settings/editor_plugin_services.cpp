@@ -1,6 +1,6 @@
 // The editor bridge values the settings reader and the interpreter use: no plug-in loaded at start-up;
 // the shell's plug-in loader fills them.
-#include "machine_setup/settings/editor_plugin_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 EditorPluginEntries g_EditorPlugin = {nullptr, nullptr};
 int g_EditorKind = 0;

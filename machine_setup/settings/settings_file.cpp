@@ -3,7 +3,7 @@
 // the work, colour and display settings; the other sections are read in settings_sections.cpp.
 #include "machine_setup/settings/settings_file.h"
 
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/settings/colour_file.h"
 #include "machine_setup/settings/colour_settings.h"
@@ -14,7 +14,6 @@
 #include "machine_setup/settings/work_settings.h"
 #include "platform/os/files.h"
 #include "platform/os/paths.h"
-#include "machine_setup/settings/view_settings_services.h"
 #include "work_model/file_routines.h"
 
 #include <cstdio>

@@ -3,8 +3,7 @@
 // placement. Each key takes its default when the file or the key is missing.
 #include "machine_setup/settings/settings_sections.h"
 
-#include "machine_setup/settings/command_line_values.h"
-#include "machine_setup/settings/editor_plugin_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/token_readers.h"
@@ -12,46 +11,46 @@
 
 #include <cstring>
 
-char g_LogFolder[SETTINGS_PATH_SIZE] = "";
-char g_LengthFolder[SETTINGS_PATH_SIZE] = "";
-char g_VerifyFolder[SETTINGS_PATH_SIZE] = "";
-char g_VerifySuffix[10] = "txt";
-int g_LengthCreateAppend = 0;
-int g_VerifyCreateAppend = 0;
-int g_LengthNamingMode = 0;
-int g_VerifyNamingAuto = 1;
+char g_LogFolder[SETTINGS_PATH_SIZE];
+char g_LengthFolder[SETTINGS_PATH_SIZE];
+char g_VerifyFolder[SETTINGS_PATH_SIZE];
+char g_VerifySuffix[10];
+int g_LengthCreateAppend;
+int g_VerifyCreateAppend;
+int g_LengthNamingMode;
+int g_VerifyNamingAuto;
 
-char g_EditorProgram[SETTINGS_PATH_SIZE] = "notepad";
-char g_EditorOption[SETTINGS_PATH_SIZE] = "%1";
-int g_ExecMacroNumber = -1;
-char g_ExecMacroName[SETTINGS_PATH_SIZE] = "QUMBRAJUMP.MAC";
-int g_EditorSelectOpen = 0;
-int g_CloseEditorAtEnd = 0;
-char g_TtlEditor[SETTINGS_PATH_SIZE] = "notepad";
-char g_CtlEditor[SETTINGS_PATH_SIZE] = "notepad";
-char g_MtlEditor[SETTINGS_PATH_SIZE] = "notepad";
-char g_IniEditor[SETTINGS_PATH_SIZE] = "notepad";
-char g_DefEditor[SETTINGS_PATH_SIZE] = "notepad";
-char g_ExecSelfOption[SETTINGS_PATH_SIZE] = "/X2 ZEZOZ!.NC";
+char g_EditorProgram[SETTINGS_PATH_SIZE];
+char g_EditorOption[SETTINGS_PATH_SIZE];
+int g_ExecMacroNumber;
+char g_ExecMacroName[SETTINGS_PATH_SIZE];
+int g_EditorSelectOpen;
+int g_CloseEditorAtEnd;
+char g_TtlEditor[SETTINGS_PATH_SIZE];
+char g_CtlEditor[SETTINGS_PATH_SIZE];
+char g_MtlEditor[SETTINGS_PATH_SIZE];
+char g_IniEditor[SETTINGS_PATH_SIZE];
+char g_DefEditor[SETTINGS_PATH_SIZE];
+char g_ExecSelfOption[SETTINGS_PATH_SIZE];
 
-char g_VideoFolder[SETTINGS_PATH_SIZE] = "";
-int g_VideoNameAuto = 0;
-int g_VideoLapDialog = 0;
-int g_MoveSwitchRButtonDown = 0;
-int g_WheelZoomReverse = 0;
-int g_SaveDisplay = 1;
-int g_SaveWorkColour = 1;
-int g_SaveToolColour = 1;
-int g_SaveMachineColour = 1;
-int g_SaveLineColour = 1;
-int g_SaveBackground = 1;
-int g_WindowX = -1;
-int g_WindowY = -1;
-int g_WindowHeight = -1;
-int g_WindowWidth = -1;
-int g_SaveShowCmd = 1;
-int g_ShowCommandMenuPanel = 0;
-int g_ShowToolPanel = 0;
+char g_VideoFolder[SETTINGS_PATH_SIZE];
+int g_VideoNameAuto;
+int g_VideoLapDialog;
+int g_MoveSwitchRButtonDown;
+int g_WheelZoomReverse;
+int g_SaveDisplay;
+int g_SaveWorkColour;
+int g_SaveToolColour;
+int g_SaveMachineColour;
+int g_SaveLineColour;
+int g_SaveBackground;
+int g_WindowX;
+int g_WindowY;
+int g_WindowHeight;
+int g_WindowWidth;
+int g_SaveShowCmd;
+int g_ShowCommandMenuPanel;
+int g_ShowToolPanel;
 
 void ResetSettingsSections()
 {
@@ -205,3 +204,9 @@ void ReadSaveSection()
     g_ShowCommandMenuPanel = ReadProfileInt("Save", "VIEW_P", 0, g_IniFilePath);
     g_ShowToolPanel = ReadProfileInt("Save", "VIEW_T", 0, g_IniFilePath);
 }
+
+namespace {
+// The program start values are the reset values: the definitions leave them to this call, so each
+// default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetSettingsSections(), 1);
+}  // namespace

@@ -1,6 +1,6 @@
 // The view values the settings reader reads and writes, with their start values, the camera cosines,
 // and the status panel layout and colour take-over, which go through hooks the view installs.
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 #include "machine_setup/settings/colour_settings.h"
 #include "machine_setup/machine/rotation.h"

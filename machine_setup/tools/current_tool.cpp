@@ -14,7 +14,7 @@
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/work_settings.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/tools/tool_length_reference.h"
 #include "machine_setup/tools/tool_body.h"
 #include "work_model/geometry.h"

@@ -16,15 +16,13 @@
 #include "machine_setup/tools/tool_arrays.h"
 #include "machine_setup/tools/tool_profile.h"
 #include "machine_setup/tools/arbor_file.h"
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
-#include "machine_setup/settings/view_settings_services.h"
 #include "machine_setup/tools/tool_body.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table_keywords.h"
 #include "machine_setup/settings/work_settings.h"
-#include "machine_setup/machine/modal_values.h"
 #include "work_model/file_routines.h"
 
 ToolRecord* g_ToolTable = nullptr;
@@ -46,12 +44,18 @@ ArborRecord g_DefaultArbor;
 int g_ToolTableStatus = 0;
 FileTime g_ToolTableFileTime;
 int g_ToolTableLoaded = 0;
-int g_HighestToolNumber = 11;
-int g_SelectedToolNumber = 1;
+int g_HighestToolNumber;
+int g_SelectedToolNumber;
 int g_ToolBodyFacetCount = 0;
 char g_ToolTableMessage[512];
 
 namespace {
+
+// The tool numbers before a tool table is read, and at the start of every read.
+void ResetToolNumbers() {
+    g_HighestToolNumber = 11;
+    g_SelectedToolNumber = 1;
+}
 
 void FreeArrays() {
     std::free(g_ToolTable);
@@ -305,8 +309,8 @@ int ReadToolTableFile() {
     g_ArborFileStatus = 0;
     g_ToolBodyFacetCount = 0;
     g_SavedState.spindleToolNumber = -1;
-    g_HighestToolNumber = 11;
-    g_SelectedToolNumber = g_SpindleToolNumber = 1;
+    ResetToolNumbers();
+    g_SpindleToolNumber = g_SelectedToolNumber;
     if (!GetFileLastWriteTime(g_ToolTableFilePath, &g_ToolTableFileTime)) ClearFileTime(&g_ToolTableFileTime);
     FILE* file = g_ToolTable ? OpenFile(g_ToolTableFilePath, "r") : nullptr;
     if (!file) {
@@ -331,3 +335,9 @@ int ReadToolTableFile() {
     std::free(state.dxfScratch);
     return 1;
 }
+
+namespace {
+// The program start values of the tool numbers are the reset values: their definitions leave them to
+// this call, so each default is written once.
+[[maybe_unused]] const int kStartValuesSet = (ResetToolNumbers(), 1);
+}  // namespace

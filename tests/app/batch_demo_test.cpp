@@ -93,7 +93,7 @@ TEST(BatchDemo, CutsThePocketAndSavesAWorkThatLoadsBack)
     ASSERT_EQ(std::string(r.outputPath), out + "/" + kBatchDemoWorkFileName);
     ASSERT_TRUE(DoesFileExist(r.outputPath));
     WorkModel work{};
-    ASSERT_EQ(LoadWorkModelDme(&work, r.outputPath, 0), 1);
+    ASSERT_EQ(LoadWorkModelDme(&work, r.outputPath, nullptr), 1);
     EXPECT_EQ(work.nodeCountX, r.nodeCount[0]);
     EXPECT_EQ(work.nodeCountY, r.nodeCount[1]);
     EXPECT_EQ(work.nodeCountZ, r.nodeCount[2]);

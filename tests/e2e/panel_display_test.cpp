@@ -22,7 +22,7 @@
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/os/clock.h"
 #include "platform/ui/event_core.h"
 #include "platform/ui/fltk/fltk_backend.h"

@@ -19,10 +19,9 @@
 
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/colour_settings.h"
 #include "machine_setup/settings/display_settings.h"
-#include "machine_setup/settings/view_settings_services.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/tools/tool_profile.h"
 #include "platform/ui/event_core.h"

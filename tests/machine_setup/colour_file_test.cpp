@@ -5,7 +5,7 @@
 
 #include "machine_setup/settings/colour_settings.h"
 #include "settings_test_support.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/tools/tool_profile.h"
 #include "nc/interpreter_state.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 inline void SetRotaryAxisForTest(int rotary, int axis)
 {

@@ -14,7 +14,7 @@
 #include "machine_setup/machine/machine_models.h"
 #include "machine_setup/settings/work_settings.h"
 #include "platform/ui/message_box.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "tests/scoped_temp_folder.h"
 
 namespace {

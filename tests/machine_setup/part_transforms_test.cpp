@@ -10,7 +10,7 @@
 #include <string>
 
 #include "machine_setup/machine/machine_position.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/work_settings.h"
 #include "platform/os/files.h"
 #include "tests/machine_setup/kinematics_test_support.h"

@@ -9,7 +9,7 @@
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/machine/rotation.h"
 #include "nc/interpreter_state.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // command line, silent mode and refused pitches.
 #include "machine_setup/settings/settings_file.h"
 
-#include "machine_setup/settings/editor_plugin_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/machine/machine_position.h"
 #include "platform/os/files.h"
 #include "platform/os/paths.h"

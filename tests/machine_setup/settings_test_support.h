@@ -2,7 +2,7 @@
 // reset of every setting and command-line value to its program start value.
 #pragma once
 
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/settings/colour_settings.h"
 #include "machine_setup/controller/controller_definition.h"
@@ -13,7 +13,6 @@
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/settings/work_settings.h"
 #include "platform/ui/event_core.h"
-#include "machine_setup/settings/view_settings_services.h"
 #include "tests/scoped_temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/tools/tool_profile.h"
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"

@@ -11,7 +11,7 @@
 
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/machine_definition.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/machine/stroke_limits.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/tools/tool_table.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
 #include "nc/interpreter_state.h"
 #include "platform/ui/message_box.h"

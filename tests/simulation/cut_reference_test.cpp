@@ -18,7 +18,7 @@
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/settings/settings_file.h"
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_state.h"

@@ -7,8 +7,7 @@
 #include <string>
 
 #include "machine_setup/controller/controller_definition.h"
-#include "machine_setup/machine/modal_values.h"
-#include "machine_setup/machine/simulation_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/tools/current_tool.h"
 #include "nc/interpreter_services.h"

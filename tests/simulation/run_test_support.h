@@ -15,7 +15,7 @@
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
-#include "machine_setup/settings/command_line_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
 #include "nc/interpreter_services.h"

@@ -8,7 +8,7 @@
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/settings/settings_file.h"
-#include "machine_setup/settings/view_settings_services.h"
+#include "machine_setup/machine_setup_state.h"
 #include "platform/ui/gl_calls.h"
 #include "tests/view/gl_recorder.h"
 #include "view/display_lists.h"

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "machine_setup/controller/controller_definition.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/machine_setup_state.h"
 #include "nc/interpreter_services.h"
 #include "platform/ui/progress.h"
 #include "view/progress_display.h"

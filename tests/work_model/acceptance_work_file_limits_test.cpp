@@ -50,7 +50,7 @@ std::vector<uint8_t> MakeDme(const std::vector<double>& ends)
 
 int LoadBytes(WorkModel* work, const std::vector<uint8_t>& bytes)
 {
-    return LoadWorkModelFromBuffer(nullptr, work, bytes.data(), bytes.size(), WORK_CONTENT_DME, nullptr);
+    return LoadWorkModelFromBuffer(nullptr, work, bytes.data(), bytes.size(), WORK_CONTENT_DME, nullptr, nullptr);
 }
 
 TEST(DmeLimits, CountsAndOrderAreJudgedOnTheStoredEnds)
@@ -160,19 +160,19 @@ TEST_F(CurrentFolderTest, CompressedSaveAndLoadLeaveTheUsersTemporaryNamesAlone)
     ExpectUserFilesUntouched();
     ASSERT_EQ(LoadWorkModelIdentity(nullptr, &loaded.work, "work.dmez", 1, 0), 1);
     ExpectSameWork(saved.work, loaded.work);
-    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, "work.dmez", nullptr), 1);
+    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, "work.dmez", nullptr, nullptr), 1);
     ExpectSameWork(saved.work, loaded.work);
     ExpectUserFilesUntouched();
     // A height field compressed under ".DMFZ" loads, and a broken one is refused, both without
     // touching "tmp.dmf".
     ASSERT_EQ(CompressFile(FixturePath("uniform.dmf").c_str(), "field.dmfz"), 1);
     WorkHolder field;
-    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &field.work, "field.dmfz", nullptr), 1);
+    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &field.work, "field.dmfz", nullptr, nullptr), 1);
     EXPECT_EQ(field.work.nodeCountX, 4);
     std::vector<uint8_t> broken = ReadBytes("field.dmfz");
     broken.resize(broken.size() / 2);
     WriteBytes("field.dmfz", broken);
-    EXPECT_EQ(LoadWorkFileForCommand(nullptr, &field.work, "field.dmfz", nullptr), WORK_FILE_DATA_ERROR);
+    EXPECT_EQ(LoadWorkFileForCommand(nullptr, &field.work, "field.dmfz", nullptr, nullptr), WORK_FILE_DATA_ERROR);
     EXPECT_EQ(field.work.nodeCountX, 0);
     ExpectUserFilesUntouched();
     // Nothing else was left in the folder: the two user files, the work and the field.

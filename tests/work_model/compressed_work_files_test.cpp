@@ -43,7 +43,7 @@ TEST(CompressedWorkFiles, SavedDmezLoadsBackIdentical)
     EXPECT_EQ(content, plain);
     ASSERT_EQ(LoadWorkModelIdentity(nullptr, &loaded.work, path.c_str(), 1, 0), 1);
     ExpectSameWork(saved.work, loaded.work);
-    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, path.c_str(), nullptr), 1);
+    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, path.c_str(), nullptr, nullptr), 1);
     ExpectSameWork(saved.work, loaded.work);
 }
 
@@ -57,7 +57,7 @@ TEST(CompressedWorkFiles, ContentDecidesNotTheName)
     ASSERT_EQ(SaveWorkModelCompressed(&saved.work, packedDme.c_str(), 0, 0, kIdentity, kNoOrigin), 1);
     ASSERT_EQ(LoadWorkModelIdentity(nullptr, &loaded.work, packedDme.c_str(), 1, 0), 1);
     ExpectSameWork(saved.work, loaded.work);
-    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, packedDme.c_str(), nullptr), 1);
+    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, packedDme.c_str(), nullptr, nullptr), 1);
     ExpectSameWork(saved.work, loaded.work);
     // Plain content under a ".DMEZ" / ".DMFZ" name is refused ("Broken Data?").
     const std::string plainDmez = folder.File("plain.dmez");
@@ -67,11 +67,11 @@ TEST(CompressedWorkFiles, ContentDecidesNotTheName)
     EXPECT_EQ(LoadWorkModelIdentity(nullptr, &loaded.work, plainDmez.c_str(), 1, 0),
               WORK_FILE_NOT_COMPRESSED);
     EXPECT_EQ(loaded.work.nodeCountX, 0);
-    EXPECT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, plainDmez.c_str(), nullptr),
+    EXPECT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, plainDmez.c_str(), nullptr, nullptr),
               WORK_FILE_NOT_COMPRESSED);
     const std::string plainDmfz = folder.File("plain.DMFZ");
     WriteBytes(plainDmfz, ReadBytes(FixturePath("uniform.dmf")));
-    EXPECT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, plainDmfz.c_str(), nullptr),
+    EXPECT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, plainDmfz.c_str(), nullptr, nullptr),
               WORK_FILE_NOT_COMPRESSED);
 }
 
@@ -81,7 +81,7 @@ TEST(CompressedWorkFiles, CompressedHeightFieldLoads)
     const std::string packed = folder.File("field.dmfz");
     ASSERT_EQ(CompressFile(FixturePath("colour2.dmf").c_str(), packed.c_str()), 1);
     WorkHolder a, b;
-    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &a.work, packed.c_str(), nullptr), 1);
+    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &a.work, packed.c_str(), nullptr, nullptr), 1);
     ASSERT_EQ(LoadWorkModelIdentity(nullptr, &b.work, FixturePath("colour2.dmf").c_str(), 1, 0), 1);
     ExpectSameWork(a.work, b.work);
 }
@@ -107,7 +107,7 @@ TEST(CompressedWorkFiles, CorruptCompressedFilesAreRefused)
                   WORK_FILE_DATA_ERROR) << bytes.size();
         EXPECT_EQ(loaded.work.nodeCountX, 0);
         EXPECT_EQ(loaded.work.coordinatesX, nullptr);
-        EXPECT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, path.c_str(), nullptr),
+        EXPECT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, path.c_str(), nullptr, nullptr),
                   WORK_FILE_DATA_ERROR);
         EXPECT_EQ(loaded.work.nodeCountX, 0);
     }
@@ -182,12 +182,13 @@ TEST(CompressedWorkFiles, CommandLoadUsesThePlacementLetterUnderAShiftedFrame)
     const std::string path = folder.File("frame.dmez");
     ASSERT_EQ(SaveWorkModel(&saved.work, path.c_str(), 0, 1, 0, kIdentity, g_ActiveWorkOrigin), 1);
     g_ImportInWorkCoordinates = 0;
-    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, path.c_str(), nullptr), 1);
+    const ImportFrame frame = GetActiveImportFrame(g_ImportInWorkCoordinates);
+    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, path.c_str(), nullptr, &frame), 1);
     EXPECT_EQ(g_ImportInWorkCoordinates, 1);  // "V1.0W" proposes work coordinates
     ExpectSameWork(saved.work, loaded.work);
     // With "DME SELECT" on, the chooser decides: machine coordinates keep the stored placement.
     g_DmeSelect = 1;
-    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, path.c_str(), ChooseMachineCoordinates), 1);
+    ASSERT_EQ(LoadWorkFileForCommand(nullptr, &loaded.work, path.c_str(), ChooseMachineCoordinates, &frame), 1);
     EXPECT_EQ(s_chooserCalls, 1);
     EXPECT_EQ(g_ImportInWorkCoordinates, 0);
     EXPECT_EQ(loaded.work.translation[0], -100.0);

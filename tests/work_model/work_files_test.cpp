@@ -71,7 +71,7 @@ TEST(DmeFile, BoxRoundTripKeepsEveryRayAndThePlacement)
     WorkHolder fromMemory;
     const std::vector<uint8_t> bytes = ReadBytes(path);
     ASSERT_EQ(LoadWorkModelFromBuffer(nullptr, &fromMemory.work, bytes.data(), bytes.size(),
-                                      WORK_CONTENT_DME, nullptr), 1);
+                                      WORK_CONTENT_DME, nullptr, nullptr), 1);
     ExpectSameWork(saved.work, fromMemory.work);
 }
 
@@ -154,7 +154,8 @@ TEST_F(WorkFrameTest, HeaderLetterFollowsTheSaveSettings)
     EXPECT_EQ(loaded.work.translation[2], -3.0);
     std::memcpy(g_ActiveWorkOrigin, shifted, sizeof shifted);
     g_WorkCoordRotated = 0;
-    ASSERT_EQ(LoadWorkModelDme(&loaded.work, path.c_str(), 1), 1);
+    const ImportFrame frame = GetActiveImportFrame(1);
+    ASSERT_EQ(LoadWorkModelDme(&loaded.work, path.c_str(), &frame), 1);
     for (int k = 0; k < 3; k++) EXPECT_EQ(loaded.work.translation[k], 0.0);
     EXPECT_EQ(loaded.work.hasPlacement, 0);
     EXPECT_EQ(GetWorkFileKind(folder.File("missing.dme").c_str()), 0);
@@ -175,7 +176,8 @@ TEST_F(WorkFrameTest, WorkFrameSaveRoundTripsUnderATurnedShiftedFrame)
     ASSERT_EQ(SaveWorkModel(&saved.work, path.c_str(), 0, 1, g_WorkCoordRotated,
                             g_ActiveWorkInverseRotation, g_ActiveWorkOrigin), 1);
     EXPECT_EQ(HeaderOf(path), "V1.0W       ");
-    ASSERT_EQ(LoadWorkModelDme(&loaded.work, path.c_str(), 1), 1);
+    const ImportFrame frame = GetActiveImportFrame(1);
+    ASSERT_EQ(LoadWorkModelDme(&loaded.work, path.c_str(), &frame), 1);
     ExpectSameWork(saved.work, loaded.work, false);
     for (int k = 0; k < 9; k++) EXPECT_NEAR(loaded.work.rotation[k], placement[k], 1e-12) << k;
     for (int k = 0; k < 3; k++) EXPECT_NEAR(loaded.work.translation[k], placement[9 + k], 1e-12) << k;
@@ -189,7 +191,9 @@ TEST_F(WorkFrameTest, HeightFieldInWorkCoordinatesTakesTheWorkFrame)
     std::memcpy(g_ActiveWorkOrigin, origin, sizeof origin);
     g_ImportInWorkCoordinates = 1;
     WorkHolder w;
-    ASSERT_EQ(LoadWorkModelIdentity(nullptr, &w.work, FixturePath("uniform.dmf").c_str(), 1, 0), 1);
+    const ImportFrame frame = GetActiveImportFrame(g_ImportInWorkCoordinates);
+    double placement[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+    ASSERT_EQ(LoadWorkModel(nullptr, &w.work, FixturePath("uniform.dmf").c_str(), placement, 1, 0, &frame), 1);
     EXPECT_EQ(w.work.translation[1], 2.0);
     EXPECT_EQ(w.work.hasPlacement, 1);
     EXPECT_EQ(w.work.minCorner[0], 11.0);  // corners in the machine frame
@@ -250,11 +254,11 @@ TEST(DmeFile, EveryShorterPrefixIsRefused)
     WorkHolder w;
     for (size_t size = 0; size < bytes.size(); size++) {
         EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &w.work, bytes.data(), size, WORK_CONTENT_DME,
-                                          nullptr), WORK_FILE_DATA_ERROR) << size;
+                                          nullptr, nullptr), WORK_FILE_DATA_ERROR) << size;
         ExpectEmptyRecord(w.work);
     }
     EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &w.work, bytes.data(), bytes.size(),
-                                      WORK_CONTENT_DME, nullptr), 1);
+                                      WORK_CONTENT_DME, nullptr, nullptr), 1);
 }
 
 TEST(DmeFile, MemoryLimitRefusesLargeGrids)
@@ -285,7 +289,7 @@ TEST(DmfFile, GridBeyondTheMemoryIsRefusedBeforeAllocating)
     ClearShownMessageBoxes();
     const std::vector<uint8_t> big = UniformDmfWithNodes(6000, 6000);
     WorkHolder w;
-    EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &w.work, big.data(), big.size(), WORK_CONTENT_DMF, nullptr),
+    EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &w.work, big.data(), big.size(), WORK_CONTENT_DMF, nullptr, nullptr),
               WORK_GRID_OVER_MEMORY);
     ExpectEmptyRecord(w.work);
     ShownMessageBox shown;
@@ -305,11 +309,11 @@ TEST(DmfFile, GridBeyondTheMemoryIsRefusedBeforeAllocating)
     huge.work.undoLevels = int(GetPhysicalMemoryBytes() / perLevel) + 1;
     const std::vector<uint8_t> bigger = UniformDmfWithNodes(16000, 16000);
     EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &huge.work, bigger.data(), bigger.size(), WORK_CONTENT_DMF,
-                                      nullptr), WORK_GRID_OVER_MEMORY);
+                                      nullptr, nullptr), WORK_GRID_OVER_MEMORY);
     ExpectEmptyRecord(huge.work);
     // The original file still loads.
     const std::vector<uint8_t> small = UniformDmfWithNodes(4, 3);
-    EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &w.work, small.data(), small.size(), WORK_CONTENT_DMF, nullptr), 1);
+    EXPECT_EQ(LoadWorkModelFromBuffer(nullptr, &w.work, small.data(), small.size(), WORK_CONTENT_DMF, nullptr, nullptr), 1);
 }
 
 TEST(WorkFilePaths, UnknownEndingsAndMissingFiles)

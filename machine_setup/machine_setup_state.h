@@ -1,14 +1,23 @@
+// The program-wide values the machine setup reads and higher subsystems write, in one place: the
+// interpreter's modal values, the simulation's values the kinematics read, the command line's results,
+// the view's services and the editor bridge that the settings reader uses. Each section names its
+// writer thread; the upper subsystems install the hooks declared here at start-up.
+#pragma once
+#include <cstdint>
+
+#include "machine_setup/machine/axis_position.h"
+#include "platform/os/files.h"
+#include "platform/ui/ui_types.h"
+
+struct ColourSettings;
+
+// === Interpreter modal values ====================================================================
 // The interpreter's modal values that the machine setup reads: the plane, the motion kind, the move
 // target and end, the arc centre, the tool length offset, the work offset selection, the tilted plane
 // and rotary-following values the kinematics and the machine position use, and the in-memory program
 // that the controller reader releases. The interpreter writes them block by block (the driver's thread:
 // the simulation thread during a run, otherwise the UI thread) and resets them in
 // ResetInterpreterState (nc/interpreter_state.h, which holds the rest of its modal state).
-#pragma once
-#include <cstdint>
-
-#include "machine_setup/machine/axis_position.h"
-#include "platform/os/files.h"
 
 constexpr int NC_WORK_OFFSET_ENTRIES = 201;  // entries of the work offset table (0 external, 1 = G54 ...)
 const int MAX_SUBPROGRAM_DEPTH = 8;            // room per level array; calls nest at most 4 deep
@@ -131,3 +140,106 @@ extern int g_KeepPluginTool;             // plug-in tool data of the previous ru
 void SelectPlane();
 // One of the angles kept for an active SIEMENS rotation-order code, or angleDeg itself.
 double SelectRotationAngle(double angleDeg);
+
+// === Simulation values ===========================================================================
+// Values of the machining simulation that the kinematics read, and the warning-file entry for a long
+// rotary move. The simulation thread and the tool-path drawing write the values; the simulation
+// installs the hook that writes the warning file at start-up.
+
+extern double g_TableRotaryCosSin[4];    // cos r1, sin r1, cos r2, sin r2 taken when tool-centre control starts
+extern double g_StepAxisIncrements[3];   // per-sub-step increment of the tool-axis vector (vector mode)
+extern double g_ZTurnAngle;              // degrees: turn about Z of a tool given as triangles
+extern int g_RotatingAxisIndex;          // the turning axis of a lathe run: 3 rotary 1, 4 rotary 2 (view spin)
+extern int g_OvertravelAxis;             // result of FindNearestAxisOvertravel; -1 none
+extern double g_RotaryDisplayAngles[2];  // rotary angles taken over when tool-centre control starts
+extern int g_RotaryAxesMoving;           // 1 when the step moves a rotary axis
+extern int g_WarningCount;               // lines written to the warning file
+
+// Appends "* Long movement of rotary axis *" with the angles before and after the move to the warning
+// file when the controller's warning level is above 0.
+void WarnLongRotaryMove(double previous1, double previous2, double new1, double new2);
+// Writes and counts the warning itself (installed by the simulation; null: the warning is only counted).
+extern void (*g_WarnLongRotaryMoveHook)(double previous1, double previous2, double new1, double new2);
+
+// === Command-line results ========================================================================
+// Results of the command line that the settings file reader respects: values the command line gave are
+// not read from the settings file. The command-line parser fills them before the settings are read; the
+// paths and pitches it gives go straight into the variables of their owners (see the comments).
+
+// Written by the user-interface thread (command-line parser at start-up, macros); read at start-up.
+extern char g_CmdIniFile[256];        // settings file name or path ("qumbra.ini" unless a switch names one)
+extern int g_CmdToolTableGiven;       // 1: the tool table path is already in g_ToolTableFilePath
+extern int g_CmdControllerGiven;      // 1: the controller path is already in g_ControllerFilePath
+extern int g_CmdMachineGiven;         // 1: the machine path is already in g_MachineFilePath
+extern int g_CmdWorkGiven;            // 1: the command line defines the work, of kind g_CmdWorkKind
+extern int g_CmdWorkKind;             // CmdWorkKind
+extern int g_CmdStartPositionGiven;   // 1: the start control point is given (g_ControlPoint)
+extern int g_CmdDifference;           // 1: difference painting requested (its settings are given)
+extern int g_CmdOffsetRequest;        // 1: a work offset was requested (g_OffsetValue is given)
+extern int g_CmdWindowRectGiven;      // 1: the frame's rectangle is given (g_WindowX ... g_WindowWidth)
+extern int g_CmdCtcGiven;             // 1: a colour file is named in g_CmdCtcFile (cleared once read)
+extern char g_CmdCtcFile[256];
+extern int g_CmdToolNumber;           // T switch: tool selected at start-up (0 none)
+// Given elsewhere: g_BasicModelPath (not empty when named), g_WorkPitch and g_MovePitch (not 0 when
+// given), g_SilentMode.
+
+// Kinds of work the command line defines.
+enum CmdWorkKind {
+    CMD_WORK_FILE = 0,
+    CMD_WORK_BOX = 1,
+    CMD_WORK_BOX_FROM_ORIGIN = 2,
+    CMD_WORK_CYLINDER = 3
+};
+
+// Puts every value above back to its program start value.
+void ResetCommandLineValues();
+
+// === View services ===============================================================================
+// Services of the view that the settings reader uses: the camera angles and their cosines, the view's
+// start-up options, the status panel cells and what the colour dialog does with changed colours.
+// They are declared here, below the view, because the settings reader reads them; the view installs
+// the two hooks at start-up.
+
+const int STATUS_PANEL_CELL_COUNT = 77;
+
+// Camera (UI thread).
+extern double g_ViewAngleA;          // rotation about the model's Z axis, degrees ("ANGLE-A")
+extern double g_ViewAngleB;          // tilt about the screen's X axis, degrees ("ANGLE-B")
+extern double g_ViewAngleHome[2];    // A and B as read from the settings ("R" key)
+extern double g_ViewAngleCosSin[4];  // cos A, sin A, cos B, sin B
+extern double g_ZoomKeyFactor;       // zoom step of the zoom keys ("EXPAND RATE")
+extern int g_Perspective;            // 1 perspective, 0 orthographic ("PERSPECTIVE")
+
+// Display switches of the tool paths (UI thread).
+extern int g_ShowToolPath;
+extern int g_ShowLinearToolPath;
+
+// Status panel (UI thread lays out; the panel drawing reads).
+extern UiRect g_StatusPanelCells[STATUS_PANEL_CELL_COUNT];
+extern int g_NcRowState;             // what the NC row shows (0 the two captions)
+extern int g_ToolPanelPage;           // page the tool panel shows
+
+// Recomputes g_ViewAngleCosSin from g_ViewAngleA and g_ViewAngleB.
+void UpdateViewRotationCosSin();
+// Sets the start-up rectangles of the status panel cells for axisCount axis rows.
+void LayOutStatusPanelCells(int axisCount);
+// Takes the colours of g_ColourSettingsBackup into use; the view's hook then remakes the materials of
+// the entries that changed and marks what they colour for rebuilding. No repaint.
+void ApplyColourSettings();
+// Hooks the view installs: the panel layout, and what it rebuilds after the colours changed (its
+// materials; previous is the set in use before). Null: LayOutStatusPanelCells does nothing,
+// ApplyColourSettings only takes the colours.
+extern void (*g_LayOutStatusPanelCellsHook)(int axisCount);
+extern void (*g_ColoursAppliedHook)(const ColourSettings* previous);
+
+// === Editor bridge ===============================================================================
+// Services of the shell's editor bridge that the settings reader uses: the editor plug-in's two entry
+// points (each may rewrite the 256-byte buffer it is given) and the editor kind. The shell's plug-in
+// loader writes them (UI thread); they are declared here because the settings reader reads them.
+
+struct EditorPluginEntries {
+    void (*execProgram)(char* buffer);   // "EXEC_PROGRAM" value; null when the plug-in is not loaded
+    void (*execOption)(char* buffer);    // "EXEC_OPTION" value; null when not exported
+};
+extern EditorPluginEntries g_EditorPlugin;   // UI thread (plug-in loading at start-up)
+extern int g_EditorKind;                     // 99 = the editor plug-in; UI thread
