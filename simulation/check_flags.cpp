@@ -15,8 +15,6 @@ int g_TaperInterferenceCode = 0;
 int g_ReportedInterferenceCode = 0;
 int g_LastInterferenceCode = 0;
 int g_LastHolderTarget = 0;
-unsigned char g_StopReasonFlags[STOP_REASON_COUNT] = {};
-int g_ToolContactState = 1;
 
 void ClearCheckFlags()
 {

@@ -10,7 +10,7 @@
 
 RunDisplayHooks g_RunDisplayHooks = {nullptr, nullptr};
 
-void DrawNcBlockRow()
+void DrawRunNcBlockRow()
 {
     if (g_RunDisplayHooks.drawNcBlockRow != nullptr) {
         g_RunDisplayHooks.drawNcBlockRow();
@@ -23,7 +23,7 @@ void DrawNcBlockRow()
                         cell.fillColour);
 }
 
-void DrawAxisValuesPanel(int force)
+void DrawRunAxisValues(int force)
 {
     if (g_RunDisplayHooks.drawAxisValuesPanel != nullptr) g_RunDisplayHooks.drawAxisValuesPanel(force);
 }

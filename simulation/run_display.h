@@ -13,8 +13,8 @@ extern RunDisplayHooks g_RunDisplayHooks;  // installed by the view at start-up
 // Panel cell of the frame that shows the NC row when no view draws it.
 constexpr int RUN_NC_ROW_CELL = 1;
 
-void DrawNcBlockRow();
-void DrawAxisValuesPanel(int force);
+void DrawRunNcBlockRow();
+void DrawRunAxisValues(int force);
 // 1 while the frame window exists and is minimised: no panel drawing and no display waits then.
 int IsFrameMinimised();
 // The thread's side of the display handshake: raises g_StepDisplayWait and sleeps 5 ms per look until

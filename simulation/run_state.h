@@ -19,7 +19,6 @@ extern int g_RapidCheckActive;         // 1 when the rapid check applies to the 
 extern double g_RotaryRadii[2];        // distance of the tool point from rotary axis 1 and 2
 extern double g_PrevRotaryRadii[2];    // the same before the move
 extern double g_StepLength;            // length of one sub-step of the move (mm)
-extern int g_RotatingAxisIndex;        // rotary axis (3 or 4) that spins a lathe-type work
 extern int g_LastMoveStepCount;        // sub-steps the last move was planned in (0 when not simulated)
 // Said when the run ended (empty when there is nothing to say): the rays the cutting kernel could not
 // update over the run, with their count and the NC line of the first.

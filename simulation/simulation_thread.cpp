@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/controller/work_coordinates.h"
 #include "machine_setup/machine/forward_kinematics.h"
 #include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
@@ -57,7 +58,7 @@ int g_RapidCheckActive = 0;
 double g_RotaryRadii[2] = {1.0, 1.0};
 double g_PrevRotaryRadii[2] = {1.0, 1.0};
 double g_StepLength = 0.0;
-int g_RotatingAxisIndex = AXIS_ROTARY2;
+
 int g_LastMoveStepCount = 0;
 char g_RunEndMessage[256] = "";
 int g_RunRefusedTool = -1;
@@ -93,7 +94,7 @@ void ShowCurrentBlock()
     g_CurrentBlockText[length] = '\0';
     if (IsFrameMinimised()) return;
     BeginPanelDraw(g_MainWindow);
-    DrawNcBlockRow();
+    DrawRunNcBlockRow();
     EndPanelDraw(g_MainWindow);
 }
 
@@ -325,7 +326,7 @@ void ConvertPolarOrCylindricalSwitch()
     g_CylindricalInterpolationState = 0;
     if (!IsFrameMinimised()) {
         DrawAxisLabelColumn();
-        DrawAxisValuesPanel(1);
+        DrawRunAxisValues(1);
     }
 }
 

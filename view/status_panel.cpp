@@ -18,6 +18,7 @@
 #include "platform/ui/event_core.h"
 #include "platform/ui/panel_cells.h"
 #include "platform/ui/shell_services.h"
+#include "simulation/run_display.h"
 #include "view/view_window.h"
 #include "work_model/pens_paint.h"
 #include "work_model/work_model.h"
@@ -195,6 +196,8 @@ void InstallStatusPanelHooks()
     g_InterpreterUiHooks.drawAxisLabelColumn = DrawAxisLabelColumnHook;
     g_InterpreterUiHooks.drawMeasurePointPanel = DrawMeasurePointHook;
     g_InterpreterUiHooks.drawWorkExtentsPanel = DrawWorkExtentsHook;
+    g_RunDisplayHooks.drawNcBlockRow = DrawNcBlockRow;
+    g_RunDisplayHooks.drawAxisValuesPanel = DrawAxisValuesPanel;
 }
 
 void LayOutStatusPanelCellsForAxes(int axisCount)

@@ -53,7 +53,6 @@ int g_LastCursorPoint[2] = {0, 0};
 int g_AutoRotateSteps = 0;
 int g_AutoRotateAxis = 1;
 uint64_t g_LastDragTime = 0;
-double g_TableAxisOffsets[3] = {0.0, 0.0, 0.0};
 
 void ResetViewCamera()
 {

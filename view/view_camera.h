@@ -34,7 +34,7 @@ extern int g_LastCursorPoint[2];       // client point of the last press or proc
 extern int g_AutoRotateSteps;          // signed 2.5-degree steps of the last rotation step
 extern int g_AutoRotateAxis;           // 1 angle A, 2 angle B
 extern uint64_t g_LastDragTime;        // milliseconds of the last rotation step (0 after zoom or pan)
-extern double g_TableAxisOffsets[3];   // minus the machine position on each table-moved axis (per paint)
+#include "machine_setup/machine/part_transforms.h"  // g_TableAxisOffsets: minus the machine position on each table-moved axis
 
 // View presets of the digit keys.
 enum ViewPreset {

@@ -7,7 +7,7 @@
 double g_TableRotaryCosSin[4] = {1.0, 0.0, 1.0, 0.0};
 double g_StepAxisIncrements[3] = {0.0, 0.0, 0.0};
 double g_ZTurnAngle = 0.0;
-int g_RotatingAxisIndex = 0;
+int g_RotatingAxisIndex = 4;   // rotary 2 until a turning run names its axis
 int g_OvertravelAxis = -1;
 double g_RotaryDisplayAngles[2] = {0.0, 0.0};
 int g_RotaryAxesMoving = 0;

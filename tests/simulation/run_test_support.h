@@ -62,7 +62,7 @@ protected:
     {
         ASSERT_FALSE(folder.path.empty());
         ASSERT_NE(getcwd(savedFolder, sizeof savedFolder), nullptr);
-        const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/resources/demo/";
+        const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/examples/";
         for (const char* name : {"qumbra.ini", "demo.ttl", "fanuc_demo.ctl", "vmc3.mtl", "pocket.nc"}) {
             WriteTextFile(folder.File(name), ReadTextFile(demo + name));
         }
