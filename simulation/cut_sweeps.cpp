@@ -116,17 +116,23 @@ inline void UpdateRowFlag(int* flag, bool hit)
         *flag = 1;
 }
 
-// Sphere chord: q the squared cross distance from the centre.
-int IntersectSphere(const double C[3], double R, const RayContext& ray, double t[2])
+// Sphere chord of the ray at cross coordinates (c1, c2): q the squared cross distance from the
+// centre.
+int IntersectSphere(const double C[3], double R, double c1, double c2, double t[2])
 {
-    const double e1 = C[0] - ray.c1;
-    const double e2 = C[1] - ray.c2;
+    const double e1 = C[0] - c1;
+    const double e2 = C[1] - c2;
     const double q = e1 * e1 + e2 * e2;
     if (!(q < R * R)) return 0;
     const double root = std::sqrt(R * R - q);
     t[0] = C[2] - root;
     t[1] = C[2] + root;
     return 2;
+}
+
+inline int IntersectSphere(const double C[3], double R, const RayContext& ray, double t[2])
+{
+    return IntersectSphere(C, R, ray.c1, ray.c2, t);
 }
 
 // The tool values the sweep reads, gathered once per sweep.
@@ -297,6 +303,34 @@ void ListVolumeTerms(const RayContext& ray, double volume, const double* pieces,
     for (int k = 0; k + 1 < pieceEnds; k += 2) ray.volumeTerms->push_back((pieces[k + 1] - pieces[k]) * ray.area);
 }
 
+// True when some candidate of at least kMinChord meets one of the n material ends' intervals:
+// an exit above its start and an entry below its end. The intervals are ascending, so a
+// candidate is compared with the first interval whose exit lies above its start (a scan for short
+// rays, a binary search over the exits of long ones).
+bool CandidatesMeetMaterial(const IntervalList& list, const double* material, int n)
+{
+    for (int k = 0; k + 1 < list.count; k += 2) {
+        const double t0 = list.ends[k], t1 = list.ends[k + 1];
+        if (!(t1 - t0 >= kMinChord) || !(t1 > material[0]) || !(t0 < material[n - 1])) continue;
+        int j = 0;
+        if (n <= 16) {
+            while (j < n && material[j + 1] <= t0) j += 2;
+        } else {
+            int low = 0, high = n / 2;  // interval indices
+            while (low < high) {
+                const int middle = (low + high) / 2;
+                if (material[2 * middle + 1] <= t0)
+                    low = middle + 1;
+                else
+                    high = middle;
+            }
+            j = 2 * low;
+        }
+        if (j < n && material[j] < t1) return true;
+    }
+    return false;
+}
+
 // Options of one body subtraction.
 struct BodyCutOptions {
     bool verticalSingle;  // vertical tool whose candidates form one interval (paint and CHIP)
@@ -309,17 +343,13 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
 {
     if (list.count < 2 || ray.block->counts[ray.index] == 0) return 0;
     DexelDirectionBlock* b = ray.block;
-    // A subtraction changes nothing unless its interval reaches into the span from the ray's first
-    // to its last end (each subtraction only shrinks that span), so a ray whose candidates all lie
-    // beside it, as most rays already cut by the previous position do, is left at once.
+    // A subtraction of [t0, t1] changes the ray exactly when one of its material intervals has its
+    // exit above t0 and its entry below t1, and the subtractions only remove material: a ray that
+    // no candidate meets, as most rays already cut by the previous position are, is left before
+    // anything is copied, coloured or subtracted.
     const int n = b->counts[ray.index];
     const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
-    bool reaches = false;
-    for (int k = 0; k + 1 < list.count && !reaches; k += 2) {
-        const double t0 = list.ends[k], t1 = list.ends[k + 1];
-        reaches = t1 - t0 >= kMinChord && t1 > material[0] && t0 < material[n - 1];
-    }
-    if (!reaches) return 0;
+    if (!CandidatesMeetMaterial(list, material, n)) return 0;
     double* pieces = ray.scratch->pieces;
     RayEdit edit;
     BeginRayEdit(ray, list.count, &edit);
@@ -998,12 +1028,30 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const bool axial = n[0] == 0.0 && n[1] == 0.0 && tool.type != TOOL_T_SLOT && tool.type != TOOL_RADIUS &&
                        tool.r >= 0.0;
     const double tipT = st->basePoint[2];
+    // Such a body lies within the reach radius of its axis, so a ray clearly outside it (by a
+    // margin that covers the rounding of the solids' own tests) meets none of its solids.
+    const double reach = tool.g->hasShank ? std::max(g_CutBoundRadius, tool.g->shankRadius) : g_CutBoundRadius;
+    const double outsideReach = reach * reach * (1.0 + 1e-9);
+    const double dy = st->basePoint[1] - block->crossCoordinates2[i2];
+    // A ball along +Z: every candidate of a ray through the sphere starts at or above the sphere's
+    // lower crossing (the column and shank start higher), so a ray whose material ends there is
+    // left before the column and shank are intersected.
+    const bool ballFromAbove = axial && tool.type == TOOL_BALL && n[2] > 0.0;
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
         if (axial) {
+            const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
+            if (dx * dx + dy * dy > outsideReach) continue;
             const int d = i1 + i2 * block->crossNodeCount1;
             const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-            if (n[2] > 0.0 ? tipT >= material[counts[i1] - 1] : tipT <= material[0]) continue;
+            const double top = material[counts[i1] - 1];
+            if (n[2] > 0.0 ? tipT >= top : tipT <= material[0]) continue;
+            if (ballFromAbove) {
+                double t[2];
+                if (IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, block->crossCoordinates1[i1],
+                                    block->crossCoordinates2[i2], t) == 2 && t[0] >= top)
+                    continue;
+            }
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
