@@ -38,6 +38,14 @@ struct CutScratch {
     double pieces[kScratchEnds];
     std::vector<uint8_t> marks;  // one byte per display block of the work
     bool marked;                 // some mark is set
+    // The box of display blocks this thread marked last (valid while its marks are kept): the
+    // cross block ranges of one family and the ray coordinates whose blocks lie in its ray-axis
+    // range, so that a span of a neighbouring ray inside it is not marked again.
+    struct MarkedBox {
+        const DexelDirectionBlock* block;  // null: none
+        int first1, last1, first2, last2;
+        double low, high;
+    } lastBox;
     CutCheckResults checks;
     int unstoredRays;            // rays this thread could not store (past the most ends a ray holds)
 };
@@ -278,16 +286,82 @@ void FinishRayEdit(const RayContext& ray, RayEdit* edit)
     }
 }
 
-// Marks the display blocks of the pieces in the thread's own marks (merged after the sweep).
+// Ray coordinates whose display blocks along the ray axis lie in first .. last, as the marking
+// finds them (node index by truncation, the block below a node only for a span starting exactly
+// on it): from half a pitch above the first node of block `first` (unbounded for block 0) to half
+// a pitch above the last node whose upper block is `last` (unbounded for the last block). The
+// half pitch covers the rounding of the node index.
+void GetBlockRangeCoordinates(const DexelDirectionBlock* b, int first, int last, double* low, double* high)
+{
+    const WorkModel* work = b->work;
+    const int axis = b->rayAxis;
+    const int32_t* upper = axis == 0 ? work->upperBlockX : axis == 1 ? work->upperBlockY : work->upperBlockZ;
+    const int blocks = axis == 0 ? work->blocksX : axis == 1 ? work->blocksY : work->blocksZ;
+    const double origin = axis == 0 ? work->originX : axis == 1 ? work->originY : work->originZ;
+    const int nodes = b->rayNodeCount;
+    *low = -HUGE_VAL;
+    *high = HUGE_VAL;
+    if (!upper || nodes < 1) {
+        *low = HUGE_VAL;  // nothing known: no span is inside
+        return;
+    }
+    if (first > 0) {
+        const int node = int(std::lower_bound(upper, upper + nodes, first) - upper);
+        *low = node < nodes ? origin + node * b->pitch + 0.5 * b->pitch : HUGE_VAL;
+    }
+    if (last < blocks - 1) {
+        const int node = int(std::upper_bound(upper, upper + nodes, last) - upper) - 1;
+        *high = node >= 0 ? origin + node * b->pitch + 0.5 * b->pitch : -HUGE_VAL;
+    }
+}
+
+// The ray-axis block range that the marking gives a span (as MarkChangedBlocksInto computes it).
+void GetSpanBlocks(const DexelDirectionBlock* b, double start, double end, int* first, int* last)
+{
+    const WorkModel* work = b->work;
+    const int axis = b->rayAxis;
+    const int32_t* lower = axis == 0 ? work->lowerBlockX : axis == 1 ? work->lowerBlockY : work->lowerBlockZ;
+    const int32_t* upper = axis == 0 ? work->upperBlockX : axis == 1 ? work->upperBlockY : work->upperBlockZ;
+    const int blocks = axis == 0 ? work->blocksX : axis == 1 ? work->blocksY : work->blocksZ;
+    const double origin = axis == 0 ? work->originX : axis == 1 ? work->originY : work->originZ;
+    const int nodes = b->rayNodeCount;
+    auto nodeIndex = [&](double x) {
+        const double index = std::trunc((x - origin) / b->pitch);
+        if (!(index >= 0.0)) return 0;
+        if (index > double(nodes - 1)) return nodes - 1;
+        return int(index);
+    };
+    const int nodeFirst = nodeIndex(start);
+    const int nodeLast = nodeIndex(end);
+    const bool onNode = b->rayCoordinates ? start == b->rayCoordinates[nodeFirst]
+                                          : start == origin + nodeFirst * b->pitch;
+    *first = std::max(onNode ? lower[nodeFirst] : upper[nodeFirst], 0);
+    *last = std::min(upper[nodeLast], blocks - 1);
+}
+
+// Marks the display blocks of the pieces in the thread's own marks (merged after the sweep). A
+// span whose blocks lie in the box this thread marked last is passed over: marks are only set.
 void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
 {
     DexelDirectionBlock* b = ray.block;
     const int l1 = b->crossLowerBlock1[ray.i1], u1 = b->crossUpperBlock1[ray.i1];
     const int l2 = b->crossLowerBlock2[ray.i2], u2 = b->crossUpperBlock2[ray.i2];
     CutScratch* scratch = ray.scratch;
-    if (scratch->marks.empty()) return;
+    if (scratch->marks.empty() || pieceEnds < 1) return;
+    CutScratch::MarkedBox& box = scratch->lastBox;
+    const double start = pieces[0], end = pieces[pieceEnds - 1];
+    if (box.block == b && l1 >= box.first1 && u1 <= box.last1 && l2 >= box.first2 && u2 <= box.last2 &&
+        start >= box.low && end <= box.high)
+        return;
     MarkChangedBlocksInto(b->work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
     scratch->marked = true;
+    box.block = nullptr;
+    if (!b->work->lowerBlockX || !b->work->lowerBlockY || !b->work->lowerBlockZ) return;
+    int first, last;
+    GetSpanBlocks(b, start, end, &first, &last);
+    if (first > last) return;
+    box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0};
+    GetBlockRangeCoordinates(b, first, last, &box.low, &box.high);
 }
 
 // Lists the volume terms of one subtraction in the order the subtraction added them: its volume
@@ -980,12 +1054,16 @@ void ProvideScratches(int workers, const WorkModel* work)
     while (int(s_Scratches.size()) < workers) {
         std::unique_ptr<CutScratch> scratch(new CutScratch);
         scratch->marked = false;
+        scratch->lastBox.block = nullptr;
         scratch->unstoredRays = 0;
         ClearCutCheckResults(&scratch->checks);
         s_Scratches.push_back(std::move(scratch));
     }
     for (int w = 0; w < workers; w++)
-        if (s_Scratches[w]->marks.size() != blocks) s_Scratches[w]->marks.assign(blocks, 0);
+        if (s_Scratches[w]->marks.size() != blocks) {
+            s_Scratches[w]->marks.assign(blocks, 0);
+            s_Scratches[w]->lastBox.block = nullptr;
+        }
 }
 
 // Hands the marks and check results of workers 0 .. workers - 1 to the work and the check records,
@@ -1005,6 +1083,7 @@ void MergeScratches(int workers, WorkModel* work)
         }
         if (!scratch->marked) continue;
         scratch->marked = false;
+        scratch->lastBox.block = nullptr;
         uint8_t* marks = scratch->marks.data();
         const size_t count = scratch->marks.size();
         if (work && work->changedBlocks && size_t(work->blockCount) == count)
