@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -38,6 +39,7 @@ struct CutScratch {
     double pieces[kScratchEnds];
     std::vector<uint8_t> marks;  // one byte per display block of the work
     bool marked;                 // some mark is set
+    size_t markLow, markHigh;    // the marks set lie in [markLow, markHigh)
     // The box of display blocks this thread marked last (valid while its marks are kept): the
     // cross block ranges of one family and the ray coordinates whose blocks lie in its ray-axis
     // range, so that a span of a neighbouring ray inside it is not marked again.
@@ -353,13 +355,31 @@ void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
     if (box.block == b && l1 >= box.first1 && u1 <= box.last1 && l2 >= box.first2 && u2 <= box.last2 &&
         start >= box.low && end <= box.high)
         return;
-    MarkChangedBlocksInto(b->work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
+    const WorkModel* work = b->work;
+    MarkChangedBlocksInto(work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
     scratch->marked = true;
     box.block = nullptr;
-    if (!b->work->lowerBlockX || !b->work->lowerBlockY || !b->work->lowerBlockZ) return;
+    if (!work->lowerBlockX || !work->lowerBlockY || !work->lowerBlockZ) {
+        scratch->markLow = 0;
+        scratch->markHigh = scratch->marks.size();
+        return;
+    }
     int first, last;
     GetSpanBlocks(b, start, end, &first, &last);
     if (first > last) return;
+    // The marked box's first and last block indices bound every index in it.
+    int low[3], high[3];
+    const int blocks[3] = {work->blocksX, work->blocksY, work->blocksZ};
+    low[b->rayAxis] = first;
+    high[b->rayAxis] = last;
+    low[b->crossAxis1] = std::max(l1, 0);
+    high[b->crossAxis1] = std::min(u1, blocks[b->crossAxis1] - 1);
+    low[b->crossAxis2] = std::max(l2, 0);
+    high[b->crossAxis2] = std::min(u2, blocks[b->crossAxis2] - 1);
+    if (low[0] > high[0] || low[1] > high[1] || low[2] > high[2]) return;
+    scratch->markLow = std::min(scratch->markLow, size_t(GetDisplayBlockIndex(work, low[0], low[1], low[2])));
+    scratch->markHigh =
+        std::max(scratch->markHigh, size_t(GetDisplayBlockIndex(work, high[0], high[1], high[2])) + 1);
     box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0};
     GetBlockRangeCoordinates(b, first, last, &box.low, &box.high);
 }
@@ -1054,6 +1074,8 @@ void ProvideScratches(int workers, const WorkModel* work)
     while (int(s_Scratches.size()) < workers) {
         std::unique_ptr<CutScratch> scratch(new CutScratch);
         scratch->marked = false;
+        scratch->markLow = SIZE_MAX;
+        scratch->markHigh = 0;
         scratch->lastBox.block = nullptr;
         scratch->unstoredRays = 0;
         ClearCutCheckResults(&scratch->checks);
@@ -1062,6 +1084,8 @@ void ProvideScratches(int workers, const WorkModel* work)
     for (int w = 0; w < workers; w++)
         if (s_Scratches[w]->marks.size() != blocks) {
             s_Scratches[w]->marks.assign(blocks, 0);
+            s_Scratches[w]->markLow = SIZE_MAX;
+            s_Scratches[w]->markHigh = 0;
             s_Scratches[w]->lastBox.block = nullptr;
         }
 }
@@ -1086,9 +1110,13 @@ void MergeScratches(int workers, WorkModel* work)
         scratch->lastBox.block = nullptr;
         uint8_t* marks = scratch->marks.data();
         const size_t count = scratch->marks.size();
+        const size_t low = std::min(scratch->markLow, count), high = std::min(scratch->markHigh, count);
+        scratch->markLow = SIZE_MAX;
+        scratch->markHigh = 0;
+        if (low >= high) continue;
         if (work && work->changedBlocks && size_t(work->blockCount) == count)
-            for (size_t k = 0; k < count; k++) work->changedBlocks[k] |= marks[k];
-        std::memset(marks, 0, count);
+            for (size_t k = low; k < high; k++) work->changedBlocks[k] |= marks[k];
+        std::memset(marks + low, 0, high - low);
     }
 }
 
