@@ -570,6 +570,34 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     SubtractBodyIntervals(ray, list, BodyCutOptions{verticalSingle, true});
 }
 
+// True when the ray has material with an exit above a and an entry below b.
+bool MaterialBetween(const double* material, int n, double a, double b)
+{
+    if (!(a < b)) return false;
+    int j = 0;
+    while (j < n && material[j + 1] <= a) j += 2;
+    return j < n && material[j] < b;
+}
+
+// Whether the corner torus, whose crossings lie within its bounding chord (t[0], t[1]), can change
+// what the ray loses beside the hull [low, high] of the other solids (empty when low > high). Its
+// hull join only widens that hull toward the bounding chord: from the chord's start (less a margin
+// for the rounding of the torus roots) up to low and from high up to the chord's end. When the
+// ray has no material there, a cut widened into it removes the same pieces and makes the same ends.
+// Not so when the widening could lift a hull shorter than kMinChord over that length or join the
+// shank's interval to it: with a shank interval, or a hull that short, the torus is always solved.
+bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, double high, int shankCount)
+{
+    const double kMargin = 1e-5;
+    if (shankCount != 0 || (low <= high && !(high - low >= kMinChord))) return true;
+    const DexelDirectionBlock* b = ray.block;
+    const int n = b->counts[ray.index];
+    if (n == 0) return false;
+    const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
+    if (low > high) return MaterialBetween(material, n, t[0] - kMargin, t[1] + kMargin);
+    return MaterialBetween(material, n, t[0] - kMargin, low) || MaterialBetween(material, n, high, t[1] + kMargin);
+}
+
 // General, bull, taper ball, oval, sphere, scribing and outline tools with r >= 0. Bottom, corner,
 // side and column are joined by hull, so the corner torus is solved only when the ray's stretch
 // through its bounding cylinder reaches beyond the hull of the others.
@@ -607,7 +635,7 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         double low = HUGE_VAL, high = -HUGE_VAL;
         if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
         if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
-        if ((t[0] < low || t[1] > high) &&
+        if ((t[0] < low || t[1] > high) && TorusMayMeetMaterial(ray, t, low, high, shankCount) &&
             IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
             JoinHull(&list, t[0], t[1]);
     }
