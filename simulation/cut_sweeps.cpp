@@ -156,7 +156,23 @@ struct ToolShape {
     double L2;       // cutting-edge length of the length record
     int lengthKind;
     const ToolCutGeometry* g;
+    double bodyReach;  // no solid of the body lies farther from the axis (bodies the sweep bounds)
 };
+
+// The farthest that any solid of a ball, flat, vertical or general tool with r >= 0 reaches from
+// its axis: the largest radius of each of them.
+double ComputeBodyReach(const ToolShape& s)
+{
+    const ToolCutGeometry& g = *s.g;
+    double reach = std::max({g_CutBoundRadius, s.d / 2.0, g.maxCuttingRadius, g.cornerRadius,
+                             g.bottomEdgeRadius + g.cornerRadius, g.cornerCentreOffset + g.cornerRadius,
+                             g.sideStartRadius, g.tipFlatRadius, g.ovalRadialSemiAxis, g.cuttingTopRadius});
+    if (g.bottomConeTangent > 0.0) reach = std::max(reach, g.tipFlatRadius + g.bottomConeHeight / g.bottomConeTangent);
+    if (g.sideCotangent > 0.0)
+        reach = std::max(reach, g.sideStartRadius + (g.sideEndHeight - g.sideStartHeight) / g.sideCotangent);
+    if (g.hasShank) reach = std::max(reach, g.shankRadius);
+    return reach;
+}
 
 ToolShape ReadToolShape()
 {
@@ -173,6 +189,7 @@ ToolShape ReadToolShape()
     s.L2 = g_CurrentToolLengthRecord.lengths[1];
     s.lengthKind = g_CurrentToolLengthRecord.kind;
     s.g = &g_ToolCut;
+    s.bodyReach = ComputeBodyReach(s);
     return s;
 }
 
@@ -397,30 +414,42 @@ void ListVolumeTerms(const RayContext& ray, double volume, const double* pieces,
     for (int k = 0; k + 1 < pieceEnds; k += 2) ray.volumeTerms->push_back((pieces[k + 1] - pieces[k]) * ray.area);
 }
 
-// True when some candidate of at least kMinChord meets one of the n material ends' intervals:
-// an exit above its start and an entry below its end. The intervals are ascending, so a
-// candidate is compared with the first interval whose exit lies above its start (a scan for short
-// rays, a binary search over the exits of long ones).
+// Index of the first of the n material ends' intervals whose exit lies above a (n when none): a
+// scan for short rays, a binary search over the exits of long ones.
+int FindFirstMaterialExitAbove(const double* material, int n, double a)
+{
+    if (n <= 16) {
+        int j = 0;
+        while (j < n && material[j + 1] <= a) j += 2;
+        return j;
+    }
+    int low = 0, high = n / 2;  // interval indices
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (material[2 * middle + 1] <= a)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return 2 * low;
+}
+
+// True when the ray has material with an exit above a and an entry below b: what a subtraction of
+// [a, b] would remove something from.
+bool MaterialBetween(const double* material, int n, double a, double b)
+{
+    if (!(a < b) || !(b > material[0]) || !(a < material[n - 1])) return false;
+    const int j = FindFirstMaterialExitAbove(material, n, a);
+    return j < n && material[j] < b;
+}
+
+// True when some candidate of at least kMinChord meets the ray's material. The subtractions only
+// remove material, so a ray that no candidate meets is left unchanged by all of them.
 bool CandidatesMeetMaterial(const IntervalList& list, const double* material, int n)
 {
     for (int k = 0; k + 1 < list.count; k += 2) {
         const double t0 = list.ends[k], t1 = list.ends[k + 1];
-        if (!(t1 - t0 >= kMinChord) || !(t1 > material[0]) || !(t0 < material[n - 1])) continue;
-        int j = 0;
-        if (n <= 16) {
-            while (j < n && material[j + 1] <= t0) j += 2;
-        } else {
-            int low = 0, high = n / 2;  // interval indices
-            while (low < high) {
-                const int middle = (low + high) / 2;
-                if (material[2 * middle + 1] <= t0)
-                    low = middle + 1;
-                else
-                    high = middle;
-            }
-            j = 2 * low;
-        }
-        if (j < n && material[j] < t1) return true;
+        if (t1 - t0 >= kMinChord && MaterialBetween(material, n, t0, t1)) return true;
     }
     return false;
 }
@@ -568,15 +597,6 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         AddInterval(&list, shank[0], shank[1]);
     const bool verticalSingle = tool.type == TOOL_VERTICAL && list.count == 2;
     SubtractBodyIntervals(ray, list, BodyCutOptions{verticalSingle, true});
-}
-
-// True when the ray has material with an exit above a and an entry below b.
-bool MaterialBetween(const double* material, int n, double a, double b)
-{
-    if (!(a < b)) return false;
-    int j = 0;
-    while (j < n && material[j + 1] <= a) j += 2;
-    return j < n && material[j] < b;
 }
 
 // Whether the corner torus, whose crossings lie within its bounding chord (t[0], t[1]), can change
@@ -1160,8 +1180,8 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // short of the tip (or, with the axis against the ray, starts beyond it) is passed over before
     // any solid is intersected; most rays below a tool moving over cut material are.
     const double* n = st->axisVector;
-    const bool axial = n[0] == 0.0 && n[1] == 0.0 && tool.type != TOOL_T_SLOT && tool.type != TOOL_RADIUS &&
-                       tool.r >= 0.0;
+    const bool bounded = tool.type != TOOL_T_SLOT && tool.type != TOOL_RADIUS && tool.r >= 0.0;
+    const bool axial = n[0] == 0.0 && n[1] == 0.0 && bounded;
     const double tipT = st->basePoint[2];
     // Such a body lies within the reach radius of its axis, so a ray clearly outside it (by a
     // margin that covers the rounding of the solids' own tests) meets none of its solids.
@@ -1172,8 +1192,31 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // lower crossing (the column and shank start higher), so a ray whose material ends there is
     // left before the column and shank are intersected.
     const bool ballFromAbove = axial && tool.type == TOOL_BALL && n[2] > 0.0;
+    // Rays across the axis: every candidate of such a body lies in the ray's chord through the
+    // cylinder of the body's reach around the axis line. Widened by a margin far above the
+    // rounding of the solids, the chord of a ray that has no material in it is passed over before
+    // any solid is intersected (as most rays beside a tool moving over cut material are). A ray
+    // nearly parallel to the axis (A tiny) is left to the solids.
+    const double A = 1.0 - n[2] * n[2];
+    const bool oblique = bounded && !axial && A > 1e-12;
+    const double paddedReach = tool.bodyReach + 1e-4;
+    const double b2 = block->crossCoordinates2[i2] - st->basePoint[1];
+    const double rowC = b2 * b2 - paddedReach * paddedReach;
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
+        if (oblique) {
+            // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0.
+            const double a = block->crossCoordinates1[i1] - st->basePoint[0];
+            const double w = a * n[0] + b2 * n[1];
+            const double B = -n[2] * w;
+            const double C = a * a + rowC - w * w;
+            const double disc = B * B - A * C;
+            if (!(disc > 0.0)) continue;
+            const double root = std::sqrt(disc);
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            if (!MaterialBetween(material, counts[i1], tipT + (-B - root) / A, tipT + (root - B) / A)) continue;
+        }
         if (axial) {
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
             if (dx * dx + dy * dy > outsideReach) continue;
