@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -38,6 +39,15 @@ struct CutScratch {
     double pieces[kScratchEnds];
     std::vector<uint8_t> marks;  // one byte per display block of the work
     bool marked;                 // some mark is set
+    size_t markLow, markHigh;    // the marks set lie in [markLow, markHigh)
+    // The box of display blocks this thread marked last (valid while its marks are kept): the
+    // cross block ranges of one family and the ray coordinates whose blocks lie in its ray-axis
+    // range, so that a span of a neighbouring ray inside it is not marked again.
+    struct MarkedBox {
+        const DexelDirectionBlock* block;  // null: none
+        int first1, last1, first2, last2;
+        double low, high;
+    } lastBox;
     CutCheckResults checks;
     int unstoredRays;            // rays this thread could not store (past the most ends a ray holds)
 };
@@ -116,17 +126,23 @@ inline void UpdateRowFlag(int* flag, bool hit)
         *flag = 1;
 }
 
-// Sphere chord: q the squared cross distance from the centre.
-int IntersectSphere(const double C[3], double R, const RayContext& ray, double t[2])
+// Sphere chord of the ray at cross coordinates (c1, c2): q the squared cross distance from the
+// centre.
+int IntersectSphere(const double C[3], double R, double c1, double c2, double t[2])
 {
-    const double e1 = C[0] - ray.c1;
-    const double e2 = C[1] - ray.c2;
+    const double e1 = C[0] - c1;
+    const double e2 = C[1] - c2;
     const double q = e1 * e1 + e2 * e2;
     if (!(q < R * R)) return 0;
     const double root = std::sqrt(R * R - q);
     t[0] = C[2] - root;
     t[1] = C[2] + root;
     return 2;
+}
+
+inline int IntersectSphere(const double C[3], double R, const RayContext& ray, double t[2])
+{
+    return IntersectSphere(C, R, ray.c1, ray.c2, t);
 }
 
 // The tool values the sweep reads, gathered once per sweep.
@@ -140,7 +156,23 @@ struct ToolShape {
     double L2;       // cutting-edge length of the length record
     int lengthKind;
     const ToolCutGeometry* g;
+    double bodyReach;  // no solid of the body lies farther from the axis (bodies the sweep bounds)
 };
+
+// The farthest that any solid of a ball, flat, vertical or general tool with r >= 0 reaches from
+// its axis: the largest radius of each of them.
+double ComputeBodyReach(const ToolShape& s)
+{
+    const ToolCutGeometry& g = *s.g;
+    double reach = std::max({g_CutBoundRadius, s.d / 2.0, g.maxCuttingRadius, g.cornerRadius,
+                             g.bottomEdgeRadius + g.cornerRadius, g.cornerCentreOffset + g.cornerRadius,
+                             g.sideStartRadius, g.tipFlatRadius, g.ovalRadialSemiAxis, g.cuttingTopRadius});
+    if (g.bottomConeTangent > 0.0) reach = std::max(reach, g.tipFlatRadius + g.bottomConeHeight / g.bottomConeTangent);
+    if (g.sideCotangent > 0.0)
+        reach = std::max(reach, g.sideStartRadius + (g.sideEndHeight - g.sideStartHeight) / g.sideCotangent);
+    if (g.hasShank) reach = std::max(reach, g.shankRadius);
+    return reach;
+}
 
 ToolShape ReadToolShape()
 {
@@ -157,6 +189,7 @@ ToolShape ReadToolShape()
     s.L2 = g_CurrentToolLengthRecord.lengths[1];
     s.lengthKind = g_CurrentToolLengthRecord.kind;
     s.g = &g_ToolCut;
+    s.bodyReach = ComputeBodyReach(s);
     return s;
 }
 
@@ -272,16 +305,100 @@ void FinishRayEdit(const RayContext& ray, RayEdit* edit)
     }
 }
 
-// Marks the display blocks of the pieces in the thread's own marks (merged after the sweep).
+// Ray coordinates whose display blocks along the ray axis lie in first .. last, as the marking
+// finds them (node index by truncation, the block below a node only for a span starting exactly
+// on it): from half a pitch above the first node of block `first` (unbounded for block 0) to half
+// a pitch above the last node whose upper block is `last` (unbounded for the last block). The
+// half pitch covers the rounding of the node index.
+void GetBlockRangeCoordinates(const DexelDirectionBlock* b, int first, int last, double* low, double* high)
+{
+    const WorkModel* work = b->work;
+    const int axis = b->rayAxis;
+    const int32_t* upper = axis == 0 ? work->upperBlockX : axis == 1 ? work->upperBlockY : work->upperBlockZ;
+    const int blocks = axis == 0 ? work->blocksX : axis == 1 ? work->blocksY : work->blocksZ;
+    const double origin = axis == 0 ? work->originX : axis == 1 ? work->originY : work->originZ;
+    const int nodes = b->rayNodeCount;
+    *low = -HUGE_VAL;
+    *high = HUGE_VAL;
+    if (!upper || nodes < 1) {
+        *low = HUGE_VAL;  // nothing known: no span is inside
+        return;
+    }
+    if (first > 0) {
+        const int node = int(std::lower_bound(upper, upper + nodes, first) - upper);
+        *low = node < nodes ? origin + node * b->pitch + 0.5 * b->pitch : HUGE_VAL;
+    }
+    if (last < blocks - 1) {
+        const int node = int(std::upper_bound(upper, upper + nodes, last) - upper) - 1;
+        *high = node >= 0 ? origin + node * b->pitch + 0.5 * b->pitch : -HUGE_VAL;
+    }
+}
+
+// The ray-axis block range that the marking gives a span (as MarkChangedBlocksInto computes it).
+void GetSpanBlocks(const DexelDirectionBlock* b, double start, double end, int* first, int* last)
+{
+    const WorkModel* work = b->work;
+    const int axis = b->rayAxis;
+    const int32_t* lower = axis == 0 ? work->lowerBlockX : axis == 1 ? work->lowerBlockY : work->lowerBlockZ;
+    const int32_t* upper = axis == 0 ? work->upperBlockX : axis == 1 ? work->upperBlockY : work->upperBlockZ;
+    const int blocks = axis == 0 ? work->blocksX : axis == 1 ? work->blocksY : work->blocksZ;
+    const double origin = axis == 0 ? work->originX : axis == 1 ? work->originY : work->originZ;
+    const int nodes = b->rayNodeCount;
+    auto nodeIndex = [&](double x) {
+        const double index = std::trunc((x - origin) / b->pitch);
+        if (!(index >= 0.0)) return 0;
+        if (index > double(nodes - 1)) return nodes - 1;
+        return int(index);
+    };
+    const int nodeFirst = nodeIndex(start);
+    const int nodeLast = nodeIndex(end);
+    const bool onNode = b->rayCoordinates ? start == b->rayCoordinates[nodeFirst]
+                                          : start == origin + nodeFirst * b->pitch;
+    *first = std::max(onNode ? lower[nodeFirst] : upper[nodeFirst], 0);
+    *last = std::min(upper[nodeLast], blocks - 1);
+}
+
+// Marks the display blocks of the pieces in the thread's own marks (merged after the sweep). A
+// span whose blocks lie in the box this thread marked last is passed over: marks are only set.
 void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
 {
     DexelDirectionBlock* b = ray.block;
     const int l1 = b->crossLowerBlock1[ray.i1], u1 = b->crossUpperBlock1[ray.i1];
     const int l2 = b->crossLowerBlock2[ray.i2], u2 = b->crossUpperBlock2[ray.i2];
     CutScratch* scratch = ray.scratch;
-    if (scratch->marks.empty()) return;
-    MarkChangedBlocksInto(b->work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
+    if (scratch->marks.empty() || pieceEnds < 1) return;
+    CutScratch::MarkedBox& box = scratch->lastBox;
+    const double start = pieces[0], end = pieces[pieceEnds - 1];
+    if (box.block == b && l1 >= box.first1 && u1 <= box.last1 && l2 >= box.first2 && u2 <= box.last2 &&
+        start >= box.low && end <= box.high)
+        return;
+    const WorkModel* work = b->work;
+    MarkChangedBlocksInto(work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
     scratch->marked = true;
+    box.block = nullptr;
+    if (!work->lowerBlockX || !work->lowerBlockY || !work->lowerBlockZ) {
+        scratch->markLow = 0;
+        scratch->markHigh = scratch->marks.size();
+        return;
+    }
+    int first, last;
+    GetSpanBlocks(b, start, end, &first, &last);
+    if (first > last) return;
+    // The marked box's first and last block indices bound every index in it.
+    int low[3], high[3];
+    const int blocks[3] = {work->blocksX, work->blocksY, work->blocksZ};
+    low[b->rayAxis] = first;
+    high[b->rayAxis] = last;
+    low[b->crossAxis1] = std::max(l1, 0);
+    high[b->crossAxis1] = std::min(u1, blocks[b->crossAxis1] - 1);
+    low[b->crossAxis2] = std::max(l2, 0);
+    high[b->crossAxis2] = std::min(u2, blocks[b->crossAxis2] - 1);
+    if (low[0] > high[0] || low[1] > high[1] || low[2] > high[2]) return;
+    scratch->markLow = std::min(scratch->markLow, size_t(GetDisplayBlockIndex(work, low[0], low[1], low[2])));
+    scratch->markHigh =
+        std::max(scratch->markHigh, size_t(GetDisplayBlockIndex(work, high[0], high[1], high[2])) + 1);
+    box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0};
+    GetBlockRangeCoordinates(b, first, last, &box.low, &box.high);
 }
 
 // Lists the volume terms of one subtraction in the order the subtraction added them: its volume
@@ -297,6 +414,46 @@ void ListVolumeTerms(const RayContext& ray, double volume, const double* pieces,
     for (int k = 0; k + 1 < pieceEnds; k += 2) ray.volumeTerms->push_back((pieces[k + 1] - pieces[k]) * ray.area);
 }
 
+// Index of the first of the n material ends' intervals whose exit lies above a (n when none): a
+// scan for short rays, a binary search over the exits of long ones.
+int FindFirstMaterialExitAbove(const double* material, int n, double a)
+{
+    if (n <= 16) {
+        int j = 0;
+        while (j < n && material[j + 1] <= a) j += 2;
+        return j;
+    }
+    int low = 0, high = n / 2;  // interval indices
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (material[2 * middle + 1] <= a)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return 2 * low;
+}
+
+// True when the ray has material with an exit above a and an entry below b: what a subtraction of
+// [a, b] would remove something from.
+bool MaterialBetween(const double* material, int n, double a, double b)
+{
+    if (!(a < b) || !(b > material[0]) || !(a < material[n - 1])) return false;
+    const int j = FindFirstMaterialExitAbove(material, n, a);
+    return j < n && material[j] < b;
+}
+
+// True when some candidate of at least kMinChord meets the ray's material. The subtractions only
+// remove material, so a ray that no candidate meets is left unchanged by all of them.
+bool CandidatesMeetMaterial(const IntervalList& list, const double* material, int n)
+{
+    for (int k = 0; k + 1 < list.count; k += 2) {
+        const double t0 = list.ends[k], t1 = list.ends[k + 1];
+        if (t1 - t0 >= kMinChord && MaterialBetween(material, n, t0, t1)) return true;
+    }
+    return false;
+}
+
 // Options of one body subtraction.
 struct BodyCutOptions {
     bool verticalSingle;  // vertical tool whose candidates form one interval (paint and CHIP)
@@ -309,17 +466,13 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
 {
     if (list.count < 2 || ray.block->counts[ray.index] == 0) return 0;
     DexelDirectionBlock* b = ray.block;
-    // A subtraction changes nothing unless its interval reaches into the span from the ray's first
-    // to its last end (each subtraction only shrinks that span), so a ray whose candidates all lie
-    // beside it, as most rays already cut by the previous position do, is left at once.
+    // A subtraction of [t0, t1] changes the ray exactly when one of its material intervals has its
+    // exit above t0 and its entry below t1, and the subtractions only remove material: a ray that
+    // no candidate meets, as most rays already cut by the previous position are, is left before
+    // anything is copied, coloured or subtracted.
     const int n = b->counts[ray.index];
     const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
-    bool reaches = false;
-    for (int k = 0; k + 1 < list.count && !reaches; k += 2) {
-        const double t0 = list.ends[k], t1 = list.ends[k + 1];
-        reaches = t1 - t0 >= kMinChord && t1 > material[0] && t0 < material[n - 1];
-    }
-    if (!reaches) return 0;
+    if (!CandidatesMeetMaterial(list, material, n)) return 0;
     double* pieces = ray.scratch->pieces;
     RayEdit edit;
     BeginRayEdit(ray, list.count, &edit);
@@ -446,6 +599,25 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     SubtractBodyIntervals(ray, list, BodyCutOptions{verticalSingle, true});
 }
 
+// Whether the corner torus, whose crossings lie within its bounding chord (t[0], t[1]), can change
+// what the ray loses beside the hull [low, high] of the other solids (empty when low > high). Its
+// hull join only widens that hull toward the bounding chord: from the chord's start (less a margin
+// for the rounding of the torus roots) up to low and from high up to the chord's end. When the
+// ray has no material there, a cut widened into it removes the same pieces and makes the same ends.
+// Not so when the widening could lift a hull shorter than kMinChord over that length or join the
+// shank's interval to it: with a shank interval, or a hull that short, the torus is always solved.
+bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, double high, int shankCount)
+{
+    const double kMargin = 1e-5;
+    if (shankCount != 0 || (low <= high && !(high - low >= kMinChord))) return true;
+    const DexelDirectionBlock* b = ray.block;
+    const int n = b->counts[ray.index];
+    if (n == 0) return false;
+    const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
+    if (low > high) return MaterialBetween(material, n, t[0] - kMargin, t[1] + kMargin);
+    return MaterialBetween(material, n, t[0] - kMargin, low) || MaterialBetween(material, n, high, t[1] + kMargin);
+}
+
 // General, bull, taper ball, oval, sphere, scribing and outline tools with r >= 0. Bottom, corner,
 // side and column are joined by hull, so the corner torus is solved only when the ray's stretch
 // through its bounding cylinder reaches beyond the hull of the others.
@@ -483,7 +655,7 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         double low = HUGE_VAL, high = -HUGE_VAL;
         if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
         if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
-        if ((t[0] < low || t[1] > high) &&
+        if ((t[0] < low || t[1] > high) && TorusMayMeetMaterial(ray, t, low, high, shankCount) &&
             IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
             JoinHull(&list, t[0], t[1]);
     }
@@ -950,12 +1122,20 @@ void ProvideScratches(int workers, const WorkModel* work)
     while (int(s_Scratches.size()) < workers) {
         std::unique_ptr<CutScratch> scratch(new CutScratch);
         scratch->marked = false;
+        scratch->markLow = SIZE_MAX;
+        scratch->markHigh = 0;
+        scratch->lastBox.block = nullptr;
         scratch->unstoredRays = 0;
         ClearCutCheckResults(&scratch->checks);
         s_Scratches.push_back(std::move(scratch));
     }
     for (int w = 0; w < workers; w++)
-        if (s_Scratches[w]->marks.size() != blocks) s_Scratches[w]->marks.assign(blocks, 0);
+        if (s_Scratches[w]->marks.size() != blocks) {
+            s_Scratches[w]->marks.assign(blocks, 0);
+            s_Scratches[w]->markLow = SIZE_MAX;
+            s_Scratches[w]->markHigh = 0;
+            s_Scratches[w]->lastBox.block = nullptr;
+        }
 }
 
 // Hands the marks and check results of workers 0 .. workers - 1 to the work and the check records,
@@ -975,11 +1155,16 @@ void MergeScratches(int workers, WorkModel* work)
         }
         if (!scratch->marked) continue;
         scratch->marked = false;
+        scratch->lastBox.block = nullptr;
         uint8_t* marks = scratch->marks.data();
         const size_t count = scratch->marks.size();
+        const size_t low = std::min(scratch->markLow, count), high = std::min(scratch->markHigh, count);
+        scratch->markLow = SIZE_MAX;
+        scratch->markHigh = 0;
+        if (low >= high) continue;
         if (work && work->changedBlocks && size_t(work->blockCount) == count)
-            for (size_t k = 0; k < count; k++) work->changedBlocks[k] |= marks[k];
-        std::memset(marks, 0, count);
+            for (size_t k = low; k < high; k++) work->changedBlocks[k] |= marks[k];
+        std::memset(marks + low, 0, high - low);
     }
 }
 
@@ -995,15 +1180,56 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // short of the tip (or, with the axis against the ray, starts beyond it) is passed over before
     // any solid is intersected; most rays below a tool moving over cut material are.
     const double* n = st->axisVector;
-    const bool axial = n[0] == 0.0 && n[1] == 0.0 && tool.type != TOOL_T_SLOT && tool.type != TOOL_RADIUS &&
-                       tool.r >= 0.0;
+    const bool bounded = tool.type != TOOL_T_SLOT && tool.type != TOOL_RADIUS && tool.r >= 0.0;
+    const bool axial = n[0] == 0.0 && n[1] == 0.0 && bounded;
     const double tipT = st->basePoint[2];
+    // Such a body lies within the reach radius of its axis, so a ray clearly outside it (by a
+    // margin that covers the rounding of the solids' own tests) meets none of its solids.
+    const double reach = tool.g->hasShank ? std::max(g_CutBoundRadius, tool.g->shankRadius) : g_CutBoundRadius;
+    const double outsideReach = reach * reach * (1.0 + 1e-9);
+    const double dy = st->basePoint[1] - block->crossCoordinates2[i2];
+    // A ball along +Z: every candidate of a ray through the sphere starts at or above the sphere's
+    // lower crossing (the column and shank start higher), so a ray whose material ends there is
+    // left before the column and shank are intersected.
+    const bool ballFromAbove = axial && tool.type == TOOL_BALL && n[2] > 0.0;
+    // Rays across the axis: every candidate of such a body lies in the ray's chord through the
+    // cylinder of the body's reach around the axis line. Widened by a margin far above the
+    // rounding of the solids, the chord of a ray that has no material in it is passed over before
+    // any solid is intersected (as most rays beside a tool moving over cut material are). A ray
+    // nearly parallel to the axis (A tiny) is left to the solids.
+    const double A = 1.0 - n[2] * n[2];
+    const bool oblique = bounded && !axial && A > 1e-12;
+    const double paddedReach = tool.bodyReach + 1e-4;
+    const double b2 = block->crossCoordinates2[i2] - st->basePoint[1];
+    const double rowC = b2 * b2 - paddedReach * paddedReach;
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
-        if (axial) {
+        if (oblique) {
+            // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0.
+            const double a = block->crossCoordinates1[i1] - st->basePoint[0];
+            const double w = a * n[0] + b2 * n[1];
+            const double B = -n[2] * w;
+            const double C = a * a + rowC - w * w;
+            const double disc = B * B - A * C;
+            if (!(disc > 0.0)) continue;
+            const double root = std::sqrt(disc);
             const int d = i1 + i2 * block->crossNodeCount1;
             const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-            if (n[2] > 0.0 ? tipT >= material[counts[i1] - 1] : tipT <= material[0]) continue;
+            if (!MaterialBetween(material, counts[i1], tipT + (-B - root) / A, tipT + (root - B) / A)) continue;
+        }
+        if (axial) {
+            const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
+            if (dx * dx + dy * dy > outsideReach) continue;
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const double top = material[counts[i1] - 1];
+            if (n[2] > 0.0 ? tipT >= top : tipT <= material[0]) continue;
+            if (ballFromAbove) {
+                double t[2];
+                if (IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, block->crossCoordinates1[i1],
+                                    block->crossCoordinates2[i2], t) == 2 && t[0] >= top)
+                    continue;
+            }
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);

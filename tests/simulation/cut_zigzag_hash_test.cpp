@@ -1,9 +1,11 @@
 // Fixed zig-zags of a ball, a flat and a bull (along Z and tilted) over a box work on 1, 2 and 8
 // cutting threads: the ends, attributes and line tags of every ray of the three families hash to
-// recorded values and the summed removed volume is the recorded one to the bit, so that a change of
-// the kernel that alters any result shows here and the thread count changes none.
+// recorded values, the summed removed volume is the recorded one to the bit and the display blocks
+// each position marks hash to a recorded value, so that a change of the kernel that alters any
+// result shows here and the thread count changes none.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <ostream>
@@ -18,22 +20,25 @@ struct ZigZagCase {
     double diameter, cornerRadius, tiltDegrees;
     uint64_t hash;  // HashWorkRays of the cut work
     double volume;  // sum of the removed volumes of the positions
+    uint64_t marksHash;  // the display blocks marked by each position, hashed in turn
 };
 
 const ZigZagCase kCases[] = {
-    {"BallAlongZ", TOOL_BALL, 10, 5, 0, 0x112b6690462399daull, 1889.0902498602011},
-    {"BallTilted30", TOOL_BALL, 10, 5, 30, 0x892ffc4be97bb001ull, 2332.222734501237},
-    {"FlatAlongZ", TOOL_FLAT, 10, 0, 0, 0x2e3e442a72d2e83bull, 2460.0207101979854},
-    {"BullTilted30", TOOL_BULL, 12, 2, 30, 0x069f98cc2311d33cull, 3699.4319731160708},
-    {"BullAlongZ", TOOL_BULL, 12, 2, 0, 0xd0b595aa31a42427ull, 2561.6355584924172},
+    {"BallAlongZ", TOOL_BALL, 10, 5, 0, 0x112b6690462399daull, 1889.0902498602011, 0xa7b9ab52c16262e3ull},
+    {"BallTilted30", TOOL_BALL, 10, 5, 30, 0x892ffc4be97bb001ull, 2332.222734501237, 0x6fd72389612a54e9ull},
+    {"FlatAlongZ", TOOL_FLAT, 10, 0, 0, 0x2e3e442a72d2e83bull, 2460.0207101979854, 0x163fd19ce937956dull},
+    {"BullTilted30", TOOL_BULL, 12, 2, 30, 0x069f98cc2311d33cull, 3699.4319731160708, 0x4eabbc6751f1f874ull},
+    {"BullAlongZ", TOOL_BULL, 12, 2, 0, 0xd0b595aa31a42427ull, 2561.6355584924172, 0xaaf3851297f45ec0ull},
 };
 
 void PrintTo(const ZigZagCase& c, std::ostream* os) { *os << c.name; }
 
 // Cuts the zig-zag: rows along X at move pitch 0.2, 3 deep, a step-over of 3 between rows, each
-// position tagged with its own line number. Returns the summed removed volume.
-double CutZigZag(WorkModel* work, const ZigZagCase& c)
+// position tagged with its own line number. Returns the summed removed volume; *marksHash receives
+// the hash of the display blocks each position marked (cleared before each).
+double CutZigZag(WorkModel* work, const ZigZagCase& c, uint64_t* marksHash)
 {
+    *marksHash = 14695981039346656037ull;
     ToolRecord tool = MakeToolRecord(c.type, c.diameter, c.cornerRadius, 20);
     if (MakeCuttingToolCurrent(1, &tool, nullptr, nullptr, 3) != 1) return -1.0;
     const double tilt = c.tiltDegrees * 3.14159265358979323846 / 180.0;
@@ -45,7 +50,10 @@ double CutZigZag(WorkModel* work, const ZigZagCase& c)
         for (int k = 0; k <= 100; k++) {
             const double x = direction > 0 ? 5.0 + 0.2 * k : 25.0 - 0.2 * k;
             const double tip[3] = {x, y, 12.0};
+            std::fill(work->changedBlocks, work->changedBlocks + work->blockCount, uint8_t(0));
             volume += CutOnce(work, tip, axis, line++);
+            for (int b = 0; b < work->blockCount; b++)
+                *marksHash = (*marksHash ^ work->changedBlocks[b]) * 1099511628211ull;
         }
         direction = -direction;
     }
@@ -73,9 +81,11 @@ TEST_P(CutZigZagHash, RaysAndVolumeMatchTheRecordedOnesOnAnyThreadCount)
         PrepareWorkForCutting(&work);
         ResetCutSettings();
         SetCuttingThreadCount(threads);
-        const double volume = CutZigZag(&work, c);
+        uint64_t marksHash = 0;
+        const double volume = CutZigZag(&work, c, &marksHash);
         EXPECT_EQ(HashWorkRays(work), c.hash);
         EXPECT_EQ(volume, c.volume);
+        EXPECT_EQ(marksHash, c.marksHash) << std::hex << marksHash;
         DestroyWorkModel(&work);
     }
 }
