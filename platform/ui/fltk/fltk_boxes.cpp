@@ -353,13 +353,14 @@ int ShowFltkColourDialog(WindowHandle owner, unsigned* colour, unsigned* customC
 }
 
 int AnswerFltkChooser(int accept, const char* path) {
-    if (g_Chooser.fileChooser != nullptr) {
+    // A chooser already answered but not yet closed by its loop takes no second answer.
+    if (g_Chooser.fileChooser != nullptr && g_Chooser.fileChooser->shown()) {
         g_Chooser.forced = accept ? 1 : -1;
         if (accept && path != nullptr) g_Chooser.fileChooser->value(path);
         g_Chooser.fileChooser->hide();
         return 1;
     }
-    if (g_Chooser.colourDone != nullptr) {
+    if (g_Chooser.colourDone != nullptr && !*g_Chooser.colourDone) {
         *g_Chooser.colourAccepted = accept ? 1 : 0;
         *g_Chooser.colourDone = 1;
         return 1;
