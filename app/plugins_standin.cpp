@@ -1,6 +1,7 @@
 // Stand-in of the plug-in loader: no plug-in is ever loaded.
 #include "app/plugins.h"
 
+PluginFamilyTable g_ReadPlugins = {};
 void* g_NcComPlugin = nullptr;
 int g_UseNcComPlugin = 0;
 

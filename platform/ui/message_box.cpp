@@ -26,6 +26,38 @@ std::deque<int> g_BoxPresets;
 std::deque<ShownMessageBox> g_BoxHistory;
 std::deque<FilePreset> g_FilePresets;
 std::deque<ColourPreset> g_ColourPresets;
+ShownFileDialog g_LastFileDialog;
+int g_FileDialogShown = 0;
+
+// The filter's pairs up to the closing empty name, NULs included.
+std::string CopyFilterPairs(const char* filter) {
+    std::string pairs;
+    for (const char* p = filter; p != nullptr && *p != '\0';) {
+        size_t name = std::strlen(p);
+        size_t pattern = std::strlen(p + name + 1);
+        pairs.append(p, name + 1 + pattern + 1);
+        p += name + 1 + pattern + 1;
+    }
+    return pairs;
+}
+
+void RememberFileDialog(const FileDialogRequest* request, int save) {
+    ShownFileDialog shown;
+    shown.save = save;
+    shown.title = request->title != nullptr ? request->title : "";
+    shown.filter = CopyFilterPairs(request->filter);
+    shown.filterIndex = request->filterIndex;
+    shown.initialFolder = request->initialFolder != nullptr ? request->initialFolder : "";
+    shown.path = request->path != nullptr ? request->path : "";
+    shown.flags = request->flags;
+    shown.okCaption = request->okCaption != nullptr ? request->okCaption : "";
+    shown.checkboxCaption = request->checkboxCaption != nullptr ? request->checkboxCaption : "";
+    shown.hasCheckbox = request->checkboxCaption != nullptr ? 1 : 0;
+    shown.checkboxValue = request->checkboxValue;
+    std::lock_guard<std::mutex> guard(g_BoxLock);
+    g_LastFileDialog = shown;
+    g_FileDialogShown = 1;
+}
 
 int TakeBoxPreset(int* answer) {
     std::lock_guard<std::mutex> guard(g_BoxLock);
@@ -92,6 +124,7 @@ int HasRealDialogs(int hasEntry) { return hasEntry && !IsUiUnattended(); }
 
 int ShowFileDialog(FileDialogRequest* request, int save) {
     if (request == nullptr) return 0;
+    RememberFileDialog(request, save);
     FilePreset preset = {};
     int havePreset = 0;
     {
@@ -224,4 +257,12 @@ void ClearFileAndColourPresets() {
     std::lock_guard<std::mutex> guard(g_BoxLock);
     g_FilePresets.clear();
     g_ColourPresets.clear();
+    g_FileDialogShown = 0;
+}
+
+int GetLastFileDialog(ShownFileDialog* shown) {
+    std::lock_guard<std::mutex> guard(g_BoxLock);
+    if (shown == nullptr || !g_FileDialogShown) return 0;
+    *shown = g_LastFileDialog;
+    return 1;
 }

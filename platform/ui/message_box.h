@@ -2,6 +2,7 @@
 // batch) they never block: a box is logged and takes its default answer, a file or colour dialog is
 // cancelled. Tests preset the answers, first in first out; every box shown is kept in a short history.
 #pragma once
+#include <string>
 #include "platform/ui/event_core.h"
 
 // Shows a message box owned by owner (any thread; other threads' boxes are shown through the UI
@@ -34,6 +35,9 @@ void ClearShownMessageBoxes();
 // (patterns separated by ";"), ended by an empty name.
 constexpr unsigned FILE_DIALOG_MUST_EXIST = 0x1;        // open: the chosen file must exist
 constexpr unsigned FILE_DIALOG_OVERWRITE_PROMPT = 0x2;  // save: ask before replacing a file
+// A name typed without an extension gets the first extension of the chosen group ("*.*" gives none);
+// an open dialog takes that name only when the name as typed does not exist.
+constexpr unsigned FILE_DIALOG_DEFAULT_EXTENSION = 0x4;
 struct FileDialogRequest {
     WindowHandle owner;
     const char* title;
@@ -54,6 +58,24 @@ int ShowOpenFileDialog(FileDialogRequest* request);
 int ShowSaveFileDialog(FileDialogRequest* request);
 // Tests: the next file dialog's answer (result 0: cancel), first in first out.
 void PresetFileDialogAnswer(int result, const char* path, int filterIndex, int checkboxValue);
+
+// What the last open or save dialog was asked to show (kept whether a preset, the user or nobody
+// answered it), for tests: the request as it came in, its filter as NUL-separated texts.
+struct ShownFileDialog {
+    int save;                    // 1 for a save dialog
+    std::string title;
+    std::string filter;          // the pairs with their NULs, up to the closing empty name
+    int filterIndex;
+    std::string initialFolder;
+    std::string path;            // the proposed name
+    unsigned flags;
+    std::string okCaption;       // "" when null
+    std::string checkboxCaption; // "" when no check box
+    int hasCheckbox;
+    int checkboxValue;
+};
+// Copies the last dialog's request: 1, or 0 when none was shown since ClearFileAndColourPresets.
+int GetLastFileDialog(ShownFileDialog* shown);
 
 // The colour chooser: colour in 0x00BBGGRR; customColours, 16 entries, may be edited. Returns 1 with
 // *colour set, 0 when cancelled. Headless: the next preset colour, else cancelled.

@@ -35,5 +35,5 @@ int GetFltkClientOrigin(WindowHandle window, int* x, int* y);
 // Draws everything pending and waits until the X server has done it (before reading the screen).
 void SyncFltkDisplay();
 // Answers the open file or colour chooser: accept 1 with path (file chooser) as if chosen, 0 as
-// Cancel. Returns 1 when a chooser was open.
+// Cancel. Returns 1 when a chooser was open and not yet answered.
 int AnswerFltkChooser(int accept, const char* path);

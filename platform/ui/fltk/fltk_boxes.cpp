@@ -11,9 +11,11 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 #include "platform/os/files.h"
+#include "platform/os/paths.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/fltk/fltk_internal.h"
 #include "platform/ui/message_box.h"
@@ -128,13 +130,45 @@ std::string ConvertFilter(const char* filter) {
 }
 
 std::string StartFolder(const FileDialogRequest* request) {
-    if (request->initialFolder != nullptr && request->initialFolder[0] != '\0') return request->initialFolder;
-    std::string path = request->path != nullptr ? request->path : "";
-    for (char& c : path) {
-        if (c == '\\') c = '/';
+    if (request->initialFolder != nullptr && request->initialFolder[0] != '\0') {
+        return MakeNativePath(request->initialFolder);
     }
+    std::string path = request->path != nullptr ? MakeNativePath(request->path) : "";
     size_t slash = path.rfind('/');
     return slash != std::string::npos ? path.substr(0, slash + 1) : ".";
+}
+
+// The proposed name as the chooser takes it: a bare name is placed in the start folder (the chooser
+// would place it in the process's current folder).
+std::string ProposedPath(const FileDialogRequest* request, const std::string& folder) {
+    std::string path = MakeNativePath(request->path);
+    if (path.empty() || path.find('/') != std::string::npos) return path;
+    return folder + (folder.back() == '/' ? "" : "/") + path;
+}
+
+// The extension of the first pattern of group index (0-based) of the filter ("*.DME" gives ".DME"),
+// "" when the group has none or its pattern matches every name.
+std::string GroupExtension(const char* filter, int index) {
+    for (const char* p = filter; p != nullptr && *p != '\0'; --index) {
+        std::string patterns = p + std::strlen(p) + 1;
+        p += std::strlen(p) + 1 + patterns.size() + 1;
+        if (index > 0) continue;
+        std::string first = patterns.substr(0, patterns.find(';'));
+        size_t dot = first.rfind('.');
+        if (dot == std::string::npos || first.find_first_of("*?", dot) != std::string::npos) return "";
+        return first.substr(dot);
+    }
+    return "";
+}
+
+// The chosen path with the group's extension when the flag asks for it and the name has none.
+std::string AddDefaultExtension(const std::string& path, const FileDialogRequest* request, int group, int save) {
+    if ((request->flags & FILE_DIALOG_DEFAULT_EXTENSION) == 0 || *GetPathExtension(path.c_str()) != '\0') return path;
+    std::string extension = GroupExtension(request->filter, group);
+    if (extension.empty()) return path;
+    std::string extended = path + extension;
+    if (!save && DoesFileExist(path.c_str())) return path;
+    return extended;
 }
 
 // Shows the chooser until a usable answer or Cancel; returns the chosen path or "".
@@ -148,7 +182,7 @@ std::string RunFileChooser(Fl_File_Chooser* chooser, const FileDialogRequest* re
         g_Chooser.fileChooser = nullptr;
         if (!done) chooser->hide();
         if (!done || g_Chooser.forced < 0 || chooser->count() < 1 || chooser->value() == nullptr) return "";
-        std::string path = chooser->value();
+        std::string path = AddDefaultExtension(chooser->value(), request, chooser->filter_value(), save);
         if (!save && (request->flags & FILE_DIALOG_MUST_EXIST) != 0 && !FileExists(path.c_str())) {
             ShowUiMessageBox(request->owner,
                              g_Fltk.englishButtons ? "The file does not exist." : "ファイルが見つかりません。", title,
@@ -261,7 +295,7 @@ int ShowFltkFileDialog(FileDialogRequest* request, int save) {
     chooser.preview(0);
     if (request->filterIndex > 0) chooser.filter_value(request->filterIndex - 1);
     if (request->okCaption != nullptr) chooser.ok_label(request->okCaption);
-    if (request->path[0] != '\0') chooser.value(request->path);
+    if (request->path[0] != '\0') chooser.value(ProposedPath(request, folder).c_str());
     Fl_Check_Button* extra = nullptr;
     if (request->checkboxCaption != nullptr) {
         Fl_Group::current(nullptr);
@@ -319,13 +353,14 @@ int ShowFltkColourDialog(WindowHandle owner, unsigned* colour, unsigned* customC
 }
 
 int AnswerFltkChooser(int accept, const char* path) {
-    if (g_Chooser.fileChooser != nullptr) {
+    // A chooser already answered but not yet closed by its loop takes no second answer.
+    if (g_Chooser.fileChooser != nullptr && g_Chooser.fileChooser->shown()) {
         g_Chooser.forced = accept ? 1 : -1;
         if (accept && path != nullptr) g_Chooser.fileChooser->value(path);
         g_Chooser.fileChooser->hide();
         return 1;
     }
-    if (g_Chooser.colourDone != nullptr) {
+    if (g_Chooser.colourDone != nullptr && !*g_Chooser.colourDone) {
         *g_Chooser.colourAccepted = accept ? 1 : 0;
         *g_Chooser.colourDone = 1;
         return 1;
