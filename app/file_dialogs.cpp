@@ -10,7 +10,8 @@
 
 #include "app/plugins.h"
 #include "app/startup.h"
-#include "machine_setup/machine/modal_values.h"
+#include "machine_setup/controller/work_coordinates.h"
+#include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/work_settings.h"
 #include "platform/os/paths.h"
 #include "platform/ui/shell_services.h"

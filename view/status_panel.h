@@ -1,5 +1,5 @@
 // The status panel drawn on the frame's client area: a column of cells at the left and the NC row along
-// the top, each cell a rectangle of g_StatusPanelCells (machine_setup/settings/view_settings_services.h)
+// the top, each cell a rectangle of g_StatusPanelCells (machine_setup/machine_setup_state.h)
 // drawn as a status text into the frame's panel-cell model. One routine per group of cells; every
 // drawing outside the frame's paint is bracketed by BeginPanelDraw and EndPanelDraw.
 //

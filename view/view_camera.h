@@ -1,7 +1,7 @@
 // The camera of the 3D view: zoom, rotation centre, projection, the pixel geometry of the view area,
 // the axis-direction mapping and the transform of model points by the rotary and linear table state;
 // the projection of a model point to a pixel and back, drags, wheel steps and the view presets. The
-// two view angles and their cosines live in machine_setup/settings/view_settings_services.h (the
+// two view angles and their cosines live in machine_setup/machine_setup_state.h (the
 // settings reader fills them). Everything here runs on the UI thread.
 #pragma once
 #include <cstdint>
