@@ -53,24 +53,6 @@ bool AllocateSeparateArrays(SeparateArrays* arrays, int n)
 
 }  // namespace
 
-double* GetDexelEndsPointer(int d, int c, const int32_t* counts, double* ends)
-{
-    double* slots = ends + size_t(d) * size_t(c);
-    return counts[d] <= c ? slots : ReadSlotPointer<double>(slots);
-}
-
-uint8_t* GetDexelAttributesPointer(int d, int c, const int32_t* counts, uint8_t* attributes)
-{
-    uint8_t* slots = attributes + size_t(d) * size_t(c);
-    return counts[d] <= c ? slots : ReadSlotPointer<uint8_t>(slots);
-}
-
-int32_t* GetDexelValuesPointer(int d, int c, const int32_t* counts, int32_t* values)
-{
-    int32_t* slots = values + size_t(d) * size_t(c);
-    return counts[d] <= c ? slots : ReadSlotPointer<int32_t>(slots);
-}
-
 int GetDexelSeparateCapacity(int count)
 {
     int capacity = 16;

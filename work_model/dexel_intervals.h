@@ -2,14 +2,35 @@
 // ray's sorted list: subtraction with or without removed volume, and union into a plain list.
 // The record and grid are in work_model.h.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include "work_model/work_model.h"
 
 // Where ray d keeps its ends, attributes and values: its slots when counts[d] <= c, otherwise the
-// separate array whose address its first slots hold.
-double* GetDexelEndsPointer(int d, int c, const int32_t* counts, double* ends);
-uint8_t* GetDexelAttributesPointer(int d, int c, const int32_t* counts, uint8_t* attributes);
-int32_t* GetDexelValuesPointer(int d, int c, const int32_t* counts, int32_t* values);
+// separate array whose address its first slots hold. Inline: the cutting kernel reads them for
+// every ray it visits.
+template <class T>
+inline T* GetDexelEntriesPointer(int d, int c, const int32_t* counts, T* entries)
+{
+    T* slots = entries + size_t(d) * size_t(c);
+    if (counts[d] <= c) return slots;
+    T* pointer;
+    std::memcpy(&pointer, slots, sizeof pointer);
+    return pointer;
+}
+inline double* GetDexelEndsPointer(int d, int c, const int32_t* counts, double* ends)
+{
+    return GetDexelEntriesPointer(d, c, counts, ends);
+}
+inline uint8_t* GetDexelAttributesPointer(int d, int c, const int32_t* counts, uint8_t* attributes)
+{
+    return GetDexelEntriesPointer(d, c, counts, attributes);
+}
+inline int32_t* GetDexelValuesPointer(int d, int c, const int32_t* counts, int32_t* values)
+{
+    return GetDexelEntriesPointer(d, c, counts, values);
+}
 
 // Entries the separate arrays of a ray of count ends (above the inline capacity) hold: count
 // rounded up to a size class that grows by half, so that a ray growing by a few ends at a time
