@@ -31,6 +31,13 @@ void SolveMonicQuadratic(double B, double C, double out[4])
 // |x^4 + b x^3 + c x^2 + d x + e| at the complex point x (Horner).
 double EvaluateMonicQuarticModulus(double b, double c, double d, double e, const double x[2])
 {
+    // A real point: with every partial value finite the imaginary part stays exactly 0 and the
+    // real part takes the same roundings as in the complex form below, so real Horner gives the
+    // same value. Anything not finite goes the complex way, which treats it as before.
+    if (x[1] == 0.0) {
+        const double r = (((x[0] + b) * x[0] + c) * x[0] + d) * x[0] + e;
+        if (std::isfinite(r)) return std::fabs(r);
+    }
     const double coefficients[4] = {b, c, d, e};
     double re = 1.0, im = 0.0;
     for (int k = 0; k < 4; k++) {
