@@ -166,30 +166,6 @@ void RunInterferenceChecks()
     }
 }
 
-// The cutting-condition limit of the spindle tool at a sub-step that cut in a feed move.
-void CheckCuttingLimit()
-{
-    if (g_MotionKind == MOTION_RAPID || !HasCut()) return;
-    const int s = g_SpindleToolNumber;
-    if (g_ToolLimitTable == nullptr || s < 0 || s >= g_ToolArrayCapacity) return;
-    const ToolLimitRecord& limit = g_ToolLimitTable[s];
-    const double v = limit.limits[0];
-    // A step of no length (the first after a tool change can be one) has no cross-section.
-    if (limit.kind == LIMIT_NONE || !(v > 0.0) || !(g_StepLength > 0.0)) return;
-    const double area = g_MoveRemovedVolume / g_StepLength;
-    double value = area;
-    if (limit.kind != LIMIT_PLAIN && limit.kind != LIMIT_PLAIN_LOG) value = g_FeedValues[0] * area / 60.0;
-    if (!(value > v)) return;
-    if (limit.kind == LIMIT_PLAIN || limit.kind == LIMIT_S) {
-        g_CheckFlags.limit = 1;
-        g_AlarmPositionSaved = 1;
-        SaveCurrentPositions();
-        return;
-    }
-    if (g_LimitLogFile == nullptr) OpenToolLimitLog(s);
-    WriteLimitLogLine(value);
-}
-
 int HolderOrCutFlagRaised()
 {
     const CheckFlags& f = g_CheckFlags;
@@ -204,7 +180,29 @@ struct MovePlan {
     double spindleAxisStep;
     AxisPosition start;         // program start (or machine start of a machine-coordinate move)
     AxisPosition end;           // the control point of the move end (program moves)
+    int toolAxisFrame;          // tool-centre vector mode: the rotary values follow the tool axis
+    double frameAngleStep;      // its turn of the tool axis about the path per sub-step (radians)
+    double direction[3];        // its unit path direction of a straight move (none: zero)
 };
+
+// Tool-centre vector mode: the tool axis of sub-step k, from the block's start axis, its per-step
+// change and the turn about the path, solved for rotary angles; the control point's rotary values
+// are those angles less the work offset's rotary parts. No solution keeps the rotary values as they
+// are (the interpreter raised the tool-axis alarm for the block already).
+void InterpolateToolAxisFrame(const MovePlan& p, int k)
+{
+    double direction[3] = {p.direction[0], p.direction[1], p.direction[2]};
+    double toolAxis[3];
+    ComputePathPointToolFrame(g_ControlPoint.axis, p.frameAngleStep, k, direction, toolAxis);
+    if (!(toolAxis[0] * toolAxis[0] + toolAxis[1] * toolAxis[1] + toolAxis[2] * toolAxis[2] > 0.0)) return;
+    for (int a = 0; a < 3; ++a) g_ToolAxisVector[a] = toolAxis[a];
+    const double previous[2] = {g_MachinePosition.axis[AXIS_ROTARY1], g_MachinePosition.axis[AXIS_ROTARY2]};
+    const int ranges[2] = {g_Rotary1RangeGiven, g_Rotary2RangeGiven};
+    double angles[2] = {0.0, 0.0};
+    if (!SolveInverseKinematics(toolAxis, previous, ranges, g_Rotary1Range, g_Rotary2Range, angles)) return;
+    g_ControlPoint.axis[AXIS_ROTARY1] = angles[0] - g_ActiveWorkOffset.axis[AXIS_ROTARY1];
+    g_ControlPoint.axis[AXIS_ROTARY2] = angles[1] - g_ActiveWorkOffset.axis[AXIS_ROTARY2];
+}
 
 // Sub-step k of a program-coordinate move into g_ControlPoint (and g_ZTurnAngle).
 void InterpolateProgramPoint(const MovePlan& p, int k)
@@ -212,6 +210,10 @@ void InterpolateProgramPoint(const MovePlan& p, int k)
     if (k == p.n) {
         g_ControlPoint = p.end;
         g_ZTurnAngle = g_SpindleAxisPosition;
+        if (p.toolAxisFrame) {
+            InterpolateToolAxisFrame(p, k);
+            for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) WrapIntoAxisRange(a, &g_ControlPoint.axis[a]);
+        }
         return;
     }
     if (IsArc(g_MotionKind)) {
@@ -228,10 +230,12 @@ void InterpolateProgramPoint(const MovePlan& p, int k)
         for (int a = 0; a < 3; ++a) g_ControlPoint.axis[a] = p.start.axis[a] + k * p.increments[a];
     }
     g_ZTurnAngle = g_SpindleAxisPrevious + k * p.spindleAxisStep;
-    for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) {
-        g_ControlPoint.axis[a] = p.start.axis[a] + k * p.increments[a];
-        WrapIntoAxisRange(a, &g_ControlPoint.axis[a]);
+    if (p.toolAxisFrame) {
+        InterpolateToolAxisFrame(p, k);
+    } else {
+        for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) g_ControlPoint.axis[a] = p.start.axis[a] + k * p.increments[a];
     }
+    for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) WrapIntoAxisRange(a, &g_ControlPoint.axis[a]);
 }
 
 void InterpolateMachinePoint(const MovePlan& p, int k)
@@ -338,6 +342,20 @@ int PlanMove(MovePlan* p)
         if (kind == MOTION_ARC_CW) p->angleStep = -p->angleStep;
     }
     p->spindleAxisStep = spindleAxisDelta / p->n;
+    p->toolAxisFrame = 0;
+    p->frameAngleStep = 0.0;
+    p->direction[0] = p->direction[1] = p->direction[2] = 0.0;
+    if (g_ToolCentreMode == 2 && !machineMove &&
+        (g_TclVectorInterpolation || g_SecondRotationAngle != 0.0 || g_PlaneRotationAngle != 0.0)) {
+        p->toolAxisFrame = 1;
+        for (int a = 0; a < 3; ++a) g_StepAxisIncrements[a] = g_ToolAxisChange[a] / p->n;
+        p->frameAngleStep = (g_PlaneRotationAngle - g_SecondRotationAngle) / p->n;
+        if (!IsArc(kind) && (delta.axis[AXIS_X] != 0.0 || delta.axis[AXIS_Y] != 0.0)) {
+            const double* d = delta.axis;
+            const double size = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+            for (int a = 0; a < 3; ++a) p->direction[a] = d[a] / size;
+        }
+    }
     if (g_RotaryFollowState == -1) g_RotaryFollowState = 0;
     g_RealCutDisplayMove = (g_RealRotation && (delta.axis[3] != 0.0 || delta.axis[4] != 0.0)) ||
                            (g_RealRapid && kind == MOTION_RAPID && g_CannedCycleCode == 80);
@@ -371,6 +389,29 @@ int CountTurningPositions(double radius, double pitch)
     return m < 1.0 ? 1 : static_cast<int>(m);
 }
 
+void CheckCuttingLimit()
+{
+    if (g_MotionKind == MOTION_RAPID || !HasCut()) return;
+    const int s = g_SpindleToolNumber;
+    if (g_ToolLimitTable == nullptr || s < 0 || s >= g_ToolArrayCapacity) return;
+    const ToolLimitRecord& limit = g_ToolLimitTable[s];
+    const double v = limit.limits[0];
+    // A step of no length (the first after a tool change can be one) has no cross-section.
+    if (limit.kind == LIMIT_NONE || !(v > 0.0) || !(g_StepLength > 0.0)) return;
+    const double area = g_MoveRemovedVolume / g_StepLength;
+    double value = area;
+    if (limit.kind != LIMIT_PLAIN && limit.kind != LIMIT_PLAIN_LOG) value = g_FeedValues[0] * area / 60.0;
+    if (!(value > v)) return;
+    if (limit.kind == LIMIT_PLAIN || limit.kind == LIMIT_S) {
+        g_CheckFlags.limit = 1;
+        g_AlarmPositionSaved = 1;
+        SaveCurrentPositions();
+        return;
+    }
+    if (g_LimitLogFile == nullptr) OpenToolLimitLog(s);
+    WriteLimitLogLine(value);
+}
+
 int RunMove()
 {
     MovePlan plan;
@@ -393,6 +434,9 @@ int RunMove()
         }
         SetCutColourAndTag(CutTag());
         UpdateCurrentMachinePosition();
+        // The machine's rotary angles in the axis range as the control point's (a whole turn changes
+        // neither the tool tip nor the tool axis).
+        for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) WrapIntoAxisRange(a, &g_MachinePosition.axis[a]);
 
         g_AlarmPositionSaved = 0;
         if (g_StrokeLimitSetCount > 0) {
@@ -442,10 +486,8 @@ int RunMove()
             if (g_InterferenceReportFile == nullptr) OpenInterference2Report();
             if (g_DetailedInterferenceReport && g_InterferenceReportFile != nullptr) {
                 WriteInterference2Entry();
-                std::fprintf(g_InterferenceReportFile, "%d/%d:X%fY%fZ%f%c%f%c%f\n", k, n, g_ToolTipPoint[0],
-                             g_ToolTipPoint[1], g_ToolTipPoint[2], g_Rotary1Letter,
-                             g_MachinePosition.axis[AXIS_ROTARY1], g_Rotary2Letter,
-                             g_MachinePosition.axis[AXIS_ROTARY2]);
+                WriteInterference2Position(k, n, g_ToolTipPoint, g_Rotary1Letter, g_MachinePosition.axis[AXIS_ROTARY1],
+                                           g_Rotary2Letter, g_MachinePosition.axis[AXIS_ROTARY2]);
             }
             if (RecordStopReasons() != 0) {
                 stopRun = 1;

@@ -24,3 +24,9 @@ int CountMoveSubSteps(double length, double pitch);
 // Angular positions at which a lathe-type work turning about the tool point at radius is cut per
 // sub-step: max(1, ceil(2 pi radius / pitch)); a pitch of 0 gives 1.
 int CountTurningPositions(double radius, double pitch);
+// The cutting-condition limit of the spindle tool at a sub-step that cut in a feed move: the removed
+// cross-section g_MoveRemovedVolume / g_StepLength (or, for the rate kinds, feed x section / 60)
+// against the first limit value. A stopping kind raises the LIMIT flag and saves the position; a
+// logging kind writes a line of the limit log (opening it at the first). Skipped for a step of no
+// length, which has no cross-section.
+void CheckCuttingLimit();

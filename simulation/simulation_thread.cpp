@@ -245,91 +245,6 @@ void StartToolCentreControl()
     if (!g_MoveChanged) g_NcMoveEnd = g_NcTargetPosition = g_NcMoveStart;
 }
 
-// (P) Polar or cylindrical interpolation switched on or off: the positions go from one form to the
-// other (polar: X a radius and rotary 2 an angle; cylindrical: a length on the cylinder per degree).
-void ConvertPolarOrCylindricalSwitch()
-{
-    const double degree = 3.14159265358979323846 / 180.0;
-    const double a = g_OspPolarC, f = g_CylinderLengthPerDegree;
-    AxisPosition& prev = g_NcPreviousPosition;
-    AxisPosition& target = g_NcTargetPosition;
-    AxisPosition& start = g_NcMoveStart;
-    AxisPosition& end = g_NcMoveEnd;
-    AxisPosition& control = g_ControlPoint;
-    const int started = g_PolarInterpolationState == 1 || g_CylindricalInterpolationState == 1;
-    if (g_PolarInterpolationState == 1) {
-        const double r = target.axis[AXIS_X], t = (target.axis[AXIS_ROTARY2] - a) * degree;
-        prev.axis[AXIS_X] = target.axis[AXIS_X] = r * std::cos(t);
-        prev.axis[AXIS_Y] = target.axis[AXIS_Y] = r * std::sin(t);
-        const double rs = end.axis[AXIS_X], ts = (end.axis[AXIS_ROTARY2] - a) * degree;
-        start.axis[AXIS_X] = rs * std::cos(ts);
-        start.axis[AXIS_Y] = rs * std::sin(ts);
-        prev.axis[AXIS_ROTARY2] = target.axis[AXIS_ROTARY2];
-        start.axis[AXIS_ROTARY2] = end.axis[AXIS_ROTARY2];
-    } else if (g_CylindricalInterpolationState == 1) {
-        const int n = g_PlaneNormalAxis, c = g_CylindricalAxisPlane;
-        if (n >= 0 && n < 3 && c >= 0 && c < 3) {
-            prev.axis[n] = target.axis[AXIS_X];
-            prev.axis[c] = f * target.axis[AXIS_ROTARY2];
-            start.axis[n] = end.axis[AXIS_X];
-            start.axis[c] = f * end.axis[AXIS_ROTARY2];
-        }
-        target.axis[AXIS_X] = prev.axis[AXIS_X];
-        target.axis[AXIS_Y] = prev.axis[AXIS_Y];
-        prev.axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2] = 0.0;
-    }
-    if (started) {
-        end.axis[AXIS_X] = control.axis[AXIS_X] = start.axis[AXIS_X];
-        end.axis[AXIS_Y] = control.axis[AXIS_Y] = start.axis[AXIS_Y];
-        start.axis[AXIS_Z] = control.axis[AXIS_Z] = end.axis[AXIS_Z];
-        start.axis[AXIS_ROTARY1] = control.axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
-        target.axis[AXIS_ROTARY2] = prev.axis[AXIS_ROTARY2];
-        end.axis[AXIS_ROTARY2] = control.axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2];
-        prev.axis[AXIS_Z] = target.axis[AXIS_Z];
-        prev.axis[AXIS_ROTARY1] = target.axis[AXIS_ROTARY1];
-    } else if (g_PolarInterpolationState == 2) {
-        ComputePolarAngle(&target, 0, &prev);
-        target = prev;
-        start = end = control = prev;
-        for (AxisPosition* p : {&start, &end, &control}) {
-            p->axis[AXIS_X] += g_HeadTipOffset[0];
-            p->axis[AXIS_Z] += g_HeadTipOffset[2];
-        }
-    } else if (g_CylindricalInterpolationState == 2) {
-        g_CylindricalInterpolationOn = 0;
-        const int n = g_PlaneNormalAxis, c = g_CylindricalAxisPlane;
-        const int valid = n >= 0 && n < 3 && c >= 0 && c < 3;
-        prev.axis[AXIS_X] = valid ? target.axis[n] : target.axis[AXIS_X];
-        prev.axis[AXIS_Y] = 0.0;
-        if (valid && f > 0.0) prev.axis[AXIS_ROTARY2] = target.axis[c] / f;
-        prev.axis[AXIS_Z] = target.axis[AXIS_Z];
-        prev.axis[AXIS_ROTARY1] = target.axis[AXIS_ROTARY1];
-        const double startX = valid ? end.axis[n] : end.axis[AXIS_X];
-        if (valid && f > 0.0) start.axis[AXIS_ROTARY2] = end.axis[c] / f;
-        start.axis[AXIS_X] = startX;
-        start.axis[AXIS_Y] = 0.0;
-        start.axis[AXIS_Z] = end.axis[AXIS_Z];
-        start.axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
-        target.axis[AXIS_X] = prev.axis[AXIS_X];
-        target.axis[AXIS_Y] = 0.0;
-        target.axis[AXIS_ROTARY2] = prev.axis[AXIS_ROTARY2];
-        for (AxisPosition* p : {&control, &end}) {
-            p->axis[AXIS_X] = start.axis[AXIS_X];
-            p->axis[AXIS_Y] = 0.0;
-            p->axis[AXIS_Z] = end.axis[AXIS_Z];
-            p->axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
-            p->axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2];
-        }
-        UpdateStatusBar();
-    }
-    g_PolarInterpolationState = 0;
-    g_CylindricalInterpolationState = 0;
-    if (!IsFrameMinimised()) {
-        DrawAxisLabelColumn();
-        DrawRunAxisValues(1);
-    }
-}
-
 int IsRotationCancelCode(int code)
 {
     return code == 69 || code == 255 || (g_DialectCode == 1 && code == 126);
@@ -504,18 +419,14 @@ void ReportUnstoredRays()
                   g_UnstoredRayCount, static_cast<int>(DEXEL_MAX_ENDS), line);
     if (g_WarningFile == nullptr) OpenWarningFile();
     if (g_WarningFile == nullptr) {
-        // The warning file is written for this whatever the warning level: the cut is incomplete.
-        char path[sizeof g_WarningFilePath];
-        std::snprintf(path, sizeof path, "%s", g_NcFilePath);
-        const int slash = FindLastPathSeparator(path);
-        char* dot = std::strrchr(path + slash + 1, '.');
-        if (dot != nullptr) *dot = '\0';
-        const size_t used = std::strlen(path);
-        if (used + sizeof "_warning.txt" > sizeof path) return;
-        std::memcpy(path + used, "_warning.txt", sizeof "_warning.txt");
+        // The warning file is written for this whatever the warning level: the cut is incomplete. Its
+        // count starts here as when the warning writer opens it.
+        char path[WARNING_FILE_PATH_SIZE];
+        MakeWarningFilePath(g_NcFilePath, path);
         g_WarningFile = OpenFile(path, "w");
         if (g_WarningFile == nullptr) return;
         std::memcpy(g_WarningFilePath, path, sizeof path);
+        g_WarningCount = 0;
         std::fputs("<<< WARNING INFORMATION >>>\n-----------\n", g_WarningFile);
     }
     std::fprintf(g_WarningFile, "%d:* %d rays could not take the cut (more than %d ends) *\n\n", line,
@@ -547,6 +458,89 @@ int RunThreadProcedure(void* argument)
 }
 
 }  // namespace
+
+void ConvertPolarOrCylindricalSwitch()
+{
+    const double degree = 3.14159265358979323846 / 180.0;
+    const double a = g_OspPolarC, f = g_CylinderLengthPerDegree;
+    AxisPosition& prev = g_NcPreviousPosition;
+    AxisPosition& target = g_NcTargetPosition;
+    AxisPosition& start = g_NcMoveStart;
+    AxisPosition& end = g_NcMoveEnd;
+    AxisPosition& control = g_ControlPoint;
+    const int started = g_PolarInterpolationState == 1 || g_CylindricalInterpolationState == 1;
+    if (g_PolarInterpolationState == 1) {
+        const double r = target.axis[AXIS_X], t = (target.axis[AXIS_ROTARY2] - a) * degree;
+        prev.axis[AXIS_X] = target.axis[AXIS_X] = r * std::cos(t);
+        prev.axis[AXIS_Y] = target.axis[AXIS_Y] = r * std::sin(t);
+        const double rs = end.axis[AXIS_X], ts = (end.axis[AXIS_ROTARY2] - a) * degree;
+        start.axis[AXIS_X] = rs * std::cos(ts);
+        start.axis[AXIS_Y] = rs * std::sin(ts);
+        prev.axis[AXIS_ROTARY2] = target.axis[AXIS_ROTARY2];
+        start.axis[AXIS_ROTARY2] = end.axis[AXIS_ROTARY2];
+    } else if (g_CylindricalInterpolationState == 1) {
+        const int n = g_PlaneNormalAxis, c = g_CylindricalAxisPlane;
+        if (n >= 0 && n < 3 && c >= 0 && c < 3) {
+            prev.axis[n] = target.axis[AXIS_X];
+            prev.axis[c] = f * target.axis[AXIS_ROTARY2];
+            start.axis[n] = end.axis[AXIS_X];
+            start.axis[c] = f * end.axis[AXIS_ROTARY2];
+        }
+        target.axis[AXIS_X] = prev.axis[AXIS_X];
+        target.axis[AXIS_Y] = prev.axis[AXIS_Y];
+        prev.axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2] = 0.0;
+    }
+    if (started) {
+        end.axis[AXIS_X] = control.axis[AXIS_X] = start.axis[AXIS_X];
+        end.axis[AXIS_Y] = control.axis[AXIS_Y] = start.axis[AXIS_Y];
+        start.axis[AXIS_Z] = control.axis[AXIS_Z] = end.axis[AXIS_Z];
+        start.axis[AXIS_ROTARY1] = control.axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
+        target.axis[AXIS_ROTARY2] = prev.axis[AXIS_ROTARY2];
+        end.axis[AXIS_ROTARY2] = control.axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2];
+        prev.axis[AXIS_Z] = target.axis[AXIS_Z];
+        prev.axis[AXIS_ROTARY1] = target.axis[AXIS_ROTARY1];
+    } else if (g_PolarInterpolationState == 2) {
+        ComputePolarAngle(&target, 0, &prev);
+        target = prev;
+        start = end = control = prev;
+        for (AxisPosition* p : {&start, &end, &control}) {
+            p->axis[AXIS_X] += g_HeadTipOffset[0];
+            p->axis[AXIS_Z] += g_HeadTipOffset[2];
+        }
+    } else if (g_CylindricalInterpolationState == 2) {
+        g_CylindricalInterpolationOn = 0;
+        const int n = g_PlaneNormalAxis, c = g_CylindricalAxisPlane;
+        const int valid = n >= 0 && n < 3 && c >= 0 && c < 3;
+        prev.axis[AXIS_X] = valid ? target.axis[n] : target.axis[AXIS_X];
+        prev.axis[AXIS_Y] = 0.0;
+        if (valid && f > 0.0) prev.axis[AXIS_ROTARY2] = target.axis[c] / f;
+        prev.axis[AXIS_Z] = target.axis[AXIS_Z];
+        prev.axis[AXIS_ROTARY1] = target.axis[AXIS_ROTARY1];
+        const double startX = valid ? end.axis[n] : end.axis[AXIS_X];
+        if (valid && f > 0.0) start.axis[AXIS_ROTARY2] = end.axis[c] / f;
+        start.axis[AXIS_X] = startX;
+        start.axis[AXIS_Y] = 0.0;
+        start.axis[AXIS_Z] = end.axis[AXIS_Z];
+        start.axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
+        target.axis[AXIS_X] = prev.axis[AXIS_X];
+        target.axis[AXIS_Y] = 0.0;
+        target.axis[AXIS_ROTARY2] = prev.axis[AXIS_ROTARY2];
+        for (AxisPosition* p : {&control, &end}) {
+            p->axis[AXIS_X] = start.axis[AXIS_X];
+            p->axis[AXIS_Y] = 0.0;
+            p->axis[AXIS_Z] = end.axis[AXIS_Z];
+            p->axis[AXIS_ROTARY1] = end.axis[AXIS_ROTARY1];
+            p->axis[AXIS_ROTARY2] = start.axis[AXIS_ROTARY2];
+        }
+        UpdateStatusBar();
+    }
+    g_PolarInterpolationState = 0;
+    g_CylindricalInterpolationState = 0;
+    if (!IsFrameMinimised()) {
+        DrawAxisLabelColumn();
+        DrawRunAxisValues(1);
+    }
+}
 
 int RunSimulationThread(void*)
 {

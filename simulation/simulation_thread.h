@@ -35,3 +35,10 @@ struct RunCutStep {
     int kernelCheck;       // 1 when the kernel raised ARBOR, TAPER, LENGTH or CHIP
 };
 extern void (*g_RunCutStepHook)(const RunCutStep* step);
+
+// The block that switches polar or cylindrical interpolation on or off (g_PolarInterpolationState or
+// g_CylindricalInterpolationState 1 or 2): the interpreter's positions go from one form to the other
+// (polar: X a radius and rotary 2 an angle from g_OspPolarC; cylindrical: rotary 2 times
+// g_CylinderLengthPerDegree a length on the cylinder), and both states return to 0. Called by the
+// thread's block loop before the move.
+void ConvertPolarOrCylindricalSwitch();

@@ -43,9 +43,11 @@ void WriteLongRotaryMoveWarning(double previous1, double previous2, double new1,
     // that nobody would close.
     if (g_WarningLevel <= 0 || g_DataCheckRunning) return;
     if (g_WarningFile == nullptr) OpenWarningFile();
-    g_WarningCount += 1;
     FILE* file = g_WarningFile;
+    // A file that failed to open gets no entry and no count: the frame opens the file when warnings
+    // were counted, and there would be none to show.
     if (file == nullptr) return;
+    g_WarningCount += 1;
     if (g_SubprogramDepth > 0) {
         std::fprintf(file, "%s:%d:", g_SubprogramCallNames[g_SubprogramDepth - 1], CurrentLineCounter());
     } else {
@@ -56,6 +58,7 @@ void WriteLongRotaryMoveWarning(double previous1, double previous2, double new1,
     if (length == 0 || g_NcLineBuffer[length - 1] != '\n') std::fputc('\n', file);
     std::fputs("* Long movement of rotary axis *\n", file);
     std::fprintf(file, "( %f , %f ) -> ( %f , %f )\n\n", previous1, previous2, new1, new2);
+    std::fflush(file);
 }
 
 void InstallWarningFileHook() { g_WarnLongRotaryMoveHook = WriteLongRotaryMoveWarning; }

@@ -20,8 +20,9 @@ void MakeWarningFilePath(const char* ncPath, char* out);
 // warning level is 0 or less.
 void OpenWarningFile();
 // One warning: the NC line, "* Long movement of rotary axis *" and the angles before and after; opens
-// the file at the first. Counts it in g_WarningCount. Nothing when the warning level is 0 or less,
-// or while the NC data check runs (it is no run).
+// the file at the first. Counts it in g_WarningCount when it was written (a file that failed to open
+// gets neither). Nothing when the warning level is 0 or less, or while the NC data check runs (it is
+// no run).
 void WriteLongRotaryMoveWarning(double previous1, double previous2, double new1, double new2);
 // Installs WriteLongRotaryMoveWarning as the kinematics' long-rotary-move hook (start-up).
 void InstallWarningFileHook();

@@ -100,6 +100,18 @@ TEST_F(WarningFileTest, NothingAtWarningLevelZeroOrDuringTheDataCheck)
     EXPECT_FALSE(DoesFileExist(folder.File("PART_warning.txt").c_str()));
 }
 
+// A warning file that cannot be made gets no entry and no count: the frame opens the file when
+// warnings were counted.
+TEST_F(WarningFileTest, NoCountWhenTheFileCannotBeMade)
+{
+    g_WarningLevel = 1;
+    g_WarningCount = 0;
+    std::snprintf(g_NcFilePath, sizeof g_NcFilePath, "%s", folder.File("no such folder/PART.NC").c_str());
+    WarnLongRotaryMove(0.0, 0.0, 90.0, 180.0);
+    EXPECT_EQ(g_WarningFile, nullptr);
+    EXPECT_EQ(g_WarningCount, 0);
+}
+
 class ToolLengthResultTest : public ::testing::Test {
 protected:
     motion_test::TempWorkFolder folder;

@@ -4,6 +4,7 @@
 // the kernel could not update; the sub-step counts of moves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/machine/stroke_limits.h"
+#include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/tools/tool_table.h"
@@ -24,9 +26,11 @@
 #include "nc/nc_motion.h"
 #include "nc/stop_blocks.h"
 #include "simulation/check_flags.h"
+#include "simulation/interference_reports.h"
 #include "simulation/limit_log.h"
 #include "simulation/move_stepping.h"
 #include "simulation/run_state.h"
+#include "simulation/tool_length_results.h"
 #include "simulation/warning_file.h"
 #include "tests/simulation/run_test_support.h"
 #include "work_model/dexel_intervals.h"
@@ -414,6 +418,64 @@ TEST_F(SimulationThread, RaysNotUpdatedAreReportedOncePerRun)
     Run();
     EXPECT_EQ(g_RunEndMessage[0], '\0');
     EXPECT_EQ(g_WarningFile, nullptr);
+}
+
+// One run writes its three lists through their own writers: the summary interference report of a
+// rapid that cut (a pause: the run goes on), the warning file of the rays the kernel could not
+// update (opened by the warning writer, counted once), and one tool-length line per tool: the
+// thread's before the tool change, the frame's at the end.
+TEST_F(SimulationThread, RunWritesItsListsThroughTheirWriters)
+{
+    const int keptCheck = g_InterferenceCheck, keptStop = g_StopOnCheck, keptHeight = g_HeightCheck;
+    const int keptLevel = g_WarningLevel, keptEnglish = g_EnglishUi;
+    g_InterferenceCheck = 2;  // a rapid that cuts pauses the run
+    g_StopOnCheck = 1;
+    g_HeightCheck = 1;
+    g_WarningLevel = 1;
+    g_EnglishUi = 1;
+    InstallWarningFileHook();
+    g_WarningCount = 5;  // left from an earlier run
+    g_LengthOutputFile = std::fopen(folder.File("length.txt").c_str(), "w");
+    ASSERT_NE(g_LengthOutputFile, nullptr);
+    g_MeasureToolPending = 0;
+    UseProgram("%\nG90 G54\nT1 M6\nS8000 M3\nG00 X30. Y25. Z2.\nG00 Z-1.\nG00 Z5.\nT2 M6\nG00 X60.\n"
+               "G01 Z-1. F200.\nX70.\nM30\n%\n");
+    g_RunCutStepHook = [](const RunCutStep* step) {
+        if (step->tag == 11 && step->subStep == 1) {
+            g_UnstoredRayCount += 4;
+            if (g_FirstUnstoredRayLine == 0) g_FirstUnstoredRayLine = 11;
+        }
+    };
+    Run();
+    WriteToolLengthResult();  // the frame's call at the end of the run
+    CloseInterferenceFile();
+    std::fclose(g_LengthOutputFile);
+    g_LengthOutputFile = nullptr;
+    const int warnings = g_WarningCount;
+    if (g_WarningFile != nullptr) std::fclose(g_WarningFile);
+    g_WarningFile = nullptr;
+    g_WarnLongRotaryMoveHook = nullptr;
+    g_InterferenceCheck = keptCheck;
+    g_StopOnCheck = keptStop;
+    g_HeightCheck = keptHeight;
+    g_WarningLevel = keptLevel;
+    g_EnglishUi = keptEnglish;
+    EXPECT_EQ(g_NcRunState, NC_RUN_FINISHED);
+
+    EXPECT_EQ(ReadTextFile(folder.File("interference.txt")),
+              "<<< INTERFERENCE INFORMATION >>>\n-------------- (part.nc)\nRAPID(G00)\n6:G00 Z-1.\n");
+    EXPECT_FALSE(DoesFileExist(folder.File("interference2.txt").c_str()));
+
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(ReadTextFile(folder.File("part_warning.txt")),
+              "<<< WARNING INFORMATION >>>\n-----------\n11:* 4 rays could not take the cut (more than " +
+                  std::to_string(DEXEL_MAX_ENDS) + " ends) *\n\n");
+
+    const std::string lengths = ReadTextFile(folder.File("length.txt"));
+    ASSERT_EQ(std::count(lengths.begin(), lengths.end(), '\n'), 2) << lengths;
+    EXPECT_EQ(lengths.compare(0, 4, "T01:"), 0) << lengths;
+    EXPECT_NE(lengths.find(":Height="), std::string::npos) << lengths;
+    EXPECT_NE(lengths.find("\nT02:"), std::string::npos) << lengths;
 }
 
 TEST_F(SimulationThread, SubStepCounts)
