@@ -10,3 +10,6 @@ constexpr unsigned WM_AUTOMATION_FINISHED = WM_USER;
 // Thread procedures (argument unused; result 0).
 int RunStartupAutomation(void* argument);
 int RunMacroFile(void* argument);
+
+// 1 when the file named by the save request (g_WorkSavePath) exists.
+int DoesSavedFileExist();

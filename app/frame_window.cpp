@@ -10,6 +10,8 @@
 #include "app/frame_services.h"
 #include "app/message_file.h"
 #include "app/plugins.h"
+#include "app/run_control.h"
+#include "app/shell_commands.h"
 #include "app/sound_effects.h"
 #include "app/startup.h"
 #include "machine_setup/controller/controller_definition.h"
@@ -405,6 +407,8 @@ intptr_t MainWindowProc(WindowHandle window, unsigned message, uintptr_t wParam,
     case WM_PAINT: OnPaint(window); return 0;
     case WM_TIMER:
         if (wParam == static_cast<uintptr_t>(TIMER_RESIZE_REDRAW)) OnResizeTimer(window);
+        else if (wParam == static_cast<uintptr_t>(TIMER_RUN_POLL)) OnRunPollTimer(window);
+        else if (wParam == static_cast<uintptr_t>(TIMER_STOP_BLINK)) OnStopBlinkTimer(window);
         return 0;
     case WM_ACTIVATE:
         if (LowWord(wParam) == WA_ACTIVE || LowWord(wParam) == WA_CLICKACTIVE) OnDefinitionTest(window);
@@ -423,6 +427,7 @@ intptr_t MainWindowProc(WindowHandle window, unsigned message, uintptr_t wParam,
             DestroyUiWindow(window);
             return 0;
         }
+        if (RunShellCommand(window, static_cast<int>(LowWord(wParam)), lParam)) return 0;
         return RunMenuCommand(window, static_cast<int>(LowWord(wParam)), lParam);
     case WM_AUTOMATION_FINISHED: OnAutomationFinished(window); return 0;
     case WM_CLOSE: DestroyUiWindow(window); return 0;

@@ -1,5 +1,6 @@
 // The program's start-up in its fixed order, the message loop, and the releases after it; the frame's
 // class and creation; the operating-system probes. Everything here runs on the user-interface thread.
+#include "app/run_control.h"
 #include "app/startup.h"
 
 #include <cstdlib>
@@ -164,6 +165,7 @@ void StartEventCoreForRun(ChooseUiBackendFn chooseBackend)
     g_UiSettings.isUnattendedHook = IsShellUnattended;
     g_AbortKeyHook = IsAbortKeyHeld;
     g_StatusBarTextHook = SetStatusBarTextOfFrame;
+    g_UpdateStatusBarHook = UpdateRunStatusBar;
     g_InterpreterUiHooks.updateMenuChecks = UpdateMenuChecksOfFrame;
     g_DefinitionReloadHooks.updateMainTitle = UpdateMainTitle;
     g_DefinitionReloadHooks.playSound = PlayDefinitionReloadSound;

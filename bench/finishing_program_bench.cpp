@@ -1,5 +1,5 @@
 // The finishing benchmark: a 35,000-line 3-axis finish of a relief with a D2 ball over a
-// 167 x 208 x 7 stock (written by make_finishing_program.py at build time), run by the batch demo on
+// 167 x 208 x 7 stock (written by make_finishing_program.py at build time), run by the driver of finishing_run.h on
 // the simulation thread: line reader, interpreter, move stepping, machine position, the run's checks
 // and the cutting kernel at every sub-step. Work pitch and move pitch 0.2 and 0.1, on 1, 2, 4 and 8
 // cutting threads. Reported: seconds per run, sub-steps per second and the process's peak resident
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/batch_demo.h"
+#include "bench/finishing_run.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/controller/controller_definition.h"
@@ -54,9 +54,9 @@ void RunFinishingProgram(benchmark::State& state, const char* pitch)
     const std::string folder = Folder(pitch);
     const std::string output = folder + "/out";
     SetCuttingThreadCount(int(state.range(0)));
-    BatchDemoReport report{};
+    FinishingRunReport report{};
     for (auto _ : state) {
-        if (RunBatchDemo(folder.c_str(), output.c_str(), &report) != 1) {
+        if (RunFinishingFolder(folder.c_str(), output.c_str(), &report) != 1) {
             state.SkipWithError(report.message);
             break;
         }
@@ -101,7 +101,7 @@ void RecordStep(const RunCutStep* step)
     g_Recorded.push_back(s);
 }
 
-// The demo's box work again, fresh (the settings of the last demo run are still in force).
+// The box work again, fresh (the settings of the last run are still in force).
 void RebuildWork()
 {
     const double box[6] = {g_InitialSizeMinCorner[0], g_InitialSizeMinCorner[1], g_InitialSizeMinCorner[2],
@@ -138,12 +138,12 @@ void BM_FinishingThreadAndKernel(benchmark::State& state)
     const std::string folder = Folder("0.1");
     const std::string output = folder + "/out";
     SetCuttingThreadCount(int(state.range(0)));
-    BatchDemoReport report{};
+    FinishingRunReport report{};
     double threadSeconds = 1e300, kernelSeconds = 1e300, threadSum = 0.0, kernelSum = 0.0, removed = 0.0;
     for (auto _ : state) {
         g_Recorded.clear();
         g_RunCutStepHook = RecordStep;
-        const int result = RunBatchDemo(folder.c_str(), output.c_str(), &report);
+        const int result = RunFinishingFolder(folder.c_str(), output.c_str(), &report);
         g_RunCutStepHook = nullptr;
         if (result != 1) {
             state.SkipWithError(report.message);
@@ -180,11 +180,11 @@ void BM_FinishingRecordSteps(benchmark::State& state)
 {
     const std::string folder = Folder("0.1");
     const std::string output = folder + "/out";
-    BatchDemoReport report{};
+    FinishingRunReport report{};
     for (auto _ : state) {
         g_Recorded.clear();
         g_RunCutStepHook = RecordStep;
-        RunBatchDemo(folder.c_str(), output.c_str(), &report);
+        RunFinishingFolder(folder.c_str(), output.c_str(), &report);
         g_RunCutStepHook = nullptr;
     }
     FILE* file = std::fopen(StepsFile().c_str(), "wb");
@@ -208,7 +208,7 @@ void BM_FinishingKernelAlone(benchmark::State& state)
     SavedStep s;
     while (std::fread(&s, sizeof s, 1, file) == 1) steps.push_back(s);
     std::fclose(file);
-    // The settings and definitions as the demo reads them, without a run.
+    // The settings and definitions as the driver reads them, without a run.
     const std::string folder = Folder("0.1");
     const std::string ini = folder + "/qumbra.ini";
     std::snprintf(g_CmdIniFile, sizeof g_CmdIniFile, "%s", ini.c_str());

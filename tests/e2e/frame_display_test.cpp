@@ -213,3 +213,89 @@ TEST(FrameOnDisplay, Japanese) { RunFrameOnDisplay(0); }
 TEST(FrameOnDisplay, English) { RunFrameOnDisplay(1); }
 
 }  // namespace
+
+// --- A run on the display ----------------------------------------------------------------------------
+
+#include "platform/ui/panel_cells.h"
+#include "platform/ui/progress.h"
+#include "view/status_panel.h"
+
+namespace {
+
+struct RunFacts {
+    int sawRun = 0;
+    int ended = 0;
+    int counter = 0;      // the main progress counter: bytes of the NC file the run reached
+    std::string axisValues[3];
+    std::string stopGo;
+    std::string stopNone;
+};
+
+intptr_t SampleRun(void* context)
+{
+    RunFacts* facts = static_cast<RunFacts*>(context);
+    if (g_RunMode != 0) {
+        facts->sawRun = 1;
+        if (GetProgress() > facts->counter) facts->counter = GetProgress();
+        return 0;
+    }
+    if (!facts->sawRun) return 0;
+    if (GetProgress() > facts->counter) facts->counter = GetProgress();
+    PanelCell cell{};
+    for (int a = 0; a < 3; ++a) {
+        if (GetPanelCell(g_MainWindow, CELL_AXIS_VALUE + a, &cell)) facts->axisValues[a] = cell.text;
+    }
+    if (GetPanelCell(g_MainWindow, CELL_STOP_GO, &cell)) facts->stopGo = cell.text;
+    if (GetPanelCell(g_MainWindow, CELL_STOP_NONE, &cell)) facts->stopNone = cell.text;
+    facts->ended = 1;
+    return 1;
+}
+
+}  // namespace
+
+TEST(FrameUnderXvfb, CutsTheDemoWithThePanelsShown)
+{
+    if (IsUnderXvfb()) GTEST_SKIP() << "this is the run under Xvfb";
+    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    RunInnerUnderXvfb("FrameOnDisplay.CutsTheDemo");
+}
+
+// The demo cut in the window (-X4 keeps the frame open when the run has ended): the axis value cells
+// show the end position in the controller's format, the stop-mode cells are drawn, the progress went
+// up to the end of the NC file.
+TEST(FrameOnDisplay, CutsTheDemo)
+{
+    if (!IsUnderXvfb()) GTEST_SKIP() << "runs under Xvfb only (FrameUnderXvfb starts it)";
+    TempFolder folder;
+    const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/examples/";
+    for (const char* name : {"qumbra.ini", "demo.ttl", "fanuc_demo.ctl", "vmc3.mtl", "pocket.nc"}) {
+        std::system(("cp '" + demo + name + "' '" + folder.path + "/'").c_str());
+    }
+    InFolder inside(folder.path);
+    const std::string line = "-Iqumbra.ini -X4 \"-D(100,80,0,0,0,-25)\" pocket.nc";
+    RunFacts facts;
+    std::thread watcher([&] {
+        for (int i = 0; i < 20000 && !facts.ended; ++i) {
+            SleepMs(2);
+            if (g_MainWindow != nullptr && g_ViewCreated) RunOnUiThread(SampleRun, &facts);
+        }
+        PostUiMessage(g_MainWindow, WM_CLOSE, 0, 0);
+    });
+    const int exitCode = RunProgram(line.c_str(), SW_SHOWNORMAL, OpenDisplay);
+    watcher.join();
+    CloseFltkDisplay();
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_EQ(facts.ended, 1);
+    std::string program;
+    ReadWholeFile((demo + "pocket.nc").c_str(), &program);
+    EXPECT_GE(facts.counter, static_cast<int>(program.size()) - 8);
+    // The demo ends at its start point above the work: every value in the 1/1000 format "\t\t%9.3f".
+    for (const std::string& value : facts.axisValues) {
+        ASSERT_GT(value.size(), 2u);
+        EXPECT_EQ(value.substr(0, 2), "\t\t");
+        EXPECT_EQ(value.size(), 11u) << value;
+        EXPECT_EQ(value[value.size() - 4], '.') << value;
+    }
+    EXPECT_NE(facts.stopGo, "");
+    EXPECT_NE(facts.stopNone, "");
+}

@@ -1,9 +1,8 @@
-// The batch demo: reads the demo folder's settings and definition files, builds the box work, runs the
-// NC program on the simulation thread (block by block, every move in sub-steps of the move pitch
-// through the kinematics into the cutting kernel, with the run's checks), answering its display
-// handshake as the frame's run poll would, and saves the cut work. It stands in for the shell's batch
-// commands, which replace it.
-#include "app/batch_demo.h"
+// The finishing benchmark's driver: reads a data folder's settings and definition files, builds the box
+// work, runs the NC program on the simulation thread (block by block, every move in sub-steps of the
+// move pitch through the kinematics into the cutting kernel, with the run's checks), answering its
+// display handshake as the frame's run poll would, counts what the run did and saves the cut work.
+#include "bench/finishing_run.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,20 +42,20 @@
 #include "work_model/work_files.h"
 #include "work_model/work_model.h"
 
-const char* const kBatchDemoNcFileName = "pocket.nc";
-const char* const kBatchDemoWorkFileName = "pocket.dme";
+const char* const kFinishingNcFileName = "pocket.nc";
+const char* const kFinishingWorkFileName = "pocket.dme";
 
 namespace {
 
 // A stop in a batch run goes on at once: there is no one to press GO.
-void StartDemoAfterStop()
+void GoOnAfterStop()
 {
     StoreRunFlag(g_GoPromptBlink, 0);
     StoreRunFlag(g_RunWaitingForGo, 0);
 }
 
 // Records a failure: the code and its message. Returns code.
-__attribute__((format(printf, 3, 4))) int Fail(BatchDemoReport* report, int code, const char* format, ...)
+__attribute__((format(printf, 3, 4))) int Fail(FinishingRunReport* report, int code, const char* format, ...)
 {
     report->result = code;
     va_list args;
@@ -94,14 +93,14 @@ double MeasureWorkVolume(const WorkModel* work)
 }
 
 // Step 1: the settings file of the data folder, then the tool table, controller and machine it names.
-int ReadDemoDefinitions(const char* dataFolder, BatchDemoReport* report)
+int ReadRunDefinitions(const char* dataFolder, FinishingRunReport* report)
 {
     // The settings file of the data folder only (never one beside the program); the folder also
     // becomes the current folder in which the definition files named there are found.
     char iniPath[sizeof g_CmdIniFile];
     JoinFolderAndName(dataFolder, "qumbra.ini", iniPath, sizeof iniPath);
     if (!DoesFileExist(iniPath)) {
-        return Fail(report, BATCH_DEMO_DEFINITION_MISSING, "settings file %s not found", iniPath);
+        return Fail(report, FINISHING_RUN_DEFINITION_MISSING, "settings file %s not found", iniPath);
     }
     char savedIniName[sizeof g_CmdIniFile];
     std::memcpy(savedIniName, g_CmdIniFile, sizeof savedIniName);
@@ -112,16 +111,16 @@ int ReadDemoDefinitions(const char* dataFolder, BatchDemoReport* report)
     std::memcpy(g_CmdIniFile, savedIniName, sizeof savedIniName);
     ReadIniSettingsFile();
     if (ReadToolTableFile() != 1) {
-        return Fail(report, BATCH_DEMO_DEFINITION_MISSING, "tool table %s cannot be read", g_ToolTableFilePath);
+        return Fail(report, FINISHING_RUN_DEFINITION_MISSING, "tool table %s cannot be read", g_ToolTableFilePath);
     }
     ReadControllerFile();
     if (g_ControllerFileStatus != 1) {
-        return Fail(report, BATCH_DEMO_DEFINITION_MISSING, "controller definition %s cannot be read",
+        return Fail(report, FINISHING_RUN_DEFINITION_MISSING, "controller definition %s cannot be read",
                     g_ControllerFilePath);
     }
     ReadMachineFile(1);
     if (g_MachineFileStatus != 1) {
-        return Fail(report, BATCH_DEMO_DEFINITION_MISSING, "machine definition %s cannot be read",
+        return Fail(report, FINISHING_RUN_DEFINITION_MISSING, "machine definition %s cannot be read",
                     g_MachineFilePath);
     }
     report->workPitch = g_WorkPitch;
@@ -130,7 +129,7 @@ int ReadDemoDefinitions(const char* dataFolder, BatchDemoReport* report)
 }
 
 // Step 2: the box work of "INITIAL SIZE" on the work pitch, made the current work and ready to be cut.
-int CreateDemoWork(BatchDemoReport* report)
+int CreateRunWork(FinishingRunReport* report)
 {
     const double box[6] = {g_InitialSizeMinCorner[0], g_InitialSizeMinCorner[1], g_InitialSizeMinCorner[2],
                            g_InitialSizeMaxCorner[0], g_InitialSizeMaxCorner[1], g_InitialSizeMaxCorner[2]};
@@ -138,7 +137,7 @@ int CreateDemoWork(BatchDemoReport* report)
     WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
     const int made = CreateBoxWorkIdentity(work, box, g_WorkPitch);
     if (made != 1 || work->nodeCountX == 0) {
-        return Fail(report, BATCH_DEMO_NO_WORK, "box work (%g,%g,%g)-(%g,%g,%g) at pitch %g not built (code %d)",
+        return Fail(report, FINISHING_RUN_NO_WORK, "box work (%g,%g,%g)-(%g,%g,%g) at pitch %g not built (code %d)",
                     box[0], box[1], box[2], box[3], box[4], box[5], g_WorkPitch, made);
     }
     PrepareWorkForCutting(work);
@@ -149,15 +148,15 @@ int CreateDemoWork(BatchDemoReport* report)
     return 1;
 }
 
-// What the demo counts of every position the run's thread cut.
-BatchDemoReport* g_CountingReport = nullptr;
+// What the driver counts of every position the run's thread cut.
+FinishingRunReport* g_CountingReport = nullptr;
 int g_LastCountedTool = -1;
 void (*g_OtherStepWatcher)(const RunCutStep* step) = nullptr;  // a watcher installed before the run
 
 void CountCutStep(const RunCutStep* step)
 {
     if (g_OtherStepWatcher != nullptr) g_OtherStepWatcher(step);
-    BatchDemoReport* report = g_CountingReport;
+    FinishingRunReport* report = g_CountingReport;
     if (report == nullptr) return;
     if (step->subStep == 1) {
         ++report->moves;
@@ -174,15 +173,15 @@ void CountCutStep(const RunCutStep* step)
 }
 
 // Step 3: the run on the simulation thread, in cut-and-show-result mode with the alarms for the log
-// and no stops (no one is there to press GO); the demo answers the display handshake as the frame's
+// and no stops (no one is there to press GO); the driver answers the display handshake as the frame's
 // run poll would.
-int RunDemoThread(BatchDemoReport* report)
+int RunProgramThread(FinishingRunReport* report)
 {
     if (std::strlen(report->ncPath) >= sizeof g_NcFilePath) {
-        return Fail(report, BATCH_DEMO_NC_MISSING, "NC program path %s is too long", report->ncPath);
+        return Fail(report, FINISHING_RUN_NC_MISSING, "NC program path %s is too long", report->ncPath);
     }
     if (!DoesFileExist(report->ncPath)) {
-        return Fail(report, BATCH_DEMO_NC_MISSING, "NC program %s cannot be opened", report->ncPath);
+        return Fail(report, FINISHING_RUN_NC_MISSING, "NC program %s cannot be opened", report->ncPath);
     }
     std::memcpy(g_NcFilePath, report->ncPath, std::strlen(report->ncPath) + 1);
     const int stopMode = g_StopMode, alarmsToLog = g_AlarmsToMacroLog;
@@ -199,12 +198,12 @@ int RunDemoThread(BatchDemoReport* report)
     ThreadHandle thread = StartSimulationThread();
     int result = 1;
     if (thread == nullptr) {
-        result = Fail(report, BATCH_DEMO_NC_MISSING, "the simulation thread could not be started");
+        result = Fail(report, FINISHING_RUN_NC_MISSING, "the simulation thread could not be started");
     } else {
         int exitCode = kThreadStillActive;
         while (GetThreadExitCode(thread, &exitCode) && exitCode == kThreadStillActive) {
             if (LoadRunFlag(g_StepDisplayWait)) StoreRunFlag(g_StepDisplayWait, 0);
-            if (LoadRunFlag(g_RunWaitingForGo)) StartDemoAfterStop();
+            if (LoadRunFlag(g_RunWaitingForGo)) GoOnAfterStop();
             SleepMs(1);
         }
         JoinThread(thread, nullptr);
@@ -225,50 +224,50 @@ int RunDemoThread(BatchDemoReport* report)
     report->unstoredRays = g_UnstoredRayCount;
     report->firstUnstoredRayLine = g_FirstUnstoredRayLine < 0 ? -g_FirstUnstoredRayLine : g_FirstUnstoredRayLine;
     if (g_RunRefusedTool >= 0) {
-        return Fail(report, BATCH_DEMO_NO_TOOL, "tool %d is not defined in %s", g_RunRefusedTool, g_ToolTableFilePath);
+        return Fail(report, FINISHING_RUN_NO_TOOL, "tool %d is not defined in %s", g_RunRefusedTool, g_ToolTableFilePath);
     }
     if (g_RunEndMessage[0] != '\0') std::snprintf(report->message, sizeof report->message, "%s", g_RunEndMessage);
     return 1;
 }
 
 // Step 5: the cut work as ".DME" in the output folder, with the placement the settings ask for.
-int SaveDemoWork(const char* outputFolder, BatchDemoReport* report)
+int SaveRunWork(const char* outputFolder, FinishingRunReport* report)
 {
     const WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
     report->workVolumeAfter = MeasureWorkVolume(work);
-    JoinFolderAndName(outputFolder, kBatchDemoWorkFileName, report->outputPath, sizeof report->outputPath);
+    JoinFolderAndName(outputFolder, kFinishingWorkFileName, report->outputPath, sizeof report->outputPath);
     const int saved = SaveWorkModel(work, report->outputPath, 0, g_ExportInWorkCoordinates, g_WorkCoordRotated,
                                     g_ActiveWorkInverseRotation, g_ActiveWorkOrigin);
-    if (saved != 1) return Fail(report, BATCH_DEMO_SAVE_FAILED, "%s not written (code %d)", report->outputPath, saved);
+    if (saved != 1) return Fail(report, FINISHING_RUN_SAVE_FAILED, "%s not written (code %d)", report->outputPath, saved);
     return 1;
 }
 
 // Output folder: "" stays the current folder; a missing folder is created (one level).
-int PrepareOutputFolder(const char* outputFolder, BatchDemoReport* report)
+int PrepareOutputFolder(const char* outputFolder, FinishingRunReport* report)
 {
     if (outputFolder[0] == '\0' || DoesFolderExist(outputFolder)) return 1;
     if (CreateFolder(outputFolder) && DoesFolderExist(outputFolder)) return 1;
-    return Fail(report, BATCH_DEMO_BAD_FOLDER, "output folder %s cannot be created", outputFolder);
+    return Fail(report, FINISHING_RUN_BAD_FOLDER, "output folder %s cannot be created", outputFolder);
 }
 
-int RunDemoSteps(const char* dataFolder, const char* outputFolder, BatchDemoReport* report)
+int RunSteps(const char* dataFolder, const char* outputFolder, FinishingRunReport* report)
 {
     if (dataFolder == nullptr || !DoesFolderExist(dataFolder)) {
-        return Fail(report, BATCH_DEMO_BAD_FOLDER, "data folder %s not found", dataFolder ? dataFolder : "(none)");
+        return Fail(report, FINISHING_RUN_BAD_FOLDER, "data folder %s not found", dataFolder ? dataFolder : "(none)");
     }
     if (PrepareOutputFolder(outputFolder, report) != 1) return report->result;
-    JoinFolderAndName(dataFolder, kBatchDemoNcFileName, report->ncPath, sizeof report->ncPath);
-    if (ReadDemoDefinitions(dataFolder, report) != 1) return report->result;
-    if (CreateDemoWork(report) != 1) return report->result;
-    if (RunDemoThread(report) != 1) return report->result;
-    return SaveDemoWork(outputFolder, report);
+    JoinFolderAndName(dataFolder, kFinishingNcFileName, report->ncPath, sizeof report->ncPath);
+    if (ReadRunDefinitions(dataFolder, report) != 1) return report->result;
+    if (CreateRunWork(report) != 1) return report->result;
+    if (RunProgramThread(report) != 1) return report->result;
+    return SaveRunWork(outputFolder, report);
 }
 
 }  // namespace
 
-int RunBatchDemo(const char* dataFolder, const char* outputFolder, BatchDemoReport* report)
+int RunFinishingFolder(const char* dataFolder, const char* outputFolder, FinishingRunReport* report)
 {
-    BatchDemoReport local;
+    FinishingRunReport local;
     if (report == nullptr) report = &local;
     std::memset(report, 0, sizeof *report);
     report->overtravelAxis = -1;
@@ -276,69 +275,9 @@ int RunBatchDemo(const char* dataFolder, const char* outputFolder, BatchDemoRepo
     const uint64_t startMs = GetTickCountMs();
     const int silent = g_SilentMode;
     g_SilentMode = 1;  // batch: no dialogs, no panels
-    const int result = RunDemoSteps(dataFolder, outputFolder != nullptr ? outputFolder : "", report);
+    const int result = RunSteps(dataFolder, outputFolder != nullptr ? outputFolder : "", report);
     g_SilentMode = silent;
     report->result = result;
     report->seconds = static_cast<double>(GetTickCountMs() - startMs) / 1000.0;
     return result;
-}
-
-void PrintBatchDemoReport(const BatchDemoReport* r)
-{
-    static const char kAxisLetters[AXIS_POSITION_COUNT] = {'X', 'Y', 'Z', '4', '5'};
-    std::printf("qumbra batch demo: NC program cut on a box work without a window\n");
-    if (r->result != 1 && r->nodeCount[0] == 0) {  // nothing was cut
-        std::printf("  failed:      %s\n", r->message);
-        return;
-    }
-    std::printf("  definitions: %s, controller \"%s\", machine \"%s\"\n", g_ToolTableFilePath, g_ControllerName,
-                g_MachineName);
-    std::printf("  work:        box (%g, %g, %g) to (%g, %g, %g) mm, %d x %d x %d nodes at pitch %g mm, move pitch %g mm\n",
-                g_InitialSizeMinCorner[0], g_InitialSizeMinCorner[1], g_InitialSizeMinCorner[2],
-                g_InitialSizeMaxCorner[0], g_InitialSizeMaxCorner[1], g_InitialSizeMaxCorner[2], r->nodeCount[0],
-                r->nodeCount[1], r->nodeCount[2], r->workPitch, r->movePitch);
-    std::printf("  NC program:  %s: %d blocks read, %d moves (%d arcs), %d tool changes\n", r->ncPath, r->linesRead,
-                r->moves, r->arcMoves, r->toolChanges);
-    std::printf("  cutting:     %d sub-steps, %d removed material; removed volume %.1f mm^3 (work volume %.1f -> %.1f mm^3)\n",
-                r->steps, r->cuttingSteps, r->removedVolume, r->workVolumeBefore, r->workVolumeAfter);
-    if (r->unstoredRays > 0) {
-        std::printf("  rays kept:   %d rays could not take a cut (more than %d ends) and keep material the tool "
-                    "passed through; first at line %d\n",
-                    r->unstoredRays, static_cast<int>(DEXEL_MAX_ENDS), r->firstUnstoredRayLine);
-    } else {
-        std::printf("  rays kept:   none\n");
-    }
-    if (r->ncAlarm == NC_ALARM_INCH_INPUT) {
-        std::printf("  NC alarms:   alarm %d at line %d: %s\n", 100 + r->ncAlarm, r->ncAlarmLine,
-                    kInchInputAlarmTexts[0]);
-    } else if (r->ncAlarm != 0) {
-        std::printf("  NC alarms:   alarm %d at line %d\n", 100 + r->ncAlarm, r->ncAlarmLine);
-    } else {
-        std::printf("  NC alarms:   none\n");
-    }
-    if (r->overtravelAxis >= 0) std::printf("  over-stroke: axis %c, run stopped\n", kAxisLetters[r->overtravelAxis]);
-    std::printf("  checks:      %d sub-steps raised a holder, neck, length or chip check\n", r->checkSteps);
-    if (r->result == 1) std::printf("  output:      %s\n", r->outputPath);
-    if (r->message[0] != '\0') std::printf("  %s  %s\n", r->result == 1 ? "note:  " : "failed:", r->message);
-    std::printf("  time:        %.2f s\n", r->seconds);
-}
-
-int FindDefaultDemoFolder(char* out, int outSize)
-{
-    if (DoesFolderExist("examples")) {
-        std::snprintf(out, static_cast<size_t>(outSize), "%s", "examples");
-        return 1;
-    }
-    // The program usually sits in a build folder right below the source tree.
-    char program[BATCH_DEMO_PATH_SIZE];
-    if (GetProgramFilePath(program, sizeof program)) {
-        const int separator = FindLastPathSeparator(program);
-        if (separator >= 0) {
-            program[separator] = '\0';
-            std::snprintf(out, static_cast<size_t>(outSize), "%s/../examples", program);
-            if (DoesFolderExist(out)) return 1;
-        }
-    }
-    out[0] = '\0';
-    return 0;
 }

@@ -1,0 +1,19 @@
+// The frame's commands a command-line batch cut needs: selecting the NC program (32771, and 32772
+// with the optimal stock box from the NC data check), the command-line work load (32784: the box of
+// -D or a ".DME" file named on the command line), the command-line work save (32786, -O) and the
+// three run commands (32774 to 32776).
+#pragma once
+#include <cstdint>
+#include "platform/ui/ui_types.h"
+
+extern int g_WorkFileFound;   // after 32784: 1 when the named work file was found and read
+
+// Runs command id when it is one of the above; returns 1 when handled (its result in *result), else 0.
+int RunShellCommand(WindowHandle frame, int id, intptr_t lParam);
+
+// 32771 (optimalStock 0) or 32772 (1). Returns 0, or 1 when it stopped because the file is missing.
+int SelectNcData(WindowHandle frame, int optimalStock);
+// 32784 on behalf of the command line. Returns 0, or 1 when the named file is missing.
+int LoadCommandLineWork(WindowHandle frame);
+// 32786 with save kind 1 to 4 into g_WorkSavePath. Returns 1 when written.
+int SaveWorkForCommand(WindowHandle frame, int kind);
