@@ -16,7 +16,7 @@
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/token_readers.h"
 #include "machine_setup/settings/work_settings.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "work_model/file_routines.h"
 
 int g_CmdIniGiven = 0;

@@ -3,7 +3,7 @@
 // reads the line once at start-up. The parser performs nothing itself.
 #pragma once
 #include "machine_setup/machine_setup_state.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 
 const int CMD_PATH_SIZE = 256;       // every path the command line fills
 const int CMD_ARGUMENT_SIZE = 1024;  // a file argument while it is assembled word by word
@@ -39,7 +39,7 @@ extern int g_CmdStripPen;             // pen 1 to 19 to strip, 16 all pens; 0 no
 extern int g_CmdNoMenu;               // 1: frame without menu, command menu panel and tool panel
 extern int g_CmdProcessor;            // processor for the user-interface thread; -1 none
 extern int g_MainWindowIconic;       // 1 while the frame is (or starts) minimised
-// g_NcFilePath: nc/interpreter_services.h.
+// g_NcFilePath: nc/interpreter_state.h.
 extern int g_AutomationPending;       // 1: the automation thread has requests to carry out
 
 // Paths and values the command line fixes directly (owned here).

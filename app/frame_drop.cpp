@@ -14,7 +14,7 @@
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/work_settings.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "platform/os/paths.h"
 #include "platform/ui/cursor_clipboard.h"
 #include "platform/ui/event_core.h"

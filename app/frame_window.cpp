@@ -26,7 +26,6 @@
 #include "machine_setup/settings/work_settings.h"
 #include "machine_setup/machine_setup_state.h"
 #include "nc/interpreter_state.h"
-#include "nc/interpreter_services.h"
 #include "platform/os/clock.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/status_bar.h"

@@ -23,7 +23,6 @@
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
 #include "machine_setup/settings/work_settings.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/motion_delivery.h"
 #include "platform/os/files.h"

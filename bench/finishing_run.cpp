@@ -35,7 +35,6 @@
 #include "simulation/run_state.h"
 #include "simulation/simulation_thread.h"
 #include "platform/os/thread.h"
-#include "nc/interpreter_services.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/file_routines.h"
 #include "work_model/work_creation.h"

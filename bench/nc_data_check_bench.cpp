@@ -13,7 +13,6 @@
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/tools/tool_arrays.h"
 #include "machine_setup/tools/tool_table.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_data_check.h"
 #include "nc/nc_line_reader.h"

@@ -17,7 +17,6 @@
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
 #include "nc/nc_motion.h"
-#include "nc/interpreter_services.h"
 #include "platform/ui/progress.h"
 #include "nc/subprograms.h"
 

@@ -7,10 +7,9 @@
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/controller/offset_memories.h"
 #include "nc/block_interpreter.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "platform/ui/event_core.h"
 #include "nc/block_state.h"
-#include "nc/interpreter_state.h"
 
 namespace {
 

@@ -26,7 +26,6 @@
 #include "nc/dialect_keywords.h"
 #include "nc/gm_codes.h"
 #include "nc/interpreter_state.h"
-#include "nc/interpreter_services.h"
 #include "nc/nc_words.h"
 #include "nc/reader_plugin.h"
 #include "nc/stop_blocks.h"

@@ -11,10 +11,9 @@
 #include "machine_setup/controller/offset_memories.h"
 #include "machine_setup/controller/work_coordinates.h"
 #include "nc/block_interpreter.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "nc/block_state.h"
 #include "nc/gm_codes_internal.h"
-#include "nc/interpreter_state.h"
 #include "nc/nc_words.h"
 
 AxisPosition ComposeWorkOffset(int entry)

@@ -17,7 +17,6 @@
 #include "machine_setup/controller/work_coordinates.h"
 #include "nc/interpreter_state.h"
 #include "nc/block_state.h"
-#include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
 #include "machine_setup/tools/tool_length_reference.h"
 

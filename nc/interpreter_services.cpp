@@ -1,6 +1,6 @@
 // The shell and view values the interpreter reads, with their headless start values, and the calls
 // that go through the hooks the shell and the view install.
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 
 int g_ActiveReaderPlugin = -1;
 int g_EditorOpen = 0;

@@ -1,5 +1,8 @@
-// Definitions of the interpreter's modal machine state with the values of an interpreter that has not
-// run yet, the plane selection, the rotary shortest-route switch and the least-increment rounding.
+// Definitions of the interpreter's modal machine state, the plane selection, the rotary shortest-route
+// switch and the least-increment rounding. ResetInterpreterState (interpreter_reset.cpp) writes the
+// defaults of a pass; a value whose start value is zero carries no initializer here. The few non-zero
+// start values stay written here: the reset runs once per pass and reads the controller settings, so
+// it cannot run at start-up, and the panels and the data check read these values before any pass.
 #include "nc/interpreter_state.h"
 
 #include <climits>
@@ -10,37 +13,37 @@
 #include "machine_setup/machine/machine_definition.h"
 
 // Reading and run control
-int g_NcRunState = NC_RUN_READING;
+int g_NcRunState;
 int g_ProgramStarted = 1;
 int g_EorBlock = 0;
-int g_NcLineNumber = 0;
-int g_BlockLineNumber = 0;
-int g_LevelLineNumber = 0;
-int g_PickedBlockNumber = 0;
-int g_NcAlarmCode = 0;
-char g_NcAlarmChar = 0;
-int g_NcAlarmColumn = 0;
+int g_NcLineNumber;
+int g_BlockLineNumber;
+int g_LevelLineNumber;
+int g_PickedBlockNumber;
+int g_NcAlarmCode;
+char g_NcAlarmChar;
+int g_NcAlarmColumn;
 int g_SequenceSearchNumber = -1;
-char g_SequenceSearchName[6] = {};
-int g_DecimalPointMode = 0;
-int g_StopBlockPending = 0;
+char g_SequenceSearchName[6];
+int g_DecimalPointMode;
+int g_StopBlockPending;
 
 // Positions
 AxisPosition g_NcPreviousPosition = {};
-AxisPosition g_NcCommandedPosition = {};
+AxisPosition g_NcCommandedPosition;
 AxisPosition g_NcMoveStart = {};
-AxisPosition g_NcStartPoint = {};
-AxisPosition g_MachineAxisWords = {};
-AxisPosition g_MoveDelta = {};
+AxisPosition g_NcStartPoint;
+AxisPosition g_MachineAxisWords;
+AxisPosition g_MoveDelta;
 
 // Work offsets and coordinate shifts
 AxisPosition g_RunStartWorkOffsets[NC_WORK_OFFSET_ENTRIES] = {};
-AxisPosition g_RunStartActiveWorkOffset = {};
-AxisPosition g_CoordinateSetShift = {};
+AxisPosition g_RunStartActiveWorkOffset;
+AxisPosition g_CoordinateSetShift;
 AxisPosition g_SavedActiveWorkOffset = {};
 AxisPosition g_LocalActiveWorkOffset = {};
 int g_G92StartTaken = 0;
-int g_CoordinateShiftState = 0;
+int g_CoordinateShiftState;
 
 // Plane
 int g_BlockPlaneCode = 17;
@@ -50,33 +53,33 @@ int g_BlockMotionKind = MOTION_RAPID;
 int g_LastMCode = -1;
 int g_CommandedToolNumber = -1;
 int g_ToolCallNumber = 0;
-int g_ToolChangeInProgress = 0;
+int g_ToolChangeInProgress;
 int g_CannedCycleCode = 80;
 int g_DefinedCycleCode = 80;
 int g_CycleReturnToInitial = 1;
-int g_ToolCentreOn = 0;
-int g_CutterCompensationState = 0;
-int g_CoordinateRotationState = 0;
-int g_SecondRotationMode = 0;
-int g_PolarInterpolationState = 0;
-int g_CylindricalInterpolationState = 0;
-int g_OffsetApplyMode = 0;
-int g_ReferenceReturnKind = 0;
-int g_MoveChanged = 0;
-int g_AxisWordGiven[AXIS_POSITION_COUNT] = {};
-int g_LatheCodeState[2] = {};
+int g_ToolCentreOn;
+int g_CutterCompensationState;
+int g_CoordinateRotationState;
+int g_SecondRotationMode;
+int g_PolarInterpolationState;
+int g_CylindricalInterpolationState;
+int g_OffsetApplyMode;
+int g_ReferenceReturnKind;
+int g_MoveChanged;
+int g_AxisWordGiven[AXIS_POSITION_COUNT];
+int g_LatheCodeState[2];
 int g_OspPlaneOrderCode = 313;
-int g_SpindleState = 0;
-double g_SpindleSpeed = 0.0;
-double g_FeedValues[2] = {};
-int g_SnapshotPerStep = 0;
-FILE* g_AlarmListFile = nullptr;
-FILE* g_InterferenceReportFile = nullptr;
-int g_PauseReasonCount = 0;
+int g_SpindleState;
+double g_SpindleSpeed;
+double g_FeedValues[2];
+int g_SnapshotPerStep;
+FILE* g_AlarmListFile;
+FILE* g_InterferenceReportFile;
+int g_PauseReasonCount;
 
 // Tool centre point, rotary following and tilted working plane
-double g_ToolAxisChange[3] = {};
-double g_TiltedPlaneAngles[3] = {};
+double g_ToolAxisChange[3];
+double g_TiltedPlaneAngles[3];
 int g_HeidenhainRotaryWord = 0;
 int g_OrientationByAngles = 0;
 
@@ -86,69 +89,69 @@ int g_OspG138Active = 0;
 double g_CylinderRadius = 0.0;
 
 // Arc geometry and arc words
-double g_ArcCentre[3] = {};
-double g_ArcStartDirection[3] = {};
-double g_ArcEndDirection[3] = {};
-double g_ArcNormal[3] = {};
-double g_ArcSideDirection[3] = {};
-double g_ArcStartRadius = 0.0;
-double g_ArcEndRadius = 0.0;
-double g_ArcRise = 0.0;
-double g_ArcLength = 0.0;
+double g_ArcCentre[3];
+double g_ArcStartDirection[3];
+double g_ArcEndDirection[3];
+double g_ArcNormal[3];
+double g_ArcSideDirection[3];
+double g_ArcStartRadius;
+double g_ArcEndRadius;
+double g_ArcRise;
+double g_ArcLength;
 int g_ArcMirrorPending = 0;
-double g_ArcCentreWords[3] = {};
-int g_IjkGiven = 0;
-int g_ArcDefinitionKind = 0;
-double g_IjkAccumulators[3] = {};
-double g_WireArcWords[3] = {};
-int g_WireTaperMode = 0;
+double g_ArcCentreWords[3];
+int g_IjkGiven;
+int g_ArcDefinitionKind;
+double g_IjkAccumulators[3];
+double g_WireArcWords[3];
+int g_WireTaperMode;
 double g_PolarAngle = 0.0;
 double g_PolarEndAngle = 0.0;
 double g_PolarRadius = 0.0;
 
 // Block values
-int g_ToolWordBlock = 0;
-int g_LengthOffsetBlock = 0;
-int g_DwellBlock = 0;
-int g_CycleAxisWordSeen = 0;
-int g_HeidenhainMachineM = 0;
-int g_LocalCoordinateBlock = 0;
-int g_DirectionGiven = 0;
-int g_PolarBlock = 0;
-int g_CircleCentreBlock = 0;
-int g_OrientationAnglesGiven = 0;
-int g_OffsetSettingBlock = 0;
-int g_OffsetSettingL = 0;
-int g_BlockPNumber = 0;
+int g_ToolWordBlock;
+int g_LengthOffsetBlock;
+int g_DwellBlock;
+int g_CycleAxisWordSeen;
+int g_HeidenhainMachineM;
+int g_LocalCoordinateBlock;
+int g_DirectionGiven;
+int g_PolarBlock;
+int g_CircleCentreBlock;
+int g_OrientationAnglesGiven;
+int g_OffsetSettingBlock;
+int g_OffsetSettingL;
+int g_BlockPNumber;
 
 // Canned cycles
-double g_CycleBottom = 0.0;
-double g_CycleRPoint = 0.0;
-double g_CyclePeck = 0.0;
-double g_CycleDwell = 0.0;
-int g_CycleRepeatCount = 0;
+double g_CycleBottom;
+double g_CycleRPoint;
+double g_CyclePeck;
+double g_CycleDwell;
+int g_CycleRepeatCount;
 double g_CycleReturnLevel = 0.0;
 int g_OspReturnLevelNext = 0;
-OspCycleParameters g_OspCycleParameters = {};
+OspCycleParameters g_OspCycleParameters;
 
 // Rotation, mirror, scaling
-int g_RotationCount = 0;
-double g_RotationCentres[2][3] = {};
-double g_RotationAngles[2] = {};
-int g_RotationAxisCodes[2] = {};
+int g_RotationCount;
+double g_RotationCentres[2][3];
+double g_RotationAngles[2];
+int g_RotationAxisCodes[2];
 int g_RotationPlaneAxes[2][3] = {};
-double g_RotationSin[2] = {};
+double g_RotationSin[2];
 double g_RotationCos[2] = {1.0, 1.0};
-int g_OspRotationState = 0;
+int g_OspRotationState;
 int g_OspRotationAxes[3] = {0, 1, 2};
-double g_OspRotationAngle = 0.0;
+double g_OspRotationAngle;
 double g_OspRotationCos = 1.0;
-double g_OspRotationSin = 0.0;
-int g_MirrorOn = 0;
-int g_MirrorAxes[3] = {};
+double g_OspRotationSin;
+int g_MirrorOn;
+int g_MirrorAxes[3];
 double g_MirrorCentre[3] = {};
-int g_ScalingOn = 0;
-int g_ScalingUniform = 0;
+int g_ScalingOn;
+int g_ScalingUniform;
 double g_ScaleFactorP = 1.0;
 
 // Reference-point return
@@ -164,21 +167,21 @@ double g_SpindleAxisCommanded = 0.0;
 double g_SpindleAxisPrevious = 0.0;
 
 // Motion queues
-int g_StepQueueCount = 0;
+int g_StepQueueCount;
 AxisPosition g_RapidStepQueue[RAPID_STEP_QUEUE_SIZE] = {};
-int g_NormalAxisQueueCount = 0;
+int g_NormalAxisQueueCount;
 int g_NormalAxisQueueKinds[NORMAL_AXIS_QUEUE_SIZE] = {};
 double g_NormalAxisQueueValues[NORMAL_AXIS_QUEUE_SIZE] = {};
-int g_WireTaperQueueCount = 0;
+int g_WireTaperQueueCount;
 double g_WireTaperQueue[NORMAL_AXIS_QUEUE_SIZE][4] = {};
-int g_LookaheadCount = 0;
-int g_LookaheadCapacity = 0;
-int* g_LookaheadKinds = nullptr;
-double* g_LookaheadValues = nullptr;
-double* g_LookaheadPlaneValues = nullptr;
+int g_LookaheadCount;
+int g_LookaheadCapacity;
+int* g_LookaheadKinds;
+double* g_LookaheadValues;
+double* g_LookaheadPlaneValues;
 double g_LookaheadPoints[LOOKAHEAD_POINT_COUNT][3] = {};
 double g_LookaheadArcCentre[3] = {};
-int g_QueueReadIndex = 0;
+int g_QueueReadIndex;
 
 // In-memory program and call stack
 FILE* g_SubprogramFiles[MAX_SUBPROGRAM_DEPTH] = {};

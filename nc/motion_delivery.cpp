@@ -14,7 +14,6 @@
 #include "nc/canned_cycles.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
-#include "nc/interpreter_services.h"
 #include "platform/ui/progress.h"
 #include "nc/radius_compensation.h"
 #include "nc/rapid_planning.h"

@@ -9,6 +9,7 @@
 // drivers.
 #pragma once
 #include "machine_setup/machine/axis_position.h"
+#include "nc/interpreter_state.h"   // g_CycleRapidInHole
 
 constexpr int SNAPSHOT_VALUE_COUNT = 23;
 
@@ -34,8 +35,8 @@ extern NcBlockSnapshot g_PreviousBlockSnapshot;          // the one saved before
 extern NcBlockSnapshot g_CompensationSnapshot;           // copy of g_CompensationRecord at the last save
 extern NcBlockSnapshot g_PreviousCompensationSnapshot;   // the copy before it
 
-// 1 for a rapid of a canned cycle inside the hole: the cut it makes is not marked as made in rapid.
-extern int g_CycleRapidInHole;
+// g_CycleRapidInHole (nc/interpreter_state.h): 1 for a rapid of a canned cycle inside the hole; the
+// cut it makes is not marked as made in rapid.
 // 1 for a motion taken from the look-ahead queue while compensation is on (a corner move).
 extern int g_CornerMotion;
 // 1 when the corner just classified is an outer corner.

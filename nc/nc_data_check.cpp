@@ -19,7 +19,6 @@
 #include "machine_setup/tools/tool_table.h"
 #include "nc/block_end_position.h"
 #include "nc/block_state.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/motion_delivery.h"
 #include "nc/nc_line_reader.h"

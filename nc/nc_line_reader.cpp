@@ -11,7 +11,6 @@
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/controller/offset_memories.h"
 #include "nc/interpreter_state.h"
-#include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
 #include "platform/ui/progress.h"
 

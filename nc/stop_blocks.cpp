@@ -8,7 +8,6 @@
 #include "platform/ui/shell_services.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "nc/interpreter_state.h"
-#include "nc/interpreter_services.h"
 #include "platform/ui/progress.h"
 #include "nc/reader_plugin.h"
 #include "platform/os/process.h"

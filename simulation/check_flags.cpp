@@ -3,7 +3,6 @@
 
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "platform/ui/shell_services.h"
 #include "simulation/alarms.h"

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/motion_delivery.h"
 #include "nc/nc_line_reader.h"

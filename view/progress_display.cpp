@@ -6,7 +6,6 @@
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/reader_plugin.h"
 #include "platform/ui/progress.h"

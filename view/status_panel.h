@@ -8,7 +8,7 @@
 // during a run. Both share g_PanelPaint and the text buffer, so a panel lock is held from
 // BeginPanelDraw to EndPanelDraw (and through the frame's paint): one thread draws at a time.
 #pragma once
-#include "nc/interpreter_services.h"   // BeginPanelDraw, EndPanelDraw and the interpreter's panel calls
+#include "nc/interpreter_state.h"   // BeginPanelDraw, EndPanelDraw and the interpreter's panel calls
 #include "platform/ui/ui_types.h"
 
 // Cells of g_StatusPanelCells (machine_setup_state.h) that the frame's layout uses.
@@ -90,7 +90,7 @@ void InstallStatusPanelHooks();
 // The start-up rectangles of the 77 cells for axisCount axes.
 void LayOutStatusPanelCellsForAxes(int axisCount);
 
-// The drawing bracket of any thread is BeginPanelDraw / EndPanelDraw (nc/interpreter_services.h), which
+// The drawing bracket of any thread is BeginPanelDraw / EndPanelDraw (nc/interpreter_state.h), which
 // reach these once the hooks are installed. They nest on one thread; the bracket holds the panel lock,
 // so the code inside must not wait for another thread.
 void BeginPanelDrawing(WindowHandle window);

@@ -2,6 +2,7 @@
 // coordinates into the work's frame (armed for one load), and the user's per-axis scale and mirror
 // options that an STL work honours instead.
 #pragma once
+#include "work_model/stl_import_options.h"   // the user's scale and mirror options
 
 // The frame in which file coordinates are given when they are read in work coordinates: the active
 // work coordinate system, handed in by the caller (it belongs to the machine set-up).
@@ -24,13 +25,7 @@ struct ImportTransform {
 };
 extern ImportTransform g_ImportTransform;
 
-// The user's scale and mirror options for STL works, per axis x, y, z (set by the command line and
-// the STL reading dialog of the shell; read while an STL work loads, UI thread).
-extern int g_StlScaleEnabled[3];      // 1: that coordinate is scaled
-extern double g_StlScaleFactors[3];   // scale factor (1.0 at start)
-extern double g_StlScaleCentre[3];    // fixed point of the scaling
-extern int g_StlMirrorEnabled[3];     // 1: that coordinate is mirrored
-extern double g_StlMirrorPlanes[3];   // coordinate of the mirror plane
+// The user's scale and mirror options for STL works (g_StlScaleEnabled, ...): stl_import_options.h.
 
 // Arms g_ImportTransform for a model placed by placement (rotation rows, translation) whose file
 // coordinates are given in frame. Returns frame->inWorkCoordinates.

@@ -56,8 +56,8 @@ int g_Rotary2ByVector;
 double g_Rotary1Vector[3] = {1.0, 0.0, 0.0};
 double g_Rotary2Vector[3] = {0.0, 0.0, 1.0};
 double g_RotaryAxisFrame[4] = {1.0, 0.0, 1.0, 0.0};
-int g_Rotary1Reversed = 0;
-int g_Rotary2Reversed = 0;
+int g_Rotary1Reversed;
+int g_Rotary2Reversed;
 
 char g_MachineAxisLetters[3] = {'X', 'Y', 'Z'};
 char g_Rotary1Letter = ' ';
@@ -82,10 +82,10 @@ double g_TableViewPivot[3] = {0.0, 0.0, 0.0};
 double g_ToolHolderOffset;
 
 char g_BasicModelFiles[MAX_BASIC_MODEL_FILES][MACHINE_PATH_SIZE];
-int g_BasicModelCount = 0;
+int g_BasicModelCount;
 char g_ViceModelFiles[MAX_VICE_MODEL_FILES][MACHINE_PATH_SIZE];
-int g_ViceModelCount = 0;
-int g_ViceOffsetCount = 0;
+int g_ViceModelCount;
+int g_ViceOffsetCount;
 char g_PartModelFiles[PART_MODEL_COUNT][MACHINE_PATH_SIZE];
 PartModelOffsets g_PartModelOffsets;
 

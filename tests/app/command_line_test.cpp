@@ -20,7 +20,7 @@
 #include "machine_setup/settings/settings_file.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/settings/work_settings.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "work_model/stl_import_options.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "machine_setup/settings/settings_file.h"
 #include "platform/ui/shell_services.h"
 #include "machine_setup/settings/work_settings.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "platform/os/clock.h"
 #include "platform/os/files.h"
 #include "platform/ui/cursor_clipboard.h"

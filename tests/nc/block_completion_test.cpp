@@ -13,7 +13,6 @@
 #include "nc/block_completion.h"
 #include "nc/block_state.h"
 #include "nc/interpreter_state.h"
-#include "nc/interpreter_services.h"
 #include "nc/reader_plugin.h"
 #include "tests/machine_setup/kinematics_test_support.h"
 

@@ -19,7 +19,6 @@
 #include "nc/block_state.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
-#include "nc/interpreter_services.h"
 #include "platform/ui/progress.h"
 #include "nc/subprograms.h"
 #include "tests/scoped_temp_folder.h"

@@ -9,7 +9,6 @@
 #include "machine_setup/controller/controller_definition.h"
 #include "motion_test_support.h"
 #include "nc/interpreter_state.h"
-#include "nc/interpreter_services.h"
 #include "platform/ui/progress.h"
 #include "nc/stop_blocks.h"
 

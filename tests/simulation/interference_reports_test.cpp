@@ -9,7 +9,6 @@
 
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
 #include "platform/os/files.h"

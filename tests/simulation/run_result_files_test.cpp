@@ -10,7 +10,6 @@
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/tools/current_tool.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/motion_delivery.h"
 #include "nc/nc_line_reader.h"

@@ -18,7 +18,7 @@
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/tools/tool_table.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "platform/os/clock.h"
 #include "platform/os/files.h"
 #include "platform/ui/shell_services.h"

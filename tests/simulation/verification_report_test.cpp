@@ -17,7 +17,7 @@
 #include "machine_setup/tools/tool_arrays.h"
 #include "machine_setup/tools/tool_table.h"
 #include "nc/block_state.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "nc/nc_data_check.h"
 #include "platform/os/files.h"
 #include "platform/ui/message_box.h"

@@ -8,7 +8,7 @@
 
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine_setup_state.h"
-#include "nc/interpreter_services.h"
+#include "nc/interpreter_state.h"
 #include "platform/ui/progress.h"
 #include "view/progress_display.h"
 
