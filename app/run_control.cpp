@@ -16,7 +16,6 @@
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
 #include "nc/stop_blocks.h"

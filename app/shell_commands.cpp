@@ -15,7 +15,6 @@
 #include "machine_setup/settings/work_settings.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/tools/tool_table.h"
-#include "nc/interpreter_services.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_data_check.h"
 #include "platform/os/files.h"
