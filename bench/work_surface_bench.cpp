@@ -97,7 +97,7 @@ struct TriangleBuffer {
     std::vector<float> vertices;
 };
 
-void AddLoop(void* context, const double (*points)[3], int count)
+void AddLoop(void* context, const double (*points)[3], const uint8_t*, int count)
 {
     TriangleBuffer* buffer = static_cast<TriangleBuffer*>(context);
     for (int i = 1; i + 1 < count; i++) {

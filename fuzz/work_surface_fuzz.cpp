@@ -51,7 +51,7 @@ void FillFamily(WorkModel* work, int axis, Input* in)
 void CheckCell(void*, const int faceFlags[CELL_FACE_COUNT], const FaceSegment* segments, int count)
 {
     if (count < 0 || count > CELL_MAX_SEGMENTS) std::abort();
-    ChainCellSegments(faceFlags, segments, count, [](void*, const double (*)[3], int points) {
+    ChainCellSegments(faceFlags, segments, count, [](void*, const double (*)[3], const uint8_t*, int points) {
         if (points < 3 || points > CELL_MAX_SEGMENTS + 1) std::abort();
     }, nullptr);
 }

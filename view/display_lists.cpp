@@ -327,15 +327,13 @@ void BuildLinearToolPathList()
 void BuildBasicModelList()
 {
     if (GlIsList(LIST_BASIC_MODEL)) GlDeleteLists(LIST_BASIC_MODEL, 1);
-    PrepareWorkFaceBuffers(&g_BasicModel);
-    g_PenMaterials[0] = g_BaseModelMaterial;
-    const int first[3] = {0, 0, 0};
-    const int last[3] = {g_BasicModel.cellCountX, g_BasicModel.cellCountY, g_BasicModel.cellCountZ};
-    GlNewList(LIST_BASIC_MODEL, UI_GL_COMPILE);
-    const int emitted = TessellateWorkBlock(&g_BasicModel, 1, first, last);
-    GlEndList();
-    if (emitted <= 0) GlDeleteLists(LIST_BASIC_MODEL, 1);   // the list exists only with triangles
-    ColourToRgbaFloat(g_PenColours[0], g_WorkAlpha, &g_PenMaterials[0]);
-    FreeWorkFaceBuffers();
+    if (PrepareWorkFaceBuffers(&g_BasicModel)) {
+        g_PenMaterials[0] = g_BaseModelMaterial;
+        // The list is opened with the first triangle: an empty model leaves none.
+        TessellateWorkBlock(&g_BasicModel, 0, 0, g_BasicModel.cellCountX, 0, g_BasicModel.cellCountY, 0,
+                            g_BasicModel.cellCountZ, LIST_BASIC_MODEL);
+        ColourToRgbaFloat(g_PenColours[0], g_WorkAlpha, &g_PenMaterials[0]);
+        FreeWorkFaceBuffers();
+    }
     g_RebuildBasicModelList = 0;
 }

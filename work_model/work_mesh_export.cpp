@@ -15,6 +15,7 @@ namespace {
 struct ChainSegment {
     const double* p0;
     const double* p1;
+    uint8_t a0, a1;   // attribute bytes at p0 and p1
     int label;
 };
 
@@ -28,14 +29,16 @@ inline bool ArePointsEqual(const double* a, const double* b)
 // point and does not run back to its last-but-one point. Returns 1 with the loop in points / *count
 // when it closes; 0 when it stays open, with its segments live again.
 int FollowChain(const ChainSegment* list, int n, bool* live, int start, int face,
-                double (*points)[3], int* count)
+                double (*points)[3], uint8_t* attributes, int* count)
 {
     int members[CELL_MAX_SEGMENTS];
     int memberCount = 0;
     members[memberCount++] = start;
     live[start] = false;
     int m = 0;
+    attributes[m] = list[start].a0;
     std::memcpy(points[m++], list[start].p0, 3 * sizeof(double));
+    attributes[m] = list[start].a1;
     std::memcpy(points[m++], list[start].p1, 3 * sizeof(double));
     for (;;) {
         int found = -1;
@@ -59,6 +62,7 @@ int FollowChain(const ChainSegment* list, int n, bool* live, int start, int face
             *count = m;
             return 1;
         }
+        attributes[m] = list[found].a1;
         std::memcpy(points[m++], list[found].p1, 3 * sizeof(double));
     }
 }
@@ -67,7 +71,7 @@ struct ExportContext {
     uint32_t* facetCount;
 };
 
-void WriteLoopFan(void* context, const double (*points)[3], int count)
+void WriteLoopFan(void* context, const double (*points)[3], const uint8_t*, int count)
 {
     ExportContext* export_ = static_cast<ExportContext*>(context);
     double placed[CELL_MAX_SEGMENTS + 1][3];
@@ -224,6 +228,7 @@ int ChainCellSegments(const int faceFlags[CELL_FACE_COUNT], const FaceSegment* s
     bool screened[CELL_MAX_SEGMENTS];
     int faceCounts[CELL_FACE_COUNT] = {0, 0, 0, 0, 0, 0};
     double points[CELL_MAX_SEGMENTS + 1][3];
+    uint8_t attributes[CELL_MAX_SEGMENTS + 1];
     int pointCount = 0;
     int givenUp = 0;
     // Screening: degenerate segments and flat pieces on a face the boundary pass wrote.
@@ -231,6 +236,8 @@ int ChainCellSegments(const int faceFlags[CELL_FACE_COUNT], const FaceSegment* s
         const FaceSegment& seg = segments[s];
         list[s].p0 = seg.points[0];
         list[s].p1 = seg.points[1];
+        list[s].a0 = seg.attributes[0];
+        list[s].a1 = seg.attributes[1];
         list[s].label = seg.label;
         const int face = seg.label >= SEGMENT_CROSSES_FACE ? seg.label - SEGMENT_CROSSES_FACE : seg.label;
         screened[s] = ArePointsEqual(seg.points[0], seg.points[1]) ||
@@ -245,11 +252,11 @@ int ChainCellSegments(const int faceFlags[CELL_FACE_COUNT], const FaceSegment* s
         for (int s = 0; s < n; s++) {
             if (!live[s] || (list[s].label != face && list[s].label != face + SEGMENT_CROSSES_FACE))
                 continue;
-            if (!FollowChain(list, n, live, s, face, points, &pointCount)) {
+            if (!FollowChain(list, n, live, s, face, points, attributes, &pointCount)) {
                 givenUp++;
                 break;
             }
-            sink(context, points, pointCount);
+            sink(context, points, attributes, pointCount);
         }
     }
     // The crossing segments bound the curved surface too.
@@ -263,6 +270,8 @@ int ChainCellSegments(const int faceFlags[CELL_FACE_COUNT], const FaceSegment* s
             if (!live[s] || (list[s].label >= SEGMENT_CROSSES_FACE) != (pass == 0)) continue;
             loops[m].p0 = list[s].p1;
             loops[m].p1 = list[s].p0;
+            loops[m].a0 = list[s].a1;
+            loops[m].a1 = list[s].a0;
             loops[m].label = list[s].label;
             m++;
         }
@@ -282,8 +291,8 @@ int ChainCellSegments(const int faceFlags[CELL_FACE_COUNT], const FaceSegment* s
     }
     for (int s = 0; s < m; s++) {
         if (!loopLive[s]) continue;
-        if (!FollowChain(loops, m, loopLive, s, -1, points, &pointCount)) return givenUp + 1;
-        sink(context, points, pointCount);
+        if (!FollowChain(loops, m, loopLive, s, -1, points, attributes, &pointCount)) return givenUp + 1;
+        sink(context, points, attributes, pointCount);
     }
     return givenUp;
 }

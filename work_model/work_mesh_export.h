@@ -7,8 +7,10 @@
 #include "work_model/work_model.h"
 #include "work_model/work_surface.h"
 
-// Receives one closed loop of a cell (count >= 3 points, in order).
-typedef void (*SurfaceLoopSink)(void* context, const double (*points)[3], int count);
+// Receives one closed loop of a cell (count >= 3 points, in order) with the attribute byte of the
+// ray end each point came from.
+typedef void (*SurfaceLoopSink)(void* context, const double (*points)[3], const uint8_t* attributes,
+                                int count);
 
 // Writes the whole surface of the work's current undo level through the facet writers of
 // g_MeshOutput (whose stream, format and work-coordinate fields the caller set); sets the output

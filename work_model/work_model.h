@@ -79,7 +79,8 @@ struct WorkModel {
     double** levelMaxCorners;                    // per level: 3 doubles
     double** levelMinCorners;                    // per level: 3 doubles
     uint8_t* changedBlocks;                      // per display block: 1 = rebuild (the view clears it)
-    int32_t* blockListIds;                       // undoLevels * 1000 display-list ids (filled by the view)
+    int32_t* blockListIds;                       // undoLevels * 1000 triangle counts of the blocks' lists
+                                                 // (0 no list, -1 no material; the view keeps the names)
     int32_t blockCount;                          // display blocks (1 to 999)
     int32_t blocksX, blocksY, blocksZ;           // display blocks per axis
     int32_t lastBlockX, lastBlockY, lastBlockZ;  // blocks per axis - 1

@@ -172,7 +172,7 @@ int ExtractCell(const WorkModel* w, int i, int j, int k, FaceSegment* segments, 
 
 struct LoopCapture {
     std::vector<std::vector<std::array<double, 3>>> loops;
-    static void Add(void* context, const double (*points)[3], int count)
+    static void Add(void* context, const double (*points)[3], const uint8_t*, int count)
     {
         std::vector<std::array<double, 3>> loop;
         for (int p = 0; p < count; p++) loop.push_back({points[p][0], points[p][1], points[p][2]});
