@@ -93,7 +93,6 @@ extern int g_CoordinateShiftState;           // coordinate-setting block state (
 // =====================================================================================================
 // Plane
 extern int g_BlockPlaneCode;    // plane code as written in the block (reset: "INITIAL PLANE")
-extern int g_PlaneCodes[3];     // routed codes for G17, G18, G19 (controller reader)
 
 // =====================================================================================================
 // Modal codes
