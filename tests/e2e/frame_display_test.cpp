@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -27,46 +25,19 @@
 #include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/status_bar.h"
+#include "tests/xvfb_rerun.h"
 
 namespace {
 
 const char kInnerVariable[] = "QUMBRA_FRAME_UNDER_XVFB";
 
-int IsUnderXvfb()
-{
-    const char* value = std::getenv(kInnerVariable);
-    return value != nullptr && std::strcmp(value, "1") == 0;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // --- The outer run: this program under Xvfb, once per language --------------------------------------
 
 void RunInnerUnderXvfb(const char* filter)
 {
-    char self[4096] = {};
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(length, 0);
-    std::string lsan = std::string("suppressions=") + QUMBRA_SOURCE_DIR + "/tests/platform/fltk/lsan_suppressions.txt";
-    const char* previous = std::getenv("LSAN_OPTIONS");
-    if (previous != nullptr && previous[0] != '\0') lsan += std::string(":") + previous;
-    lsan += ":exitcode=0";
-    setenv("LSAN_OPTIONS", lsan.c_str(), 1);
     TempFolder logs;
-    const std::string log = logs.File("inner.log");
-    const std::string command = std::string("xvfb-run -a -s \"-screen 0 1024x768x24\" env ") + kInnerVariable +
-                                "=1 '" + self + "' --gtest_filter='" + filter + "' > '" + log + "' 2>&1";
-    int status = std::system(command.c_str());
-    for (int attempt = 1; attempt < 3 && ReadText(log).find("Xvfb failed to start") != std::string::npos; ++attempt) {
-        status = std::system(command.c_str());
-    }
-    const std::string output = ReadText(log);
+    std::string output;
+    const int status = RunSelfUnderXvfb(kInnerVariable, filter, logs.File("inner.log"), &output);
     std::printf("%s\n", output.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << output;
     EXPECT_EQ(WEXITSTATUS(status), 0) << output;
@@ -81,8 +52,8 @@ void RunInnerUnderXvfb(const char* filter)
 
 TEST(FrameUnderXvfb, ShowsTheFrameInBothLanguages)
 {
-    if (IsUnderXvfb()) GTEST_SKIP() << "this is the run under Xvfb";
-    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
+    if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
     RunInnerUnderXvfb("FrameOnDisplay.Japanese");
     RunInnerUnderXvfb("FrameOnDisplay.English");
 }
@@ -154,7 +125,7 @@ void MeasureArea(const std::string& shot, int x, int y, int width, int height, d
 
 void RunFrameOnDisplay(int english)
 {
-    if (!IsUnderXvfb()) GTEST_SKIP() << "runs under Xvfb only (FrameUnderXvfb starts it)";
+    if (!IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "runs under Xvfb only (FrameUnderXvfb starts it)";
     TempFolder folder;
     if (english) {
         std::system(("cp '" QUMBRA_SOURCE_DIR "/resources/qumbra5000.mes' '" + folder.path + "/'").c_str());
@@ -255,8 +226,8 @@ intptr_t SampleRun(void* context)
 
 TEST(FrameUnderXvfb, CutsTheDemoWithThePanelsShown)
 {
-    if (IsUnderXvfb()) GTEST_SKIP() << "this is the run under Xvfb";
-    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
+    if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
     RunInnerUnderXvfb("FrameOnDisplay.CutsTheDemo");
 }
 
@@ -265,7 +236,7 @@ TEST(FrameUnderXvfb, CutsTheDemoWithThePanelsShown)
 // up to the end of the NC file.
 TEST(FrameOnDisplay, CutsTheDemo)
 {
-    if (!IsUnderXvfb()) GTEST_SKIP() << "runs under Xvfb only (FrameUnderXvfb starts it)";
+    if (!IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "runs under Xvfb only (FrameUnderXvfb starts it)";
     TempFolder folder;
     const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/examples/";
     for (const char* name : {"qumbra.ini", "demo.ttl", "fanuc_demo.ctl", "vmc3.mtl", "pocket.nc"}) {

@@ -13,8 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -33,46 +31,19 @@
 #include "view/progress_display.h"
 #include "view/status_panel.h"
 #include "work_model/work_values.h"
+#include "tests/xvfb_rerun.h"
 
 namespace {
 
 const char kInnerVariable[] = "QUMBRA_PANEL_UNDER_XVFB";
 
-int IsUnderXvfb()
-{
-    const char* value = std::getenv(kInnerVariable);
-    return value != nullptr && std::strcmp(value, "1") == 0;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(PanelUnderXvfb, DrawsPanelsAndProgressOnADisplay)
 {
-    if (IsUnderXvfb()) GTEST_SKIP() << "this is the run under Xvfb";
-    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
-    char self[4096] = {};
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(length, 0);
-    std::string lsan = std::string("suppressions=") + QUMBRA_SOURCE_DIR + "/tests/platform/fltk/lsan_suppressions.txt";
-    const char* previous = std::getenv("LSAN_OPTIONS");
-    if (previous != nullptr && previous[0] != '\0') lsan += std::string(":") + previous;
-    lsan += ":exitcode=0";
-    setenv("LSAN_OPTIONS", lsan.c_str(), 1);
+    if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
+    if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
     TempFolder logs;
-    const std::string log = logs.File("inner.log");
-    const std::string command = std::string("xvfb-run -a -s \"-screen 0 1024x768x24\" env ") + kInnerVariable + "=1 '" +
-                                self + "' --gtest_filter='PanelOnDisplay.*' > '" + log + "' 2>&1";
-    int status = std::system(command.c_str());
-    for (int attempt = 1; attempt < 3 && ReadText(log).find("Xvfb failed to start") != std::string::npos; ++attempt) {
-        status = std::system(command.c_str());
-    }
-    const std::string output = ReadText(log);
+    std::string output;
+    const int status = RunSelfUnderXvfb(kInnerVariable, "PanelOnDisplay.*", logs.File("inner.log"), &output);
     std::printf("%s\n", output.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << output;
     EXPECT_EQ(WEXITSTATUS(status), 0) << output;
@@ -123,7 +94,7 @@ void MeasureArea(const std::string& shot, int x, int y, int width, int height, d
 
 TEST(PanelOnDisplay, CellsAndProgressDuringARun)
 {
-    if (!IsUnderXvfb()) GTEST_SKIP() << "runs under Xvfb only (PanelUnderXvfb starts it)";
+    if (!IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "runs under Xvfb only (PanelUnderXvfb starts it)";
     ASSERT_EQ(OpenFltkDisplay(), 1);
     ASSERT_EQ(StartEventCore(GetFltkBackend()), 1);
     g_SilentMode = 0;

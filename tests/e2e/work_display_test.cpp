@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,6 +33,7 @@
 #include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/shell_services.h"
 #include "tests/scoped_temp_folder.h"
+#include "tests/xvfb_rerun.h"
 #include "view/image_capture.h"
 #include "view/view_camera.h"
 #include "view/view_window.h"
@@ -43,41 +42,13 @@ namespace {
 
 const char kInnerVariable[] = "QUMBRA_WORK_VIEW_UNDER_XVFB";
 
-int IsUnderXvfb()
-{
-    const char* value = std::getenv(kInnerVariable);
-    return value != nullptr && std::strcmp(value, "1") == 0;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(WorkViewUnderXvfb, DrawsACutWorkOnADisplay)
 {
-    if (IsUnderXvfb()) GTEST_SKIP() << "this is the run under Xvfb";
-    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
-    char self[4096] = {};
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(length, 0);
-    std::string lsan = std::string("suppressions=") + QUMBRA_SOURCE_DIR + "/tests/platform/fltk/lsan_suppressions.txt";
-    const char* previous = std::getenv("LSAN_OPTIONS");
-    if (previous != nullptr && previous[0] != '\0') lsan += std::string(":") + previous;
-    lsan += ":exitcode=0";
-    setenv("LSAN_OPTIONS", lsan.c_str(), 1);
+    if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
+    if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
     ScopedTempFolder logs;
-    const std::string log = logs.File("inner.log");
-    const std::string command = std::string("xvfb-run -a -s \"-screen 0 1024x768x24\" env ") + kInnerVariable + "=1 '" +
-                                self + "' --gtest_filter='WorkViewOnDisplay.*' > '" + log + "' 2>&1";
-    int status = std::system(command.c_str());
-    for (int attempt = 1; attempt < 3 && ReadText(log).find("Xvfb failed to start") != std::string::npos; ++attempt) {
-        status = std::system(command.c_str());
-    }
-    const std::string output = ReadText(log);
+    std::string output;
+    const int status = RunSelfUnderXvfb(kInnerVariable, "WorkViewOnDisplay.*", logs.File("inner.log"), &output);
     std::printf("%s\n", output.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << output;
     EXPECT_EQ(WEXITSTATUS(status), 0) << output;
@@ -167,7 +138,7 @@ void PaintView()
 
 TEST(WorkViewOnDisplay, CutFacesShowThePenColour)
 {
-    if (!IsUnderXvfb()) GTEST_SKIP() << "runs under Xvfb only (WorkViewUnderXvfb starts it)";
+    if (!IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "runs under Xvfb only (WorkViewUnderXvfb starts it)";
     ASSERT_EQ(1, OpenFltkDisplay());
     ASSERT_EQ(1, StartEventCore(GetFltkBackend()));
     g_SilentMode = 0;

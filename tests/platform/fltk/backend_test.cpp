@@ -25,48 +25,23 @@
 #include "platform/ui/message_box.h"
 #include "platform/ui/status_bar.h"
 #include "tests/scoped_temp_folder.h"
+#include "tests/xvfb_rerun.h"
 
 namespace {
 
 const char kInnerVariable[] = "QUMBRA_FLTK_UNDER_XVFB";
 
-int IsUnderXvfb() {
-    const char* value = std::getenv(kInnerVariable);
-    return value != nullptr && std::strcmp(value, "1") == 0;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // --- The outer run: this program under Xvfb -----------------------------------------------------
 
 TEST(FltkUnderXvfb, RunsTheBackendTests) {
-    if (IsUnderXvfb()) GTEST_SKIP() << "this is the run under Xvfb";
-    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
-    char self[4096] = {};
-    ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    ASSERT_GT(length, 0);
-    // FLTK, Xft, fontconfig and Mesa keep caches for the life of the process. The suppressions name
-    // their libraries; a few of fontconfig's blocks have no usable stack (the library has no frame
-    // pointers), so leaks do not end the run by themselves: the report is checked below instead.
-    std::string lsan = std::string("suppressions=") + QUMBRA_SOURCE_DIR + "/tests/platform/fltk/lsan_suppressions.txt";
-    const char* previous = std::getenv("LSAN_OPTIONS");
-    if (previous != nullptr && previous[0] != '\0') lsan += std::string(":") + previous;
-    lsan += ":exitcode=0";
-    setenv("LSAN_OPTIONS", lsan.c_str(), 1);
-    std::string log = ProgramTempFolder().File("xvfb.log");
-    std::string command = std::string("xvfb-run -a -s \"-screen 0 1024x768x24\" env ") + kInnerVariable + "=1 '" + self +
-                          "' --gtest_filter='FltkBackend.*' > '" + log + "' 2>&1";
-    // xvfb-run -a can lose the race for a display number to a server started at the same moment.
-    int status = std::system(command.c_str());
-    for (int attempt = 1; attempt < 3 && ReadWholeFile(log).find("Xvfb failed to start") != std::string::npos; ++attempt) {
-        status = std::system(command.c_str());
-    }
-    std::string output = ReadWholeFile(log);
+    if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
+    if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
+    // The suppressions name the libraries that keep caches for the life of the process; a few of
+    // fontconfig's blocks have no usable stack (the library has no frame pointers), so leaks do not end
+    // the run by themselves: the report is checked below instead.
+    const std::string log = ProgramTempFolder().File("xvfb.log");
+    std::string output;
+    const int status = RunSelfUnderXvfb(kInnerVariable, "FltkBackend.*", log, &output);
     std::remove(log.c_str());
     std::printf("%s\n", output.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << output;
@@ -77,7 +52,7 @@ TEST(FltkUnderXvfb, RunsTheBackendTests) {
     size_t report = output.find("ERROR: LeakSanitizer");
     if (report != std::string::npos) {
         std::string leaks = output.substr(report, output.find("SUMMARY:", report) - report);
-        std::string program = self;
+        std::string program = SelfExecutablePath();
         program = program.substr(program.rfind('/') + 1);
         EXPECT_EQ(leaks.find(program), std::string::npos) << leaks;
         EXPECT_EQ(leaks.find(QUMBRA_SOURCE_DIR), std::string::npos) << leaks;
@@ -284,7 +259,7 @@ void CreateTestFrame() {
 class FltkBackend : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!IsUnderXvfb()) GTEST_SKIP() << "runs under Xvfb through FltkUnderXvfb.RunsTheBackendTests";
+        if (!IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "runs under Xvfb through FltkUnderXvfb.RunsTheBackendTests";
         ASSERT_EQ(OpenFltkDisplay(), 1);
         g_UiSettings.unattended = 0;
         g_UiSettings.isUnattendedHook = nullptr;
@@ -302,7 +277,7 @@ protected:
 class CloseDisplayAtEnd : public ::testing::Environment {
 public:
     void TearDown() override {
-        if (IsUnderXvfb()) CloseFltkDisplay();
+        if (IsUnderXvfb(kInnerVariable)) CloseFltkDisplay();
     }
 };
 ::testing::Environment* const g_CloseDisplay = ::testing::AddGlobalTestEnvironment(new CloseDisplayAtEnd);
@@ -317,7 +292,7 @@ struct Image {
 };
 
 int ReadPpm(const std::string& path, Image* image) {
-    std::string data = ReadWholeFile(path);
+    std::string data = ReadTextFile(path);
     std::istringstream in(data);
     std::string magic;
     int maximum = 0;
