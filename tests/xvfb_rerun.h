@@ -71,3 +71,26 @@ inline int RunSelfUnderXvfb(const char* innerVariable, const char* gtestFilter, 
     *output = ReadTextFile(logPath);
     return status;
 }
+
+// The lines of the LeakSanitizer reports in output that place a leaked allocation in our own sources
+// (a symbolised frame naming a file under sourceDir), joined; empty when there are none. A frame
+// given only as a module and an offset ("(module+0x...)") is left out: it comes from code without
+// symbols, such as the GL driver's generated code, even when the nearest module is our test program.
+inline std::string LeakLinesFromOurSources(const std::string& output, const std::string& sourceDir)
+{
+    std::string found;
+    size_t report = output.find("ERROR: LeakSanitizer");
+    while (report != std::string::npos) {
+        const size_t end = output.find("SUMMARY:", report);
+        size_t line = report;
+        while (line < end && line < output.size()) {
+            size_t next = output.find('\n', line);
+            if (next == std::string::npos || next > end) next = end;
+            const std::string text = output.substr(line, next - line);
+            if (text.find(sourceDir) != std::string::npos && text.find("+0x") == std::string::npos) found += text + "\n";
+            line = next + 1;
+        }
+        report = end == std::string::npos ? end : output.find("ERROR: LeakSanitizer", end);
+    }
+    return found;
+}
