@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // Nonzero when innerVariable is "1", that is, inside the run under Xvfb.
@@ -93,4 +95,17 @@ inline std::string LeakLinesFromOurSources(const std::string& output, const std:
         report = end == std::string::npos ? end : output.find("ERROR: LeakSanitizer", end);
     }
     return found;
+}
+
+// Checks an inner run: it exited with 0, passed its one test and skipped none; with checkLeaks, no leak
+// report places an allocation in our sources.
+inline void ExpectInnerRunPassed(int status, const std::string& output, int checkLeaks)
+{
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+    EXPECT_EQ(output.find("[  SKIPPED ]"), std::string::npos) << output;
+    if (checkLeaks) {
+        EXPECT_EQ(LeakLinesFromOurSources(output, QUMBRA_SOURCE_DIR), "") << output;
+    }
 }

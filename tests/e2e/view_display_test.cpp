@@ -26,6 +26,7 @@
 #include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/shell_services.h"
 #include "tests/scoped_temp_folder.h"
+#include "tests/png_picture.h"
 #include "tests/xvfb_rerun.h"
 #include "view/image_capture.h"
 #include "view/view_camera.h"
@@ -43,11 +44,7 @@ TEST(ViewUnderXvfb, DrawsTheMachineOnADisplay)
     std::string output;
     const int status = RunSelfUnderXvfb(kInnerVariable, "ViewOnDisplay.*", logs.File("inner.log"), &output);
     std::printf("%s\n", output.c_str());
-    ASSERT_TRUE(WIFEXITED(status)) << output;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
-    EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
-    EXPECT_EQ(output.find("[  SKIPPED ]"), std::string::npos) << output;
-    EXPECT_EQ(LeakLinesFromOurSources(output, QUMBRA_SOURCE_DIR), "") << output;
+    ExpectInnerRunPassed(status, output, 1);
 }
 
 // --- The inner run ---------------------------------------------------------------------------------
@@ -55,31 +52,6 @@ TEST(ViewUnderXvfb, DrawsTheMachineOnADisplay)
 intptr_t PlainFrameProc(WindowHandle window, unsigned message, uintptr_t wParam, intptr_t lParam)
 {
     return DefaultWindowProc(window, message, wParam, lParam);
-}
-
-// A PNG file read back as RGB rows, top row first.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-    const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-};
-
-int ReadPng(const std::string& path, Picture* picture)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return 0;
-    image.format = PNG_FORMAT_RGB;
-    picture->width = static_cast<int>(image.width);
-    picture->height = static_cast<int>(image.height);
-    picture->rgb.assign(PNG_IMAGE_SIZE(image), 0);
-    if (!png_image_finish_read(&image, nullptr, picture->rgb.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return 0;
-    }
-    return 1;
 }
 
 // A tool of four profile points: a cutter of radius 5 from 0 to 30, the shank to 50, a holder of radius
