@@ -16,6 +16,7 @@
 #include "simulation/cutting.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/work_model.h"
+#include "tests/origin_box_work.h"
 
 namespace {
 
@@ -25,26 +26,7 @@ const double kSize[3] = {100, 100, 30};
 // A box work on the grid with node 0 at the origin: one interval per ray.
 bool BuildBox(WorkModel* work)
 {
-    *work = WorkModel{};
-    work->nodeCountX = int(std::lround(kSize[0] / kPitch)) + 1;
-    work->nodeCountY = int(std::lround(kSize[1] / kPitch)) + 1;
-    work->nodeCountZ = int(std::lround(kSize[2] / kPitch)) + 1;
-    work->pitch = kPitch;
-    work->rotation[0] = work->rotation[4] = work->rotation[8] = 1.0;
-    work->inverseRotation[0] = work->inverseRotation[4] = work->inverseRotation[8] = 1.0;
-    if (SetUpWorkGrid(work) != 1) return false;
-    work->undoLevels = 1;
-    if (AllocateWorkModelArrays(work) != 1) return false;
-    DexelFamily* families[3] = {&work->familyX, &work->familyY, &work->familyZ};
-    const uint8_t attributes[2] = {0, 0};
-    const int32_t values[2] = {0, 0};
-    for (int axis = 0; axis < 3; axis++) {
-        const double ends[2] = {0.0, kSize[axis]};
-        DexelFamily* f = families[axis];
-        for (int d = 0; d < f->rayCount; d++)
-            StoreDexel(d, f->capacity, f->counts, f->ends, f->attributes, f->values, ends, attributes, values, 2);
-    }
-    return true;
+    return BuildOriginBoxWork(work, kSize, kPitch);
 }
 
 // The zig-zag of every case: rows along X at the move pitch 0.1, a step-over of 4

@@ -33,6 +33,7 @@
 #include "platform/ui/fltk/fltk_backend.h"
 #include "platform/ui/shell_services.h"
 #include "tests/scoped_temp_folder.h"
+#include "tests/origin_box_work.h"
 #include "tests/png_picture.h"
 #include "tests/xvfb_rerun.h"
 #include "view/image_capture.h"
@@ -74,27 +75,8 @@ std::string Describe(const unsigned char* p)
 // A 100 x 100 x 30 box at pitch 0.5 with node 0 at the origin, every ray one interval of pen 0.
 bool BuildBoxWork(WorkModel* work)
 {
-    const double size[3] = {100, 100, 30}, pitch = 0.5;
-    *work = WorkModel{};
-    work->nodeCountX = 201;
-    work->nodeCountY = 201;
-    work->nodeCountZ = 61;
-    work->pitch = pitch;
-    work->rotation[0] = work->rotation[4] = work->rotation[8] = 1.0;
-    work->inverseRotation[0] = work->inverseRotation[4] = work->inverseRotation[8] = 1.0;
-    if (SetUpWorkGrid(work) != 1) return false;
-    work->undoLevels = 1;
-    if (AllocateWorkModelArrays(work) != 1) return false;
-    DexelFamily* families[3] = {&work->familyX, &work->familyY, &work->familyZ};
-    const uint8_t attributes[2] = {0, 0};
-    const int32_t values[2] = {0, 0};
-    for (int axis = 0; axis < 3; axis++) {
-        const double ends[2] = {0.0, size[axis]};
-        DexelFamily* f = families[axis];
-        for (int d = 0; d < f->rayCount; d++)
-            StoreDexel(d, f->capacity, f->counts, f->ends, f->attributes, f->values, ends, attributes, values, 2);
-    }
-    return true;
+    const double size[3] = {100, 100, 30};
+    return BuildOriginBoxWork(work, size, 0.5);
 }
 
 void PaintView()
