@@ -1,12 +1,6 @@
-// Services of shell Parts the frame calls that are not built yet: the menu commands, the run
-// control's status bar and the external editor. Stand-ins
-// (frame_services_standin.cpp): each does nothing.
+// What the frame calls of the other shell parts: the menu commands, the external editor and the
+// drawing resources and cursors.
 #pragma once
-#include <cstdint>
-#include "app/gdi_resources.h"   // drawing resources and cursors
-#include "platform/ui/ui_types.h"
-
-// Runs menu command id (stand-in: nothing; result 0 as every command returns to its sender).
-intptr_t RunMenuCommand(WindowHandle frame, int id, intptr_t lParam);
-// Closes the external editor at exit (stand-in: nothing).
-void CloseEditor(int editorKind);
+#include "app/editor_bridge.h"
+#include "app/gdi_resources.h"
+#include "app/menu_commands.h"

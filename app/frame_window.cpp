@@ -421,13 +421,12 @@ intptr_t MainWindowProc(WindowHandle window, unsigned message, uintptr_t wParam,
     case WM_MOUSEWHEEL: HandleFrameWheel(SignedHighWord(wParam)); return 0;
     case WM_MENUSELECT: RestoreInteractionCursor(); return 0;
     case WM_DROPFILES: HandleDroppedFiles(window, wParam); return 0;
-    case WM_COMMAND:
-        if (LowWord(wParam) == 105) {
-            DestroyUiWindow(window);
-            return 0;
-        }
+    case WM_COMMAND: {
+        intptr_t result = 0;
+        if (RunMenuCommand(window, static_cast<int>(LowWord(wParam)), lParam, &result)) return result;
         if (RunShellCommand(window, static_cast<int>(LowWord(wParam)), lParam)) return 0;
-        return RunMenuCommand(window, static_cast<int>(LowWord(wParam)), lParam);
+        return DefaultWindowProc(window, message, wParam, lParam);
+    }
     case WM_AUTOMATION_FINISHED: OnAutomationFinished(window); return 0;
     case WM_CLOSE: DestroyUiWindow(window); return 0;
     case WM_DESTROY: OnDestroy(window); return 0;

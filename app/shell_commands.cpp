@@ -3,34 +3,49 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/command_line.h"
+#include "app/file_dialogs.h"
+#include "app/gdi_resources.h"
+#include "app/message_file.h"
+#include "app/plugins.h"
+#include "app/sound_effects.h"
 #include "app/frame_window.h"
 #include "app/macro_log.h"
 #include "app/run_control.h"
+#include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/controller/work_coordinates.h"
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/settings_file.h"
+#include "machine_setup/settings/settings_sections.h"
 #include "machine_setup/settings/work_settings.h"
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/tools/tool_table.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_data_check.h"
+#include "nc/subprograms.h"
 #include "platform/os/files.h"
 #include "platform/ui/event_core.h"
+#include "platform/ui/menu.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/repaint_requests.h"
 #include "platform/ui/shell_services.h"
 #include "platform/ui/ui_constants.h"
 #include "simulation/alarms.h"
 #include "simulation/cutting.h"
 #include "simulation/run_state.h"
+#include "view/status_panel.h"
+#include "view/tool_path.h"
+#include "view/view_camera.h"
 #include "work_model/work_creation.h"
 #include "work_model/work_files.h"
 #include "work_model/work_model.h"
 #include "work_model/work_values.h"
 
 int g_WorkFileFound = 0;
+char g_WorkBaseName[256] = "";
 
 namespace {
 
@@ -48,6 +63,12 @@ void ReportFileMessage(WindowHandle frame, const char* path, const char* english
     }
 }
 
+void RepaintFrame(WindowHandle frame)
+{
+    InvalidateUiWindow(frame, 1);
+    UpdateUiWindow(frame);
+}
+
 int CanRead(const char* path)
 {
     if (path[0] == '\0' || !DoesFileExist(path)) return 0;
@@ -57,18 +78,48 @@ int CanRead(const char* path)
     return 1;
 }
 
-// A command-line NC name: as given, with ".NC" appended, then in the program folder.
-int ResolveCommandLineNcName()
+// The reader plug-in whose suffix list matches the NC file name: its slot, or -1.
+void ChooseReaderPlugin()
+{
+    g_ActiveReaderPlugin = -1;
+    for (int slot = 0; slot < PLUGIN_SLOT_COUNT && slot < g_ReadPlugins.count; ++slot) {
+        if (MatchesExtensionList(g_ReadPlugins.module[slot], g_NcFilePath, g_ReadPlugins.suffix[slot])) {
+            g_ActiveReaderPlugin = slot;
+            return;
+        }
+    }
+}
+
+// Copies text into g_NcFilePath when it fits; 1 when it did.
+int TakeNcPath(const char* text)
+{
+    const size_t n = std::strlen(text);
+    if (n >= sizeof g_NcFilePath) return 0;
+    std::memcpy(g_NcFilePath, text, n + 1);
+    return 1;
+}
+
+// A command-line NC name: as given, with ".NC" appended, then in the program folder (after a question).
+// Returns 1 when a file was found, 0 when none was, -1 when the user declined the program folder's.
+int ResolveCommandLineNcName(WindowHandle frame)
 {
     if (g_NcFilePath[0] == '\0') return 0;  // the command line's name did not open
     char name[sizeof g_NcFilePath];
     std::snprintf(name, sizeof name, "%s", g_NcFilePath);
     LocateDataFile(g_NcFolder, name, g_NcFilePath, sizeof g_NcFilePath);
-    if (CanRead(g_NcFilePath)) return 1;
-    char tried[sizeof g_NcFilePath + 8];
-    std::snprintf(tried, sizeof tried, "%s.NC", g_NcFilePath);
-    if (std::strlen(tried) < sizeof g_NcFilePath && CanRead(tried)) {
-        std::memcpy(g_NcFilePath, tried, std::strlen(tried) + 1);
+    // A reader plug-in reads its own files: the name stands as it is.
+    if (CanRead(g_NcFilePath) || g_ActiveReaderPlugin >= 0) return 1;
+    std::string tried = std::string(g_NcFilePath) + ".NC";
+    if (CanRead(tried.c_str()) && TakeNcPath(tried.c_str())) return 1;
+    const std::string inProgramFolder[2] = {std::string(g_ProgramFolder) + name,
+                                            std::string(g_ProgramFolder) + name + ".NC"};
+    for (const std::string& candidate : inProgramFolder) {
+        if (g_ProgramFolder[0] == '\0' || !CanRead(candidate.c_str())) continue;
+        const int answer = ShowUiMessageBox(frame, candidate.c_str(),
+                                            g_EnglishUi ? "Is the one of the program side folder acceptable?"
+                                                        : "プログラム側ディレクトリのものでもよいですか？",
+                                            MB_TOPMOST | MB_ICONQUESTION | MB_YESNO);
+        if (answer != IDYES || !TakeNcPath(candidate.c_str())) return -1;
         return 1;
     }
     return 0;
@@ -78,7 +129,13 @@ int ResolveCommandLineNcName()
 int MakeOptimalStock(WindowHandle frame)
 {
     if (g_CmdRunMode == 1) g_CmdRunMode = 0;
+    SetCursorTo(g_WaitCursor);
+    EnableWorkEditMenu(g_MainMenu, MF_GRAYED);
+    BeginPanelDraw(frame);
+    g_ReportCheckRunning = 1;
     RunNcDataCheck(frame);
+    g_ReportCheckRunning = 0;
+    EndPanelDraw(frame);
     CheckExtentBox box = g_CheckExtentsCutWork;
     double minZ, maxZ;
     if (box.min[0] > box.max[0] || box.min[1] > box.max[1]) {
@@ -111,6 +168,7 @@ int MakeOptimalStock(WindowHandle frame)
         ShowAlarm(frame, log, g_NcFilePath, 100 + g_NcAlarmCode);
         if (log && g_MacroLog != nullptr) std::fputs("\n", g_MacroLog);
         if (log) CloseMacroLog();
+        RestoreInteractionCursor();
         return 0;
     }
     g_InitialSizeMinCorner[0] = minX;
@@ -124,11 +182,19 @@ int MakeOptimalStock(WindowHandle frame)
     g_WorkFilePath[0] = '\0';
     const double corners[6] = {minX, minY, minZ, maxX, maxY, maxZ};
     if (CreateBoxWorkIdentity(work, corners, p) != 1) {
+        // The old work is gone already: nothing is defined any more.
+        g_WorkDefined = 0;
         ShowUiMessageBox(frame, "Memory over!", "Data size error", MB_TOPMOST);
+        RestoreInteractionCursor();
         return 0;
     }
     PrepareWorkForCutting(work);
     g_WorkDefined = 1;
+    g_ViewChanged = 1;
+    RepaintFrame(frame);
+    PlaySoundEffect(SOUND_WORKSET, 0);
+    UpdateMenuChecks(g_MainMenu);
+    RestoreInteractionCursor();
     return 1;
 }
 
@@ -136,18 +202,80 @@ int MakeOptimalStock(WindowHandle frame)
 
 int SelectNcData(WindowHandle frame, int optimalStock)
 {
-    if (!g_CmdNcGiven) return 0;  // the open dialog is not part of the batch road
-    if (!ResolveCommandLineNcName()) {
-        g_NcAlarmCode = 101;
-        ReportFileMessage(frame, g_NcFilePath, "The NC data does not exist.", "NCデータが存在しません");
-        g_CmdRunMode = 0;
-        return 1;
+    char pattern[NC_PATTERN_SIZE];
+    ReadIniValue("NCdata", "Target_NCfile", "*.NC", pattern, sizeof pattern);
+    int accepted = 0;
+    if (g_CmdNcGiven || g_FileNamePreset) {
+        ChooseReaderPlugin();
+        if (g_FileNamePreset == 1) {
+            SetUiForegroundWindow(frame);
+        } else {
+            const int found = ResolveCommandLineNcName(frame);
+            if (found <= 0) {
+                if (found == 0) {
+                    g_NcAlarmCode = 101;
+                    ReportFileMessage(frame, g_NcFilePath, "The NC data does not exist.", "NCデータが存在しません");
+                }
+                g_CmdRunMode = 0;
+                g_FileNamePreset = 0;
+                return 1;
+            }
+        }
+        accepted = g_CmdNcGiven == 1 || g_FileNamePreset == 1;
+    } else if (ShowOpenNcFileDialog(frame, g_NcFolder, pattern) == 1 && TakeNcPath(pattern)) {
+        ChooseReaderPlugin();
+        accepted = 1;
     }
+
+    // A new selection (or a cancelled dialog) starts the program's lines and tool path afresh.
     g_LevelLineNumber = 0;
+    g_PickedBlockNumber = 0;
     g_NcLineNumber = 0;
+    if (g_PluginToolActive) {
+        g_PluginToolActive = 0;
+        if (g_ArborTable != nullptr) std::memset(&g_ArborTable[0], 0, sizeof(int));
+        if (g_ToolLengthTable != nullptr) std::memset(&g_ToolLengthTable[0], 0, sizeof(int));
+        ReadToolTableFile();
+        if (g_ShowToolPanel && g_ToolPanelWindow != nullptr) SendUiMessage(g_ToolPanelWindow, WM_PAINT, 0, 0);
+    }
+    g_RebuildToolPathList = g_RebuildLinearToolPathList = 0;
+    g_ShowToolPath = g_ShowLinearToolPath = 0;
+    ClearFileTime(&g_ToolPathFileTime);
+    if (!accepted) {
+        g_FileNamePreset = 0;
+        return 0;
+    }
+
+    const int ncItems[] = {32773, 32813, 32774, 32775, 32776, 32777, 32778};
+    if (g_MainMenu != nullptr) {
+        for (int id : ncItems) EnableUiMenuItem(g_MainMenu, id, MF_BYCOMMAND | MF_ENABLED);
+        for (int slot = 0; slot < 2; ++slot) {
+            if (IsSimPluginLoaded(slot)) EnableUiMenuItem(g_MainMenu, 32901 + slot, MF_BYCOMMAND | MF_ENABLED);
+        }
+    }
+    g_FileNamePreset = 0;
     g_NcSelected = g_NcSelected == 0 ? 1 : 2;
-    if (!g_SilentMode) UpdateMainTitle(frame);
-    if (optimalStock && g_CmdWorkGiven == 0) MakeOptimalStock(frame);
+    if (!g_SilentMode) {
+        UpdateMainTitle(frame);
+        g_NcRowState = 1;
+        BeginPanelDraw(frame);
+        DrawNcBlockRow();
+        EndPanelDraw(frame);
+    }
+    if (g_RunFromMemory) {
+        ClearFileTime(&g_NcExtentsFileTime);
+        IndexNcFile();
+    }
+    if (optimalStock && g_CmdWorkGiven == 0 && g_DropLoadedWork == 0) {
+        int update = 1;
+        if (g_WorkDefined > 0) {
+            update = ShowUiMessageBox(frame, g_NcFilePath,
+                                      g_EnglishUi ? "Do you update the work?" : "被切削材を更新してよいですね？",
+                                      MB_TOPMOST | MB_ICONQUESTION | MB_YESNO) == IDYES;
+        }
+        if (update && !MakeOptimalStock(frame)) return 0;
+    }
+    if (!g_SilentMode && g_EditorSelectOpen) SendUiMessage(frame, WM_COMMAND, 32813, 0);
     return 0;
 }
 

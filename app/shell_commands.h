@@ -7,11 +7,15 @@
 #include "platform/ui/ui_types.h"
 
 extern int g_WorkFileFound;   // after 32784: 1 when the named work file was found and read
+// The file name part of the work file without folder and extension; the image-save request puts its
+// file name here (UI thread, and the automation before it sends 32889).
+extern char g_WorkBaseName[256];
 
 // Runs command id when it is one of the above; returns 1 when handled (its result in *result), else 0.
 int RunShellCommand(WindowHandle frame, int id, intptr_t lParam);
 
-// 32771 (optimalStock 0) or 32772 (1). Returns 0, or 1 when it stopped because the file is missing.
+// 32771 (optimalStock 0) or 32772 (1): the NC program from the sender's name (g_CmdNcGiven,
+// g_FileNamePreset) or the open dialog. Returns 0, or 1 when it stopped because the file is missing.
 int SelectNcData(WindowHandle frame, int optimalStock);
 // 32784 on behalf of the command line. Returns 0, or 1 when the named file is missing.
 int LoadCommandLineWork(WindowHandle frame);
