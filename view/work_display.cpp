@@ -38,7 +38,7 @@ const int kPointModeColumn = 999;          // no display block has this column
 const int kTrianglesPerBatch = 10000;      // a primitive of one colour is restarted after this many
 
 // The face buffers of one rebuild, per family (0 X, 1 Y, 2 Z): first and last end of every ray with
-// their attribute bytes, and the marks of the family's low and high face of the grid box (0 not
+// their attribute bytes (filled per block face as it is drawn), and the marks of the family's low and high face of the grid box (0 not
 // visited, 1 covered by a rectangle, 2 no face there).
 struct FaceBuffers {
     double* first[3];
@@ -193,6 +193,35 @@ bool IsRowEmpty(const WorkModel* work, int j, int k)
     return counts[r] == 0 && counts[r + 1] == 0 && counts[r + ny] == 0 && counts[r + ny + 1] == 0;
 }
 
+// The first (or last) end of the family's rays at nodes p0..p1 along P and k0..k1 along K, with
+// its attribute byte, into the face buffers; only the rays one face of one block reads, so that a
+// refresh costs what its blocks show. An empty ray gives the far end of the grid (never on the
+// face) and attribute 0.
+void FillFaceEnds(const WorkModel* work, int family, bool high, int p0, int p1, int k0, int k1)
+{
+    const DexelFamily* f = family == 0 ? &work->familyX : family == 1 ? &work->familyY : &work->familyZ;
+    const int nodes[3] = {work->nodeCountX, work->nodeCountY, work->nodeCountZ};
+    const double* coordinates[3] = {work->coordinatesX, work->coordinatesY, work->coordinatesZ};
+    const int nP = nodes[(family + 1) % 3];
+    const double empty = high ? coordinates[family][0] : coordinates[family][nodes[family] - 1];
+    double* ends = high ? s_Faces.last[family] : s_Faces.first[family];
+    uint8_t* attributes = high ? s_Faces.lastAttributes[family] : s_Faces.firstAttributes[family];
+    for (int r = k0; r <= k1; r++) {
+        for (int i = p0; i <= p1; i++) {
+            const int ray = i + r * nP;
+            const int count = f->counts[ray];
+            if (count <= 0) {
+                ends[ray] = empty;
+                attributes[ray] = 0;
+                continue;
+            }
+            const int m = high ? count - 1 : 0;
+            ends[ray] = GetDexelEndsPointer(ray, f->capacity, f->counts, f->ends)[m];
+            attributes[ray] = GetDexelAttributesPointer(ray, f->capacity, f->counts, f->attributes)[m];
+        }
+    }
+}
+
 void EmitRayPoints(const WorkModel* work, int family)
 {
     const DexelFamily* f = family == 0 ? &work->familyX : family == 1 ? &work->familyY : &work->familyZ;
@@ -274,9 +303,6 @@ int PrepareWorkFaceBuffers(const WorkModel* work)
         s_Faces.marks[2 * f + 1] = static_cast<uint8_t*>(std::calloc(n, 1));
         ok = s_Faces.first[f] && s_Faces.last[f] && s_Faces.firstAttributes[f] && s_Faces.lastAttributes[f] &&
              s_Faces.marks[2 * f] && s_Faces.marks[2 * f + 1];
-        if (ok)
-            GetDexelFirstLastEnds(work, f, s_Faces.first[f], s_Faces.firstAttributes[f], s_Faces.last[f],
-                                  s_Faces.lastAttributes[f]);
     }
     if (!ok) {
         FreeWorkFaceBuffers();
@@ -314,6 +340,8 @@ void DrawWorkModelFace(const WorkModel* work, int wire, int face, const int cell
     const double* a = coordinates[P];
     const double* b = coordinates[K];
     const int p0 = cellLo[P], p1 = cellHi[P], k0 = cellLo[K], k1 = cellHi[K];
+    if (p0 < 0 || k0 < 0 || p1 >= nodes[P] || k1 >= nodes[K] || p0 >= p1 || k0 >= k1) return;
+    FillFaceEnds(work, family, high, p0, p1, k0, k1);
     double normal[3] = {kFaceNormals[face][0], kFaceNormals[face][1], kFaceNormals[face][2]};
     if (g_FaceRotate) TransformVertex(1, 0, normal);
     auto ray = [nP](int i, int r) { return size_t(i) + size_t(r) * size_t(nP); };
@@ -411,12 +439,16 @@ int TessellateWorkBlock(const WorkModel* work, int wire, int x0, int x1, int y0,
     if (material) {
         const uint8_t* const* marks = s_Faces.marks[0] ? s_Faces.marks : nullptr;
         CellContext context = {wire, &count};
-        for (int k = z0; k < z1; k++) {
-            for (int j = y0; j < y1; j++) {
-                if (g_PumpMessagesInLoops) PumpMessagesDuringWork();
-                if (IsRowEmpty(work, j, k)) continue;
-                const int cellLo[3] = {x0, j, k}, cellHi[3] = {x1, j + 1, k + 1};
-                WalkWorkCells(work, cellLo, cellHi, marks, EmitCell, &context);
+        // Only the cells a ray end touches give surface; without memory for that walk every row
+        // of the block is walked instead (same cells, same order, slower).
+        if (!WalkWorkCellsSparse(work, lo, hi, marks, EmitCell, &context)) {
+            for (int k = z0; k < z1; k++) {
+                for (int j = y0; j < y1; j++) {
+                    if (g_PumpMessagesInLoops) PumpMessagesDuringWork();
+                    if (IsRowEmpty(work, j, k)) continue;
+                    const int cellLo[3] = {x0, j, k}, cellHi[3] = {x1, j + 1, k + 1};
+                    WalkWorkCells(work, cellLo, cellHi, marks, EmitCell, &context);
+                }
             }
         }
     }

@@ -775,36 +775,41 @@ inline void MarkCell(SlabMarks* slab, int i, int j)
     slab->active[slab->count++] = cell;
 }
 
-// Marks the cells of slab k whose edges lie on the rays of the node plane z_kk (kk = k or k + 1).
-void MarkPlaneRays(const WorkModel* work, int kk, SlabMarks* slab)
+// Marks the cells of slab k (box cells lo..hi - 1 in x and y) whose edges lie on the rays of the
+// node plane z_kk (kk = k or k + 1). The slab's cell (i, j) is kept box-relative.
+void MarkPlaneRays(const WorkModel* work, int kk, const int lo[3], const int hi[3], SlabMarks* slab)
 {
     const int nx = work->nodeCountX, ny = work->nodeCountY, nz = work->nodeCountZ;
     int cells[2];
     const DexelFamily* fx = &work->familyX;
-    for (int j = 0; j < ny; j++) {
+    const double xLo = work->coordinatesX[lo[0]], xHi = work->coordinatesX[hi[0]];
+    for (int j = lo[1]; j <= hi[1]; j++) {
         const int ray = j + kk * ny;
         const int count = fx->counts[ray];
         if (count <= 0) continue;
         const double* e = GetDexelEndsPointer(ray, fx->capacity, fx->counts, fx->ends);
         for (int m = 0; m < count; m++) {
+            if (!(e[m] >= xLo && e[m] <= xHi)) continue;
             const int n = FindCellsHolding(e[m], work->coordinatesX, nx, work->originX, work->pitch, cells);
             for (int c = 0; c < n; c++) {
-                MarkCell(slab, cells[c], j - 1);
-                MarkCell(slab, cells[c], j);
+                MarkCell(slab, cells[c] - lo[0], j - 1 - lo[1]);
+                MarkCell(slab, cells[c] - lo[0], j - lo[1]);
             }
         }
     }
     const DexelFamily* fy = &work->familyY;
-    for (int i = 0; i < nx; i++) {
+    const double yLo = work->coordinatesY[lo[1]], yHi = work->coordinatesY[hi[1]];
+    for (int i = lo[0]; i <= hi[0]; i++) {
         const int ray = kk + i * nz;
         const int count = fy->counts[ray];
         if (count <= 0) continue;
         const double* e = GetDexelEndsPointer(ray, fy->capacity, fy->counts, fy->ends);
         for (int m = 0; m < count; m++) {
+            if (!(e[m] >= yLo && e[m] <= yHi)) continue;
             const int n = FindCellsHolding(e[m], work->coordinatesY, ny, work->originY, work->pitch, cells);
             for (int c = 0; c < n; c++) {
-                MarkCell(slab, i - 1, cells[c]);
-                MarkCell(slab, i, cells[c]);
+                MarkCell(slab, i - 1 - lo[0], cells[c] - lo[1]);
+                MarkCell(slab, i - lo[0], cells[c] - lo[1]);
             }
         }
     }
@@ -834,14 +839,23 @@ void ClassifyCell(const WorkModel* work, int i, int j, int k, CellEdge edges[CEL
 
 }  // namespace
 
-int WalkAllWorkCells(const WorkModel* work, const uint8_t* const marks[CELL_FACE_COUNT],
-                     CellSegmentsSink sink, void* context)
+int WalkWorkCellsSparse(const WorkModel* work, const int cellLo[3], const int cellHi[3],
+                        const uint8_t* const marks[CELL_FACE_COUNT], CellSegmentsSink sink,
+                        void* context)
 {
     if (work->nodeCountX < 2 || !work->familyX.counts) return 1;
+    const int gridCells[3] = {work->cellCountX, work->cellCountY, work->cellCountZ};
+    int lo[3], hi[3];
+    for (int a = 0; a < 3; a++) {
+        lo[a] = std::max(cellLo[a], 0);
+        hi[a] = std::min(cellHi[a], gridCells[a]);
+        if (lo[a] >= hi[a]) return 1;
+    }
     const int nx = work->nodeCountX, nz = work->nodeCountZ;
-    const int cellsX = work->cellCountX, cellsY = work->cellCountY, cellsZ = work->cellCountZ;
+    const int cellsX = hi[0] - lo[0], cellsY = hi[1] - lo[1], cellsZ = hi[2] - lo[2];
     const DexelFamily* fz = &work->familyZ;
-    // The Z-ray ends bucketed by the slab (or two slabs) that holds them.
+    const double zLo = work->coordinatesZ[lo[2]], zHi = work->coordinatesZ[hi[2]];
+    // The Z-ray ends over the box bucketed by the slab (or two slabs) that holds them.
     int64_t* slabStart = static_cast<int64_t*>(std::calloc(size_t(cellsZ) + 1, sizeof(int64_t)));
     if (!slabStart) return 0;
     int cells[2];
@@ -860,17 +874,24 @@ int WalkAllWorkCells(const WorkModel* work, const uint8_t* const marks[CELL_FACE
             }
             std::memcpy(fill, slabStart, size_t(cellsZ) * sizeof(int64_t));
         }
-        for (int ray = 0; ray < fz->rayCount; ray++) {
-            const int count = fz->counts[ray];
-            if (count <= 0) continue;
-            const double* e = GetDexelEndsPointer(ray, fz->capacity, fz->counts, fz->ends);
-            for (int m = 0; m < count; m++) {
-                const int n = FindCellsHolding(e[m], work->coordinatesZ, nz, work->originZ, work->pitch, cells);
-                for (int c = 0; c < n; c++) {
-                    if (pass == 0)
-                        slabStart[cells[c] + 1]++;
-                    else
-                        slabRays[fill[cells[c]]++] = ray;
+        for (int b = lo[1]; b <= hi[1]; b++) {
+            for (int a = lo[0]; a <= hi[0]; a++) {
+                const int ray = a + b * nx;
+                const int count = fz->counts[ray];
+                if (count <= 0) continue;
+                const double* e = GetDexelEndsPointer(ray, fz->capacity, fz->counts, fz->ends);
+                for (int m = 0; m < count; m++) {
+                    if (!(e[m] >= zLo && e[m] <= zHi)) continue;
+                    const int n =
+                        FindCellsHolding(e[m], work->coordinatesZ, nz, work->originZ, work->pitch, cells);
+                    for (int c = 0; c < n; c++) {
+                        const int k = cells[c] - lo[2];
+                        if (k < 0 || k >= cellsZ) continue;
+                        if (pass == 0)
+                            slabStart[k + 1]++;
+                        else
+                            slabRays[fill[k]++] = ray;
+                    }
                 }
             }
         }
@@ -892,23 +913,24 @@ int WalkAllWorkCells(const WorkModel* work, const uint8_t* const marks[CELL_FACE
         CellEdge edges[CELL_EDGE_COUNT];
         int faceFlags[CELL_FACE_COUNT];
         FaceSegment segments[CELL_MAX_SEGMENTS];
-        for (int k = 0; k < cellsZ; k++) {
+        for (int kb = 0; kb < cellsZ; kb++) {
+            const int k = lo[2] + kb;
             slab.count = 0;
-            for (int64_t r = slabStart[k]; r < slabStart[k + 1]; r++) {
-                const int a = slabRays[r] % nx, b = slabRays[r] / nx;
+            for (int64_t r = slabStart[kb]; r < slabStart[kb + 1]; r++) {
+                const int a = slabRays[r] % nx - lo[0], b = slabRays[r] / nx - lo[1];
                 MarkCell(&slab, a - 1, b - 1);
                 MarkCell(&slab, a, b - 1);
                 MarkCell(&slab, a - 1, b);
                 MarkCell(&slab, a, b);
             }
-            MarkPlaneRays(work, k, &slab);
-            MarkPlaneRays(work, k + 1, &slab);
-            // In the order of the cell walk: j, then i.
+            MarkPlaneRays(work, k, lo, hi, &slab);
+            MarkPlaneRays(work, k + 1, lo, hi, &slab);
+            // In the order of the dense walk: j, then i.
             std::sort(slab.active, slab.active + slab.count);
             for (int c = 0; c < slab.count; c++) {
                 const int cell = slab.active[c];
                 slab.marked[cell] = 0;
-                const int i = cell % cellsX, j = cell / cellsX;
+                const int i = lo[0] + cell % cellsX, j = lo[1] + cell / cellsX;
                 ClassifyCell(work, i, j, k, edges);
                 if (edges[EDGE_X00].code == EDGE_EMPTY && edges[EDGE_X10].code == EDGE_EMPTY &&
                     edges[EDGE_X01].code == EDGE_EMPTY && edges[EDGE_X11].code == EDGE_EMPTY)
@@ -924,4 +946,12 @@ int WalkAllWorkCells(const WorkModel* work, const uint8_t* const marks[CELL_FACE
     }
     std::free(slabStart);
     return 1;
+}
+
+int WalkAllWorkCells(const WorkModel* work, const uint8_t* const marks[CELL_FACE_COUNT],
+                     CellSegmentsSink sink, void* context)
+{
+    const int lo[3] = {0, 0, 0};
+    const int hi[3] = {work->cellCountX, work->cellCountY, work->cellCountZ};
+    return WalkWorkCellsSparse(work, lo, hi, marks, sink, context);
 }

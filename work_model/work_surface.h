@@ -112,6 +112,13 @@ typedef void (*CellSegmentsSink)(void* context, const int faceFlags[CELL_FACE_CO
 void WalkWorkCells(const WorkModel* work, const int cellLo[3], const int cellHi[3],
                    const uint8_t* const marks[CELL_FACE_COUNT], CellSegmentsSink sink,
                    void* context);
+// The same walk over cells cellLo..cellHi - 1 (clipped to the grid), in the same order, visiting
+// only the cells that a ray end touches (the others give nothing): the cost follows the surface
+// inside the box, not its volume. Returns 1, or 0 when its work arrays could not be allocated
+// (nothing visited then).
+int WalkWorkCellsSparse(const WorkModel* work, const int cellLo[3], const int cellHi[3],
+                        const uint8_t* const marks[CELL_FACE_COUNT], CellSegmentsSink sink,
+                        void* context);
 // The same walk over every cell of the grid, visiting only the cells that a ray end touches (the
 // others give nothing): the cost follows the surface, not the volume. Returns 1, or 0 when its work
 // arrays could not be allocated (nothing visited then).

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <set>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "work_model/dexel_intervals.h"
 #include "work_model/undo_levels.h"
 #include "work_model/work_model.h"
+#include "work_model/work_surface.h"
 
 namespace {
 
@@ -205,6 +207,74 @@ TEST_F(WorkDisplayTest, ACutRebuildsOnlyItsBlocksAndEachUndoLevelKeepsItsLists)
         if (Counts(0)[b] > 0) level0.push_back(Names(0)[b]);
     EXPECT_EQ(level0, ListNames("callList"));
     EXPECT_EQ(Names(0)[changed2[0]] + 1000, Names(1)[changed2[0]]);
+}
+
+// Every call a cell walk makes to its sink, flattened: the face flags, the segment count and each
+// segment's points, attributes and label.
+struct SinkStream {
+    std::vector<double> values;
+    int cells = 0;
+};
+
+void RecordCell(void* context, const int flags[CELL_FACE_COUNT], const FaceSegment* segments, int count)
+{
+    SinkStream* stream = static_cast<SinkStream*>(context);
+    stream->cells++;
+    stream->values.insert(stream->values.end(), flags, flags + CELL_FACE_COUNT);
+    stream->values.push_back(count);
+    for (int s = 0; s < count; s++) {
+        for (int p = 0; p < 2; p++) {
+            stream->values.insert(stream->values.end(), segments[s].points[p], segments[s].points[p] + 3);
+            stream->values.push_back(segments[s].attributes[p]);
+        }
+        stream->values.push_back(segments[s].label);
+    }
+}
+
+TEST_F(WorkDisplayTest, SparseCellWalkOfABoxGivesWhatTheDenseWalkGave)
+{
+    struct Cut { double x, y; int pen; };
+    struct Case { double pitch; std::vector<Cut> cuts; };
+    // Ball plunges inside, over block and box edges, with ends on nodes (pitch 1) and between
+    // them (pitch 0.7, where the box's far ends also lie beyond the last node).
+    const Case cases[] = {{1.0, {{20.5, 20.5, 3}, {2.0, 38.0, 5}, {30.0, 10.0, 7}}},
+                          {0.7, {{11.3, 29.9, 4}, {39.0, 1.0, 6}, {20.0, 20.0, 2}}}};
+    for (const Case& c : cases) {
+        DestroyWorkModel(work_);
+        BuildBox(work_, 1, c.pitch);
+        PrepareWorkForCutting(work_);
+        for (const Cut& cut : c.cuts) CutWithBall(work_, cut.x, cut.y, cut.pen);
+        // Boundary marks of every kind, so that the face flags vary from cell to cell.
+        const int rays[3] = {work_->rayCountX, work_->rayCountY, work_->rayCountZ};
+        std::vector<std::vector<uint8_t>> marks(CELL_FACE_COUNT);
+        const uint8_t* markPointers[CELL_FACE_COUNT];
+        for (int f = 0; f < CELL_FACE_COUNT; f++) {
+            marks[size_t(f)].resize(size_t(rays[f / 2]));
+            for (size_t r = 0; r < marks[size_t(f)].size(); r++) marks[size_t(f)][r] = uint8_t((r * 7 + size_t(f)) % 3);
+            markPointers[f] = marks[size_t(f)].data();
+        }
+        // The whole grid, and boxes whose sides run through the craters.
+        const int cells[3] = {work_->cellCountX, work_->cellCountY, work_->cellCountZ};
+        const int splits[3][4] = {{0, cells[0] / 3, cells[0] / 2 + 1, cells[0]},
+                                  {0, cells[1] / 4, cells[1] / 2, cells[1]},
+                                  {0, cells[2] - 6, cells[2] - 2, cells[2]}};
+        std::vector<std::array<int, 6>> boxes = {{0, 0, 0, cells[0], cells[1], cells[2]}};
+        for (int bz = 0; bz < 3; bz++)
+            for (int by = 0; by < 3; by++)
+                for (int bx = 0; bx < 3; bx++)
+                    boxes.push_back({splits[0][bx], splits[1][by], splits[2][bz], splits[0][bx + 1],
+                                     splits[1][by + 1], splits[2][bz + 1]});
+        int boxesWithSurface = 0;
+        for (const std::array<int, 6>& box : boxes) {
+            SinkStream dense, sparse;
+            WalkWorkCells(work_, &box[0], &box[3], markPointers, RecordCell, &dense);
+            ASSERT_EQ(1, WalkWorkCellsSparse(work_, &box[0], &box[3], markPointers, RecordCell, &sparse));
+            EXPECT_EQ(dense.cells, sparse.cells) << c.pitch << " box from " << box[0] << " " << box[1] << " " << box[2];
+            EXPECT_TRUE(dense.values == sparse.values) << c.pitch << " box from " << box[0] << " " << box[1] << " " << box[2];
+            if (dense.cells > 0) boxesWithSurface++;
+        }
+        EXPECT_GT(boxesWithSurface, 12) << c.pitch;
+    }
 }
 
 TEST_F(WorkDisplayTest, UncutBoxFacesMergeIntoOneRectanglePerFace)
