@@ -1202,6 +1202,13 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const double paddedReach = tool.bodyReach + 1e-4;
     const double b2 = block->crossCoordinates2[i2] - st->basePoint[1];
     const double rowC = b2 * b2 - paddedReach * paddedReach;
+    // The chord ends are only compared with the material, so the margin covers their rounding
+    // through the reciprocals.
+    const double inverseA = 1.0 / A;
+    // Every solid of such a body lies on or above its tip plane: n . (ray point - tip) = w + n[2] u
+    // >= 0, less the same margin. A ray across the axis (n[2] = 0) lies wholly below it or not.
+    const double kPlaneMargin = 1e-4;
+    const double inverseRayComponent = n[2] != 0.0 ? 1.0 / n[2] : 0.0;
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
         if (oblique) {
@@ -1213,9 +1220,20 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double disc = B * B - A * C;
             if (!(disc > 0.0)) continue;
             const double root = std::sqrt(disc);
+            double low = (-B - root) * inverseA, high = (root - B) * inverseA;
+            if (n[2] == 0.0) {
+                if (w < -kPlaneMargin) continue;
+            } else {
+                const double onPlane = (-kPlaneMargin - w) * inverseRayComponent;
+                if (n[2] > 0.0)
+                    low = std::max(low, onPlane);
+                else
+                    high = std::min(high, onPlane);
+                if (!(low < high)) continue;
+            }
             const int d = i1 + i2 * block->crossNodeCount1;
             const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-            if (!MaterialBetween(material, counts[i1], tipT + (-B - root) / A, tipT + (root - B) / A)) continue;
+            if (!MaterialBetween(material, counts[i1], tipT + low, tipT + high)) continue;
         }
         if (axial) {
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
