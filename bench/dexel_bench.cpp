@@ -128,7 +128,7 @@ void BM_BallFootprintOnZRays(benchmark::State& state)
             int count = f.counts[d];
             int removed = 0;
             SubtractDexelIntervalWithVolume(GetDexelEndsPointer(d, f.capacity, f.counts, f.ends),
-                                            GetDexelAttributesPointer(d, f.capacity, f.counts, f.attributes),
+                                            GetDexelAttributesPointer(d, f.capacity, f.counts, f.ends, f.attributes),
                                             GetDexelValuesPointer(d, f.capacity, f.counts, f.values),
                                             &count, work.pitch, work.coordinatesZ, work.cellArea,
                                             &volume, pieces, &removed, centre[2] - halfHeights[r],

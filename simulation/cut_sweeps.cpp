@@ -266,7 +266,7 @@ void BeginRayEdit(const RayContext& ray, int growth, RayEdit* edit)
     const int room = edit->count > c ? GetDexelSeparateCapacity(edit->count) : c;
     edit->inPlace = growth <= DEXEL_MAX_ENDS - edit->count && edit->count + growth <= room;
     double* ends = GetDexelEndsPointer(d, c, b->counts, b->ends);
-    uint8_t* attributes = GetDexelAttributesPointer(d, c, b->counts, b->attributes);
+    uint8_t* attributes = GetDexelAttributesPointer(d, c, b->counts, b->ends, b->attributes);
     int32_t* values = GetDexelValuesPointer(d, c, b->counts, b->values);
     if (edit->inPlace) {
         edit->ends = ends;

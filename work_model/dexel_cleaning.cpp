@@ -439,7 +439,7 @@ void ClearDexelAttributes(WorkModel* work)
         for (int d = 0; d < f->rayCount; d++) {
             const int n = f->counts[d];
             if (n <= 0) continue;
-            uint8_t* a = GetDexelAttributesPointer(d, f->capacity, f->counts, f->attributes);
+            uint8_t* a = GetDexelAttributesPointer(d, f->capacity, f->counts, f->ends, f->attributes);
             int32_t* v = GetDexelValuesPointer(d, f->capacity, f->counts, f->values);
             std::fill(a, a + n, uint8_t(0));
             std::fill(v, v + n, 0);

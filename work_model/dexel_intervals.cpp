@@ -33,6 +33,13 @@ void CopyEntries(T* target, const T* source, int n)
         std::memset(target, 0, size_t(n) * sizeof(T));
 }
 
+// The slot holding the address of a long ray's separate attributes (see GetDexelAttributesPointer).
+void* AttributesAddressSlot(size_t base, int c, double* ends, uint8_t* attributes)
+{
+    if (DexelAttributeSlotsHoldAddress(c)) return attributes + base;
+    return ends + base + 1;
+}
+
 struct SeparateArrays {
     double* ends;
     uint8_t* attributes;
@@ -71,7 +78,8 @@ int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes,
     if (oldCount > c && n > c && GetDexelSeparateCapacity(n) == GetDexelSeparateCapacity(oldCount)) {
         // The separate arrays have room: overwrite in place.
         CopyEntries(ReadSlotPointer<double>(ends + base), newEnds, n);
-        CopyEntries(ReadSlotPointer<uint8_t>(attributes + base), newAttributes, n);
+        CopyEntries(ReadSlotPointer<uint8_t>(AttributesAddressSlot(base, c, ends, attributes)),
+                    newAttributes, n);
         CopyEntries(ReadSlotPointer<int32_t>(values + base), newValues, n);
         counts[d] = n;
         return 1;
@@ -79,7 +87,7 @@ int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes,
     SeparateArrays old = {nullptr, nullptr, nullptr};
     if (oldCount > c)
         old = SeparateArrays{ReadSlotPointer<double>(ends + base),
-                             ReadSlotPointer<uint8_t>(attributes + base),
+                             ReadSlotPointer<uint8_t>(AttributesAddressSlot(base, c, ends, attributes)),
                              ReadSlotPointer<int32_t>(values + base)};
     if (n > c) {
         SeparateArrays fresh;
@@ -88,7 +96,7 @@ int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes,
         CopyEntries(fresh.attributes, newAttributes, n);
         CopyEntries(fresh.values, newValues, n);
         WriteSlotPointer(ends + base, fresh.ends);
-        WriteSlotPointer(attributes + base, fresh.attributes);
+        WriteSlotPointer(AttributesAddressSlot(base, c, ends, attributes), fresh.attributes);
         WriteSlotPointer(values + base, fresh.values);
     } else {
         // Copy before releasing: the new entries may come from the old separate arrays.
@@ -132,7 +140,8 @@ void ReadDexel(int d, int c, const int32_t* counts, const double* ends, const ui
     std::memcpy(outEnds, GetDexelEndsPointer(d, c, counts, const_cast<double*>(ends)),
                 size_t(n) * sizeof(double));
     std::memcpy(outAttributes,
-                GetDexelAttributesPointer(d, c, counts, const_cast<uint8_t*>(attributes)), size_t(n));
+                GetDexelAttributesPointer(d, c, counts, ends, const_cast<uint8_t*>(attributes)),
+                size_t(n));
     std::memcpy(outValues, GetDexelValuesPointer(d, c, counts, const_cast<int32_t*>(values)),
                 size_t(n) * sizeof(int32_t));
 }
@@ -163,7 +172,7 @@ void ReadDexelEndsAttributes(int d, int c, const int32_t* counts, const double* 
     ReadDexelEnds(d, c, counts, ends, count, outEnds);
     if (*count <= 0) return;
     std::memcpy(outAttributes,
-                GetDexelAttributesPointer(d, c, counts, const_cast<uint8_t*>(attributes)),
+                GetDexelAttributesPointer(d, c, counts, ends, const_cast<uint8_t*>(attributes)),
                 size_t(*count));
 }
 
@@ -172,7 +181,8 @@ void ReadDexelAttributes(int d, int c, const int32_t* counts, const uint8_t* att
 {
     const int n = counts[d];
     if (n <= 0) return;
-    const uint8_t* source = GetDexelAttributesPointer(d, c, counts, const_cast<uint8_t*>(attributes));
+    const uint8_t* source =
+        GetDexelEntriesPointer(d, c, counts, const_cast<uint8_t*>(attributes));
     if (source) std::memcpy(outAttributes, source, size_t(n));
 }
 
@@ -181,7 +191,7 @@ void RestoreDexelAttributes(int d, int c, const int32_t* counts, uint8_t* attrib
 {
     const int n = counts[d];
     if (n <= 0) return;
-    uint8_t* target = GetDexelAttributesPointer(d, c, counts, attributes);
+    uint8_t* target = GetDexelEntriesPointer(d, c, counts, attributes);
     if (target) std::memcpy(target, source, size_t(n));
 }
 

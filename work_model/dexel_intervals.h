@@ -7,9 +7,11 @@
 #include <cstring>
 #include "work_model/work_model.h"
 
-// Where ray d keeps its ends, attributes and values: its slots when counts[d] <= c, otherwise the
-// separate array whose address its first slots hold. Inline: the cutting kernel reads them for
-// every ray it visits.
+// Where ray d keeps its ends, attributes and values: its slots when counts[d] <= c, otherwise three
+// separate arrays. The address of the separate ends is held in the ray's first end slot, that of
+// the values in its first value slots (4 * c bytes, at least 8), and that of the attributes in its
+// first attribute slots when they can hold an address (c >= 8), otherwise in its second end slot.
+// Inline: the cutting kernel reads them for every ray it visits.
 template <class T>
 inline T* GetDexelEntriesPointer(int d, int c, const int32_t* counts, T* entries)
 {
@@ -23,9 +25,21 @@ inline double* GetDexelEndsPointer(int d, int c, const int32_t* counts, double* 
 {
     return GetDexelEntriesPointer(d, c, counts, ends);
 }
-inline uint8_t* GetDexelAttributesPointer(int d, int c, const int32_t* counts, uint8_t* attributes)
+// 1 when attribute slots of capacity c can hold the address of a ray's separate attributes.
+inline bool DexelAttributeSlotsHoldAddress(int c)
 {
-    return GetDexelEntriesPointer(d, c, counts, attributes);
+    return size_t(c) >= sizeof(uint8_t*);
+}
+inline uint8_t* GetDexelAttributesPointer(int d, int c, const int32_t* counts, const double* ends,
+                                          uint8_t* attributes)
+{
+    uint8_t* slots = attributes + size_t(d) * size_t(c);
+    if (counts[d] <= c) return slots;
+    const void* holder = slots;
+    if (!DexelAttributeSlotsHoldAddress(c)) holder = ends + size_t(d) * size_t(c) + 1;
+    uint8_t* pointer;
+    std::memcpy(&pointer, holder, sizeof pointer);
+    return pointer;
 }
 inline int32_t* GetDexelValuesPointer(int d, int c, const int32_t* counts, int32_t* values)
 {
@@ -59,6 +73,8 @@ void ReadDexelEndsValues(int d, int c, const int32_t* counts, const double* ends
 void ReadDexelEndsAttributes(int d, int c, const int32_t* counts, const double* ends,
                              const uint8_t* attributes, int* count, double* outEnds,
                              uint8_t* outAttributes);
+// The attribute readers without the ends: for byte arrays whose slots hold the address of a long
+// ray's separate bytes themselves (c >= 8, and attribute snapshots).
 void ReadDexelAttributes(int d, int c, const int32_t* counts, const uint8_t* attributes,
                          uint8_t* outAttributes);
 // Writes the ray's attribute bytes from source (count unchanged).

@@ -34,7 +34,7 @@ void RewriteAttributes(WorkModel* work, int pen, uint8_t keep, uint8_t set)
         for (int d = 0; d < f->rayCount; d++) {
             const int n = f->counts[d];
             if (n <= 0) continue;
-            uint8_t* bytes = GetDexelAttributesPointer(d, f->capacity, f->counts, f->attributes);
+            uint8_t* bytes = GetDexelAttributesPointer(d, f->capacity, f->counts, f->ends, f->attributes);
             for (int e = 0; e < n; e++)
                 if (pen < 0 || (bytes[e] >> 4) == pen) bytes[e] = uint8_t((bytes[e] & keep) | set);
             if (g_PumpMessagesInLoops && (d & 0xFFFF) == 0) PumpMessagesDuringWork();

@@ -1,5 +1,6 @@
 // The undo ring: pushing a level (a full copy of the current level that shares no separate array
-// with it) and stepping back; attribute snapshots shaped like the current level's attribute arrays.
+// with it) and stepping back; attribute snapshots shaped like the current level's attribute arrays
+// (at least 8 slots per ray, so that the slots of a long ray hold the address of its bytes).
 #include "work_model/undo_levels.h"
 
 #include <algorithm>
@@ -36,7 +37,7 @@ void ReleaseLongRays(const FamilyLevels& f, int level)
     for (int d = 0; d < f.rayCount; d++) {
         if (counts[d] <= f.capacity) continue;
         std::free(GetDexelEndsPointer(d, f.capacity, counts, f.ends[level]));
-        std::free(GetDexelAttributesPointer(d, f.capacity, counts, f.attributes[level]));
+        std::free(GetDexelAttributesPointer(d, f.capacity, counts, f.ends[level], f.attributes[level]));
         std::free(GetDexelValuesPointer(d, f.capacity, counts, f.values[level]));
     }
 }
@@ -61,7 +62,7 @@ int DuplicateLongRays(const FamilyLevels& f, int from, int to)
         if (n <= f.capacity) continue;
         const double* ends = GetDexelEndsPointer(d, f.capacity, f.counts[from], f.ends[from]);
         const uint8_t* attributes =
-            GetDexelAttributesPointer(d, f.capacity, f.counts[from], f.attributes[from]);
+            GetDexelAttributesPointer(d, f.capacity, f.counts[from], f.ends[from], f.attributes[from]);
         const int32_t* values = GetDexelValuesPointer(d, f.capacity, f.counts[from], f.values[from]);
         counts[d] = 0;  // the slots still refer to level `from`'s arrays: store as a fresh ray
         if (StoreDexel(d, f.capacity, counts, f.ends[to], f.attributes[to], f.values[to], ends,
@@ -105,22 +106,27 @@ void StepUndoLevelBack(WorkModel* work)
     SelectUndoLevel(work);
 }
 
+int GetAttributeSnapshotCapacity(int capacity)
+{
+    return std::max(capacity, int(DEXEL_INLINE_CAPACITY));
+}
+
 int AllocateAttributeSnapshot(AttributeSnapshot* snapshot, const WorkModel* work)
 {
     *snapshot = AttributeSnapshot{nullptr, nullptr, nullptr};
     // Zeroed, so that a snapshot freed before it is cleared holds no stray references.
     snapshot->attributesZ = static_cast<uint8_t*>(
-        std::calloc(size_t(work->rayCountZ) * size_t(work->capacityZ) + 1, 1));
+        std::calloc(size_t(work->rayCountZ) * size_t(GetAttributeSnapshotCapacity(work->capacityZ)) + 1, 1));
     if (!snapshot->attributesZ) return -1;
     snapshot->attributesX = static_cast<uint8_t*>(
-        std::calloc(size_t(work->rayCountX) * size_t(work->capacityX) + 1, 1));
+        std::calloc(size_t(work->rayCountX) * size_t(GetAttributeSnapshotCapacity(work->capacityX)) + 1, 1));
     if (!snapshot->attributesX) {
         std::free(snapshot->attributesZ);
         *snapshot = AttributeSnapshot{nullptr, nullptr, nullptr};
         return -2;
     }
     snapshot->attributesY = static_cast<uint8_t*>(
-        std::calloc(size_t(work->rayCountY) * size_t(work->capacityY) + 1, 1));
+        std::calloc(size_t(work->rayCountY) * size_t(GetAttributeSnapshotCapacity(work->capacityY)) + 1, 1));
     if (!snapshot->attributesY) {
         std::free(snapshot->attributesZ);
         std::free(snapshot->attributesX);
@@ -135,11 +141,12 @@ namespace {
 int ClearSnapshotFamily(const DexelFamily& f, uint8_t* bytes)
 {
     int result = 1;
+    const int c = GetAttributeSnapshotCapacity(f.capacity);
     for (int d = 0; d < f.rayCount; d++) {
         const int n = f.counts[d];
-        uint8_t* slots = bytes + size_t(d) * size_t(f.capacity);
+        uint8_t* slots = bytes + size_t(d) * size_t(c);
         if (n <= 0) continue;
-        if (n <= f.capacity) {
+        if (n <= c) {
             std::memset(slots, 0, size_t(n));
             continue;
         }
@@ -160,10 +167,11 @@ void FreeSnapshotFamily(const DexelFamily& f, uint8_t* bytes)
 {
     if (!bytes) return;
     if (f.counts) {
+        const int c = GetAttributeSnapshotCapacity(f.capacity);
         for (int d = 0; d < f.rayCount; d++) {
-            if (f.counts[d] <= f.capacity) continue;
+            if (f.counts[d] <= c) continue;
             uint8_t* separate;
-            std::memcpy(&separate, bytes + size_t(d) * size_t(f.capacity), sizeof separate);
+            std::memcpy(&separate, bytes + size_t(d) * size_t(c), sizeof separate);
             std::free(separate);
         }
     }

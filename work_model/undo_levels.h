@@ -4,8 +4,10 @@
 #include <cstdint>
 #include "work_model/work_model.h"
 
-// One byte per end for the Z-, X- and Y-ray families, shaped like the family attribute arrays.
-// A ray of more than capacity ends keeps its bytes in a separate array referenced from its slots.
+// One byte per end for the Z-, X- and Y-ray families, shaped like attribute arrays of capacity
+// GetAttributeSnapshotCapacity(family capacity): read and write them with ReadDexelAttributes and
+// RestoreDexelAttributes at that capacity. A ray of more ends keeps its bytes in a separate array
+// whose address its slots hold.
 struct AttributeSnapshot {
     uint8_t* attributesZ;
     uint8_t* attributesX;
@@ -18,6 +20,8 @@ int PushUndoLevel(WorkModel* work);
 // Shows the previous level (below 0 wraps to highestLevel).
 void StepUndoLevelBack(WorkModel* work);
 
+// The slots per ray of a snapshot of a family of this capacity: at least 8, room for an address.
+int GetAttributeSnapshotCapacity(int capacity);
 // Returns 1, or -1, -2, -3 when the Z, X or Y array cannot be allocated (nothing kept).
 int AllocateAttributeSnapshot(AttributeSnapshot* snapshot, const WorkModel* work);
 // Gives every ray room for one zero byte per end of the current level. Returns 1, or 0 when a

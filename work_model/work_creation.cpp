@@ -1,5 +1,5 @@
 // Box and cylinder works and the automatic work pitch: the grid is laid over the stock, every ray
-// is filled with its interval directly in its inline slots, and the placement is set. Also moving a
+// is filled with its intervals (directly in its inline slots where they fit), and the placement is set. Also moving a
 // work in the machine frame.
 #include "work_model/work_creation.h"
 
@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "work_model/dexel_intervals.h"
 #include "work_model/work_values.h"
 #include "work_model/matrix.h"
 #include "work_model/ray_axes.h"
@@ -47,9 +48,14 @@ int ComputeNodeCount(double extent, double pitch, int32_t* nodes)
     return 1;
 }
 
-// Writes up to four ends (attribute 0, value 0) into the inline slots of ray d.
-void SetInlineRay(DexelFamily* family, int d, const double* ends, int count)
+// Writes up to four ends (attribute 0, value 0) into ray d of a fresh family: into its slots, or
+// into separate arrays when the family keeps fewer inline. Returns 1, or 0 when those arrays
+// cannot be obtained.
+int SetFreshRay(DexelFamily* family, int d, const double* ends, int count)
 {
+    if (count > family->capacity)
+        return StoreDexel(d, family->capacity, family->counts, family->ends, family->attributes,
+                          family->values, ends, nullptr, nullptr, count);
     const size_t base = size_t(d) * size_t(family->capacity);
     for (int e = 0; e < count; e++) {
         family->ends[base + e] = ends[e];
@@ -57,6 +63,7 @@ void SetInlineRay(DexelFamily* family, int d, const double* ends, int count)
         family->values[base + e] = 0;
     }
     family->counts[d] = count;
+    return 1;
 }
 
 int FailCreation(WorkModel* work, int code)
@@ -156,7 +163,7 @@ int CreateBoxWork(WorkModel* work, const double box[6], const double placement[1
         for (nodes[v] = 0; nodes[v] <= lastV; nodes[v]++) {
             for (nodes[u] = 0; nodes[u] <= lastU; nodes[u]++) {
                 const bool empty = (nodes[u] == lastU && beyond[u]) || (nodes[v] == lastV && beyond[v]);
-                SetInlineRay(family, GetRayIndexAlongAxis(work, axis, nodes), interval, empty ? 0 : 2);
+                SetFreshRay(family, GetRayIndexAlongAxis(work, axis, nodes), interval, empty ? 0 : 2);
             }
         }
     }
@@ -185,13 +192,14 @@ void FillAxialRays(WorkModel* work, int w, const double start[3], double length,
             const double dv = (nodes[v] - centreNode) * work->pitch;
             const double d2 = du * du + dv * dv;
             const bool full = inner * inner <= d2 && d2 <= outer * outer;
-            SetInlineRay(family, GetRayIndexAlongAxis(work, w, nodes), interval, full ? 2 : 0);
+            SetFreshRay(family, GetRayIndexAlongAxis(work, w, nodes), interval, full ? 2 : 0);
         }
     }
 }
 
-// Fills the rays along cross axis a (the other cross axis b) of a cylinder along w.
-void FillCrossRays(WorkModel* work, int w, int a, int b, const double start[3], double length,
+// Fills the rays along cross axis a (the other cross axis b) of a cylinder along w. Returns 1, or
+// 0 when the separate arrays of a ray crossing the bore cannot be obtained.
+int FillCrossRays(WorkModel* work, int w, int a, int b, const double start[3], double length,
                    double outer, double inner, int centreNode)
 {
     DexelFamily* family = GetFamilyAlongAxis(work, a);
@@ -203,20 +211,21 @@ void FillCrossRays(WorkModel* work, int w, int a, int b, const double start[3], 
             const double delta = (nodes[b] - centreNode) * work->pitch;
             const int d = GetRayIndexAlongAxis(work, a, nodes);
             if (IsBeyondFace(axial[nodes[w]], start[w] + length, work->pitch) || std::fabs(delta) > outer) {
-                SetInlineRay(family, d, nullptr, 0);
+                SetFreshRay(family, d, nullptr, 0);
                 continue;
             }
             const double hOuter = std::sqrt(outer * outer - delta * delta);
             if (std::fabs(delta) < inner) {
                 const double hInner = std::sqrt(inner * inner - delta * delta);
                 const double ends[4] = {c - hOuter, c - hInner, c + hInner, c + hOuter};
-                SetInlineRay(family, d, ends, 4);
+                if (!SetFreshRay(family, d, ends, 4)) return 0;
             } else {
                 const double ends[2] = {c - hOuter, c + hOuter};
-                SetInlineRay(family, d, ends, 2);
+                SetFreshRay(family, d, ends, 2);
             }
         }
     }
+    return 1;
 }
 
 }  // namespace
@@ -251,8 +260,9 @@ int CreateCylinderWork(WorkModel* work, const double start[3], int axis, double 
     }
     const int centreNode = int(t);
     FillAxialRays(work, w, start, length, outerRadius, innerRadius, centreNode);
-    FillCrossRays(work, w, u, v, start, length, outerRadius, innerRadius, centreNode);
-    FillCrossRays(work, w, v, u, start, length, outerRadius, innerRadius, centreNode);
+    if (!FillCrossRays(work, w, u, v, start, length, outerRadius, innerRadius, centreNode) ||
+        !FillCrossRays(work, w, v, u, start, length, outerRadius, innerRadius, centreNode))
+        return FailCreation(work, WORK_GRID_NO_MEMORY);
     FinishPlacement(work);
     return 0;
 }

@@ -490,7 +490,7 @@ void WriteFamilyToSink(WorkFileSink* sink, int capacity, int rayCount, const int
         const int32_t* rayValues = values + base;
         if (n > capacity) {
             rayEnds = GetDexelEndsPointer(d, capacity, counts, const_cast<double*>(ends));
-            rayAttributes = GetDexelAttributesPointer(d, capacity, counts, const_cast<uint8_t*>(attributes));
+            rayAttributes = GetDexelAttributesPointer(d, capacity, counts, ends, const_cast<uint8_t*>(attributes));
             rayValues = GetDexelValuesPointer(d, capacity, counts, const_cast<int32_t*>(values));
         }
         WriteSinkDoubles(sink, rayEnds, n);

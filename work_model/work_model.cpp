@@ -56,7 +56,8 @@ int SetUpGridCounts(WorkModel* work)
     for (int family = 0; family < 3; family++)
         if (rays[family] > INT32_MAX / DEXEL_INLINE_CAPACITY) return WORK_GRID_TOO_LARGE;
     if (CheckWorkGridMemory(nodes, work->undoLevels) != 1) return WORK_GRID_OVER_MEMORY;
-    work->capacityX = work->capacityY = work->capacityZ = DEXEL_INLINE_CAPACITY;
+    work->capacityX = work->capacityY = DEXEL_INLINE_CAPACITY;
+    work->capacityZ = DEXEL_INLINE_CAPACITY_Z;
     work->rayCountX = int32_t(rays[0]);
     work->rayCountY = int32_t(rays[1]);
     work->rayCountZ = int32_t(rays[2]);
@@ -314,7 +315,7 @@ int AllocateWorkModelArrays(WorkModel* work)
     const int64_t nx = work->nodeCountX, ny = work->nodeCountY, nz = work->nodeCountZ;
     if (nx < 2 || ny < 2 || nz < 2 || work->rayCountZ != nx * ny || work->rayCountX != ny * nz ||
         work->rayCountY != nx * nz || work->capacityX != DEXEL_INLINE_CAPACITY ||
-        work->capacityY != DEXEL_INLINE_CAPACITY || work->capacityZ != DEXEL_INLINE_CAPACITY)
+        work->capacityY != DEXEL_INLINE_CAPACITY || work->capacityZ != DEXEL_INLINE_CAPACITY_Z)
         return WORK_GRID_BAD_NODE_COUNT;
     work->undoLevels = LevelTableCount(work);
     const int32_t nodes[3] = {work->nodeCountX, work->nodeCountY, work->nodeCountZ};
@@ -348,11 +349,15 @@ uint64_t EstimateWorkMemoryBytes(const int32_t nodes[3], int undoLevels)
     // Node counts are below 2^31, so the ray count fits 64 bits; the bytes saturate at the largest value.
     const uint64_t n[3] = {uint64_t(std::max(nodes[0], 0)), uint64_t(std::max(nodes[1], 0)),
                            uint64_t(std::max(nodes[2], 0))};
-    const uint64_t rays = n[1] * n[2] + n[0] * n[2] + n[0] * n[1];
-    const uint64_t perRay = 13 * uint64_t(DEXEL_INLINE_CAPACITY) + 4;
+    const uint64_t crossRays = n[1] * n[2] + n[0] * n[2];  // X- and Y-rays
+    const uint64_t zRays = n[0] * n[1];
+    const uint64_t crossPerRay = 13 * uint64_t(DEXEL_INLINE_CAPACITY) + 4;
+    const uint64_t zPerRay = 13 * uint64_t(DEXEL_INLINE_CAPACITY_Z) + 4;
     const uint64_t levels = uint64_t(std::max(undoLevels, 1));
-    if (rays > (UINT64_MAX / 2) / perRay / levels) return UINT64_MAX;
-    return levels * (rays * perRay + 174) + 8 * (n[0] + n[1] + n[2]);
+    if (crossRays > (UINT64_MAX / 4) / crossPerRay / levels ||
+        zRays > (UINT64_MAX / 4) / zPerRay / levels)
+        return UINT64_MAX;
+    return levels * (crossRays * crossPerRay + zRays * zPerRay + 174) + 8 * (n[0] + n[1] + n[2]);
 }
 
 uint64_t GetWorkMemoryLimit()
@@ -393,7 +398,7 @@ void FreeDexelFamilyArrays(int capacity, int rayCount, int32_t* counts, double* 
         for (int d = 0; d < rayCount; d++) {
             if (counts[d] <= capacity) continue;
             std::free(GetDexelEndsPointer(d, capacity, counts, ends));
-            std::free(GetDexelAttributesPointer(d, capacity, counts, attributes));
+            std::free(GetDexelAttributesPointer(d, capacity, counts, ends, attributes));
             std::free(GetDexelValuesPointer(d, capacity, counts, values));
         }
     }

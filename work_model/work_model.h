@@ -6,7 +6,10 @@
 
 enum {
     WORK_MODEL_SLOTS = 20,            // work records kept in g_WorkModels
-    DEXEL_INLINE_CAPACITY = 8,        // ends a ray keeps in its own slots
+    DEXEL_INLINE_CAPACITY = 8,        // ends an X- or Y-ray keeps in its own slots
+    DEXEL_INLINE_CAPACITY_Z = 4,      // ends a Z-ray keeps in its own slots: a work cut from above
+                                      // seldom has more than one interval along Z, and room for a
+                                      // second lets a cut edit it in place
     DEXEL_MAX_ENDS = 10000,           // most ends one ray may hold (5000 intervals)
     WORK_MAX_BLOCKS = 999,            // most display blocks of one work
     BLOCK_LIST_IDS_PER_LEVEL = 1000,  // one row of blockListIds per undo level
@@ -25,10 +28,10 @@ enum { WORK_ALLOC_LEVEL_TABLES = -10004 };
 
 // One family of parallel rays of one undo level. Ray d owns slots d*capacity .. d*capacity+capacity-1
 // of ends, attributes and values. A ray of more than `capacity` ends keeps them in three separate
-// heap arrays of GetDexelSeparateCapacity(counts[d]) entries whose addresses are stored in its first slots (see
+// heap arrays of GetDexelSeparateCapacity(counts[d]) entries whose addresses are stored in its slots (see
 // GetDexelEndsPointer and friends in dexel_intervals.h).
 struct DexelFamily {
-    int32_t capacity;     // inline capacity, always 8
+    int32_t capacity;     // inline capacity: 8 for X- and Y-rays, 4 for Z-rays
     int32_t rayCount;     // number of rays
     int32_t* counts;      // ends per ray (even, 0 = empty)
     double* ends;         // rayCount * capacity slots: ascending (entry, exit) pairs
@@ -41,7 +44,7 @@ struct DexelFamily {
 struct WorkModel {
     double rotation[9];        // placement rotation, row by row: machine = work x rotation + translation
     double translation[3];     // placement translation
-    int32_t capacityX, capacityY, capacityZ;     // inline capacity of each family (8)
+    int32_t capacityX, capacityY, capacityZ;     // inline capacity of each family (8, 8, 4)
     int32_t nodeCountX, nodeCountY, nodeCountZ;  // grid nodes per axis (>= 2; nodeCountX 0 = no work)
     double pitch;                                // node spacing, the same on all axes
     double originX, originY, originZ;            // coordinates of node (0, 0, 0)
@@ -121,8 +124,8 @@ int BuildBlockIndex(WorkModel* work, int startX, int startY, int startZ);
 // (WORK_GRID_BAD_NODE_COUNT when the grid was not set up); on a failure nothing this call
 // allocated is kept. undoLevels below 1 becomes 1; blockListIds is resized to undoLevels rows.
 int AllocateWorkModelArrays(WorkModel* work);
-// Bytes the arrays of a grid with these node counts and undo levels will take when every ray keeps
-// its ends inline: the estimate made before anything is allocated. SetUpWorkGrid and
+// Bytes the arrays of a grid with these node counts and undo levels will take when no ray needs
+// separate arrays: the estimate made before anything is allocated. SetUpWorkGrid and
 // AllocateWorkModelArrays refuse (WORK_GRID_OVER_MEMORY) a grid whose estimate passes the machine's
 // physical memory.
 uint64_t EstimateWorkMemoryBytes(const int32_t nodes[3], int undoLevels);

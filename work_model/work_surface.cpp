@@ -390,7 +390,7 @@ void GetDexelFirstLastEnds(const WorkModel* work, int family, double* first,
         first[d] = ends[0];
         last[d] = ends[count - 1];
         if (firstAttributes || lastAttributes) {
-            const uint8_t* a = GetDexelAttributesPointer(d, f->capacity, f->counts, f->attributes);
+            const uint8_t* a = GetDexelAttributesPointer(d, f->capacity, f->counts, f->ends, f->attributes);
             if (firstAttributes) firstAttributes[d] = a[0];
             if (lastAttributes) lastAttributes[d] = a[count - 1];
         }
@@ -435,7 +435,7 @@ void ClipDexelToCell(int capacity, int count, const double* ends, const uint8_t*
 {
     const int32_t counts[1] = {count};
     const double* e = GetDexelEndsPointer(0, capacity, counts, const_cast<double*>(ends));
-    const uint8_t* a = GetDexelAttributesPointer(0, capacity, counts, const_cast<uint8_t*>(attributes));
+    const uint8_t* a = GetDexelAttributesPointer(0, capacity, counts, ends, const_cast<uint8_t*>(attributes));
     if (count < 2 || e[0] > U || e[count - 1] < L) return;
     for (int n = 0; n + 1 < count; n += 2) {
         const double en = e[n], x = e[n + 1];

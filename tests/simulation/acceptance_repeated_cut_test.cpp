@@ -100,7 +100,7 @@ WorkImage CaptureWork(const WorkModel& work)
             const int n = f->counts[d];
             image.counts.push_back(n);
             const double* e = GetDexelEndsPointer(d, f->capacity, f->counts, f->ends);
-            const uint8_t* a = GetDexelAttributesPointer(d, f->capacity, f->counts, f->attributes);
+            const uint8_t* a = GetDexelAttributesPointer(d, f->capacity, f->counts, f->ends, f->attributes);
             const int32_t* v = GetDexelValuesPointer(d, f->capacity, f->counts, f->values);
             for (int k = 0; k < n; ++k) {
                 image.ends.push_back(e[k]);

@@ -93,11 +93,11 @@ TEST_F(CutAlongMove, NewEndsCarryThePenAndLineTagAndThePaintBitAboveTheCuttingLe
     g_MotionKind = 1;
     CutOnce(&work, tip, up, 1234);
     const int d = ZIndex(40, 40);
-    const double* ends = GetDexelEndsPointer(d, 8, work.familyZ.counts, work.familyZ.ends);
+    const double* ends = GetDexelEndsPointer(d, work.familyZ.capacity, work.familyZ.counts, work.familyZ.ends);
     ASSERT_EQ(work.familyZ.counts[d], 2);
     EXPECT_EQ(ends[1], 15);
-    EXPECT_EQ(work.familyZ.attributes[d * 8 + 1], 0x30);  // at the tip: below the cutting length
-    EXPECT_EQ(work.familyZ.values[d * 8 + 1], 1234);
+    EXPECT_EQ(work.familyZ.attributes[d * work.familyZ.capacity + 1], 0x30);  // at the tip: below the cutting length
+    EXPECT_EQ(work.familyZ.values[d * work.familyZ.capacity + 1], 1234);
     // X-ray at y = 20, z = 18: the new ends lie 3 above the tip, above the cutting length 2.
     const int x = 40 + 36 * work.nodeCountY;
     ASSERT_EQ(work.familyX.counts[x], 4);
@@ -110,8 +110,8 @@ TEST_F(CutAlongMove, NewEndsCarryThePenAndLineTagAndThePaintBitAboveTheCuttingLe
     const double tip2[3] = {8, 8, 15};
     CutOnce(&work, tip2, up, -55);
     const int d2 = ZIndex(16, 16);
-    EXPECT_EQ(work.familyZ.attributes[d2 * 8 + 1], 0x31);
-    EXPECT_EQ(work.familyZ.values[d2 * 8 + 1], -55);
+    EXPECT_EQ(work.familyZ.attributes[d2 * work.familyZ.capacity + 1], 0x31);
+    EXPECT_EQ(work.familyZ.values[d2 * work.familyZ.capacity + 1], -55);
 }
 
 TEST_F(CutAlongMove, AxialToolRangesAreSymmetricAndOpenUpward)
@@ -311,7 +311,7 @@ TEST_F(CutAlongMove, VerticalToolChipCheckAndInnerPaint)
     CutOnce(&work, centre, up);
     EXPECT_EQ(g_CheckFlags.chip, 1);
     // The new end under the axis lies inside the inner radius: bit 0 in a feed move.
-    EXPECT_EQ(work.familyZ.attributes[ZIndex(40, 40) * 8 + 1], 0x21);
+    EXPECT_EQ(work.familyZ.attributes[ZIndex(40, 40) * work.familyZ.capacity + 1], 0x21);
     // OUTPUT: the chip width at the tip grows to the full radius.
     SetUp();
     ASSERT_EQ(MakeCuttingToolCurrent(1, &tool, nullptr, nullptr, 2), 1);
@@ -369,7 +369,7 @@ TEST_F(CutAlongMove, HolderStepsPaintRaiseArborAndNarrowingStepsAreCones)
     CutOnce(&work, tip, up);
     EXPECT_EQ(g_CheckFlags.arbor, 0);
     EXPECT_EQ(ZRay(60, 40), (std::vector<double>{0, 17}));  // x = 30, inside the holder radius 15
-    EXPECT_EQ(work.familyZ.attributes[ZIndex(60, 40) * 8 + 1], 0x31);
+    EXPECT_EQ(work.familyZ.attributes[ZIndex(60, 40) * work.familyZ.capacity + 1], 0x31);
     SetUp();
     UseTool(TOOL_FLAT, 10, 0, 20, &length, &arbor);
     g_ArborCheck = 4;
@@ -481,7 +481,7 @@ TEST_F(CutAlongMove, InHoleRapidSkipsThePlaneBandButNotTheInnerCylinder)
     const int x = 40 + 36 * work.nodeCountY;
     EXPECT_EQ(work.familyX.attributes[x * 8 + 1], 0x20);
     // The Z-ray under the axis: inside the inner radius, marked in spite of the in-hole flag.
-    EXPECT_EQ(work.familyZ.attributes[ZIndex(40, 40) * 8 + 1], 0x21);
+    EXPECT_EQ(work.familyZ.attributes[ZIndex(40, 40) * work.familyZ.capacity + 1], 0x21);
 }
 
 TEST_F(CutAlongMove, BoundingRadiusOfSlotAndPlainTools)

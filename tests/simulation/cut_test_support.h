@@ -132,7 +132,7 @@ inline uint64_t HashWorkRays(const WorkModel& work)
             const int n = f->counts[d];
             add(&n, sizeof n);
             add(GetDexelEndsPointer(d, f->capacity, f->counts, f->ends), size_t(n) * sizeof(double));
-            add(GetDexelAttributesPointer(d, f->capacity, f->counts, f->attributes), size_t(n));
+            add(GetDexelAttributesPointer(d, f->capacity, f->counts, f->ends, f->attributes), size_t(n));
             add(GetDexelValuesPointer(d, f->capacity, f->counts, f->values), size_t(n) * sizeof(int32_t));
         }
     }

@@ -325,13 +325,13 @@ TEST(StoreDexel, RayGrowsFromEightToTenEndsAndBack)
 
     // A trim keeps the length: cut in the separate arrays themselves and store back in place.
     SubtractDexelIntervalWithVolume(GetDexelEndsPointer(1, 8, f.counts, f.ends),
-                                    GetDexelAttributesPointer(1, 8, f.counts, f.attributes),
+                                    GetDexelAttributesPointer(1, 8, f.counts, f.ends, f.attributes),
                                     GetDexelValuesPointer(1, 8, f.counts, f.values), &count, 1.0,
                                     origin, 1.0, &volume, pieces, &removed, 9.5, 11, kPair, kTags);
     ASSERT_EQ(count, 10);
     ASSERT_EQ(StoreDexel(1, 8, f.counts, f.ends, f.attributes, f.values,
                          GetDexelEndsPointer(1, 8, f.counts, f.ends),
-                         GetDexelAttributesPointer(1, 8, f.counts, f.attributes),
+                         GetDexelAttributesPointer(1, 8, f.counts, f.ends, f.attributes),
                          GetDexelValuesPointer(1, 8, f.counts, f.values), count), 1);
     EXPECT_EQ(ReadBack(f, 1), (std::vector<double>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9.5}));
 
@@ -363,7 +363,7 @@ TEST(StoreDexel, LongToLongOfOtherLengthAndFromItsOwnArrays)
     // Store back from the ray's own separate arrays (the kernel's in-place cut then store).
     double* own = GetDexelEndsPointer(0, 8, f.counts, f.ends);
     ASSERT_EQ(StoreDexel(0, 8, f.counts, f.ends, f.attributes, f.values, own,
-                         GetDexelAttributesPointer(0, 8, f.counts, f.attributes),
+                         GetDexelAttributesPointer(0, 8, f.counts, f.ends, f.attributes),
                          GetDexelValuesPointer(0, 8, f.counts, f.values), 4), 1);
     std::vector<uint8_t> attributes;
     EXPECT_EQ(ReadBack(f, 0, &attributes), (std::vector<double>{0, 1, 2, 3}));
@@ -433,6 +433,48 @@ TEST(ReadDexel, AttributeReadersAndRestore)
     EXPECT_EQ(ends[0], -5);
     // Clean up the separate arrays.
     StoreDexel(0, 8, f.counts, f.ends, f.attributes, f.values, nullptr, nullptr, nullptr, 0);
+}
+
+// A family of capacity 4 (as the Z-rays) has attribute slots too narrow for an address: a long
+// ray keeps its attributes' address in its end slots, and its neighbours' slots stay untouched.
+TEST(StoreDexel, NarrowFamilyKeepsItsNeighboursAndItsLongRays)
+{
+    const int c = 4;
+    int32_t counts[3] = {0, 0, 0};
+    double ends[3 * c];
+    uint8_t attributes[3 * c];
+    int32_t values[3 * c];
+    const Ray neighbour = MakeRay({7, 8, 9, 11});
+    for (int d : {0, 2})
+        ASSERT_EQ(StoreDexel(d, c, counts, ends, attributes, values, neighbour.ends,
+                             neighbour.attributes, neighbour.values, 4), 1);
+    for (int n : {6, 12, 4, 2}) {  // inline to long, longer, back inline and shorter
+        std::vector<double> list;
+        for (int e = 0; e < n; e++) list.push_back(e);
+        const Ray ray = MakeRay(list);
+        ASSERT_EQ(StoreDexel(1, c, counts, ends, attributes, values, ray.ends, ray.attributes,
+                             ray.values, n), 1);
+        EXPECT_EQ(GetDexelEndsPointer(1, c, counts, ends) == ends + c, n <= c) << n;
+        double readEnds[16];
+        uint8_t readAttributes[16];
+        int32_t readValues[16];
+        int count = 0;
+        ReadDexel(1, c, counts, ends, attributes, values, &count, readEnds, readAttributes, readValues);
+        ASSERT_EQ(count, n);
+        for (int e = 0; e < n; e++) {
+            EXPECT_EQ(readEnds[e], e);
+            EXPECT_EQ(readAttributes[e], ray.attributes[e]) << n << " " << e;
+            EXPECT_EQ(readValues[e], ray.values[e]);
+        }
+        EXPECT_EQ(GetDexelAttributesPointer(1, c, counts, ends, attributes)[n - 1], ray.attributes[n - 1]);
+        for (int d : {0, 2}) {
+            for (int e = 0; e < 4; e++) {
+                EXPECT_EQ(ends[d * c + e], neighbour.ends[e]);
+                EXPECT_EQ(attributes[d * c + e], neighbour.attributes[e]) << n << " " << d << " " << e;
+                EXPECT_EQ(values[d * c + e], neighbour.values[e]);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ void StoreLongRay(WorkModel* work, uint8_t byte)
 uint8_t LongRayByte(const WorkModel& w, int e)
 {
     const int d = 2 + 3 * w.nodeCountZ;
-    return GetDexelAttributesPointer(d, 8, w.familyY.counts, w.familyY.attributes)[e];
+    return GetDexelAttributesPointer(d, 8, w.familyY.counts, w.familyY.ends, w.familyY.attributes)[e];
 }
 
 TEST(PenPaint, PassesRewriteTheRightBits)
@@ -62,14 +62,14 @@ TEST(PenPaint, PassesRewriteTheRightBits)
     for (const Case& c : cases) {
         WorkHolder h;
         MakeBox(&h.work);
-        h.work.familyZ.attributes[8] = c.before;       // inline slot of ray 1
+        h.work.familyZ.attributes[h.work.familyZ.capacity] = c.before;  // inline slot of ray 1
         h.work.familyX.attributes[8 * 5 + 1] = c.before;
         StoreLongRay(&h.work, c.before);
         if (c.pass)
             c.pass(&h.work);
         else
             ClearPenColour(&h.work, c.pen);
-        EXPECT_EQ(h.work.familyZ.attributes[8], c.after) << int(c.before);
+        EXPECT_EQ(h.work.familyZ.attributes[h.work.familyZ.capacity], c.after) << int(c.before);
         EXPECT_EQ(h.work.familyX.attributes[8 * 5 + 1], c.after);
         EXPECT_EQ(LongRayByte(h.work, 11), c.after);
     }
@@ -83,7 +83,7 @@ TEST(PenPaint, PaintAllReachesEveryEnd)
     const DexelFamily* families[3] = {&h.work.familyX, &h.work.familyY, &h.work.familyZ};
     for (const DexelFamily* f : families)
         for (int d = 0; d < f->rayCount; d++)
-            for (int e = 0; e < f->counts[d]; e++) ASSERT_EQ(f->attributes[d * 8 + e], 1);
+            for (int e = 0; e < f->counts[d]; e++) ASSERT_EQ(f->attributes[d * f->capacity + e], 1);
 }
 
 TEST(WorkExtents, BoxWithAndWithoutPlacement)

@@ -62,13 +62,15 @@ std::vector<uint8_t> CaptureLevel(const WorkModel& work, int level)
                                     work.levelAttributesY[level]};
     int32_t* const values[3] = {work.levelValuesZ[level], work.levelValuesX[level], work.levelValuesY[level]};
     const int rays[3] = {work.rayCountZ, work.rayCountX, work.rayCountY};
+    const int capacities[3] = {work.capacityZ, work.capacityX, work.capacityY};
     for (int f = 0; f < 3; f++) {
+        const int c = capacities[f];
         append(counts[f], sizeof(int32_t) * rays[f]);
         for (int d = 0; d < rays[f]; d++) {
             const int n = counts[f][d];
-            append(GetDexelEndsPointer(d, 8, counts[f], ends[f]), sizeof(double) * n);
-            append(GetDexelAttributesPointer(d, 8, counts[f], attributes[f]), n);
-            append(GetDexelValuesPointer(d, 8, counts[f], values[f]), sizeof(int32_t) * n);
+            append(GetDexelEndsPointer(d, c, counts[f], ends[f]), sizeof(double) * n);
+            append(GetDexelAttributesPointer(d, c, counts[f], ends[f], attributes[f]), n);
+            append(GetDexelValuesPointer(d, c, counts[f], values[f]), sizeof(int32_t) * n);
         }
     }
     append(work.levelMaxCorners[level], 3 * sizeof(double));
@@ -111,9 +113,9 @@ TEST(PushUndoLevel, CutThenStepBackRestoresTheArrays)
     EXPECT_EQ(CaptureLevel(work, 1), before);  // a full copy
     // The copy shares no separate array with level 0.
     for (int d = 0; d < work.rayCountZ; d++) {
-        if (work.levelCountsZ[0][d] > 8) {
-            EXPECT_NE(GetDexelEndsPointer(d, 8, work.levelCountsZ[0], work.levelEndsZ[0]),
-                      GetDexelEndsPointer(d, 8, work.levelCountsZ[1], work.levelEndsZ[1]));
+        if (work.levelCountsZ[0][d] > work.capacityZ) {
+            EXPECT_NE(GetDexelEndsPointer(d, work.capacityZ, work.levelCountsZ[0], work.levelEndsZ[0]),
+                      GetDexelEndsPointer(d, work.capacityZ, work.levelCountsZ[1], work.levelEndsZ[1]));
         }
     }
     CutEveryZRay(&work, 0.1, 1.1);   // splits or trims every ray; long rays change length

@@ -39,10 +39,10 @@ TEST(CreateBoxWork, WholeNumberBoxFillsEveryRayWithOneInterval)
         const DexelFamily& f = *families[axis];
         for (int d = 0; d < f.rayCount; d++) {
             ASSERT_EQ(f.counts[d], 2);
-            EXPECT_EQ(f.ends[d * 8], box[axis]);
-            EXPECT_EQ(f.ends[d * 8 + 1], box[axis + 3]);
-            EXPECT_EQ(f.attributes[d * 8] | f.attributes[d * 8 + 1], 0);
-            EXPECT_EQ(f.values[d * 8] | f.values[d * 8 + 1], 0);
+            EXPECT_EQ(f.ends[d * f.capacity], box[axis]);
+            EXPECT_EQ(f.ends[d * f.capacity + 1], box[axis + 3]);
+            EXPECT_EQ(f.attributes[d * f.capacity] | f.attributes[d * f.capacity + 1], 0);
+            EXPECT_EQ(f.values[d * f.capacity] | f.values[d * f.capacity + 1], 0);
         }
     }
     for (int k = 0; k < 3; k++) {

@@ -50,7 +50,7 @@ inline std::vector<double> RayEnds(const DexelFamily& f, int d)
 
 inline std::vector<int> RayAttributes(const DexelFamily& f, int d)
 {
-    const uint8_t* a = GetDexelAttributesPointer(d, f.capacity, f.counts, f.attributes);
+    const uint8_t* a = GetDexelAttributesPointer(d, f.capacity, f.counts, f.ends, f.attributes);
     return std::vector<int>(a, a + std::max(f.counts[d], 0));
 }
 

@@ -29,6 +29,7 @@ TEST(SetUpWorkGrid, HundredCellsGiveTwelveCellBlocks)
     WorkModel work = MakeGrid(101, 101, 101, 0.5);
     ASSERT_EQ(SetUpWorkGrid(&work), 1);
     EXPECT_EQ(work.capacityX, 8);
+    EXPECT_EQ(work.capacityZ, 4);  // Z-rays keep fewer ends inline
     EXPECT_EQ(work.rayCountZ, 101 * 101);
     EXPECT_EQ(work.cellCountY, 100);
     EXPECT_DOUBLE_EQ(work.cellArea, 0.25);
@@ -151,9 +152,10 @@ TEST(AllocateWorkModelArrays, AllocatesEveryLevelAndTheCoordinateTables)
     EXPECT_EQ(work.coordinatesX[3], -1.0 + 3 * 0.5);
     EXPECT_EQ(work.coordinatesY[2], 3.0);
     EXPECT_EQ(work.coordinatesZ[4], 2.5);
-    // Memory: 174 per level, coordinate tables, 13 * capacity + 4 per ray and level.
-    const uint64_t rays = 4 * 3 + 3 * 5 + 4 * 5;
-    const uint64_t base = 3 * 174 + 8 * (4 + 3 + 5) + 3 * rays * (13 * 8 + 4);
+    // Memory: 174 per level, coordinate tables, 13 * capacity + 4 per ray and level (capacity 8 for
+    // X- and Y-rays, 4 for Z-rays).
+    const uint64_t crossRays = 3 * 5 + 4 * 5, zRays = 4 * 3;
+    const uint64_t base = 3 * 174 + 8 * (4 + 3 + 5) + 3 * (crossRays * (13 * 8 + 4) + zRays * (13 * 4 + 4));
     EXPECT_EQ(GetWorkMemorySize(&work), base);
     std::vector<double> ends = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
     ASSERT_EQ(StoreDexelOfFamily(&work, 2, 3, 2, ends.data(), nullptr, nullptr, 12), 1);  // long ray
@@ -196,7 +198,7 @@ TEST(AllocateWorkModelArrays, UndoLevelsBelowOneCountAsOne)
     WorkModel work = MakeWork(3, 3, 3, 1.0, 0);
     ASSERT_EQ(AllocateWorkModelArrays(&work), 1);
     EXPECT_EQ(work.undoLevels, 1);
-    EXPECT_EQ(GetWorkMemorySize(&work), 174u + 8 * 9 + 27u * (13 * 8 + 4));
+    EXPECT_EQ(GetWorkMemorySize(&work), 174u + 8 * 9 + 18u * (13 * 8 + 4) + 9u * (13 * 4 + 4));
     DestroyWorkModel(&work);
 }
 
