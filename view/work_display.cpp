@@ -217,7 +217,7 @@ void FillFaceEnds(const WorkModel* work, int family, bool high, int p0, int p1, 
             }
             const int m = high ? count - 1 : 0;
             ends[ray] = GetDexelEndsPointer(ray, f->capacity, f->counts, f->ends)[m];
-            attributes[ray] = GetDexelAttributesPointer(ray, f->capacity, f->counts, f->attributes)[m];
+            attributes[ray] = GetDexelAttributesPointer(ray, f->capacity, f->counts, f->ends, f->attributes)[m];
         }
     }
 }
