@@ -11,6 +11,7 @@
 #include "app/message_file.h"
 #include "app/plugins.h"
 #include "app/sound_effects.h"
+#include "app/work_steps.h"
 #include "app/frame_window.h"
 #include "app/macro_log.h"
 #include "app/run_control.h"
@@ -190,7 +191,7 @@ int MakeOptimalStock(WindowHandle frame)
     }
     PrepareWorkForCutting(work);
     g_WorkDefined = 1;
-    g_ViewChanged = 1;
+    ShowNewWork();
     RepaintFrame(frame);
     PlaySoundEffect(SOUND_WORKSET, 0);
     UpdateMenuChecks(g_MainMenu);
@@ -313,6 +314,8 @@ int LoadCommandLineWork(WindowHandle frame)
     }
     PrepareWorkForCutting(work);
     g_WorkDefined = 1;
+    ShowNewWork();
+    if (!g_SilentMode) RepaintFrame(frame);
     return 0;
 }
 
