@@ -351,8 +351,6 @@ int SaveWorkForCommand(WindowHandle frame, int kind)
 int RunShellCommand(WindowHandle frame, int id, intptr_t lParam)
 {
     switch (id) {
-    case 32771: SelectNcData(frame, 0); return 1;
-    case 32772: SelectNcData(frame, 1); return 1;
     case RUN_COMMAND_REAL:
     case RUN_COMMAND_SKIP:
     case RUN_COMMAND_RESULT: RunCuttingCommand(frame, id); return 1;
