@@ -1,6 +1,5 @@
-// The automation thread that carries out the command-line requests and the macro thread of a dropped
-// macro file. Stand-in (automation_standin.cpp) until the macro language is built: no request is carried
-// out; a silent or batch run is ended at once, since no user is there to close it.
+// The automation thread that carries out the command-line requests and the macro thread of a macro file
+// (named on the command line or dropped); the macro lines it carries out are listed in macro_file.cpp.
 #pragma once
 #include "platform/ui/ui_constants.h"
 

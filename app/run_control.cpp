@@ -16,6 +16,7 @@
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/display_settings.h"
+#include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_line_reader.h"
 #include "nc/stop_blocks.h"
@@ -37,6 +38,7 @@
 #include "simulation/warning_file.h"
 #include "view/progress_display.h"
 #include "view/status_panel.h"
+#include "work_model/work_model.h"
 
 unsigned g_RunPollInterval = 5;
 int g_RunPollTimerOn = 0;
@@ -103,6 +105,16 @@ void TakeCurrentBlockText()
 void RepaintView()
 {
     if (g_ViewWindow != nullptr) InvalidateUiWindow(g_ViewWindow, 0);
+}
+
+// The cut so far is to be shown: the current work's lists of its current undo level are brought up to
+// date by the next paint of the view.
+void MarkWorkStepForRedraw()
+{
+    const WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    if (g_WorkDefined > 0 && work->currentLevel >= 0 && work->currentLevel < g_UndoRingSize) {
+        g_WorkListRebuild[work->currentLevel] = 1;
+    }
 }
 
 // Sub-program levels left open by an ended run.
@@ -250,6 +262,7 @@ void OnRunPollTimer(WindowHandle frame)
         if (LoadRunFlag(g_StepDisplayWait)) {
             if (!Minimised(frame) && !g_AlarmsToMacroLog) {
                 DrawRunCells(frame, 0, 1, 0);
+                MarkWorkStepForRedraw();
                 RepaintView();
             }
             StoreRunFlag(g_StepDisplayWait, 0);
@@ -317,6 +330,7 @@ int ChooseRunAlarm()
 void FinishEndedRun(WindowHandle frame)
 {
     DrawRunCells(frame, 1, 1, 1);
+    MarkWorkStepForRedraw();
     RepaintView();
     CloseSubprogramLevels();
     const int alarm = ChooseRunAlarm();

@@ -1,6 +1,7 @@
 // The NC selection, command-line work load and save, and run commands of the frame.
 #include "app/shell_commands.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,6 +12,7 @@
 #include "app/message_file.h"
 #include "app/plugins.h"
 #include "app/sound_effects.h"
+#include "app/work_steps.h"
 #include "app/frame_window.h"
 #include "app/macro_log.h"
 #include "app/run_control.h"
@@ -126,6 +128,9 @@ int ResolveCommandLineNcName(WindowHandle frame)
 }
 
 // The box of the current work made from the NC data check's extents (the optimal stock).
+// More nodes along one axis than any work grid holds.
+constexpr double kMaxNodeCount = 2147483647.0;
+
 int MakeOptimalStock(WindowHandle frame)
 {
     if (g_CmdRunMode == 1) g_CmdRunMode = 0;
@@ -150,13 +155,18 @@ int MakeOptimalStock(WindowHandle frame)
     double minY = box.min[1] - g_WorkMargins[1], maxY = box.max[1] + g_WorkMargins[1];
     const double p = g_WorkPitch > 0.0 ? g_WorkPitch : 1.0;
     minZ -= 10.0;
-    int nx = static_cast<int>((maxX - minX) / p + 1.5);
-    int ny = static_cast<int>((maxY - minY) / p + 1.5);
-    if (nx < 2) nx = 2;
-    if (ny < 2) ny = 2;
+    // Node counts are taken in double first: extents far beyond any grid are refused below instead
+    // of being cut down to an int.
+    const double countX = std::floor((maxX - minX) / p + 1.5);
+    const double countY = std::floor((maxY - minY) / p + 1.5);
+    const double countZ = std::floor((g_WorkMargins[2] + maxZ - minZ) / p + 1.5);
+    const int gridFits = countX < kMaxNodeCount && countY < kMaxNodeCount && countZ < kMaxNodeCount &&
+                         countZ > -kMaxNodeCount;
+    const int nx = gridFits && countX > 2.0 ? static_cast<int>(countX) : 2;
+    const int ny = gridFits && countY > 2.0 ? static_cast<int>(countY) : 2;
     maxX = (nx - 1) * p + minX;
     maxY = (ny - 1) * p + minY;
-    maxZ = (static_cast<int>((g_WorkMargins[2] + maxZ - minZ) / p + 1.5) - 1) * p + minZ;
+    maxZ = gridFits ? (static_cast<int>(countZ) - 1) * p + minZ : minZ;
     g_ControlPoint = g_NcStartPoint;
     UpdateCurrentMachinePosition();
     if (g_NcAlarmCode > 0) {
@@ -168,6 +178,12 @@ int MakeOptimalStock(WindowHandle frame)
         ShowAlarm(frame, log, g_NcFilePath, 100 + g_NcAlarmCode);
         if (log && g_MacroLog != nullptr) std::fputs("\n", g_MacroLog);
         if (log) CloseMacroLog();
+        RestoreInteractionCursor();
+        return 0;
+    }
+    if (!gridFits) {
+        // No grid can hold such a box: the current work stays as it is.
+        ShowUiMessageBox(frame, "Memory over!", "Data size error", MB_TOPMOST);
         RestoreInteractionCursor();
         return 0;
     }
@@ -190,7 +206,7 @@ int MakeOptimalStock(WindowHandle frame)
     }
     PrepareWorkForCutting(work);
     g_WorkDefined = 1;
-    g_ViewChanged = 1;
+    ShowNewWork();
     RepaintFrame(frame);
     PlaySoundEffect(SOUND_WORKSET, 0);
     UpdateMenuChecks(g_MainMenu);
@@ -313,6 +329,8 @@ int LoadCommandLineWork(WindowHandle frame)
     }
     PrepareWorkForCutting(work);
     g_WorkDefined = 1;
+    ShowNewWork();
+    if (!g_SilentMode) RepaintFrame(frame);
     return 0;
 }
 
@@ -333,8 +351,6 @@ int SaveWorkForCommand(WindowHandle frame, int kind)
 int RunShellCommand(WindowHandle frame, int id, intptr_t lParam)
 {
     switch (id) {
-    case 32771: SelectNcData(frame, 0); return 1;
-    case 32772: SelectNcData(frame, 1); return 1;
     case RUN_COMMAND_REAL:
     case RUN_COMMAND_SKIP:
     case RUN_COMMAND_RESULT: RunCuttingCommand(frame, id); return 1;

@@ -11,7 +11,8 @@ extern int g_WorkFileFound;   // after 32784: 1 when the named work file was fou
 // file name here (UI thread, and the automation before it sends 32889).
 extern char g_WorkBaseName[256];
 
-// Runs command id when it is one of the above; returns 1 when handled (its result in *result), else 0.
+// Runs command id when it is the work load, the work save or a run command; returns 1 when handled,
+// else 0. The NC selection is reached through the menu commands (menu_commands.h).
 int RunShellCommand(WindowHandle frame, int id, intptr_t lParam);
 
 // 32771 (optimalStock 0) or 32772 (1): the NC program from the sender's name (g_CmdNcGiven,

@@ -22,6 +22,7 @@
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/work_settings.h"
 #include "nc/interpreter_state.h"
+#include "nc/nc_data_check.h"
 #include "platform/ui/event_core.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/message_box.h"
@@ -35,6 +36,7 @@
 #include "view/tool_path.h"
 #include "view/view_camera.h"
 #include "view/view_window.h"
+#include "work_model/work_model.h"
 #include "work_model/work_values.h"
 
 namespace {
@@ -259,6 +261,58 @@ TEST_F(MenuCommands, SelectNcDataFromSenderNamesAndMissingFiles)
     ASSERT_EQ(GetShownMessageBox(CountShownMessageBoxes() - 1, &box), 1);
     EXPECT_STREQ(box.caption, "NCデータが存在しません");
     EXPECT_EQ(g_FileNamePreset, 0);
+}
+
+TEST_F(MenuCommands, OptimalStockFromTheNcExtents)
+{
+    g_WorkMargins[0] = g_WorkMargins[1] = g_WorkMargins[2] = 0.0f;
+    g_WorkPitch = 0.5;
+    g_CmdNcGiven = 1;
+    std::snprintf(g_NcFilePath, sizeof g_NcFilePath, "%s", folder.File("pocket.nc").c_str());
+    EXPECT_EQ(Send(32772), 0);
+    ASSERT_EQ(g_WorkDefined, 1);
+    const CheckExtentBox cut = g_CheckExtentsCutWork;
+    EXPECT_DOUBLE_EQ(g_InitialSizeMinCorner[0], cut.min[0]);
+    EXPECT_DOUBLE_EQ(g_InitialSizeMinCorner[2], cut.min[2] - 10.0);
+    EXPECT_GE(g_InitialSizeMaxCorner[0], cut.max[0]);
+    EXPECT_LT(g_InitialSizeMaxCorner[0], cut.max[0] + 0.5);
+    EXPECT_GE(g_WorkModels[g_CurrentWorkIndex].nodeCountX, 2);
+    EXPECT_EQ(g_ReportCheckRunning, 0);
+
+    // With a work defined the user is asked first; No keeps the work and its file name.
+    std::snprintf(g_WorkFilePath, sizeof g_WorkFilePath, "/x/kept.dme");
+    const double keptMinX = g_InitialSizeMinCorner[0];
+    PresetMessageBoxAnswer(IDNO);
+    EXPECT_EQ(Send(32772), 0);
+    ShownMessageBox box{};
+    ASSERT_EQ(GetShownMessageBox(CountShownMessageBoxes() - 1, &box), 1);
+    EXPECT_STREQ(box.caption, "被切削材を更新してよいですね？");
+    EXPECT_STREQ(g_WorkFilePath, "/x/kept.dme");
+    EXPECT_EQ(g_InitialSizeMinCorner[0], keptMinX);
+
+    // Rapids only along one X: the box comes from all moves, its top 5 below the lowest point and its
+    // bottom 20 below the top, with the two nodes a grid needs along X.
+    WriteTextFile(folder.File("rapids.nc"), "%\nG90 G00 X10. Y0. Z8.\nG00 Y20. Z3.\nM30\n%\n");
+    std::snprintf(g_NcFilePath, sizeof g_NcFilePath, "%s", folder.File("rapids.nc").c_str());
+    PresetMessageBoxAnswer(IDYES);
+    EXPECT_EQ(Send(32772), 0);
+    const CheckExtentBox all = g_CheckExtentsWork;
+    EXPECT_DOUBLE_EQ(g_InitialSizeMaxCorner[2], all.min[2] - 5.0);
+    EXPECT_DOUBLE_EQ(g_InitialSizeMinCorner[2], all.min[2] - 25.0);
+    EXPECT_EQ(g_WorkModels[g_CurrentWorkIndex].nodeCountX, 2);
+    EXPECT_EQ(g_WorkFilePath[0], '\0');
+
+    // Margins no grid can hold: the message, and the work stays.
+    g_WorkMargins[0] = 1e12f;
+    const int nodes = g_WorkModels[g_CurrentWorkIndex].nodeCountY;
+    PresetMessageBoxAnswer(IDYES);
+    PresetMessageBoxAnswer(IDOK);
+    EXPECT_EQ(Send(32772), 0);
+    ASSERT_EQ(GetShownMessageBox(CountShownMessageBoxes() - 1, &box), 1);
+    EXPECT_STREQ(box.caption, "Data size error");
+    EXPECT_EQ(g_WorkDefined, 1);
+    EXPECT_EQ(g_WorkModels[g_CurrentWorkIndex].nodeCountY, nodes);
+    g_WorkMargins[0] = 0.0f;
 }
 
 TEST_F(MenuCommands, PathDisplaySwitchesAndStaysWhileTheFileChangedDuringARun)

@@ -170,6 +170,23 @@ TEST(FileDialogsOnDisplay, ChooseOpenAndSaveFiles)
     EXPECT_STREQ(box.caption, "Save Work");
     EXPECT_EQ(box.answer, IDYES);
 
+    // The NC program: the chosen file comes back in the pattern buffer, its folder in the folder
+    // buffer, and the group the chooser showed is remembered.
+    WriteFile(files.File("pocket.nc"));
+    char ncFolder[FILE_DIALOG_PATH_SIZE];
+    char pattern[NC_PATTERN_SIZE] = "*.nc";
+    std::snprintf(ncFolder, sizeof ncFolder, "/");
+    g_FileDialogMemory.ncFilterIndex = 1;
+    {
+        QuitAfter guard(15000);
+        std::thread user = AnswerLater(1, files.File("pocket.nc"), 1);
+        EXPECT_EQ(ShowOpenNcFileDialog(nullptr, ncFolder, pattern), 1);
+        user.join();
+    }
+    EXPECT_EQ(std::string(pattern), files.File("pocket.nc"));
+    EXPECT_EQ(std::string(ncFolder), files.path);
+    EXPECT_EQ(g_FileDialogMemory.ncFilterIndex, 1);
+
     StopEventCore();
     CloseFltkDisplay();
 }
