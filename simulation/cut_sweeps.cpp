@@ -1209,6 +1209,21 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // >= 0, less the same margin. A ray across the axis (n[2] = 0) lies wholly below it or not.
     const double kPlaneMargin = 1e-4;
     const double inverseRayComponent = n[2] != 0.0 ? 1.0 / n[2] : 0.0;
+    // A ball's sphere, column and shank: below the lower of the column's base (the sphere's centre)
+    // and the shank's base only the sphere is there, and every candidate (hulls of the sphere's and
+    // the column's chords, joined to the shank's only where they touch) lies in the sphere or in
+    // the reach cylinder above that height. The chord tested is the hull of both parts, so a ray
+    // beside the sphere under the column (as most rays behind a ball moving over cut material
+    // are) is passed over before the column and shank are intersected.
+    const bool ballParts = oblique && tool.type == TOOL_BALL;
+    double upperPartHeight = tool.g->cornerCentreHeight;
+    if (tool.g->hasShank) {
+        double shankHeight = 0.0;
+        for (int k = 0; k < 3; k++) shankHeight += n[k] * (st->shankBasePoint[k] - st->basePoint[k]);
+        upperPartHeight = std::min(upperPartHeight, shankHeight);
+    }
+    const double paddedSphere = g_CutBoundRadius + 1e-4;
+    const double sphereRowC = st->cornerCentrePoint[1] - block->crossCoordinates2[i2];
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
         if (oblique) {
@@ -1230,6 +1245,30 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 else
                     high = std::min(high, onPlane);
                 if (!(low < high)) continue;
+            }
+            if (ballParts) {
+                // The reach cylinder's part above the upper parts' base, hulled with the sphere.
+                bool upper = true;
+                if (n[2] == 0.0) {
+                    upper = w >= upperPartHeight - kPlaneMargin;
+                } else {
+                    const double onBase = (upperPartHeight - kPlaneMargin - w) * inverseRayComponent;
+                    if (n[2] > 0.0)
+                        low = std::max(low, onBase);
+                    else
+                        high = std::min(high, onBase);
+                    upper = low < high;
+                }
+                const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                const double q = e1 * e1 + sphereRowC * sphereRowC;
+                if (q < paddedSphere * paddedSphere) {
+                    const double half = std::sqrt(paddedSphere * paddedSphere - q);
+                    const double centre = st->cornerCentrePoint[2] - tipT;
+                    low = upper ? std::min(low, centre - half) : centre - half;
+                    high = upper ? std::max(high, centre + half) : centre + half;
+                } else if (!upper) {
+                    continue;
+                }
             }
             const int d = i1 + i2 * block->crossNodeCount1;
             const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);

@@ -46,6 +46,8 @@ struct ToolCase {
 const ToolCase kToolCases[] = {
     {"Ball", "MAGAZINE 1 BALL 8, 30\n", nullptr, 0},
     {"BallNarrowShank", "MAGAZINE 1 BALL 6, 8\nLENGTH 40;4\n", nullptr, 0},
+    // A wide shank starting below the sphere's centre: rays beside the sphere meet the shank.
+    {"BallWideShankBelowCentre", "MAGAZINE 1 BALL 6, 2\nLENGTH 40;8\n", nullptr, 0},
     {"Flat", "MAGAZINE 1 FLAT 8, 30\n", nullptr, 0},
     {"FlatNarrowShank", "MAGAZINE 1 FLAT 8, 3\nLENGTH 40;6\n", nullptr, 0},
     {"Bull", "MAGAZINE 1 BULL 8, 2, 30\n", nullptr, 0},
