@@ -60,8 +60,8 @@ void EmitColouredTriangles(int wire, const int faceFlags[CELL_FACE_COUNT], const
 int GetTrianglePen(uint8_t a, uint8_t b, uint8_t c);
 // Places point (work frame) in the machine frame, in place.
 void TransformVertex(int rotate, int shift, double point[3]);
-// Allocates the face buffers of a work (each face drawn fills the ray ends it reads) and sets the
-// face transform. Returns 1, or 0 when
+// Allocates the face marks of a work (the faces read the ray ends from the work itself) and sets
+// the face transform. Returns 1, or 0 when
 // the buffers could not be allocated (nothing kept).
 int PrepareWorkFaceBuffers(const WorkModel* work);
 void FreeWorkFaceBuffers();
