@@ -33,6 +33,7 @@
 #include "simulation/interference_reports.h"
 #include "simulation/limit_log.h"
 #include "simulation/run_state.h"
+#include "view/work_display.h"
 #include "simulation/simulation_thread.h"
 #include "simulation/warning_file.h"
 #include "view/progress_display.h"
@@ -250,6 +251,7 @@ void OnRunPollTimer(WindowHandle frame)
         if (LoadRunFlag(g_StepDisplayWait)) {
             if (!Minimised(frame) && !g_AlarmsToMacroLog) {
                 DrawRunCells(frame, 0, 1, 0);
+                MarkWorkStepForRebuild();   // the cuts since the last step are shown
                 RepaintView();
             }
             StoreRunFlag(g_StepDisplayWait, 0);
@@ -317,6 +319,7 @@ int ChooseRunAlarm()
 void FinishEndedRun(WindowHandle frame)
 {
     DrawRunCells(frame, 1, 1, 1);
+    MarkWorkStepForRebuild();
     RepaintView();
     CloseSubprogramLevels();
     const int alarm = ChooseRunAlarm();

@@ -25,6 +25,8 @@
 #include "simulation/alarms.h"
 #include "simulation/cutting.h"
 #include "simulation/run_state.h"
+#include "view/view_camera.h"
+#include "view/work_display.h"
 #include "work_model/work_creation.h"
 #include "work_model/work_files.h"
 #include "work_model/work_model.h"
@@ -129,6 +131,11 @@ int MakeOptimalStock(WindowHandle frame)
     }
     PrepareWorkForCutting(work);
     g_WorkDefined = 1;
+    // The new box is shown whole, around its centre.
+    MarkWorkBlocksForRebuild();
+    SetViewCentreFromTarget();
+    if (frame != nullptr) InvalidateUiWindow(frame, 1);
+    if (g_ViewWindow != nullptr) InvalidateUiWindow(g_ViewWindow, 0);
     return 1;
 }
 
@@ -185,6 +192,7 @@ int LoadCommandLineWork(WindowHandle frame)
     }
     PrepareWorkForCutting(work);
     g_WorkDefined = 1;
+    MarkWorkBlocksForRebuild();   // every block of the new work is tessellated at the next paint
     return 0;
 }
 

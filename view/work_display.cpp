@@ -537,6 +537,14 @@ void CallWorkBlockLists(const WorkModel* work)
         if (work->blockListIds[row + size_t(b)] > 0) GlCallList(unsigned(table[row + size_t(b)]));
 }
 
+void MarkWorkStepForRebuild()
+{
+    if (!g_WorkDefined) return;
+    const WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    const int level = work->currentLevel;
+    if (g_WorkListRebuild && level >= 0 && level < g_UndoRingSize) g_WorkListRebuild[level] = 1;
+}
+
 void MarkWorkBlocksForRebuild()
 {
     WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];

@@ -36,6 +36,9 @@ void DrawWorkModel(WorkModel* work);
 void CallWorkBlockLists(const WorkModel* work);
 // Marks every display block of the current work changed and its current level's lists for rebuilding.
 void MarkWorkBlocksForRebuild();
+// Asks for the current work's lists of its current level to be brought up to date at the next paint
+// (the blocks a cut changed are tessellated again); nothing without a defined work.
+void MarkWorkStepForRebuild();
 
 // Tessellates every display block of the work whose changed byte is set, at the current undo level,
 // into a list name no other level of that block uses; stores the counts in the level's row of
