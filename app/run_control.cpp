@@ -34,6 +34,7 @@
 #include "simulation/interference_reports.h"
 #include "simulation/limit_log.h"
 #include "simulation/run_state.h"
+#include "view/work_display.h"
 #include "simulation/simulation_thread.h"
 #include "simulation/warning_file.h"
 #include "view/progress_display.h"
@@ -105,16 +106,6 @@ void TakeCurrentBlockText()
 void RepaintView()
 {
     if (g_ViewWindow != nullptr) InvalidateUiWindow(g_ViewWindow, 0);
-}
-
-// The cut so far is to be shown: the current work's lists of its current undo level are brought up to
-// date by the next paint of the view.
-void MarkWorkStepForRedraw()
-{
-    const WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
-    if (g_WorkDefined > 0 && work->currentLevel >= 0 && work->currentLevel < g_UndoRingSize) {
-        g_WorkListRebuild[work->currentLevel] = 1;
-    }
 }
 
 // Sub-program levels left open by an ended run.
@@ -262,7 +253,7 @@ void OnRunPollTimer(WindowHandle frame)
         if (LoadRunFlag(g_StepDisplayWait)) {
             if (!Minimised(frame) && !g_AlarmsToMacroLog) {
                 DrawRunCells(frame, 0, 1, 0);
-                MarkWorkStepForRedraw();
+                MarkWorkStepForRebuild();   // the cuts since the last step are shown
                 RepaintView();
             }
             StoreRunFlag(g_StepDisplayWait, 0);
@@ -330,7 +321,7 @@ int ChooseRunAlarm()
 void FinishEndedRun(WindowHandle frame)
 {
     DrawRunCells(frame, 1, 1, 1);
-    MarkWorkStepForRedraw();
+    MarkWorkStepForRebuild();
     RepaintView();
     CloseSubprogramLevels();
     const int alarm = ChooseRunAlarm();

@@ -41,6 +41,7 @@
 #include "view/status_panel.h"
 #include "view/tool_path.h"
 #include "view/view_camera.h"
+#include "view/work_display.h"
 #include "work_model/work_creation.h"
 #include "work_model/work_files.h"
 #include "work_model/work_model.h"

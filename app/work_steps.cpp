@@ -41,14 +41,10 @@ void FitViewToWork()
 
 void FinishNewWork()
 {
-    WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
-    if (work->changedBlocks != nullptr) {
-        for (int b = 0; b < work->blockCount; ++b) work->changedBlocks[b] = 1;
-    }
     g_RebuildAxisTriad = g_RebuildTablePartLists = g_RebuildTable1PartList = g_RebuildTable2PartList = 1;
     g_RebuildHeadPartLists = g_RebuildHead1PartList = g_RebuildHead2PartList = 1;
     g_RebuildViceModelsList = g_RebuildMachineBasicModelsList = 1;
-    if (work->currentLevel >= 0 && work->currentLevel < g_UndoRingSize) g_WorkListRebuild[work->currentLevel] = 1;
+    MarkWorkBlocksForRebuild();
 }
 
 void ShowNewWork()

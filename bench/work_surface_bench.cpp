@@ -112,6 +112,8 @@ void AddCell(void* context, const int faceFlags[CELL_FACE_COUNT], const FaceSegm
     ChainCellSegments(faceFlags, segments, segmentCount, AddLoop, context);
 }
 
+// Argument 0: the walk over every cell of the block; 1: the walk over the cells a ray end touches (what
+// the work display runs), the same triangles.
 void BM_TessellateOneDisplayBlock(benchmark::State& state)
 {
     WorkModel* work = BuildCutWork();
@@ -130,12 +132,15 @@ void BM_TessellateOneDisplayBlock(benchmark::State& state)
     TriangleBuffer buffer;
     for (auto _ : state) {
         buffer.vertices.clear();
-        WalkWorkCells(work, lo, hi, nullptr, AddCell, &buffer);
+        if (state.range(0) == 0)
+            WalkWorkCells(work, lo, hi, nullptr, AddCell, &buffer);
+        else
+            WalkWorkCellsSparse(work, lo, hi, nullptr, AddCell, &buffer);
         benchmark::DoNotOptimize(buffer.vertices.data());
     }
     state.counters["cells"] = double(blockCells[0]) * blockCells[1] * blockCells[2];
     state.counters["triangles"] = double(buffer.vertices.size() / 9);
 }
-BENCHMARK(BM_TessellateOneDisplayBlock)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TessellateOneDisplayBlock)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Feeds arbitrary rays to the work surface: a small grid whose rays take sorted ends from the input
 // (on quarter cells, so that ends fall on nodes often), then the mesh export and the cell walk of the
-// view. Every cell must stay within its segment limits and every loop must close or be given up.
+// view. Every cell must stay within its segment limits and every loop must close or be given up, and
+// the walk over the cells ray ends touch must give exactly what the walk over every cell gives.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -56,6 +57,21 @@ void CheckCell(void*, const int faceFlags[CELL_FACE_COUNT], const FaceSegment* s
     }, nullptr);
 }
 
+// Every sink call of a walk, flattened (flags, count, segment points, attributes and labels).
+void RecordCell(void* context, const int faceFlags[CELL_FACE_COUNT], const FaceSegment* segments, int count)
+{
+    std::vector<double>* stream = static_cast<std::vector<double>*>(context);
+    stream->insert(stream->end(), faceFlags, faceFlags + CELL_FACE_COUNT);
+    stream->push_back(count);
+    for (int s = 0; s < count; s++) {
+        for (int p = 0; p < 2; p++) {
+            stream->insert(stream->end(), segments[s].points[p], segments[s].points[p] + 3);
+            stream->push_back(segments[s].attributes[p]);
+        }
+        stream->push_back(segments[s].label);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -79,6 +95,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const int lo[3] = {0, 0, 0}, hi[3] = {work.cellCountX, work.cellCountY, work.cellCountZ};
     WalkWorkCells(&work, lo, hi, nullptr, CheckCell, nullptr);
+    // The walk over the cells ray ends touch gives what the walk over every cell gives, on a sub-box.
+    const int cells[3] = {work.cellCountX, work.cellCountY, work.cellCountZ};
+    int subLo[3], subHi[3];
+    for (int a = 0; a < 3; a++) {
+        subLo[a] = in.Next() % (cells[a] + 1);
+        subHi[a] = subLo[a] + 1 + in.Next() % cells[a];
+    }
+    std::vector<double> dense, sparse;
+    WalkWorkCells(&work, subLo, subHi, nullptr, RecordCell, &dense);
+    if (WalkWorkCellsSparse(&work, subLo, subHi, nullptr, RecordCell, &sparse) == 1 && dense != sparse) std::abort();
     DestroyWorkModel(&work);
     return 0;
 }

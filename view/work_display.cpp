@@ -37,14 +37,10 @@ namespace {
 const int kPointModeColumn = 999;          // no display block has this column
 const int kTrianglesPerBatch = 10000;      // a primitive of one colour is restarted after this many
 
-// The face buffers of one rebuild, per family (0 X, 1 Y, 2 Z): first and last end of every ray with
-// their attribute bytes (filled per block face as it is drawn), and the marks of the family's low and high face of the grid box (0 not
-// visited, 1 covered by a rectangle, 2 no face there).
+// The face buffers of one rebuild: per face of the grid box (0 x-min .. 5 z-max) the marks of the
+// squares whose lower corner is a ray of the family perpendicular to it (0 not visited, 1 covered
+// by a rectangle, 2 no face there).
 struct FaceBuffers {
-    double* first[3];
-    double* last[3];
-    uint8_t* firstAttributes[3];
-    uint8_t* lastAttributes[3];
     uint8_t* marks[CELL_FACE_COUNT];
 };
 FaceBuffers s_Faces = {};
@@ -193,35 +189,6 @@ bool IsRowEmpty(const WorkModel* work, int j, int k)
     return counts[r] == 0 && counts[r + 1] == 0 && counts[r + ny] == 0 && counts[r + ny + 1] == 0;
 }
 
-// The first (or last) end of the family's rays at nodes p0..p1 along P and k0..k1 along K, with
-// its attribute byte, into the face buffers; only the rays one face of one block reads, so that a
-// refresh costs what its blocks show. An empty ray gives the far end of the grid (never on the
-// face) and attribute 0.
-void FillFaceEnds(const WorkModel* work, int family, bool high, int p0, int p1, int k0, int k1)
-{
-    const DexelFamily* f = family == 0 ? &work->familyX : family == 1 ? &work->familyY : &work->familyZ;
-    const int nodes[3] = {work->nodeCountX, work->nodeCountY, work->nodeCountZ};
-    const double* coordinates[3] = {work->coordinatesX, work->coordinatesY, work->coordinatesZ};
-    const int nP = nodes[(family + 1) % 3];
-    const double empty = high ? coordinates[family][0] : coordinates[family][nodes[family] - 1];
-    double* ends = high ? s_Faces.last[family] : s_Faces.first[family];
-    uint8_t* attributes = high ? s_Faces.lastAttributes[family] : s_Faces.firstAttributes[family];
-    for (int r = k0; r <= k1; r++) {
-        for (int i = p0; i <= p1; i++) {
-            const int ray = i + r * nP;
-            const int count = f->counts[ray];
-            if (count <= 0) {
-                ends[ray] = empty;
-                attributes[ray] = 0;
-                continue;
-            }
-            const int m = high ? count - 1 : 0;
-            ends[ray] = GetDexelEndsPointer(ray, f->capacity, f->counts, f->ends)[m];
-            attributes[ray] = GetDexelAttributesPointer(ray, f->capacity, f->counts, f->ends, f->attributes)[m];
-        }
-    }
-}
-
 void EmitRayPoints(const WorkModel* work, int family)
 {
     const DexelFamily* f = family == 0 ? &work->familyX : family == 1 ? &work->familyY : &work->familyZ;
@@ -293,16 +260,9 @@ int PrepareWorkFaceBuffers(const WorkModel* work)
     if (work->nodeCountX < 2 || !work->familyX.counts || !work->familyY.counts || !work->familyZ.counts) return 1;
     const int rays[3] = {work->rayCountX, work->rayCountY, work->rayCountZ};
     bool ok = true;
-    for (int f = 0; f < 3 && ok; f++) {
-        const size_t n = size_t(rays[f]);
-        s_Faces.first[f] = static_cast<double*>(std::malloc(n * sizeof(double)));
-        s_Faces.last[f] = static_cast<double*>(std::malloc(n * sizeof(double)));
-        s_Faces.firstAttributes[f] = static_cast<uint8_t*>(std::calloc(n, 1));
-        s_Faces.lastAttributes[f] = static_cast<uint8_t*>(std::calloc(n, 1));
-        s_Faces.marks[2 * f] = static_cast<uint8_t*>(std::calloc(n, 1));
-        s_Faces.marks[2 * f + 1] = static_cast<uint8_t*>(std::calloc(n, 1));
-        ok = s_Faces.first[f] && s_Faces.last[f] && s_Faces.firstAttributes[f] && s_Faces.lastAttributes[f] &&
-             s_Faces.marks[2 * f] && s_Faces.marks[2 * f + 1];
+    for (int face = 0; face < CELL_FACE_COUNT && ok; face++) {
+        s_Faces.marks[face] = static_cast<uint8_t*>(std::calloc(size_t(rays[face / 2]), 1));
+        ok = s_Faces.marks[face] != nullptr;
     }
     if (!ok) {
         FreeWorkFaceBuffers();
@@ -313,12 +273,6 @@ int PrepareWorkFaceBuffers(const WorkModel* work)
 
 void FreeWorkFaceBuffers()
 {
-    for (int f = 0; f < 3; f++) {
-        std::free(s_Faces.first[f]);
-        std::free(s_Faces.last[f]);
-        std::free(s_Faces.firstAttributes[f]);
-        std::free(s_Faces.lastAttributes[f]);
-    }
     for (uint8_t* m : s_Faces.marks) std::free(m);
     s_Faces = FaceBuffers{};
 }
@@ -332,27 +286,36 @@ void DrawWorkModelFace(const WorkModel* work, int wire, int face, const int cell
     const double* coordinates[3] = {work->coordinatesX, work->coordinatesY, work->coordinatesZ};
     const int nP = nodes[P];
     const bool high = (face & 1) != 0;
-    const double* ends = high ? s_Faces.last[family] : s_Faces.first[family];
-    const uint8_t* attributes = high ? s_Faces.lastAttributes[family] : s_Faces.firstAttributes[family];
+    const DexelFamily* f = family == 0 ? &work->familyX : family == 1 ? &work->familyY : &work->familyZ;
     uint8_t* marks = s_Faces.marks[face];
-    if (!ends || !marks) return;
+    if (!marks) return;
     const double d = coordinates[family][high ? nodes[family] - 1 : 0];
     const double* a = coordinates[P];
     const double* b = coordinates[K];
     const int p0 = cellLo[P], p1 = cellHi[P], k0 = cellLo[K], k1 = cellHi[K];
     if (p0 < 0 || k0 < 0 || p1 >= nodes[P] || k1 >= nodes[K] || p0 >= p1 || k0 >= k1) return;
-    FillFaceEnds(work, family, high, p0, p1, k0, k1);
     double normal[3] = {kFaceNormals[face][0], kFaceNormals[face][1], kFaceNormals[face][2]};
     if (g_FaceRotate) TransformVertex(1, 0, normal);
     auto ray = [nP](int i, int r) { return size_t(i) + size_t(r) * size_t(nP); };
+    // The attribute byte of the ray's first (low face) or last (high face) end; 0 for an empty ray.
+    auto attributeAt = [&](size_t q) -> uint8_t {
+        const int n = f->counts[q];
+        return n > 0 ? GetDexelAttributesPointer(int(q), f->capacity, f->counts, f->ends, f->attributes)[high ? n - 1 : 0] : 0;
+    };
+    // The ray's first (last) end lies on the face with that attribute byte.
     auto onFace = [&](int i, int r, uint8_t attribute) {
-        return ends[ray(i, r)] == d && attributes[ray(i, r)] == attribute;
+        const size_t q = ray(i, r);
+        const int n = f->counts[q];
+        if (n <= 0) return false;
+        const int m = high ? n - 1 : 0;
+        return GetDexelEndsPointer(int(q), f->capacity, f->counts, f->ends)[m] == d &&
+               GetDexelAttributesPointer(int(q), f->capacity, f->counts, f->ends, f->attributes)[m] == attribute;
     };
     for (int r = k0; r < k1; r++) {
         for (int i = p0; i < p1; i++) {
             uint8_t* mark = &marks[ray(i, r)];
             if (*mark != 0) continue;
-            const uint8_t attribute = attributes[ray(i, r)];
+            const uint8_t attribute = attributeAt(ray(i, r));
             if (!(onFace(i, r, attribute) && onFace(i + 1, r, attribute) && onFace(i, r + 1, attribute) &&
                   onFace(i + 1, r + 1, attribute))) {
                 *mark = 2;
@@ -572,6 +535,14 @@ void CallWorkBlockLists(const WorkModel* work)
     const size_t row = size_t(work->currentLevel) * BLOCK_LIST_IDS_PER_LEVEL;
     for (int b = 0; b < work->blockCount; b++)
         if (work->blockListIds[row + size_t(b)] > 0) GlCallList(unsigned(table[row + size_t(b)]));
+}
+
+void MarkWorkStepForRebuild()
+{
+    if (!g_WorkDefined) return;
+    const WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    const int level = work->currentLevel;
+    if (g_WorkListRebuild && level >= 0 && level < g_UndoRingSize) g_WorkListRebuild[level] = 1;
 }
 
 void MarkWorkBlocksForRebuild()

@@ -36,6 +36,9 @@ void DrawWorkModel(WorkModel* work);
 void CallWorkBlockLists(const WorkModel* work);
 // Marks every display block of the current work changed and its current level's lists for rebuilding.
 void MarkWorkBlocksForRebuild();
+// Asks for the current work's lists of its current level to be brought up to date at the next paint
+// (the blocks a cut changed are tessellated again); nothing without a defined work.
+void MarkWorkStepForRebuild();
 
 // Tessellates every display block of the work whose changed byte is set, at the current undo level,
 // into a list name no other level of that block uses; stores the counts in the level's row of
@@ -60,8 +63,8 @@ void EmitColouredTriangles(int wire, const int faceFlags[CELL_FACE_COUNT], const
 int GetTrianglePen(uint8_t a, uint8_t b, uint8_t c);
 // Places point (work frame) in the machine frame, in place.
 void TransformVertex(int rotate, int shift, double point[3]);
-// Allocates the face buffers of a work (each face drawn fills the ray ends it reads) and sets the
-// face transform. Returns 1, or 0 when
+// Allocates the face marks of a work (the faces read the ray ends from the work itself) and sets
+// the face transform. Returns 1, or 0 when
 // the buffers could not be allocated (nothing kept).
 int PrepareWorkFaceBuffers(const WorkModel* work);
 void FreeWorkFaceBuffers();

@@ -2,7 +2,9 @@
 // with QUMBRA_WORK_VIEW_UNDER_XVFB=1; the WorkViewOnDisplay test runs only there: a box work is shown
 // from above, then a flat tool of pen 3 cuts a slot into it, the view is painted again (only the cut
 // blocks are compiled anew), saved as a PNG file, read back, and the slot floor must show pen 3's
-// colour while the uncut top keeps the work colour.
+// colour while the uncut top keeps the work colour. The WorkRunOnDisplay tests run the program itself
+// there: "-X1" makes the optimal stock from the NC program's extents and the view draws it; a "-X4"
+// run compiles again only the display blocks its cuts marked.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
@@ -53,6 +55,20 @@ TEST(WorkViewUnderXvfb, DrawsACutWorkOnADisplay)
     const int status = RunSelfUnderXvfb(kInnerVariable, "WorkViewOnDisplay.*", logs.File("inner.log"), &output);
     std::printf("%s\n", output.c_str());
     ExpectInnerRunPassed(status, output, 1);
+}
+
+TEST(WorkViewUnderXvfb, RunsTheProgramWithItsWorkShown)
+{
+    if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
+    if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
+    for (const char* filter : {"WorkRunOnDisplay.OptimalStockOfTheSelectedProgramIsDrawn",
+                               "WorkRunOnDisplay.ARunCompilesAgainOnlyTheBlocksItsCutsMarked"}) {
+        ScopedTempFolder logs;
+        std::string output;
+        const int status = RunSelfUnderXvfb(kInnerVariable, filter, logs.File("inner.log"), &output);
+        std::printf("%s\n", output.c_str());
+        ExpectInnerRunPassed(status, output, 1);
+    }
 }
 
 // --- The inner run ---------------------------------------------------------------------------------
@@ -200,6 +216,225 @@ TEST(WorkViewOnDisplay, CutFacesShowThePenColour)
     g_WorkDefined = 0;
     StopEventCore();
     CloseFltkDisplay();
+}
+
+}  // namespace
+
+// --- The program's runs on the display ---------------------------------------------------------------
+
+#include <atomic>
+#include <thread>
+
+#include "../app/app_test_support.h"
+#include "app/frame_window.h"
+#include "app/startup.h"
+#include "nc/nc_data_check.h"
+#include "platform/os/clock.h"
+#include "platform/ui/gl_calls.h"
+#include "view/display_lists.h"
+
+namespace {
+
+const UiBackend* OpenDisplay(int silent)
+{
+    if (silent || !OpenFltkDisplay()) return nullptr;
+    return GetFltkBackend();
+}
+
+// A folder holding the demo's settings, tables and NC program, current while the object lives.
+struct DemoFolder {
+    TempFolder folder;
+    DemoFolder()
+    {
+        const std::string demo = std::string(QUMBRA_SOURCE_DIR) + "/examples/";
+        for (const char* name : {"qumbra.ini", "demo.ttl", "fanuc_demo.ctl", "vmc3.mtl", "pocket.nc"})
+            std::system(("cp '" + demo + name + "' '" + folder.path + "/'").c_str());
+    }
+};
+
+// Display blocks of the current work with a compiled list at its current level.
+int BlocksWithLists(const WorkModel* work)
+{
+    if (work->blockListIds == nullptr) return 0;
+    const int32_t* row = work->blockListIds + size_t(work->currentLevel) * BLOCK_LIST_IDS_PER_LEVEL;
+    int blocks = 0;
+    for (int b = 0; b < work->blockCount; b++) blocks += row[b] > 0 ? 1 : 0;
+    return blocks;
+}
+
+struct StockFacts {
+    int shown = 0;
+    int blocks = 0;
+    double low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+    int saved = 0;
+};
+
+StockFacts g_StockFacts;
+std::string g_StockImage;
+
+// Once the view has drawn a defined work: its lists, its box and the view saved as a picture.
+intptr_t SampleStock(void*)
+{
+    const WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    if (g_WorkDefined != 1 || work->nodeCountX < 2 || g_WorkListRebuild == nullptr ||
+        g_WorkListRebuild[work->currentLevel] != 0 || BlocksWithLists(work) == 0)
+        return 0;
+    g_StockFacts.blocks = BlocksWithLists(work);
+    const int nodes[3] = {work->nodeCountX, work->nodeCountY, work->nodeCountZ};
+    const double* coordinates[3] = {work->coordinatesX, work->coordinatesY, work->coordinatesZ};
+    for (int a = 0; a < 3; a++) {
+        g_StockFacts.low[a] = coordinates[a][0];
+        g_StockFacts.high[a] = coordinates[a][nodes[a] - 1];
+    }
+    g_StockFacts.saved = SaveViewImage(g_StockImage.c_str());
+    g_StockFacts.shown = 1;
+    return 1;
+}
+
+TEST(WorkRunOnDisplay, OptimalStockOfTheSelectedProgramIsDrawn)
+{
+    if (!IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "runs under Xvfb only (WorkViewUnderXvfb starts it)";
+    DemoFolder demo;
+    InFolder inside(demo.folder.path);
+    g_StockImage = demo.folder.File("stock");
+    g_StockFacts = StockFacts{};
+    std::atomic<int> done{0};
+    std::thread watcher([&] {
+        for (int i = 0; i < 3000 && !done; ++i) {
+            SleepMs(10);
+            if (g_MainWindow != nullptr && g_ViewCreated && RunOnUiThread(SampleStock, nullptr)) done = 1;
+        }
+        PostUiMessage(g_MainWindow, WM_CLOSE, 0, 0);
+    });
+    const int exitCode = RunProgram("-Iqumbra.ini -X1 pocket.nc", SW_SHOWNORMAL, OpenDisplay);
+    watcher.join();
+    CloseFltkDisplay();
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_EQ(g_StockFacts.shown, 1);
+    EXPECT_GT(g_StockFacts.blocks, 0);
+    // The stock holds every cutting move of the program in X and Y, and reaches below the deepest.
+    const CheckExtentBox& cuts = g_CheckExtentsCutWork;
+    ASSERT_LE(cuts.min[0], cuts.max[0]);
+    for (int a = 0; a < 2; a++) {
+        EXPECT_LE(g_StockFacts.low[a], cuts.min[a]) << a;
+        EXPECT_GE(g_StockFacts.high[a], cuts.max[a]) << a;
+    }
+    EXPECT_LT(g_StockFacts.low[2], cuts.min[2]);
+    // The view is centred on the new box: the middle of the saved view shows the work colour (pen 0,
+    // bluish (127, 127, 255) by default, lit), the far corner only background.
+    ASSERT_EQ(g_StockFacts.saved, 1);
+    Picture picture;
+    ASSERT_EQ(1, ReadPng(g_StockImage + ".PNG", &picture));
+    auto workColoured = [](const unsigned char* p) { return p[2] >= 150 && p[2] > p[0] + 40 && p[2] > p[1] + 40; };
+    int work = 0;
+    for (int y = picture.height / 2 - 20; y < picture.height / 2 + 20; y++)
+        for (int x = picture.width / 2 - 20; x < picture.width / 2 + 20; x++) work += workColoured(picture.At(x, y)) ? 1 : 0;
+    EXPECT_GT(work, 40) << Describe(picture.At(picture.width / 2, picture.height / 2));
+    int far = 0;
+    for (int y = 0; y < 60; y++)
+        for (int x = picture.width - 60; x < picture.width; x++) far += workColoured(picture.At(x, y)) ? 1 : 0;
+    EXPECT_EQ(far, 0);
+}
+
+// The GL table of the display with glNewList counting the work's display blocks as they are compiled,
+// and noting each compile of a block that no cut had marked.
+UiGlCalls g_CountingCalls;
+const UiGlCalls* g_DisplayCalls = nullptr;
+std::atomic<int> g_BlockCompiles{0};
+std::atomic<int> g_UnmarkedCompiles{0};
+std::atomic<int> g_Paints{0};
+
+void CountingNewList(unsigned list, unsigned mode)
+{
+    const WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    const unsigned first = WorkBlockListName(g_ListIdBase, g_CurrentWorkIndex, 0, 0);
+    const unsigned last = first + unsigned(g_UndoRingSize) * unsigned(WORK_LIST_ROW_SIZE);
+    if (g_ListIdBase != 0 && list >= first && list < last && work->changedBlocks != nullptr) {
+        const int block = int((list - first) % unsigned(WORK_LIST_ROW_SIZE));
+        if (block < work->blockCount) {
+            g_BlockCompiles++;
+            if (work->changedBlocks[block] == 0) g_UnmarkedCompiles++;
+        }
+    }
+    g_DisplayCalls->newList(list, mode);
+}
+
+void CountingClear(unsigned mask)
+{
+    g_Paints++;
+    g_DisplayCalls->clear(mask);
+}
+
+intptr_t InstallCountingCalls(void*)
+{
+    if (g_DisplayCalls == nullptr) {
+        g_DisplayCalls = GetUiGlCalls();
+        if (g_DisplayCalls == nullptr || g_DisplayCalls->newList == nullptr || g_DisplayCalls->clear == nullptr)
+            return 0;
+        g_CountingCalls = *g_DisplayCalls;
+        g_CountingCalls.newList = CountingNewList;
+        g_CountingCalls.clear = CountingClear;
+    }
+    SetUiGlCalls(&g_CountingCalls);
+    return 1;
+}
+
+struct RunState {
+    int sawRun = 0;
+    int ended = 0;
+    int blockCount = 0;
+    int marked = 0;   // blocks still marked after the last paint
+};
+
+intptr_t SampleRunEnd(void* context)
+{
+    RunState* state = static_cast<RunState*>(context);
+    if (g_RunMode != 0) {
+        state->sawRun = 1;
+        return 0;
+    }
+    const WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    if (!state->sawRun || work->changedBlocks == nullptr) return 0;
+    // The run has ended: one more paint brings the view up to date with the last cut.
+    InvalidateUiWindow(g_ViewWindow, 0);
+    UpdateUiWindow(g_ViewWindow);
+    state->blockCount = work->blockCount;
+    state->marked = 0;
+    for (int b = 0; b < work->blockCount; b++) state->marked += work->changedBlocks[b];
+    state->ended = 1;
+    return 1;
+}
+
+TEST(WorkRunOnDisplay, ARunCompilesAgainOnlyTheBlocksItsCutsMarked)
+{
+    if (!IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "runs under Xvfb only (WorkViewUnderXvfb starts it)";
+    DemoFolder demo;
+    InFolder inside(demo.folder.path);
+    RunState state;
+    std::atomic<int> installed{0};
+    std::thread watcher([&] {
+        for (int i = 0; i < 20000 && !state.ended; ++i) {
+            SleepMs(2);
+            if (g_MainWindow == nullptr || !g_ViewCreated) continue;
+            if (!installed) installed = int(RunOnUiThread(InstallCountingCalls, nullptr));
+            if (installed) RunOnUiThread(SampleRunEnd, &state);
+        }
+        PostUiMessage(g_MainWindow, WM_CLOSE, 0, 0);
+    });
+    const int exitCode = RunProgram("-Iqumbra.ini -X4 \"-D(100,80,0,0,0,-25)\" pocket.nc", SW_SHOWNORMAL, OpenDisplay);
+    watcher.join();
+    CloseFltkDisplay();
+    EXPECT_EQ(exitCode, 0);
+    ASSERT_EQ(installed.load(), 1);
+    ASSERT_EQ(state.ended, 1);
+    EXPECT_GT(g_Paints.load(), 2);
+    // Every block compiled was one a cut (or the first display) had marked, the last cuts are shown, and
+    // the run compiled more than the first display did, but far fewer than a full rebuild per paint.
+    EXPECT_EQ(g_UnmarkedCompiles.load(), 0);
+    EXPECT_EQ(state.marked, 0);
+    EXPECT_GT(g_BlockCompiles.load(), 0);
+    EXPECT_LT(g_BlockCompiles.load(), state.blockCount * g_Paints.load() / 2)
+        << g_BlockCompiles.load() << " compiles in " << g_Paints.load() << " paints of " << state.blockCount;
 }
 
 }  // namespace
