@@ -18,12 +18,16 @@
 #include "app/run_control.h"
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/controller/work_coordinates.h"
+#include "machine_setup/machine/forward_kinematics.h"
+#include "machine_setup/machine/machine_definition.h"
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/machine_setup_state.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/settings_sections.h"
 #include "machine_setup/settings/work_settings.h"
 #include "machine_setup/tools/current_tool.h"
+#include "machine_setup/tools/tool_body.h"
+#include "machine_setup/tools/tool_profile.h"
 #include "machine_setup/tools/tool_table.h"
 #include "nc/interpreter_state.h"
 #include "nc/nc_data_check.h"
@@ -132,6 +136,68 @@ int ResolveCommandLineNcName(WindowHandle frame)
 // More nodes along one axis than any work grid holds.
 constexpr double kMaxNodeCount = 2147483647.0;
 
+// The pitches and default box the optimal stock chooses before it knows whether it replaces the work;
+// put back when the work stays, so that the pitch in effect remains the current work's.
+struct StockChoice {
+    double minCorner[3];
+    double maxCorner[3];
+    double pitch;
+    double pitchSetting;
+    double pitchSquared;
+    double movePitch;
+};
+
+StockChoice SaveStockChoice()
+{
+    StockChoice saved;
+    for (int a = 0; a < 3; ++a) {
+        saved.minCorner[a] = g_InitialSizeMinCorner[a];
+        saved.maxCorner[a] = g_InitialSizeMaxCorner[a];
+    }
+    saved.pitch = g_WorkPitch;
+    saved.pitchSetting = g_WorkPitchSetting;
+    saved.pitchSquared = g_WorkPitchSquared;
+    saved.movePitch = g_MovePitch;
+    return saved;
+}
+
+void RestoreStockChoice(const StockChoice& saved)
+{
+    for (int a = 0; a < 3; ++a) {
+        g_InitialSizeMinCorner[a] = saved.minCorner[a];
+        g_InitialSizeMaxCorner[a] = saved.maxCorner[a];
+    }
+    const int pitchChanged = g_WorkPitch != saved.pitch;
+    g_WorkPitch = saved.pitch;
+    g_WorkPitchSetting = saved.pitchSetting;
+    g_WorkPitchSquared = saved.pitchSquared;
+    g_MovePitch = saved.movePitch;
+    if (pitchChanged) SelectCurrentTool(g_SpindleToolNumber, g_WorkPitch);
+}
+
+// Puts the tool above the new work: the rotary axes at 0 and, when the tip lies lower than the
+// current tool length over the work's top, the tip lifted there. The control point is the one that
+// gives the lifted machine position back through the active work offset and the tool length shift, and
+// becomes the start point of the program.
+void LiftToolOverWork(const WorkModel* work)
+{
+    g_MachinePosition.axis[AXIS_ROTARY1] = 0.0;
+    g_MachinePosition.axis[AXIS_ROTARY2] = 0.0;
+    const double top = static_cast<double>(g_CurrentToolLength) + work->maxCorner[2];
+    if (!(top > g_ToolTipPoint[2])) return;
+    g_ToolTipPoint[2] = top;
+    ApplyForwardKinematicsForAngles(g_ToolTipPoint, &g_MachinePosition.axis[AXIS_ROTARY1], g_MachinePosition.axis);
+    for (int a = 0; a < AXIS_POSITION_COUNT; ++a)
+        g_ControlPoint.axis[a] = g_MachinePosition.axis[a] - g_ActiveWorkOffset.axis[a];
+    const double lengthShift = g_ToolLength - static_cast<double>(g_CurrentToolLength);
+    if (g_ToolDirectionTilted) {
+        for (int a = 0; a < 3; ++a) g_ControlPoint.axis[a] -= g_ToolDirection[a] * lengthShift;
+    } else {
+        g_ControlPoint.axis[AXIS_Z] -= lengthShift;
+    }
+    g_NcStartPoint = g_ControlPoint;
+}
+
 int MakeOptimalStock(WindowHandle frame)
 {
     if (g_CmdRunMode == 1) g_CmdRunMode = 0;
@@ -154,6 +220,18 @@ int MakeOptimalStock(WindowHandle frame)
     }
     double minX = box.min[0] - g_WorkMargins[0], maxX = box.max[0] + g_WorkMargins[0];
     double minY = box.min[1] - g_WorkMargins[1], maxY = box.max[1] + g_WorkMargins[1];
+
+    // The automatic pitch is chosen for this box; the tool's geometry follows the pitch.
+    const StockChoice saved = SaveStockChoice();
+    const double chosenBox[6] = {minX, minY, minZ, maxX, maxY, maxZ};
+    for (int a = 0; a < 3; ++a) {
+        g_InitialSizeMinCorner[a] = chosenBox[a];
+        g_InitialSizeMaxCorner[a] = chosenBox[a + 3];
+    }
+    ChooseAutoWorkPitch();
+    g_WorkPitchSquared = g_WorkPitch * g_WorkPitch;
+    SelectCurrentTool(g_SpindleToolNumber, g_WorkPitch);
+
     const double p = g_WorkPitch > 0.0 ? g_WorkPitch : 1.0;
     minZ -= 10.0;
     // Node counts are taken in double first: extents far beyond any grid are refused below instead
@@ -168,9 +246,23 @@ int MakeOptimalStock(WindowHandle frame)
     maxX = (nx - 1) * p + minX;
     maxY = (ny - 1) * p + minY;
     maxZ = gridFits ? (static_cast<int>(countZ) - 1) * p + minZ : minZ;
+
+    // The program starts from its start point; a run's start and the kept positions begin there.
     g_ControlPoint = g_NcStartPoint;
     UpdateCurrentMachinePosition();
+    g_StartWorkOffset = g_WorkOffsetIndex;
+    for (int a = 0; a < AXIS_POSITION_COUNT; ++a) g_RunStartAxes[a] = g_MachinePosition.axis[a];
+    g_LastRunState.spindleToolNumber = g_SpindleToolNumber;
+    g_LastRunState.controlPoint = g_ControlPoint;
+    g_LastRunState.machinePosition = g_MachinePosition;
+    g_LastRunState.activeWorkOffset = g_ActiveWorkOffset;
+    for (int a = 0; a < 3; ++a) {
+        g_LastRunState.toolTip[a] = g_ToolTipPoint[a];
+        g_LastRunState.toolAxis[a] = g_ToolAxisVector[a];
+    }
+
     if (g_NcAlarmCode > 0) {
+        RestoreStockChoice(saved);
         const int log = g_CmdRunMode != 0;
         if (log) {
             OpenMacroLog();
@@ -184,6 +276,7 @@ int MakeOptimalStock(WindowHandle frame)
     }
     if (!gridFits) {
         // No grid can hold such a box: the current work stays as it is.
+        RestoreStockChoice(saved);
         ShowUiMessageBox(frame, "Memory over!", "Data size error", MB_TOPMOST);
         RestoreInteractionCursor();
         return 0;
@@ -197,6 +290,7 @@ int MakeOptimalStock(WindowHandle frame)
     WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
     DestroyWorkModel(work);
     g_WorkFilePath[0] = '\0';
+    work->undoLevels = g_UndoRingSize;
     const double corners[6] = {minX, minY, minZ, maxX, maxY, maxZ};
     if (CreateBoxWorkIdentity(work, corners, p) != 1) {
         // The old work is gone already: nothing is defined any more.
@@ -205,9 +299,21 @@ int MakeOptimalStock(WindowHandle frame)
         RestoreInteractionCursor();
         return 0;
     }
-    PrepareWorkForCutting(work);
+
+    InitWorkListIdTable(work, &g_WorkListIdTables[g_CurrentWorkIndex]);
+    if (g_ToolBodyFacetCount > 0) AllocateMeshCutLists();
+    PrepareWorkForCutting(work);  // publishes the dexel direction blocks
+    FitViewToWork();
     g_WorkDefined = 1;
-    ShowNewWork();
+    FinishNewWork();
+
+    LiftToolOverWork(work);
+
+    g_MeasurePointCount = 0;
+    g_PickLookupEnabled = 1;
+    SetViewCentreFromTarget();
+    g_ViewZoom = g_ViewFitZoom;
+    g_ViewChanged = 1;
     RepaintFrame(frame);
     PlaySoundEffect(SOUND_WORKSET, 0);
     UpdateMenuChecks(g_MainMenu);

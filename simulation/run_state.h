@@ -3,8 +3,13 @@
 // of the move stepping and the run's end message. Written by the simulation thread; the UI thread reads
 // them while the thread waits in a display handshake or after it ended.
 #pragma once
+#include "machine_setup/machine/machine_position.h"
 
 extern double g_RunStartAxes[5];       // X, Y, Z, rotary 1, rotary 2 of the machine at the run start
+// The positions kept at the end of the last run (control point, machine position, active work offset,
+// tip and axis; the view swaps the current ones with them). The work commands overwrite it with the
+// current positions. UI thread.
+extern SavedMachineState g_LastRunState;
 extern int g_RunEnded;                 // 1 when the run ended early on an NC alarm; 0 after each sub-step
 extern int g_AlarmPositionSaved;       // 1 when this sub-step saved the alarm position
 extern int g_LastRedrawLine;           // NC line at which the skip-cutting display last waited

@@ -46,6 +46,7 @@
 #include "work_model/work_values.h"
 
 double g_RunStartAxes[5] = {};
+SavedMachineState g_LastRunState = {-1, {{0.0}}, {{0.0}}, {{0.0}}, {0.0, 0.0, 0.0}, {0.0, 0.0, 1.0}};
 int g_RunEnded = 0;
 int g_AlarmPositionSaved = 0;
 int g_LastRedrawLine = 0;

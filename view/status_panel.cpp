@@ -27,6 +27,7 @@
 PanelPaintRecord g_PanelPaint = {nullptr, 0, 0};
 int g_PositionDisplayKind = 0;
 int g_MeasurePointCount = 0;
+int g_PickLookupEnabled = 0;
 double* g_PathPointBuffer = nullptr;
 double g_MeasureResults[8] = {};
 int g_MeasureAxisLock[3] = {};

@@ -70,6 +70,9 @@ extern PanelPaintRecord g_PanelPaint;
 // View values the panel shows (UI thread writes them; the simulation thread only reads).
 extern int g_PositionDisplayKind;       // 0 control point, 1 machine (control point), 2 machine (tool tip)
 extern int g_MeasurePointCount;         // points of the measuring polyline
+// 1 once a work has been made or loaded: a pick in the view then looks up the NC block that cut the
+// point (UI thread).
+extern int g_PickLookupEnabled;
 extern double* g_PathPointBuffer;       // the measuring polyline, three doubles a point (start-up allocates)
 extern double g_MeasureResults[8];      // delta X, Y, Z, distance, R(2D-X), R(2D-Y), R(2D-Z), R(3D)
 extern int g_MeasureAxisLock[3];        // at most one of X, Y, Z set

@@ -10,6 +10,7 @@ double g_InitialSizeMinCorner[3] = {0.0, 0.0, 0.0};
 double g_InitialSizeMaxCorner[3] = {100.0, 100.0, 30.0};
 double g_MinimumWorkPitch = 0.01;
 double g_WorkPitch = 0.0;
+double g_WorkPitchSquared = 0.0;
 double g_WorkPitchSetting = 1.0;
 int g_AutoWorkPitch = 0;
 int g_AutoPitchCells = DEFAULT_AUTO_PITCH_CELLS;

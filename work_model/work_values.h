@@ -17,6 +17,7 @@ extern double g_InitialSizeMinCorner[3]; // default box work: minimum corner X, 
 extern double g_InitialSizeMaxCorner[3]; // default box work: maximum corner X, Y, Z
 extern double g_MinimumWorkPitch;        // smallest work pitch accepted; 0 or less: none
 extern double g_WorkPitch;               // dexel pitch in effect (0 until set: command line or settings)
+extern double g_WorkPitchSquared;        // g_WorkPitch squared: the cell area of volume sums (UI thread)
 extern double g_WorkPitchSetting;        // dexel pitch requested
 extern int g_AutoWorkPitch;              // 1 = the work pitch is chosen automatically
 extern int g_AutoPitchCells;             // grid-point limit of the automatic choice

@@ -18,6 +18,8 @@
 #include "app/settings_dialogs.h"
 #include "app/shell_commands.h"
 #include "machine_setup/controller/controller_definition.h"
+#include "machine_setup/machine/machine_position.h"
+#include "machine_setup/tools/current_tool.h"
 #include "machine_setup/settings/display_settings.h"
 #include "machine_setup/settings/settings_file.h"
 #include "machine_setup/settings/work_settings.h"
@@ -266,11 +268,28 @@ TEST_F(MenuCommands, SelectNcDataFromSenderNamesAndMissingFiles)
 TEST_F(MenuCommands, OptimalStockFromTheNcExtents)
 {
     g_WorkMargins[0] = g_WorkMargins[1] = g_WorkMargins[2] = 0.0f;
-    g_WorkPitch = 0.5;
+    g_AutoWorkPitch = 0;
+    g_WorkPitchSetting = 0.5;
     g_CmdNcGiven = 1;
     std::snprintf(g_NcFilePath, sizeof g_NcFilePath, "%s", folder.File("pocket.nc").c_str());
+    // A start point inside the work: the tool is lifted over the new work's top.
+    g_ControlPoint = AxisPosition{{0.0, 0.0, -50.0, 0.0, 0.0}};
     EXPECT_EQ(Send(32772), 0);
     ASSERT_EQ(g_WorkDefined, 1);
+    EXPECT_EQ(g_WorkPitch, 0.5);
+    EXPECT_EQ(g_WorkPitchSquared, 0.25);
+    const WorkModel& work = g_WorkModels[g_CurrentWorkIndex];
+    EXPECT_EQ(work.pitch, 0.5);
+    EXPECT_DOUBLE_EQ(g_ToolTipPoint[2], g_CurrentToolLength + work.maxCorner[2]);
+    EXPECT_EQ(g_MachinePosition.axis[3], 0.0);
+    EXPECT_EQ(g_MachinePosition.axis[4], 0.0);
+    for (int a = 0; a < 5; ++a) EXPECT_EQ(g_NcStartPoint.axis[a], g_ControlPoint.axis[a]) << a;
+    // The start point gives the lifted machine position back through the active work offset.
+    const AxisPosition lifted = g_MachinePosition;
+    const double liftedTip[3] = {g_ToolTipPoint[0], g_ToolTipPoint[1], g_ToolTipPoint[2]};
+    UpdateCurrentMachinePosition();
+    for (int a = 0; a < 5; ++a) EXPECT_NEAR(g_MachinePosition.axis[a], lifted.axis[a], 1e-9) << a;
+    for (int a = 0; a < 3; ++a) EXPECT_NEAR(g_ToolTipPoint[a], liftedTip[a], 1e-9) << a;
     const CheckExtentBox cut = g_CheckExtentsCutWork;
     EXPECT_DOUBLE_EQ(g_InitialSizeMinCorner[0], cut.min[0]);
     EXPECT_DOUBLE_EQ(g_InitialSizeMinCorner[2], cut.min[2] - 10.0);
@@ -302,8 +321,24 @@ TEST_F(MenuCommands, OptimalStockFromTheNcExtents)
     EXPECT_EQ(g_WorkModels[g_CurrentWorkIndex].nodeCountX, 2);
     EXPECT_EQ(g_WorkFilePath[0], '\0');
 
-    // Margins no grid can hold: the message, and the work stays.
+    // The automatic pitch is chosen for the new box, not the default box it replaces: the pocket's box
+    // stays within 1500 grid points at 1.5 mm (not at 1 mm); the old 10 m box at no pitch of the table.
+    std::snprintf(g_NcFilePath, sizeof g_NcFilePath, "%s", folder.File("pocket.nc").c_str());
+    g_AutoWorkPitch = 1;
+    g_AutoPitchCells = 1500;
+    g_MinimumWorkPitch = 0.0;
+    g_InitialSizeMaxCorner[0] = g_InitialSizeMaxCorner[1] = 10000.0;
+    PresetMessageBoxAnswer(IDYES);
+    EXPECT_EQ(Send(32772), 0);
+    EXPECT_EQ(g_WorkPitch, 1.5);
+    EXPECT_EQ(g_WorkPitchSquared, 2.25);
+    EXPECT_EQ(g_WorkModels[g_CurrentWorkIndex].pitch, 1.5);
+    EXPECT_LT(g_InitialSizeMaxCorner[0], 100.0);
+    g_AutoWorkPitch = 0;
+
+    // Margins no grid can hold: the message, and the work stays with its pitch in effect.
     g_WorkMargins[0] = 1e12f;
+    g_WorkPitchSetting = 0.5;
     const int nodes = g_WorkModels[g_CurrentWorkIndex].nodeCountY;
     PresetMessageBoxAnswer(IDYES);
     PresetMessageBoxAnswer(IDOK);
@@ -312,6 +347,7 @@ TEST_F(MenuCommands, OptimalStockFromTheNcExtents)
     EXPECT_STREQ(box.caption, "Data size error");
     EXPECT_EQ(g_WorkDefined, 1);
     EXPECT_EQ(g_WorkModels[g_CurrentWorkIndex].nodeCountY, nodes);
+    EXPECT_EQ(g_WorkPitch, 1.5);  // still the pitch of the work that stays
     g_WorkMargins[0] = 0.0f;
 }
 
