@@ -4,7 +4,9 @@
 // overhang searches of the OUTPUT mode.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/settings/display_settings.h"
@@ -28,9 +30,6 @@ double g_MoveRemovedVolume = 0.0;
 int g_CutInMove = 0;
 int g_UnstoredRayCount = 0;
 int32_t g_FirstUnstoredRayLine = 0;
-double g_ToolAxisPlane[11];
-double g_CutPoints[5][3];
-double g_CutBoundRadius = 0.0;
 double g_CutBoundRadiusSquared = 0.0;
 uint8_t g_SectionPaintColour[2] = {0, 0};
 DexelSweepState g_SweepStateX, g_SweepStateY, g_SweepStateZ;
@@ -592,6 +591,99 @@ void CutWorkAlongMove(WorkModel* work, const double tip[3], const double axis[3]
             SearchHolderLength(work);
         else
             CutHolderSteps(work);
+    }
+}
+
+int CanCutPositionsTogether()
+{
+    if (!g_CutCodeState || !g_WorkDefined || g_WorkState > 0 || !g_CurrentTool.defined) return 0;
+    const int type = g_CurrentTool.type;
+    if (type == TOOL_STL || (type == TOOL_RADIUS && g_ChipWidthCheck == 1)) return 0;
+    if (g_HeightCheck != 0 || g_ChipWidthCheck != 0) return 0;
+    const int kind = g_CurrentToolLengthRecord.kind;
+    if ((g_ArborCheck > 0 && kind > 1) || kind > 10) return 0;
+    if (g_ArborCheck > 0 && g_CurrentArbor.used) return 0;
+    return 1;
+}
+
+void CutWorkAtPositions(WorkModel* work, int count, const double (*tips)[3], const double (*axes)[3],
+                        CutPositionResult* results)
+{
+    static std::vector<SweepPosition> s_Positions;
+    if (count <= 0) return;
+    for (int j = 0; j < count; j++) results[j] = CutPositionResult{0, 0, 0.0};
+    if (!work || work->nodeCountX < 2 || !work->familyZ.counts) return;
+    if (!CanCutPositionsTogether()) {
+        const double keptVolume = g_MoveRemovedVolume;
+        const int keptCut = g_CutInMove;
+        for (int j = 0; j < count; j++) {
+            g_MoveRemovedVolume = 0.0;
+            g_CutInMove = 0;
+            CutWorkAlongMove(work, tips[j], axes[j]);
+            results[j].swept = 1;
+            results[j].cut = g_CutInMove;
+            results[j].removedVolume = g_MoveRemovedVolume;
+        }
+        g_MoveRemovedVolume = keptVolume;
+        g_CutInMove = keptCut;
+        return;
+    }
+    AttachSweepStates(work);
+    if (int(s_Positions.size()) < count) s_Positions.resize(size_t(count));
+    // The ranges and points of every position, as CutWorkAlongMove finds them.
+    bool any = false;
+    for (int j = 0; j < count; j++) {
+        PreparePosition(work, tips[j], axes[j]);
+        const double v = ComputeBoundRadius();
+        g_CutBoundRadius = v;
+        const double L1 = g_CurrentToolLengthRecord.lengths[0];
+        const double* q = g_CurrentTool.cornerRadius < 0.0 ? s_Tip : g_CutPoints[0];
+        const double reach = g_ToolCut.hasShank ? std::max(v, g_ToolCut.shankRadius) : v;
+        SweepPosition& position = s_Positions[size_t(j)];
+        if (ComputeColumnRanges(work, q, reach, L1)) {
+            NarrowRangesToGrid(work, reach, LowestBodyHeight());
+            ClearBlockResults();
+            g_CutBoundRadiusSquared = v * v;
+            results[j].swept = 1;
+            any = true;
+        }
+        for (int f = 0; f < 3; f++) {
+            position.states[f] = *kBlocks[f]->sweep;
+            if (!results[j].swept) {
+                // Not swept: no ray of this position is visited.
+                position.states[f].rangeLow1 = position.states[f].rangeLow2 = 1;
+                position.states[f].rangeHigh1 = position.states[f].rangeHigh2 = 0;
+            }
+        }
+        std::memcpy(position.toolAxisPlane, g_ToolAxisPlane, sizeof position.toolAxisPlane);
+        std::memcpy(position.cutPoints, g_CutPoints, sizeof position.cutPoints);
+        position.boundRadius = v;
+    }
+    if (any) {
+        if (s_ThreadsWork != work) {
+            StopThreadsWithWork(s_ThreadsWork);
+            s_ThreadsWork = work;
+            g_WorkDestroyHook = StopThreadsWithWork;
+        }
+        SweepToolThroughDexelGridsAtPositions(kBlocks, s_Positions.data(), count,
+                                              ResolveCutThreadCount(g_CutThreadCount));
+    }
+    for (int j = 0; j < count; j++) {
+        if (!results[j].swept) continue;
+        const DexelSweepState* st = s_Positions[size_t(j)].states;
+        BlendThreeValues(st[0].removedVolume, st[0].removedEndCount, st[1].removedVolume, st[1].removedEndCount,
+                         st[2].removedVolume, st[2].removedEndCount, &results[j].removedVolume);
+        results[j].cut = st[0].removedVolume > 0.0 || st[1].removedVolume > 0.0 || st[2].removedVolume > 0.0;
+    }
+    // The sweep states hold the ranges and points of the last position already; their results are
+    // those of the last position swept, as after cutting the positions one by one.
+    for (int j = count - 1; j >= 0; j--) {
+        if (!results[j].swept) continue;
+        for (int f = 0; f < 3; f++) {
+            kBlocks[f]->sweep->removedVolume = s_Positions[size_t(j)].states[f].removedVolume;
+            kBlocks[f]->sweep->removedEndCount = s_Positions[size_t(j)].states[f].removedEndCount;
+        }
+        break;
     }
 }
 
