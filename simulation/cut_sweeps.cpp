@@ -23,10 +23,10 @@
 #include "simulation/cutting.h"
 #include "work_model/dexel_intervals.h"
 
-// Defined here, beside the sweeps that read them for every ray, so that they are reached directly.
-thread_local double g_ToolAxisPlane[11];
-thread_local double g_CutPoints[5][3];
-thread_local double g_CutBoundRadius = 0.0;
+// The tool-axis plane values and points on the axis of the position being cut, as
+// SetCutPositionValues or a sweep of several positions gives them: one copy per thread that cuts.
+static thread_local double g_ToolAxisPlane[11];
+static thread_local double g_CutPoints[5][3];
 
 namespace {
 
@@ -1298,9 +1298,7 @@ void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
 // The working values of a position into the calling thread's copies.
 void InstallPositionValues(const SweepPosition& position)
 {
-    std::memcpy(g_ToolAxisPlane, position.toolAxisPlane, sizeof g_ToolAxisPlane);
-    std::memcpy(g_CutPoints, position.cutPoints, sizeof g_CutPoints);
-    g_CutBoundRadius = position.boundRadius;
+    SetCutPositionValues(position.toolAxisPlane, position.cutPoints);
 }
 
 void RunSweepTask(int taskIndex, int worker, void* context)
@@ -1396,7 +1394,6 @@ void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int thread
     for (int f = 0; f < 3; f++) position.states[f] = *blocks[f]->sweep;
     std::memcpy(position.toolAxisPlane, g_ToolAxisPlane, sizeof position.toolAxisPlane);
     std::memcpy(position.cutPoints, g_CutPoints, sizeof position.cutPoints);
-    position.boundRadius = g_CutBoundRadius;
     SweepToolThroughDexelGridsAtPositions(blocks, &position, 1, threads);
     // The states with their results (and whatever the sweep moved, as the radius mill's search does).
     for (int f = 0; f < 3; f++) *blocks[f]->sweep = position.states[f];
@@ -1434,6 +1431,12 @@ int StampSectionRays(DexelDirectionBlock* block, const ToolShape* tool, bool tes
 }
 
 }  // namespace
+
+void SetCutPositionValues(const double toolAxisPlane[11], const double cutPoints[5][3])
+{
+    std::memcpy(g_ToolAxisPlane, toolAxisPlane, sizeof g_ToolAxisPlane);
+    std::memcpy(g_CutPoints, cutPoints, sizeof g_CutPoints);
+}
 
 void ReleaseCutScratches()
 {

@@ -46,14 +46,9 @@ extern int32_t g_FirstUnstoredRayLine;  // g_CutLineTag[0] (the NC line) of the 
 void ClearCutRunValues();
 
 // Working records of the kernel, rewritten by every call (readable afterwards, e.g. by tests).
-// The first three belong to one tool position: each thread that cuts holds its own copy, set to
-// the position whose rays it cuts (the caller's copy is that of the last position it cut).
-extern thread_local double g_ToolAxisPlane[11];  // n (0..2), -(n . tip), |n|, h x |n|, (6 unused:
-                                        // each thread keeps the plane value of its ray), |n|^2,
-                                        // section length, base radius, top radius
-extern thread_local double g_CutPoints[5][3];  // corner-centre, corner-base, side-start, side-end,
-                                        // shank-base
-extern thread_local double g_CutBoundRadius;  // bounding radius of the body being cut
+// The tool-axis plane values and the points on the axis of a position are handed to the sweeps with
+// the position (each thread that cuts holds its own copy; see cut_sweeps.h).
+extern double g_CutBoundRadius;         // bounding radius of the body being cut
 extern double g_CutBoundRadiusSquared;
 extern uint8_t g_SectionPaintColour[2]; // pen attribute | 1: ends cut by neck sections and holder steps
 extern DexelSweepState g_SweepStateX, g_SweepStateY, g_SweepStateZ;  // hung on the three blocks
