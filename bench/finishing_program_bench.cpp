@@ -10,7 +10,8 @@
 // tool recorded by the thread's step watcher), on a fresh work, one after the other in every
 // iteration; the counters give both times and their ratio. BM_FinishingKernelAlone replays the
 // sub-steps saved by BM_FinishingRecordSteps (run that case first, in its own process) so that its
-// peak memory is the kernel's with the work alone.
+// peak memory is the kernel's with the work alone; BM_FinishingKernelInPasses replays them move by
+// move in passes of sub-steps cut together, as the move stepping cuts them.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -30,6 +31,7 @@
 #include "machine_setup/tools/tool_table.h"
 #include "platform/os/clock.h"
 #include "simulation/cutting.h"
+#include "simulation/move_stepping.h"
 #include "simulation/simulation_thread.h"
 #include "work_model/work_creation.h"
 #include "work_model/work_model.h"
@@ -84,6 +86,7 @@ struct SavedStep {
     double axis[3];
     int tag;
     int tool;
+    int subStep;  // 1 starts a move
     unsigned char colour;
 };
 std::vector<SavedStep> g_Recorded;
@@ -97,6 +100,7 @@ void RecordStep(const RunCutStep* step)
     }
     s.tag = step->tag;
     s.tool = step->tool;
+    s.subStep = step->subStep;
     s.colour = step->colour;
     g_Recorded.push_back(s);
 }
@@ -129,6 +133,46 @@ double ReplaySteps(const std::vector<SavedStep>& steps)
         g_MoveRemovedVolume = 0.0;
         CutWorkAlongMove(work, s.tip, s.axis);
         removed += g_MoveRemovedVolume;
+    }
+    return removed;
+}
+
+// Cuts the recorded sub-steps move by move, each move in passes of up to CUT_STEPS_AHEAD sub-steps
+// cut together, as the move stepping cuts them; returns the removed volume.
+double ReplayStepsInPasses(const std::vector<SavedStep>& steps)
+{
+    WorkModel* work = &g_WorkModels[0];
+    int tool = -1;
+    double removed = 0.0;
+    std::vector<double> tips, axes;
+    std::vector<CutPositionResult> results;
+    for (size_t first = 0; first < steps.size();) {
+        const SavedStep& s = steps[first];
+        if (s.tool != tool) {
+            tool = s.tool;
+            g_SpindleToolNumber = tool;
+            SelectCurrentTool(tool, g_WorkPitch);
+        }
+        size_t end = first + 1;
+        while (end < steps.size() && end - first < size_t(CUT_STEPS_AHEAD) && steps[end].subStep != 1 &&
+               steps[end].tool == s.tool && steps[end].tag == s.tag && steps[end].colour == s.colour)
+            ++end;
+        const int count = int(end - first);
+        tips.resize(3 * size_t(count));
+        axes.resize(3 * size_t(count));
+        results.resize(size_t(count));
+        for (int j = 0; j < count; ++j)
+            for (int a = 0; a < 3; ++a) {
+                tips[3 * size_t(j) + a] = steps[first + size_t(j)].tip[a];
+                axes[3 * size_t(j) + a] = steps[first + size_t(j)].axis[a];
+            }
+        g_CutColour[0] = g_CutColour[1] = s.colour;
+        g_CutLineTag[0] = g_CutLineTag[1] = s.tag;
+        CutWorkAtPositions(work, count, reinterpret_cast<const double(*)[3]>(tips.data()),
+                           reinterpret_cast<const double(*)[3]>(axes.data()), results.data());
+        for (const CutPositionResult& r : results)
+            if (r.swept) removed += r.removedVolume;
+        first = end;
     }
     return removed;
 }
@@ -232,6 +276,45 @@ void BM_FinishingKernelAlone(benchmark::State& state)
     state.counters["peak MB"] = PeakMegabytes();
     state.counters["removed mm3"] = removed;
 }
-BENCHMARK(BM_FinishingKernelAlone)->ArgName("threads")->Arg(8)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_FinishingKernelAlone)->ArgName("threads")->Arg(1)->Arg(8)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// The saved sub-steps cut move by move in passes (as the move stepping cuts them), on 1 to 8
+// threads, with each pass's positions against cutting them one by one (BM_FinishingKernelAlone).
+void BM_FinishingKernelInPasses(benchmark::State& state)
+{
+    std::vector<SavedStep> steps;
+    FILE* file = std::fopen(StepsFile().c_str(), "rb");
+    if (file == nullptr) {
+        state.SkipWithError("run BM_FinishingRecordSteps first");
+        return;
+    }
+    SavedStep s;
+    while (std::fread(&s, sizeof s, 1, file) == 1) steps.push_back(s);
+    std::fclose(file);
+    const std::string folder = Folder("0.1");
+    const std::string ini = folder + "/qumbra.ini";
+    std::snprintf(g_CmdIniFile, sizeof g_CmdIniFile, "%s", ini.c_str());
+    LocateIniFile(folder.c_str(), "");
+    ReadIniSettingsFile();
+    if (ReadToolTableFile() != 1) {
+        state.SkipWithError("tool table not read");
+        return;
+    }
+    ReadControllerFile();
+    ReadMachineFile(1);
+    SetCuttingThreadCount(int(state.range(0)));
+    double removed = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        RebuildWork();
+        state.ResumeTiming();
+        removed = ReplayStepsInPasses(steps);
+    }
+    SetCuttingThreadCount(0);
+    state.counters["peak MB"] = PeakMegabytes();
+    state.counters["removed mm3"] = removed;
+}
+BENCHMARK(BM_FinishingKernelInPasses)->ArgName("threads")->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kSecond)
+    ->Iterations(1)->UseRealTime();
 
 }  // namespace

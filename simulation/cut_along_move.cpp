@@ -4,7 +4,9 @@
 // overhang searches of the OUTPUT mode.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/settings/display_settings.h"
@@ -28,8 +30,6 @@ double g_MoveRemovedVolume = 0.0;
 int g_CutInMove = 0;
 int g_UnstoredRayCount = 0;
 int32_t g_FirstUnstoredRayLine = 0;
-double g_ToolAxisPlane[11];
-double g_CutPoints[5][3];
 double g_CutBoundRadius = 0.0;
 double g_CutBoundRadiusSquared = 0.0;
 uint8_t g_SectionPaintColour[2] = {0, 0};
@@ -50,6 +50,11 @@ DexelDirectionBlock* const kBlocks[3] = {&g_DexelDirectionX, &g_DexelDirectionY,
 // The tip and axis of the current call in the work frame.
 double s_Tip[3];
 double s_Axis[3];
+// The tool-axis plane values and the points on the axis of the current position (section values in
+// 8 .. 10 and a section base in point 0 while sections are stamped), handed to the sweeps.
+double s_ToolAxisPlane[11];  // n (0..2), -(n . tip), |n|, h x |n|, (6 unused), |n|^2, section
+                             // length, base radius, top radius
+double s_CutPoints[5][3];    // corner-centre, corner-base, side-start, side-end, shank-base
 
 // The work whose cuts the cutting threads serve: they end when it is destroyed.
 const WorkModel* s_ThreadsWork = nullptr;
@@ -87,10 +92,10 @@ inline void PointAtHeight(double height, double out[3])
     for (int k = 0; k < 3; k++) out[k] = s_Tip[k] + s_Axis[k] * height;
 }
 
-// Sets a base point (section base or tip) into g_CutPoints[0] and every block.
+// Sets a base point (section base or tip) into s_CutPoints[0] and every block.
 void SetBasePoint(const double point[3])
 {
-    for (int k = 0; k < 3; k++) g_CutPoints[0][k] = point[k];
+    for (int k = 0; k < 3; k++) s_CutPoints[0][k] = point[k];
     for (DexelDirectionBlock* block : kBlocks) ToBlockOrder(block, point, block->sweep->basePoint);
 }
 
@@ -281,12 +286,13 @@ int PrepareSection(const WorkModel* work, const Section& section)
     double base[3];
     PointAtHeight(section.baseHeight, base);
     SetBasePoint(base);
-    g_ToolAxisPlane[8] = section.length;
-    g_ToolAxisPlane[9] = section.baseRadius;
-    g_ToolAxisPlane[10] = section.topRadius;
+    s_ToolAxisPlane[8] = section.length;
+    s_ToolAxisPlane[9] = section.baseRadius;
+    s_ToolAxisPlane[10] = section.topRadius;
     if (!ComputeSectionRanges(work, base, section.boundRadius, section.length)) return 0;
     ClearBlockResults();
     for (DexelDirectionBlock* block : kBlocks) block->sweep->sectionIndex = section.index;
+    SetCutPositionValues(s_ToolAxisPlane, s_CutPoints);
     return 1;
 }
 
@@ -464,7 +470,7 @@ double LowestBodyHeight()
     double lowest = 0.0;
     for (int i = 0; i < 4; i++) {
         double height = 0.0;
-        for (int k = 0; k < 3; k++) height += (g_CutPoints[i][k] - s_Tip[k]) * s_Axis[k];
+        for (int k = 0; k < 3; k++) height += (s_CutPoints[i][k] - s_Tip[k]) * s_Axis[k];
         if (i == 0) height -= std::fabs(g_ToolCut.cornerRadius);
         lowest = std::min(lowest, height);
     }
@@ -507,22 +513,22 @@ void PreparePosition(WorkModel* work, const double tip[3], const double axis[3])
         RotateVector(work->inverseRotation, axis, s_Axis);
     }
     NormaliseAxisVector(s_Axis);
-    for (int k = 0; k < 3; k++) g_ToolAxisPlane[k] = s_Axis[k];
-    g_ToolAxisPlane[3] = -(s_Axis[0] * s_Tip[0] + s_Axis[1] * s_Tip[1] + s_Axis[2] * s_Tip[2]);
-    g_ToolAxisPlane[7] = s_Axis[0] * s_Axis[0] + s_Axis[1] * s_Axis[1] + s_Axis[2] * s_Axis[2];
-    g_ToolAxisPlane[4] = std::sqrt(g_ToolAxisPlane[7]);
-    g_ToolAxisPlane[5] = double(g_CurrentTool.cuttingLength) * g_ToolAxisPlane[4];
+    for (int k = 0; k < 3; k++) s_ToolAxisPlane[k] = s_Axis[k];
+    s_ToolAxisPlane[3] = -(s_Axis[0] * s_Tip[0] + s_Axis[1] * s_Tip[1] + s_Axis[2] * s_Tip[2]);
+    s_ToolAxisPlane[7] = s_Axis[0] * s_Axis[0] + s_Axis[1] * s_Axis[1] + s_Axis[2] * s_Axis[2];
+    s_ToolAxisPlane[4] = std::sqrt(s_ToolAxisPlane[7]);
+    s_ToolAxisPlane[5] = double(g_CurrentTool.cuttingLength) * s_ToolAxisPlane[4];
     double heights[5];
     ComputePointHeights(heights);
-    for (int i = 0; i < 5; i++) PointAtHeight(heights[i], g_CutPoints[i]);
+    for (int i = 0; i < 5; i++) PointAtHeight(heights[i], s_CutPoints[i]);
     for (DexelDirectionBlock* block : kBlocks) {
         DexelSweepState* st = block->sweep;
         ToBlockOrder(block, s_Tip, st->basePoint);
-        ToBlockOrder(block, g_CutPoints[0], st->cornerCentrePoint);
-        ToBlockOrder(block, g_CutPoints[1], st->cornerBasePoint);
-        ToBlockOrder(block, g_CutPoints[2], st->sideStartPoint);
-        ToBlockOrder(block, g_CutPoints[3], st->sideEndPoint);
-        if (g_ToolCut.hasShank) ToBlockOrder(block, g_CutPoints[4], st->shankBasePoint);
+        ToBlockOrder(block, s_CutPoints[0], st->cornerCentrePoint);
+        ToBlockOrder(block, s_CutPoints[1], st->cornerBasePoint);
+        ToBlockOrder(block, s_CutPoints[2], st->sideStartPoint);
+        ToBlockOrder(block, s_CutPoints[3], st->sideEndPoint);
+        if (g_ToolCut.hasShank) ToBlockOrder(block, s_CutPoints[4], st->shankBasePoint);
         ToBlockOrder(block, s_Axis, st->axisVector);
     }
 }
@@ -560,7 +566,7 @@ void CutWorkAlongMove(WorkModel* work, const double tip[3], const double axis[3]
     const double v = ComputeBoundRadius();
     g_CutBoundRadius = v;
     const double L1 = g_CurrentToolLengthRecord.lengths[0];
-    const double* q = g_CurrentTool.cornerRadius < 0.0 ? s_Tip : g_CutPoints[0];
+    const double* q = g_CurrentTool.cornerRadius < 0.0 ? s_Tip : s_CutPoints[0];
     // A shank wider than the cutting part reaches rays beyond v.
     const double reach = g_ToolCut.hasShank && g_CurrentTool.type != TOOL_STL ? std::max(v, g_ToolCut.shankRadius) : v;
     if (ComputeColumnRanges(work, q, reach, L1)) {
@@ -575,6 +581,7 @@ void CutWorkAlongMove(WorkModel* work, const double tip[3], const double axis[3]
                 s_ThreadsWork = work;
                 g_WorkDestroyHook = StopThreadsWithWork;
             }
+            SetCutPositionValues(s_ToolAxisPlane, s_CutPoints);
             SweepToolThroughDexelGrids(kBlocks, ResolveCutThreadCount(g_CutThreadCount));
             g_MoveRemovedVolume = BlendBlocks();
             if (AnyBlockVolume()) g_CutInMove = 1;
@@ -592,6 +599,98 @@ void CutWorkAlongMove(WorkModel* work, const double tip[3], const double axis[3]
             SearchHolderLength(work);
         else
             CutHolderSteps(work);
+    }
+}
+
+int CanCutPositionsTogether()
+{
+    if (!g_CutCodeState || !g_WorkDefined || g_WorkState > 0 || !g_CurrentTool.defined) return 0;
+    const int type = g_CurrentTool.type;
+    if (type == TOOL_STL || (type == TOOL_RADIUS && g_ChipWidthCheck == 1)) return 0;
+    if (g_HeightCheck != 0 || g_ChipWidthCheck != 0) return 0;
+    const int kind = g_CurrentToolLengthRecord.kind;
+    if ((g_ArborCheck > 0 && kind > 1) || kind > 10) return 0;
+    if (g_ArborCheck > 0 && g_CurrentArbor.used) return 0;
+    return 1;
+}
+
+void CutWorkAtPositions(WorkModel* work, int count, const double (*tips)[3], const double (*axes)[3],
+                        CutPositionResult* results)
+{
+    static std::vector<SweepPosition> s_Positions;
+    if (count <= 0) return;
+    for (int j = 0; j < count; j++) results[j] = CutPositionResult{0, 0, 0.0};
+    if (!work || work->nodeCountX < 2 || !work->familyZ.counts) return;
+    if (!CanCutPositionsTogether()) {
+        const double keptVolume = g_MoveRemovedVolume;
+        const int keptCut = g_CutInMove;
+        for (int j = 0; j < count; j++) {
+            g_MoveRemovedVolume = 0.0;
+            g_CutInMove = 0;
+            CutWorkAlongMove(work, tips[j], axes[j]);
+            results[j].swept = 1;
+            results[j].cut = g_CutInMove;
+            results[j].removedVolume = g_MoveRemovedVolume;
+        }
+        g_MoveRemovedVolume = keptVolume;
+        g_CutInMove = keptCut;
+        return;
+    }
+    AttachSweepStates(work);
+    if (int(s_Positions.size()) < count) s_Positions.resize(size_t(count));
+    // The ranges and points of every position, as CutWorkAlongMove finds them.
+    bool any = false;
+    for (int j = 0; j < count; j++) {
+        PreparePosition(work, tips[j], axes[j]);
+        const double v = ComputeBoundRadius();
+        g_CutBoundRadius = v;
+        const double L1 = g_CurrentToolLengthRecord.lengths[0];
+        const double* q = g_CurrentTool.cornerRadius < 0.0 ? s_Tip : s_CutPoints[0];
+        const double reach = g_ToolCut.hasShank ? std::max(v, g_ToolCut.shankRadius) : v;
+        SweepPosition& position = s_Positions[size_t(j)];
+        if (ComputeColumnRanges(work, q, reach, L1)) {
+            NarrowRangesToGrid(work, reach, LowestBodyHeight());
+            ClearBlockResults();
+            g_CutBoundRadiusSquared = v * v;
+            results[j].swept = 1;
+            any = true;
+        }
+        for (int f = 0; f < 3; f++) {
+            position.states[f] = *kBlocks[f]->sweep;
+            if (!results[j].swept) {
+                // Not swept: no ray of this position is visited.
+                position.states[f].rangeLow1 = position.states[f].rangeLow2 = 1;
+                position.states[f].rangeHigh1 = position.states[f].rangeHigh2 = 0;
+            }
+        }
+        std::memcpy(position.toolAxisPlane, s_ToolAxisPlane, sizeof position.toolAxisPlane);
+        std::memcpy(position.cutPoints, s_CutPoints, sizeof position.cutPoints);
+    }
+    if (any) {
+        if (s_ThreadsWork != work) {
+            StopThreadsWithWork(s_ThreadsWork);
+            s_ThreadsWork = work;
+            g_WorkDestroyHook = StopThreadsWithWork;
+        }
+        SweepToolThroughDexelGridsAtPositions(kBlocks, s_Positions.data(), count,
+                                              ResolveCutThreadCount(g_CutThreadCount));
+    }
+    for (int j = 0; j < count; j++) {
+        if (!results[j].swept) continue;
+        const DexelSweepState* st = s_Positions[size_t(j)].states;
+        BlendThreeValues(st[0].removedVolume, st[0].removedEndCount, st[1].removedVolume, st[1].removedEndCount,
+                         st[2].removedVolume, st[2].removedEndCount, &results[j].removedVolume);
+        results[j].cut = st[0].removedVolume > 0.0 || st[1].removedVolume > 0.0 || st[2].removedVolume > 0.0;
+    }
+    // The sweep states hold the ranges and points of the last position already; their results are
+    // those of the last position swept, as after cutting the positions one by one.
+    for (int j = count - 1; j >= 0; j--) {
+        if (!results[j].swept) continue;
+        for (int f = 0; f < 3; f++) {
+            kBlocks[f]->sweep->removedVolume = s_Positions[size_t(j)].states[f].removedVolume;
+            kBlocks[f]->sweep->removedEndCount = s_Positions[size_t(j)].states[f].removedEndCount;
+        }
+        break;
     }
 }
 

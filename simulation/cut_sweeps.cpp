@@ -4,6 +4,8 @@
 #include "simulation/cut_sweeps.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +22,11 @@
 #include "simulation/cut_thread_pool.h"
 #include "simulation/cutting.h"
 #include "work_model/dexel_intervals.h"
+
+// The tool-axis plane values and points on the axis of the position being cut, as
+// SetCutPositionValues or a sweep of several positions gives them: one copy per thread that cuts.
+static thread_local double g_ToolAxisPlane[11];
+static thread_local double g_CutPoints[5][3];
 
 namespace {
 
@@ -1306,23 +1313,32 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     }
 }
 
-// A run of rows of one family, the unit of work handed to a thread, with its results.
+// A run of rows of one family, the unit of work handed to a thread, with its results for every
+// position of the round (a thread cuts its rows at the positions one after the other, so every ray
+// sees the positions in their order).
 struct SweepTask {
     int family;
     int firstRow, lastRow;
-    std::vector<double> volumeTerms;  // removed volumes in ray order
-    int endCount;                     // removed ends
+    std::vector<double> volumeTerms;  // removed volumes in position order, then ray order
+    std::vector<size_t> termEnds;     // per position: the end of its terms in volumeTerms
+    std::vector<int> endCounts;       // per position: removed ends
 };
 
-// The sweep of one position: its tasks in family and row order (slots kept from sweep to sweep).
+// The sweep of one or more positions: its tasks in family and row order (slots kept from sweep to
+// sweep).
 struct SweepRound {
     DexelDirectionBlock* blocks[3];
     ToolShape tool;
+    SweepPosition* positions;
+    int positionCount;
     std::vector<SweepTask> tasks;
     int taskCount;
 };
 
 SweepRound s_Round;
+
+// Per worker: the three blocks with block->sweep on the state of the position being cut.
+std::vector<std::array<DexelDirectionBlock, 3>> s_WorkerBlocks;
 
 void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
 {
@@ -1332,40 +1348,73 @@ void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
     task.firstRow = firstRow;
     task.lastRow = lastRow;
     task.volumeTerms.clear();
-    task.endCount = 0;
+    task.termEnds.clear();
+    task.endCounts.clear();
+}
+
+// The working values of a position into the calling thread's copies.
+void InstallPositionValues(const SweepPosition& position)
+{
+    SetCutPositionValues(position.toolAxisPlane, position.cutPoints);
 }
 
 void RunSweepTask(int taskIndex, int worker, void* context)
 {
     SweepRound* round = static_cast<SweepRound*>(context);
     SweepTask& task = round->tasks[size_t(taskIndex)];
-    DexelDirectionBlock* block = round->blocks[task.family];
-    for (int i2 = task.firstRow; i2 <= task.lastRow; i2++)
-        SweepRow(round->tool, block, i2, s_Scratches[size_t(worker)].get(), &task.volumeTerms, &task.endCount);
+    DexelDirectionBlock* block = &s_WorkerBlocks[size_t(worker)][size_t(task.family)];
+    *block = *round->blocks[task.family];
+    CutScratch* scratch = s_Scratches[size_t(worker)].get();
+    for (int j = 0; j < round->positionCount; j++) {
+        SweepPosition& position = round->positions[j];
+        DexelSweepState* st = &position.states[task.family];
+        int endCount = 0;
+        const int first = std::max(task.firstRow, st->rangeLow2), last = std::min(task.lastRow, st->rangeHigh2);
+        if (first <= last && st->rangeLow1 <= st->rangeHigh1) {
+            InstallPositionValues(position);
+            block->sweep = st;
+            for (int i2 = first; i2 <= last; i2++)
+                SweepRow(round->tool, block, i2, scratch, &task.volumeTerms, &endCount);
+        }
+        task.termEnds.push_back(task.volumeTerms.size());
+        task.endCounts.push_back(endCount);
+    }
 }
 
-// Rays in a block's range (0 when empty).
-int64_t CountRangeRays(const DexelDirectionBlock* block)
+// Rays in a state's range (0 when empty).
+int64_t CountRangeRays(const DexelSweepState* st)
 {
-    const DexelSweepState* st = block->sweep;
     if (!st || st->rangeLow1 > st->rangeHigh1 || st->rangeLow2 > st->rangeHigh2) return 0;
     return int64_t(st->rangeHigh1 - st->rangeLow1 + 1) * int64_t(st->rangeHigh2 - st->rangeLow2 + 1);
 }
 
 }  // namespace
 
-void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int threads)
+void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3], SweepPosition* positions,
+                                           int count, int threads)
 {
     SweepRound& round = s_Round;
     round.tool = ReadToolShape();
     round.taskCount = 0;
+    round.positions = positions;
+    round.positionCount = count;
+    // Per family the rows that some position reaches.
     int64_t rays = 0;
     int rows = 0;
+    int rowLow[3], rowHigh[3];
     for (int f = 0; f < 3; f++) {
         round.blocks[f] = blocks[f];
-        const int64_t count = CountRangeRays(blocks[f]);
-        rays += count;
-        if (count > 0) rows += blocks[f]->sweep->rangeHigh2 - blocks[f]->sweep->rangeLow2 + 1;
+        rowLow[f] = INT32_MAX;
+        rowHigh[f] = INT32_MIN;
+        for (int j = 0; j < count; j++) {
+            const DexelSweepState* st = &positions[j].states[f];
+            const int64_t n = CountRangeRays(st);
+            if (n == 0) continue;
+            rays += n;
+            rowLow[f] = std::min(rowLow[f], int(st->rangeLow2));
+            rowHigh[f] = std::max(rowHigh[f], int(st->rangeHigh2));
+        }
+        if (rowLow[f] <= rowHigh[f]) rows += rowHigh[f] - rowLow[f] + 1;
     }
     if (rays == 0) return;
     // The search of a radius mill's centre height carries values from ray to ray: one thread.
@@ -1373,23 +1422,38 @@ void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int thread
     workers = int(std::max<int64_t>(1, std::min<int64_t>(workers, rays / std::max(1, g_CutRaysPerThread))));
     const int rowsPerTask = std::max(1, rows / (4 * workers));
     for (int f = 0; f < 3; f++) {
-        if (CountRangeRays(blocks[f]) == 0) continue;
-        const DexelSweepState* st = blocks[f]->sweep;
-        for (int first = st->rangeLow2; first <= st->rangeHigh2; first += rowsPerTask)
-            AddSweepTask(&round, f, first, std::min(first + rowsPerTask - 1, st->rangeHigh2));
+        for (int first = rowLow[f]; first <= rowHigh[f]; first += rowsPerTask)
+            AddSweepTask(&round, f, first, std::min(first + rowsPerTask - 1, rowHigh[f]));
     }
     WorkModel* work = blocks[0]->work;
     ProvideScratches(workers, work);
+    if (int(s_WorkerBlocks.size()) < workers) s_WorkerBlocks.resize(size_t(workers));
     RunCutTasks(round.taskCount, workers, RunSweepTask, &round);
-    // The volumes summed in the order of the rays: the sums of a sweep on one thread, whichever
-    // thread cut a row.
-    for (int k = 0; k < round.taskCount; k++) {
-        const SweepTask& task = round.tasks[size_t(k)];
-        DexelSweepState* st = blocks[task.family]->sweep;
-        for (const double term : task.volumeTerms) st->removedVolume += term;
-        st->removedEndCount += task.endCount;
+    // The caller's thread keeps the working values of the last position, as after cutting it alone.
+    InstallPositionValues(positions[count - 1]);
+    // The volumes summed in the order of the rays, position by position: the sums of a sweep on one
+    // thread, whichever thread cut a row.
+    for (int j = 0; j < count; j++) {
+        for (int k = 0; k < round.taskCount; k++) {
+            const SweepTask& task = round.tasks[size_t(k)];
+            DexelSweepState* st = &positions[j].states[task.family];
+            const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
+            for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) st->removedVolume += task.volumeTerms[t];
+            st->removedEndCount += task.endCounts[size_t(j)];
+        }
     }
     MergeScratches(workers, work);
+}
+
+void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int threads)
+{
+    SweepPosition position;
+    for (int f = 0; f < 3; f++) position.states[f] = *blocks[f]->sweep;
+    std::memcpy(position.toolAxisPlane, g_ToolAxisPlane, sizeof position.toolAxisPlane);
+    std::memcpy(position.cutPoints, g_CutPoints, sizeof position.cutPoints);
+    SweepToolThroughDexelGridsAtPositions(blocks, &position, 1, threads);
+    // The states with their results (and whatever the sweep moved, as the radius mill's search does).
+    for (int f = 0; f < 3; f++) *blocks[f]->sweep = position.states[f];
 }
 
 namespace {
@@ -1424,6 +1488,12 @@ int StampSectionRays(DexelDirectionBlock* block, const ToolShape* tool, bool tes
 }
 
 }  // namespace
+
+void SetCutPositionValues(const double toolAxisPlane[11], const double cutPoints[5][3])
+{
+    std::memcpy(g_ToolAxisPlane, toolAxisPlane, sizeof g_ToolAxisPlane);
+    std::memcpy(g_CutPoints, cutPoints, sizeof g_CutPoints);
+}
 
 void ReleaseCutScratches()
 {

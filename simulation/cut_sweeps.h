@@ -1,6 +1,7 @@
 // The dexel-grid sweeps of the cutting kernel: the tool body over one ray family, one neck section,
 // one holder step, and the helpers they share (interval joining, paint bits, LENGTH and CHIP).
 #pragma once
+#include "simulation/cutting.h"
 #include "work_model/direction_blocks.h"
 
 // Cuts the tool body (every type but the STL body) from the rays of the three blocks' ranges on up
@@ -9,6 +10,25 @@
 // display blocks are marked and the LENGTH and CHIP results merged into g_CheckFlags and
 // g_ToolMeasure, so that every result is the same for any number of threads.
 void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int threads);
+// The tool-axis plane values (n, -(n . tip), |n|, h x |n|, unused, |n|^2, section length, base and
+// top radius) and the points on the axis (corner-centre, corner-base, side-start, side-end,
+// shank-base; a section's base in point 0) of the position that the sweeps and section stamps run
+// on the calling thread cut next.
+void SetCutPositionValues(const double toolAxisPlane[11], const double cutPoints[5][3]);
+// One tool position of a run of positions cut together: the families' sweep states (ranges,
+// points, results) and the working values of the position.
+struct SweepPosition {
+    DexelSweepState states[3];  // in the order of the blocks
+    double toolAxisPlane[11];
+    double cutPoints[5][3];
+};
+// Cuts the tool body at positions[0 .. count-1] in their order as if each were swept alone: every
+// ray is cut by one thread, which applies the positions to it one after the other. Each position's
+// states gain their removedVolume and removedEndCount as the sweep of that position alone gives
+// them; the marks and the LENGTH and CHIP results of all positions are merged at the end. The
+// blocks' own sweep states are not used.
+void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3], SweepPosition* positions,
+                                           int count, int threads);
 // Releases the working arrays of the threads that cut (made again by the next sweep).
 void ReleaseCutScratches();
 // One neck section (block->sweep->sectionIndex). In the OUTPUT test (ARBOR CHECK 1, length kind

@@ -46,10 +46,8 @@ extern int32_t g_FirstUnstoredRayLine;  // g_CutLineTag[0] (the NC line) of the 
 void ClearCutRunValues();
 
 // Working records of the kernel, rewritten by every call (readable afterwards, e.g. by tests).
-extern double g_ToolAxisPlane[11];      // n (0..2), -(n . tip), |n|, h x |n|, (6 unused: each
-                                        // thread keeps the plane value of its ray), |n|^2,
-                                        // section length, base radius, top radius
-extern double g_CutPoints[5][3];        // corner-centre, corner-base, side-start, side-end, shank-base
+// The tool-axis plane values and the points on the axis of a position are handed to the sweeps with
+// the position (each thread that cuts holds its own copy; see cut_sweeps.h).
 extern double g_CutBoundRadius;         // bounding radius of the body being cut
 extern double g_CutBoundRadiusSquared;
 extern uint8_t g_SectionPaintColour[2]; // pen attribute | 1: ends cut by neck sections and holder steps
@@ -62,6 +60,25 @@ extern DexelSweepState g_SweepStateX, g_SweepStateY, g_SweepStateZ;  // hung on 
 // holder steps by ARBOR CHECK. The direction blocks are published for `work` when they describe
 // another work or level.
 void CutWorkAlongMove(WorkModel* work, const double tip[3], const double axis[3]);
+
+// Several consecutive positions of one move cut in one pass (the threads cut their rays at every
+// position in turn), with what each position alone would have left in g_MoveRemovedVolume and
+// g_CutInMove. Possible when CanCutPositionsTogether(): the tool body alone cuts (no mesh tool, no
+// neck section or holder step to cut or test, no LENGTH or CHIP check, no radius-mill search), so
+// that no position yields a result beyond its removed volume.
+struct CutPositionResult {
+    int swept;             // the body reached the work's grid: removedVolume is the position's result
+    int cut;               // some family lost material (the position sets g_CutInMove to 1)
+    double removedVolume;  // the blend of the families' volumes
+};
+int CanCutPositionsTogether();
+// Cuts work at tips[0 .. count-1] / axes[...] (as CutWorkAlongMove each, in that order) and fills
+// results[0 .. count-1]. The work, its marks, the run values and the sweep states end as after
+// count calls of CutWorkAlongMove; g_MoveRemovedVolume and g_CutInMove are left to the caller, who
+// applies each result at its own step. Without CanCutPositionsTogether() the positions are cut
+// one by one.
+void CutWorkAtPositions(WorkModel* work, int count, const double (*tips)[3], const double (*axes)[3],
+                        CutPositionResult* results);
 
 // The blend of the three families' volumes: the family with the most removed ends wins (ties: Z,
 // then X before Y); the result is the mean of the winner's volume and every strictly smaller one.

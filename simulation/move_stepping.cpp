@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "machine_setup/controller/controller_definition.h"
 #include "machine_setup/machine/forward_kinematics.h"
@@ -31,6 +32,8 @@
 #include "simulation/tool_length_results.h"
 #include "work_model/work_model.h"
 #include "work_model/work_values.h"
+
+int g_CutStepsAhead = CUT_STEPS_AHEAD;
 
 namespace {
 
@@ -362,6 +365,129 @@ int PlanMove(MovePlan* p)
     return 1;
 }
 
+// What computing a sub-step's position leaves for the rest of the step.
+struct StepPosition {
+    AxisPosition controlPoint;
+    AxisPosition machinePosition;
+    double zTurnAngle;
+    double tip[3];
+    double axis[3];
+    double rotaryCosSin[4];
+};
+
+void SaveStepPosition(StepPosition* s)
+{
+    s->controlPoint = g_ControlPoint;
+    s->machinePosition = g_MachinePosition;
+    s->zTurnAngle = g_ZTurnAngle;
+    for (int a = 0; a < 3; ++a) {
+        s->tip[a] = g_ToolTipPoint[a];
+        s->axis[a] = g_ToolAxisVector[a];
+    }
+    for (int i = 0; i < 4; ++i) s->rotaryCosSin[i] = g_RotaryCosSin[i];
+}
+
+void RestoreStepPosition(const StepPosition& s)
+{
+    g_ControlPoint = s.controlPoint;
+    g_MachinePosition = s.machinePosition;
+    g_ZTurnAngle = s.zTurnAngle;
+    for (int a = 0; a < 3; ++a) {
+        g_ToolTipPoint[a] = s.tip[a];
+        g_ToolAxisVector[a] = s.axis[a];
+    }
+    for (int i = 0; i < 4; ++i) g_RotaryCosSin[i] = s.rotaryCosSin[i];
+}
+
+// Sub-step k's control point, machine position, tool tip and axis, and the cut's colour and tag.
+void ComputeStepPosition(const MovePlan& plan, int k)
+{
+    if (plan.machineMove) {
+        InterpolateMachinePoint(plan, k);
+    } else {
+        InterpolateProgramPoint(plan, k);
+    }
+    SetCutColourAndTag(CutTag());
+    UpdateCurrentMachinePosition();
+    // The machine's rotary angles in the axis range as the control point's (a whole turn changes
+    // neither the tool tip nor the tool axis).
+    for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) WrapIntoAxisRange(a, &g_MachinePosition.axis[a]);
+}
+
+// Whether the sub-steps of the move may be cut ahead of their checks, several in one pass of the
+// cutting threads: only when nothing that a cut yields can stop the move or be shown before the
+// last sub-step of a pass (no check that reads the cut, no holder or head check, no display of
+// every step), and when a sub-step's position is all that computing it changes (a plain
+// program-coordinate move). The stroke test still stops the move at its own sub-step, before that
+// sub-step is cut.
+int CanCutStepsAhead(const MovePlan& plan)
+{
+    if (plan.n < 2 || g_CutStepsAhead < 2 || plan.machineMove || plan.toolAxisFrame) return 0;
+    if (g_ToolCentreMode != 0 || g_ReferenceReturnPhase == 2 || g_RotaryFollowState == 1) return 0;
+    if (RotatingWork() || UsesMountedSet() || g_RapidCheckActive) return 0;
+    if (g_RunMode == 1 || g_RealCutDisplayMove) return 0;
+    if (g_SpindleCheck > 0 && IsSpindleOutOfRange()) return 0;
+    const int s = g_SpindleToolNumber;
+    if (g_ToolLimitTable != nullptr && s >= 0 && s < g_ToolArrayCapacity) {
+        const ToolLimitRecord& limit = g_ToolLimitTable[s];
+        if ((limit.kind == LIMIT_PLAIN || limit.kind == LIMIT_S) && limit.limits[0] > 0.0) return 0;
+    }
+    if (AnyAbove0({g_CheckToolVice, g_CheckToolTable2, g_CheckToolTable1, g_CheckToolTable, g_CheckToolBasic,
+                   g_CheckArborVice, g_CheckArborTable2, g_CheckArborTable1, g_CheckArborTable, g_CheckArborBasic,
+                   g_CheckHead2Work, g_CheckHead2Vice, g_CheckHead2Table, g_CheckHead2Basic, g_CheckHead1Work,
+                   g_CheckHead1Vice, g_CheckHead1Table1, g_CheckHead1Table, g_CheckHead1Basic, g_CheckHeadWork,
+                   g_CheckHeadVice, g_CheckHeadTable2, g_CheckHeadTable1, g_CheckHeadTable, g_CheckHeadBasic})) {
+        return 0;
+    }
+    return CanCutPositionsTogether();
+}
+
+// Sub-steps cut ahead: their positions and cut results, from sub-step `first` on.
+struct StepsAhead {
+    int first = 1;
+    int last = 0;              // the last sub-step cut ahead (below first: none)
+    int overtravelStep = 0;    // the sub-step found beyond a stroke (0: none), not cut
+    int overtravelAxis = -1;
+    std::vector<StepPosition> positions;
+    std::vector<CutPositionResult> results;
+    std::vector<double> tips, axes;
+};
+
+// Computes the positions of sub-steps k on (at most g_CutStepsAhead, up to the first beyond a
+// stroke) and cuts them in one pass.
+void CutStepsAhead(const MovePlan& plan, int k, WorkModel* work, StepsAhead* ahead)
+{
+    const size_t most = size_t(g_CutStepsAhead);
+    ahead->positions.resize(most + 1);
+    ahead->results.resize(most);
+    ahead->tips.resize(3 * most);
+    ahead->axes.resize(3 * most);
+    ahead->first = k;
+    int count = 0;
+    for (int s = k; s <= plan.n && count < g_CutStepsAhead; ++s) {
+        ComputeStepPosition(plan, s);
+        SaveStepPosition(&ahead->positions[size_t(s - k)]);
+        if (g_StrokeLimitSetCount > 0) {
+            const int axis = FindNearestAxisOvertravel(g_MachinePosition.axis);
+            if (axis >= 0) {
+                ahead->overtravelStep = s;
+                ahead->overtravelAxis = axis;
+                break;
+            }
+        }
+        for (int a = 0; a < 3; ++a) {
+            ahead->tips[3 * size_t(count) + a] = g_ToolTipPoint[a];
+            ahead->axes[3 * size_t(count) + a] = g_ToolAxisVector[a];
+        }
+        ++count;
+    }
+    ahead->last = k + count - 1;
+    if (count > 0) {
+        CutWorkAtPositions(work, count, reinterpret_cast<const double(*)[3]>(ahead->tips.data()),
+                           reinterpret_cast<const double(*)[3]>(ahead->axes.data()), ahead->results.data());
+    }
+}
+
 }  // namespace
 
 double MeasureStraightMoveLength(const AxisPosition* delta, const double previousRadii[2], const double radii[2])
@@ -426,21 +552,31 @@ int RunMove()
     int stopRun = 0;
     int aborted = 0;
     g_OvertravelAxis = -1;
+    // Sub-steps cut ahead are taken through the rest of their step one by one, each with its own
+    // position and cut result, so every check, hook and report sees what it sees for a sub-step
+    // cut on its own. A display or abort asked for meanwhile is served at the last of them.
+    static StepsAhead s_Ahead;
+    const int cutAhead = CanCutStepsAhead(plan);
+    s_Ahead.first = 1;
+    s_Ahead.last = 0;
+    s_Ahead.overtravelStep = 0;
+    int displayPending = 0;
     for (int k = 1; k <= n; ++k) {
-        if (plan.machineMove) {
-            InterpolateMachinePoint(plan, k);
+        if (cutAhead) {
+            if (k > s_Ahead.last && k != s_Ahead.overtravelStep) CutStepsAhead(plan, k, work, &s_Ahead);
+            RestoreStepPosition(s_Ahead.positions[size_t(k - s_Ahead.first)]);
         } else {
-            InterpolateProgramPoint(plan, k);
+            ComputeStepPosition(plan, k);
         }
-        SetCutColourAndTag(CutTag());
-        UpdateCurrentMachinePosition();
-        // The machine's rotary angles in the axis range as the control point's (a whole turn changes
-        // neither the tool tip nor the tool axis).
-        for (int a = AXIS_ROTARY1; a <= AXIS_ROTARY2; ++a) WrapIntoAxisRange(a, &g_MachinePosition.axis[a]);
+        const int insideAhead = cutAhead && k < s_Ahead.last;
 
         g_AlarmPositionSaved = 0;
         if (g_StrokeLimitSetCount > 0) {
-            g_OvertravelAxis = FindNearestAxisOvertravel(g_MachinePosition.axis);
+            if (cutAhead) {
+                g_OvertravelAxis = k == s_Ahead.overtravelStep ? s_Ahead.overtravelAxis : -1;
+            } else {
+                g_OvertravelAxis = FindNearestAxisOvertravel(g_MachinePosition.axis);
+            }
             if (g_OvertravelAxis >= 0) {
                 g_AlarmPositionSaved = 1;
                 SaveCurrentPositions();
@@ -456,7 +592,13 @@ int RunMove()
             if (UsesMountedSet()) {
                 CutAndCheckMountedTools();
             } else {
-                CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
+                if (cutAhead) {
+                    const CutPositionResult& result = s_Ahead.results[size_t(k - s_Ahead.first)];
+                    if (result.swept) g_MoveRemovedVolume = result.removedVolume;
+                    if (result.cut) g_CutInMove = 1;
+                } else {
+                    CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
+                }
                 CallCutStepHook(k, n);
                 if (g_CutInMove == 1) MarkStepCut();
             }
@@ -498,8 +640,13 @@ int RunMove()
         if (!IsFrameMinimised() &&
             (g_RunMode == 1 || g_RealCutDisplayMove || LoadRunFlag(g_StepDisplayRequest)) &&
             (skipView == 1 || k == n || k % skipView == 0)) {
-            WaitForStepDisplay(1);
+            displayPending = 1;
         }
+        // The work already holds the cuts of the sub-steps ahead: a display or abort waits for the
+        // last of them.
+        if (insideAhead) continue;
+        if (displayPending && !IsFrameMinimised()) WaitForStepDisplay(1);
+        displayPending = 0;
         if (LoadRunFlag(g_AbortRequest)) {
             aborted = 1;
             break;

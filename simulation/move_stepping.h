@@ -12,8 +12,14 @@ enum MoveOutcome {
     MOVE_END_RUN = 1
 };
 
-// Carries out the move from g_NcMoveStart to g_NcMoveEnd with g_MotionKind.
+// Carries out the move from g_NcMoveStart to g_NcMoveEnd with g_MotionKind. Where nothing that a
+// cut yields can stop the move or be shown before, up to g_CutStepsAhead sub-steps are cut together
+// by the cutting threads and then taken through their checks one by one; every result is the one
+// of cutting them one by one.
 int RunMove();
+// Sub-steps of a move cut together at most (1: each on its own; tests lower it to split moves).
+constexpr int CUT_STEPS_AHEAD = 128;
+extern int g_CutStepsAhead;
 
 // Length of a straight move for its step count: the linear deltas with the rotary deltas (degrees)
 // weighted by the tool point's travel per degree, k = (previous radius + radius) x pi / 360.

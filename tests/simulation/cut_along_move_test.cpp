@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "machine_setup/settings/display_settings.h"
@@ -562,3 +565,103 @@ TEST(UpdateIntervalOverlap, JoinsTouchingIntervalsAndKeepsGaps)
 }
 
 }  // namespace
+
+// Positions cut together, in runs that end anywhere in a row and hold positions that reach no ray,
+// give every position the volume and cut flag of cutting them one by one and leave the same rays,
+// display marks and run values, on any thread count.
+TEST(CutAtPositions, RunsOfPositionsGiveTheResultsOfCuttingThemOneByOne)
+{
+    struct Case {
+        const char* name;
+        int type;
+        double diameter, cornerRadius, tiltDegrees;
+    };
+    const Case cases[] = {
+        {"BallAlongZ", TOOL_BALL, 10, 5, 0},
+        {"FlatAlongZ", TOOL_FLAT, 10, 0, 0},
+        {"BullTilted30", TOOL_BULL, 12, 2, 30},
+    };
+    // Zig-zag rows along X, 3 deep, each row one line; every 40th position lies far off the work.
+    std::vector<std::array<double, 3>> tips;
+    std::vector<int> rowStarts;
+    double direction = 1.0;
+    for (double y = 5.0; y <= 25.0; y += 3.0) {
+        rowStarts.push_back(int(tips.size()));
+        for (int k = 0; k <= 100; k++) {
+            const double x = direction > 0 ? 5.0 + 0.2 * k : 25.0 - 0.2 * k;
+            tips.push_back({k % 40 == 39 ? 500.0 : x, y, 12.0});
+        }
+        direction = -direction;
+    }
+    rowStarts.push_back(int(tips.size()));
+    struct Outcome {
+        uint64_t hash;
+        std::vector<uint8_t> marks;
+        std::vector<double> volumes;
+        std::vector<int> cuts;
+    };
+    // Cuts every row in runs of runLength positions (0: one by one with CutWorkAlongMove).
+    auto cutAll = [&](const Case& c, int threads, int runLength, Outcome* out) {
+        WorkModel work{};
+        const double lo[3] = {0, 0, 0}, hi[3] = {30, 30, 15};
+        ASSERT_EQ(BuildBoxWork(&work, lo, hi, 0.2), 1);
+        PrepareWorkForCutting(&work);
+        ResetCutSettings();
+        ClearCutRunValues();
+        SetCuttingThreadCount(threads);
+        ToolRecord tool = MakeToolRecord(c.type, c.diameter, c.cornerRadius, 20);
+        ASSERT_EQ(MakeCuttingToolCurrent(1, &tool, nullptr, nullptr, 3), 1);
+        ASSERT_EQ(CanCutPositionsTogether(), 1);
+        const double tilt = c.tiltDegrees * kPi / 180.0;
+        const double axis[3] = {std::sin(tilt), 0.0, std::cos(tilt)};
+        std::fill(work.changedBlocks, work.changedBlocks + work.blockCount, uint8_t(0));
+        for (size_t row = 0; row + 1 < rowStarts.size(); row++) {
+            SetCutColourAndTag(int32_t(row + 1));
+            for (int first = rowStarts[row]; first < rowStarts[row + 1];) {
+                const int count = runLength == 0 ? 1 : std::min(runLength, rowStarts[row + 1] - first);
+                if (runLength == 0) {
+                    g_MoveRemovedVolume = 0.0;
+                    g_CutInMove = 0;
+                    CutWorkAlongMove(&work, tips[size_t(first)].data(), axis);
+                    out->volumes.push_back(g_MoveRemovedVolume);
+                    out->cuts.push_back(g_CutInMove);
+                } else {
+                    std::vector<std::array<double, 3>> axes(size_t(count), {axis[0], axis[1], axis[2]});
+                    std::vector<CutPositionResult> results(static_cast<size_t>(count));
+                    CutWorkAtPositions(&work, count, reinterpret_cast<const double(*)[3]>(&tips[size_t(first)]),
+                                       reinterpret_cast<const double(*)[3]>(axes.data()), results.data());
+                    for (const CutPositionResult& r : results) {
+                        out->volumes.push_back(r.swept ? r.removedVolume : 0.0);
+                        out->cuts.push_back(r.cut);
+                    }
+                }
+                first += count;
+            }
+        }
+        out->hash = HashWorkRays(work);
+        out->marks.assign(work.changedBlocks, work.changedBlocks + work.blockCount);
+        EXPECT_EQ(g_UnstoredRayCount, 0);
+        DestroyWorkModel(&work);
+    };
+    g_CutRaysPerThread = 16;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Outcome alone;
+        cutAll(c, 1, 0, &alone);
+        ASSERT_EQ(alone.volumes.size(), tips.size());
+        for (int threads : {1, 2, 8}) {
+            for (int runLength : {7, 128}) {
+                SCOPED_TRACE(::testing::Message() << threads << " threads, runs of " << runLength);
+                Outcome together;
+                cutAll(c, threads, runLength, &together);
+                EXPECT_EQ(together.hash, alone.hash);
+                EXPECT_TRUE(together.marks == alone.marks);
+                EXPECT_TRUE(together.cuts == alone.cuts);
+                ASSERT_EQ(together.volumes.size(), alone.volumes.size());
+                for (size_t k = 0; k < alone.volumes.size(); k++) ASSERT_EQ(together.volumes[k], alone.volumes[k]) << k;
+            }
+        }
+    }
+    SetCuttingThreadCount(0);
+    g_CutRaysPerThread = CUT_RAYS_PER_THREAD;
+}

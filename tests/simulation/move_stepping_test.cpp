@@ -12,9 +12,11 @@
 #include "machine_setup/machine/machine_position.h"
 #include "machine_setup/machine_setup_state.h"
 #include "nc/interpreter_state.h"
+#include "simulation/cutting.h"
 #include "simulation/move_stepping.h"
 #include "simulation/simulation_thread.h"
 #include "tests/machine_setup/kinematics_test_support.h"
+#include "tests/simulation/cut_test_support.h"
 #include "tests/simulation/run_test_support.h"
 
 namespace {
@@ -195,6 +197,88 @@ TEST_F(MoveStepping, PolarAndCylindricalSwitchesConvertThePositions)
     g_CylinderLengthPerDegree = keptF;
     g_PlaneNormalAxis = keptNormal;
     g_CylindricalAxisPlane = keptPlane;
+}
+
+// Sub-steps cut together by the cutting threads and then checked one by one: two feed moves of a
+// ball through the work, the second stopped halfway by the X stroke, give every sub-step the volume,
+// cut flag and position of cutting them one by one, the same work and the same stop, on 1, 2 and 8
+// threads and with passes that end inside a move.
+TEST_F(MoveStepping, SubStepsCutTogetherGiveTheRunOfCuttingThemOneByOne)
+{
+    struct Outcome {
+        std::vector<RunCutStep> steps;
+        uint64_t hash = 0;
+        uint64_t firstStepHash = 0;  // the work when the first sub-step is checked
+        int secondMove = 0;
+        int overtravelAxis = -1;
+        AxisPosition machine{}, saved{};
+    };
+    static uint64_t s_FirstStepHash;
+    auto run = [this](int stepsAhead, int threads, Outcome* out) {
+        BuildWork();
+        g_SpindleToolNumber = 2;
+        ASSERT_EQ(SelectCurrentTool(2, g_WorkPitch), 1);
+        g_CutStepsAhead = stepsAhead;
+        SetCuttingThreadCount(threads);
+        g_CutRaysPerThread = 16;
+        s_FirstStepHash = 0;
+        g_RunCutStepHook = [](const RunCutStep* step) {
+            if (g_Steps.empty()) s_FirstStepHash = HashWorkRays(g_WorkModels[0]);
+            g_Steps.push_back(*step);
+        };
+        g_Steps.clear();
+        PlaceMove({{5.0, 10.0, -2.0, 0.0, 0.0}}, {{95.0, 30.0, -2.5, 0.0, 0.0}});
+        g_MovePitch = 0.5;
+        ASSERT_EQ(RunMove(), MOVE_NEXT_BLOCK);
+        out->secondMove = int(g_Steps.size());
+        PlaceMove({{90.0, 60.0, -1.5, 0.0, 0.0}}, {{10.0, 50.0, -1.5, 0.0, 0.0}});
+        g_MovePitch = 0.5;
+        g_StrokeLimitSetCount = 1;
+        for (int a = 0; a < MACHINE_AXIS_COUNT; ++a) g_StrokeLimits[0].enabled[a] = 0;
+        g_StrokeLimits[0].enabled[AXIS_X] = 1;
+        g_StrokeLimits[0].range[2 * AXIS_X] = g_MachinePosition.axis[AXIS_X] - 40.2;
+        g_StrokeLimits[0].range[2 * AXIS_X + 1] = g_MachinePosition.axis[AXIS_X] + 1.0;
+        EXPECT_EQ(RunMove(), MOVE_END_RUN);
+        g_StrokeLimitSetCount = 0;
+        out->steps = g_Steps;
+        out->hash = HashWorkRays(g_WorkModels[0]);
+        out->firstStepHash = s_FirstStepHash;
+        out->overtravelAxis = g_OvertravelAxis;
+        out->machine = g_MachinePosition;
+        out->saved = g_SavedState.machinePosition;
+    };
+    Outcome alone;
+    run(1, 1, &alone);
+    ASSERT_EQ(alone.overtravelAxis, AXIS_X);
+    ASSERT_GT(alone.secondMove, 100);
+    ASSERT_GT(int(alone.steps.size()) - alone.secondMove, 40);
+    for (int threads : {1, 2, 8}) {
+        for (int stepsAhead : {16, CUT_STEPS_AHEAD}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads, " << stepsAhead << " sub-steps ahead");
+            Outcome together;
+            run(stepsAhead, threads, &together);
+            // The work at the first check already holds later sub-steps: they were cut together.
+            EXPECT_NE(together.firstStepHash, alone.firstStepHash);
+            EXPECT_EQ(together.hash, alone.hash);
+            EXPECT_EQ(together.overtravelAxis, alone.overtravelAxis);
+            EXPECT_EQ(together.secondMove, alone.secondMove);
+            ASSERT_EQ(together.steps.size(), alone.steps.size());
+            for (size_t k = 0; k < alone.steps.size(); ++k) {
+                const RunCutStep &a = alone.steps[k], &b = together.steps[k];
+                ASSERT_EQ(b.subStep, a.subStep) << k;
+                ASSERT_EQ(b.cut, a.cut) << k;
+                ASSERT_EQ(b.removedVolume, a.removedVolume) << k;
+                for (int i = 0; i < 3; ++i) ASSERT_EQ(b.tip[i], a.tip[i]) << k;
+            }
+            for (int i = 0; i < AXIS_POSITION_COUNT; ++i) {
+                EXPECT_EQ(together.machine.axis[i], alone.machine.axis[i]);
+                EXPECT_EQ(together.saved.axis[i], alone.saved.axis[i]);
+            }
+        }
+    }
+    g_CutStepsAhead = CUT_STEPS_AHEAD;
+    SetCuttingThreadCount(0);
+    g_CutRaysPerThread = CUT_RAYS_PER_THREAD;
 }
 
 }  // namespace
