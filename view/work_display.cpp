@@ -5,9 +5,14 @@
 #include "view/work_display.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "machine_setup/settings/colour_settings.h"
 #include "machine_setup/settings/display_settings.h"
@@ -277,8 +282,12 @@ void FreeWorkFaceBuffers()
     s_Faces = FaceBuffers{};
 }
 
-void DrawWorkModelFace(const WorkModel* work, int wire, int face, const int cellLo[3], const int cellHi[3],
-                       int* count)
+namespace {
+
+// The rectangles of one outer face over the block's cells, marking the face squares they cover; with
+// emit 0 only the marks are made (the same marks, no GL call).
+void CoverWorkModelFace(const WorkModel* work, int wire, int face, const int cellLo[3], const int cellHi[3],
+                        int* count, bool emit)
 {
     const int family = face / 2;
     const int P = (family + 1) % 3, K = (family + 2) % 3;
@@ -347,6 +356,7 @@ void DrawWorkModelFace(const WorkModel* work, int wire, int face, const int cell
                 FacePoint(face, a[i], b[r], d, V[2]);
                 FacePoint(face, a[i], b[J], d, V[3]);
             }
+            if (!emit) continue;
             for (double* v : V) PlaceVertex(v);
             const bool painted = (attribute & 1) != 0;
             OpenBlockList();
@@ -374,6 +384,129 @@ void DrawWorkModelFace(const WorkModel* work, int wire, int face, const int cell
     }
 }
 
+// The squares of the outer faces a block covers, cleared (0 not visited).
+void ClearBlockFaceMarks(const WorkModel* work, const int lo[3], const int hi[3])
+{
+    const int nodes[3] = {work->nodeCountX, work->nodeCountY, work->nodeCountZ};
+    const int cells[3] = {work->cellCountX, work->cellCountY, work->cellCountZ};
+    for (int face = 0; face < CELL_FACE_COUNT; face++) {
+        const int family = face / 2;
+        const bool onFace = (face & 1) ? hi[family] == cells[family] : lo[family] == 0;
+        uint8_t* marks = s_Faces.marks[face];
+        if (!onFace || !marks) continue;
+        const int P = (family + 1) % 3, K = (family + 2) % 3;
+        for (int r = lo[K]; r < hi[K]; r++)
+            std::memset(&marks[size_t(lo[P]) + size_t(r) * size_t(nodes[P])], 0, size_t(hi[P] - lo[P]));
+    }
+}
+
+// The outer faces of a block in their drawing order: z-min, z-max, y-min, y-max, x-min, x-max.
+void CoverBlockFaces(const WorkModel* work, int wire, const int lo[3], const int hi[3], int* count, bool emit)
+{
+    if (lo[2] == 0) CoverWorkModelFace(work, wire, 4, lo, hi, count, emit);
+    if (hi[2] == work->cellCountZ) CoverWorkModelFace(work, wire, 5, lo, hi, count, emit);
+    if (lo[1] == 0) CoverWorkModelFace(work, wire, 2, lo, hi, count, emit);
+    if (hi[1] == work->cellCountY) CoverWorkModelFace(work, wire, 3, lo, hi, count, emit);
+    if (lo[0] == 0) CoverWorkModelFace(work, wire, 0, lo, hi, count, emit);
+    if (hi[0] == work->cellCountX) CoverWorkModelFace(work, wire, 1, lo, hi, count, emit);
+}
+
+// The surface cells of one block as the walk gave them, gathered (on any thread) for emission on the
+// UI thread: per cell its face flags and its run of segments.
+struct GatheredCell {
+    int faceFlags[CELL_FACE_COUNT];
+    int first;
+    int count;
+};
+struct BlockCells {
+    int lo[3], hi[3];
+    bool material;   // some X ray of the block holds material
+    bool walked;     // the cells are gathered (false: no memory for the walk)
+    bool full;       // a cell could not be kept for want of memory
+    std::vector<GatheredCell> cells;
+    std::vector<FaceSegment> segments;
+};
+
+void GatherCell(void* context, const int faceFlags[CELL_FACE_COUNT], const FaceSegment* segments, int segmentCount)
+{
+    BlockCells* block = static_cast<BlockCells*>(context);
+    if (block->full) return;
+    GatheredCell cell;
+    std::memcpy(cell.faceFlags, faceFlags, sizeof cell.faceFlags);
+    cell.first = int(block->segments.size());
+    cell.count = segmentCount;
+    try {
+        block->cells.push_back(cell);
+        block->segments.insert(block->segments.end(), segments, segments + segmentCount);
+    } catch (const std::bad_alloc&) {
+        block->full = true;
+    }
+}
+
+// Reads one block: marks its outer faces (as drawing them will) and gathers its surface cells. Only
+// reads the work and writes the block's own face squares, so blocks may be gathered side by side.
+void GatherBlockCells(const WorkModel* work, BlockCells* block)
+{
+    int unused = 0;
+    block->cells.clear();
+    block->segments.clear();
+    CoverBlockFaces(work, 0, block->lo, block->hi, &unused, false);
+    block->material = HasXMaterial(work, block->lo[0], block->hi[0], block->lo[1], block->hi[1], block->lo[2],
+                                   block->hi[2]);
+    block->walked = false;
+    block->full = false;
+    if (!block->material) return;
+    const uint8_t* const* marks = s_Faces.marks[0] ? s_Faces.marks : nullptr;
+    block->walked = WalkWorkCellsSparse(work, block->lo, block->hi, marks, GatherCell, block) == 1 && !block->full;
+    if (!block->walked) {
+        block->cells.clear();
+        block->segments.clear();
+    }
+}
+
+// Compiles a gathered block into list `listName` (0: the caller's list): its faces drawn again over
+// cleared marks, then its cells; without gathered cells the block's rows are walked here.
+int EmitGatheredBlock(const WorkModel* work, int wire, const BlockCells& block, unsigned listName)
+{
+    int count = 0;
+    g_CurrentFaceMaterial = -2;
+    g_BatchStartCount = 0;
+    g_OpenPrimitive = 0;
+    s_Block = BlockEmission{listName, 0, wire};
+    ClearBlockFaceMarks(work, block.lo, block.hi);
+    CoverBlockFaces(work, wire, block.lo, block.hi, &count, true);
+    if (g_PumpMessagesInLoops) PumpMessagesAndBusyCursor();
+    if (block.material) {
+        if (block.walked) {
+            for (const GatheredCell& cell : block.cells)
+                EmitColouredTriangles(wire, cell.faceFlags, &block.segments[size_t(cell.first)], cell.count, &count);
+        } else {
+            const uint8_t* const* marks = s_Faces.marks[0] ? s_Faces.marks : nullptr;
+            CellContext context = {wire, &count};
+            for (int k = block.lo[2]; k < block.hi[2]; k++) {
+                for (int j = block.lo[1]; j < block.hi[1]; j++) {
+                    if (g_PumpMessagesInLoops) PumpMessagesDuringWork();
+                    if (IsRowEmpty(work, j, k)) continue;
+                    const int cellLo[3] = {block.lo[0], j, k}, cellHi[3] = {block.hi[0], j + 1, k + 1};
+                    WalkWorkCells(work, cellLo, cellHi, marks, EmitCell, &context);
+                }
+            }
+        }
+    }
+    EndPrimitive();
+    if (s_Block.listOpened && listName != 0) GlEndList();
+    s_Block = BlockEmission{0, 0, 0};
+    return block.material ? count : -1;
+}
+
+}  // namespace
+
+void DrawWorkModelFace(const WorkModel* work, int wire, int face, const int cellLo[3], const int cellHi[3],
+                       int* count)
+{
+    CoverWorkModelFace(work, wire, face, cellLo, cellHi, count, true);
+}
+
 void EmitColouredTriangles(int wire, const int faceFlags[CELL_FACE_COUNT], const FaceSegment* segments,
                            int segmentCount, int* count)
 {
@@ -384,41 +517,16 @@ void EmitColouredTriangles(int wire, const int faceFlags[CELL_FACE_COUNT], const
 int TessellateWorkBlock(const WorkModel* work, int wire, int x0, int x1, int y0, int y1, int z0, int z1,
                         unsigned listName)
 {
-    int count = 0;
     g_CurrentFaceMaterial = -2;
     g_BatchStartCount = 0;
     g_OpenPrimitive = 0;
-    s_Block = BlockEmission{listName, 0, wire};
     if (work->nodeCountX < 2 || !work->familyX.counts) return -1;
+    BlockCells block;
     const int lo[3] = {x0, y0, z0}, hi[3] = {x1, y1, z1};
-    if (z0 == 0) DrawWorkModelFace(work, wire, 4, lo, hi, &count);
-    if (z1 == work->cellCountZ) DrawWorkModelFace(work, wire, 5, lo, hi, &count);
-    if (y0 == 0) DrawWorkModelFace(work, wire, 2, lo, hi, &count);
-    if (y1 == work->cellCountY) DrawWorkModelFace(work, wire, 3, lo, hi, &count);
-    if (x0 == 0) DrawWorkModelFace(work, wire, 0, lo, hi, &count);
-    if (x1 == work->cellCountX) DrawWorkModelFace(work, wire, 1, lo, hi, &count);
-    if (g_PumpMessagesInLoops) PumpMessagesAndBusyCursor();
-    const bool material = HasXMaterial(work, x0, x1, y0, y1, z0, z1);
-    if (material) {
-        const uint8_t* const* marks = s_Faces.marks[0] ? s_Faces.marks : nullptr;
-        CellContext context = {wire, &count};
-        // Only the cells a ray end touches give surface; without memory for that walk every row
-        // of the block is walked instead (same cells, same order, slower).
-        if (!WalkWorkCellsSparse(work, lo, hi, marks, EmitCell, &context)) {
-            for (int k = z0; k < z1; k++) {
-                for (int j = y0; j < y1; j++) {
-                    if (g_PumpMessagesInLoops) PumpMessagesDuringWork();
-                    if (IsRowEmpty(work, j, k)) continue;
-                    const int cellLo[3] = {x0, j, k}, cellHi[3] = {x1, j + 1, k + 1};
-                    WalkWorkCells(work, cellLo, cellHi, marks, EmitCell, &context);
-                }
-            }
-        }
-    }
-    EndPrimitive();
-    if (s_Block.listOpened && listName != 0) GlEndList();
-    s_Block = BlockEmission{0, 0, 0};
-    return material ? count : -1;
+    std::memcpy(block.lo, lo, sizeof block.lo);
+    std::memcpy(block.hi, hi, sizeof block.hi);
+    GatherBlockCells(work, &block);
+    return EmitGatheredBlock(work, wire, block, listName);
 }
 
 int RebuildWorkBlockLists(WorkModel* work, int32_t* idTable, int wire)
@@ -430,7 +538,12 @@ int RebuildWorkBlockLists(WorkModel* work, int32_t* idTable, int wire)
     const int highest = std::max(work->highestLevel, level);
     int32_t* row = idTable + size_t(level) * BLOCK_LIST_IDS_PER_LEVEL;
     int32_t* counts = work->blockListIds + size_t(level) * BLOCK_LIST_IDS_PER_LEVEL;
-    int tessellated = 0;
+    // The blocks to tessellate, in block order, with their cell ranges.
+    struct Pending {
+        int block;
+        int lo[3], hi[3];
+    };
+    std::vector<Pending> pending;
     int b = 0;
     int z = 0;
     for (int bz = 0; bz < work->blocksZ; bz++) {
@@ -441,31 +554,65 @@ int RebuildWorkBlockLists(WorkModel* work, int32_t* idTable, int wire)
             int x = 0;
             for (int bx = 0; bx < work->blocksX; bx++, b++) {
                 const int xCells = bx == work->lastBlockX ? work->lastBlockCellsX : work->blockCellsX;
-                if (work->changedBlocks[b] && counts[b] >= 0) {
-                    // A name no other level of this block holds, so that older levels keep their lists.
-                    int32_t candidate = int32_t(WorkBlockListName(g_ListIdBase, slot, 0, b));
-                    for (int attempt = 0; attempt <= highest; attempt++) {
-                        bool used = false;
-                        for (int w = 0; w <= highest && !used; w++)
-                            used = w != level && idTable[size_t(w) * BLOCK_LIST_IDS_PER_LEVEL + size_t(b)] == candidate;
-                        if (!used) break;
-                        candidate += WORK_LIST_ROW_SIZE;
-                    }
-                    row[b] = candidate;
-                    if (counts[b] > 0 && GlIsList(unsigned(candidate))) GlDeleteLists(unsigned(candidate), 1);
-                    counts[b] = TessellateWorkBlock(work, wire, x, x + xCells, y, y + yCells, z, z + zCells,
-                                                    unsigned(candidate));
-                    tessellated++;
-                }
-                work->changedBlocks[b] = 0;
+                // A changed block's byte is cleared once its list is compiled.
+                if (work->changedBlocks[b] && counts[b] >= 0)
+                    pending.push_back(Pending{b, {x, y, z}, {x + xCells, y + yCells, z + zCells}});
+                else
+                    work->changedBlocks[b] = 0;
                 x += xCells;
             }
             y += yCells;
         }
         z += zCells;
     }
+    // Blocks are read side by side (each writes only its own face squares), a batch at a time, and
+    // compiled in block order on this thread, so the lists are what one block after the other gives.
+    const unsigned processors = std::thread::hardware_concurrency();
+    const int threads = int(std::max(1u, std::min(processors, 8u)));
+    const int batch = threads * 4;
+    std::vector<BlockCells> cells(size_t(std::min(int(pending.size()), batch)));
+    for (size_t start = 0; start < pending.size(); start += size_t(batch)) {
+        const size_t end = std::min(pending.size(), start + size_t(batch));
+        for (size_t p = start; p < end; p++) {
+            BlockCells& block = cells[p - start];
+            std::memcpy(block.lo, pending[p].lo, sizeof block.lo);
+            std::memcpy(block.hi, pending[p].hi, sizeof block.hi);
+        }
+        const int taskCount = int(end - start);
+        const int workers = std::min(threads, taskCount);
+        std::atomic<int> next{0};
+        auto gather = [&]() {
+            for (int t = next++; t < taskCount; t = next++) GatherBlockCells(work, &cells[size_t(t)]);
+        };
+        std::vector<std::thread> helpers;
+        for (int w = 1; w < workers; w++) {
+            try {
+                helpers.emplace_back(gather);
+            } catch (const std::system_error&) {
+                break;   // no more threads: this thread gathers the rest
+            }
+        }
+        gather();
+        for (std::thread& helper : helpers) helper.join();
+        for (size_t p = start; p < end; p++) {
+            const int block = pending[p].block;
+            // A name no other level of this block holds, so that older levels keep their lists.
+            int32_t candidate = int32_t(WorkBlockListName(g_ListIdBase, slot, 0, block));
+            for (int attempt = 0; attempt <= highest; attempt++) {
+                bool used = false;
+                for (int w = 0; w <= highest && !used; w++)
+                    used = w != level && idTable[size_t(w) * BLOCK_LIST_IDS_PER_LEVEL + size_t(block)] == candidate;
+                if (!used) break;
+                candidate += WORK_LIST_ROW_SIZE;
+            }
+            row[block] = candidate;
+            if (counts[block] > 0 && GlIsList(unsigned(candidate))) GlDeleteLists(unsigned(candidate), 1);
+            counts[block] = EmitGatheredBlock(work, wire, cells[p - start], unsigned(candidate));
+            work->changedBlocks[block] = 0;
+        }
+    }
     FreeWorkFaceBuffers();
-    return tessellated;
+    return int(pending.size());
 }
 
 int InitWorkListIdTable(const WorkModel* work, int32_t** table)

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
+#include <string>
 #include <set>
 #include <vector>
 
@@ -275,6 +277,55 @@ TEST_F(WorkDisplayTest, SparseCellWalkOfABoxGivesWhatTheDenseWalkGave)
         }
         EXPECT_GT(boxesWithSurface, 12) << c.pitch;
     }
+}
+
+// The calls recorded between glNewList(name) and its glEndList, per list name, flattened.
+std::map<unsigned, std::vector<std::string>> CallsPerList(const std::vector<GlCall>& calls)
+{
+    std::map<unsigned, std::vector<std::string>> lists;
+    std::vector<std::string>* open = nullptr;
+    for (const GlCall& c : calls) {
+        if (c.name == "newList") open = &lists[unsigned(c.values.at(0))];
+        if (!open) continue;
+        std::string text = c.name;
+        for (double v : c.values) text += " " + std::to_string(v);
+        open->push_back(text);
+        if (c.name == "endList") open = nullptr;
+    }
+    return lists;
+}
+
+TEST_F(WorkDisplayTest, BlocksCompiledTogetherGiveWhatEachBlockGivesAlone)
+{
+    BuildBox(work_, 1);
+    PrepareWorkForCutting(work_);
+    CutWithBall(work_, 20.5, 20.5, 3);
+    CutWithBall(work_, 2.0, 38.0, 5);
+    CutWithBall(work_, 30.0, 10.0, 7);
+    for (int wire : {0, 1}) {
+        g_WorkDisplayStyle = wire;
+        MarkWorkBlocksForRebuild();
+        GetGlRecorder().calls.clear();
+        DrawWorkModel(work_);
+        const std::map<unsigned, std::vector<std::string>> together = CallsPerList(GetGlRecorder().calls);
+        ASSERT_GT(together.size(), 20u);
+        const unsigned first = WorkBlockListName(kListBase, 0, 0, 0);
+        for (const auto& list : together) {
+            const int b = int((list.first - first) % 1000);
+            const int bx = b % work_->blocksX, by = b / work_->blocksX % work_->blocksY,
+                      bz = b / (work_->blocksX * work_->blocksY);
+            const int lo[3] = {bx * work_->blockCellsX, by * work_->blockCellsY, bz * work_->blockCellsZ};
+            const int hi[3] = {lo[0] + (bx == work_->lastBlockX ? work_->lastBlockCellsX : work_->blockCellsX),
+                               lo[1] + (by == work_->lastBlockY ? work_->lastBlockCellsY : work_->blockCellsY),
+                               lo[2] + (bz == work_->lastBlockZ ? work_->lastBlockCellsZ : work_->blockCellsZ)};
+            ASSERT_EQ(1, PrepareWorkFaceBuffers(work_));
+            GetGlRecorder().calls.clear();
+            EXPECT_EQ(Counts(0)[b], TessellateWorkBlock(work_, wire, lo[0], hi[0], lo[1], hi[1], lo[2], hi[2], list.first));
+            FreeWorkFaceBuffers();
+            EXPECT_TRUE(CallsPerList(GetGlRecorder().calls)[list.first] == list.second) << "block " << b << " wire " << wire;
+        }
+    }
+    g_WorkDisplayStyle = 0;
 }
 
 TEST_F(WorkDisplayTest, UncutBoxFacesMergeIntoOneRectanglePerFace)
