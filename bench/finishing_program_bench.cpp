@@ -241,7 +241,9 @@ void BM_FinishingRecordSteps(benchmark::State& state)
 }
 BENCHMARK(BM_FinishingRecordSteps)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
-void BM_FinishingKernelAlone(benchmark::State& state)
+// Cuts the sub-steps saved by BM_FinishingRecordSteps with the definitions as the driver reads
+// them, without a run: replay cuts them one by one or move by move in passes.
+void ReplaySavedSteps(benchmark::State& state, double (*replay)(const std::vector<SavedStep>&))
 {
     std::vector<SavedStep> steps;
     FILE* file = std::fopen(StepsFile().c_str(), "rb");
@@ -252,7 +254,6 @@ void BM_FinishingKernelAlone(benchmark::State& state)
     SavedStep s;
     while (std::fread(&s, sizeof s, 1, file) == 1) steps.push_back(s);
     std::fclose(file);
-    // The settings and definitions as the driver reads them, without a run.
     const std::string folder = Folder("0.1");
     const std::string ini = folder + "/qumbra.ini";
     std::snprintf(g_CmdIniFile, sizeof g_CmdIniFile, "%s", ini.c_str());
@@ -270,50 +271,19 @@ void BM_FinishingKernelAlone(benchmark::State& state)
         state.PauseTiming();
         RebuildWork();
         state.ResumeTiming();
-        removed = ReplaySteps(steps);
+        removed = replay(steps);
     }
     SetCuttingThreadCount(0);
     state.counters["peak MB"] = PeakMegabytes();
     state.counters["removed mm3"] = removed;
 }
+
+void BM_FinishingKernelAlone(benchmark::State& state) { ReplaySavedSteps(state, ReplaySteps); }
 BENCHMARK(BM_FinishingKernelAlone)->ArgName("threads")->Arg(1)->Arg(8)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
 // The saved sub-steps cut move by move in passes (as the move stepping cuts them), on 1 to 8
 // threads, with each pass's positions against cutting them one by one (BM_FinishingKernelAlone).
-void BM_FinishingKernelInPasses(benchmark::State& state)
-{
-    std::vector<SavedStep> steps;
-    FILE* file = std::fopen(StepsFile().c_str(), "rb");
-    if (file == nullptr) {
-        state.SkipWithError("run BM_FinishingRecordSteps first");
-        return;
-    }
-    SavedStep s;
-    while (std::fread(&s, sizeof s, 1, file) == 1) steps.push_back(s);
-    std::fclose(file);
-    const std::string folder = Folder("0.1");
-    const std::string ini = folder + "/qumbra.ini";
-    std::snprintf(g_CmdIniFile, sizeof g_CmdIniFile, "%s", ini.c_str());
-    LocateIniFile(folder.c_str(), "");
-    ReadIniSettingsFile();
-    if (ReadToolTableFile() != 1) {
-        state.SkipWithError("tool table not read");
-        return;
-    }
-    ReadControllerFile();
-    ReadMachineFile(1);
-    SetCuttingThreadCount(int(state.range(0)));
-    double removed = 0.0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        RebuildWork();
-        state.ResumeTiming();
-        removed = ReplayStepsInPasses(steps);
-    }
-    SetCuttingThreadCount(0);
-    state.counters["peak MB"] = PeakMegabytes();
-    state.counters["removed mm3"] = removed;
-}
+void BM_FinishingKernelInPasses(benchmark::State& state) { ReplaySavedSteps(state, ReplayStepsInPasses); }
 BENCHMARK(BM_FinishingKernelInPasses)->ArgName("threads")->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kSecond)
     ->Iterations(1)->UseRealTime();
 
