@@ -252,14 +252,7 @@ int MakeOptimalStock(WindowHandle frame)
     UpdateCurrentMachinePosition();
     g_StartWorkOffset = g_WorkOffsetIndex;
     for (int a = 0; a < AXIS_POSITION_COUNT; ++a) g_RunStartAxes[a] = g_MachinePosition.axis[a];
-    g_LastRunState.spindleToolNumber = g_SpindleToolNumber;
-    g_LastRunState.controlPoint = g_ControlPoint;
-    g_LastRunState.machinePosition = g_MachinePosition;
-    g_LastRunState.activeWorkOffset = g_ActiveWorkOffset;
-    for (int a = 0; a < 3; ++a) {
-        g_LastRunState.toolTip[a] = g_ToolTipPoint[a];
-        g_LastRunState.toolAxis[a] = g_ToolAxisVector[a];
-    }
+    CaptureCurrentPositions(&g_LastRunState);
 
     if (g_NcAlarmCode > 0) {
         RestoreStockChoice(saved);

@@ -333,14 +333,16 @@ void OffsetPointAlongDirections(const double* p, const double* u, const double* 
     for (int k = 0; k < 3; ++k) out[k] = p[k] + r * s[k] / length + t * w[k];
 }
 
-void SaveCurrentPositions()
+void CaptureCurrentPositions(SavedMachineState* state)
 {
-    g_SavedState.spindleToolNumber = g_SpindleToolNumber;
-    g_SavedState.controlPoint = g_ControlPoint;
-    g_SavedState.machinePosition = g_MachinePosition;
-    g_SavedState.activeWorkOffset = g_ActiveWorkOffset;
+    state->spindleToolNumber = g_SpindleToolNumber;
+    state->controlPoint = g_ControlPoint;
+    state->machinePosition = g_MachinePosition;
+    state->activeWorkOffset = g_ActiveWorkOffset;
     for (int k = 0; k < 3; ++k) {
-        g_SavedState.toolTip[k] = g_ToolTipPoint[k];
-        g_SavedState.toolAxis[k] = g_ToolAxisVector[k];
+        state->toolTip[k] = g_ToolTipPoint[k];
+        state->toolAxis[k] = g_ToolAxisVector[k];
     }
 }
+
+void SaveCurrentPositions() { CaptureCurrentPositions(&g_SavedState); }

@@ -49,5 +49,6 @@ void OffsetPointAlongDirections(const double* p, const double* u, const double* 
                                 double r, double a, double b, double t, double* out);
 
 // Copies the spindle tool number, control point, machine position, work offset, tip and axis into
-// g_SavedState.
+// state; SaveCurrentPositions into g_SavedState.
+void CaptureCurrentPositions(SavedMachineState* state);
 void SaveCurrentPositions();
