@@ -3,6 +3,7 @@
 // ascending ray order with the height of each above the solid's base.
 #include "simulation/cut_ray_intersections.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -203,6 +204,82 @@ int IntersectFrustum(const double B[3], const double n[3], double R0, double k, 
     return OrderPair(t, s);
 }
 
+// The largest real root of y^3 + B y^2 + C y + E, in closed form.
+double FindLargestCubicRoot(double B, double C, double E)
+{
+    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
+    const double Q = (3.0 * C - B * B) / 9.0;
+    const double D = R * R + Q * Q * Q;
+    const double third = B / 3.0;
+    if (D < 0.0) {
+        double ratio = -R / std::sqrt(-(Q * Q * Q));
+        if (ratio > 1.0) ratio = 1.0;
+        if (ratio < -1.0) ratio = -1.0;
+        return 2.0 * std::sqrt(-Q) * std::cos(std::acos(ratio) / 3.0) - third;
+    }
+    if (D > 0.0) {
+        const double root = std::sqrt(D);
+        return std::cbrt(root - R) + std::cbrt(-R - root) - third;
+    }
+    const double r = std::cbrt(-R);
+    return (r > 0.0 ? 2.0 * r : -r) - third;
+}
+
+// Real roots of K s^2 + beta s + gamma (K > 0) by the cancellation-free form; returns their count.
+int SolveFactorQuadratic(double K, double beta, double gamma, double out[2])
+{
+    const double disc = beta * beta - 4.0 * K * gamma;
+    if (disc < 0.0) return 0;
+    const double q = -0.5 * (beta + std::copysign(std::sqrt(disc), beta));
+    if (q == 0.0) {
+        out[0] = 0.0;
+        return 1;
+    }
+    out[0] = q / K;
+    out[1] = gamma / q;
+    return 2;
+}
+
+// Real roots of the torus quartic P(s) = Q(s)^2 - s (2 Rt - s), Q(s) = K s^2 + L s + U, K > 0,
+// Rt > 0. For any y, P = (Q + y)^2 - [(2 y K - 1) s^2 + 2 (y L + Rt) s + 2 y U + y^2]; the bracket
+// is a perfect square (a s + b)^2 where y is a root of a cubic that is negative at y = 1 / (2 K) and
+// so has a root at least that large. Its largest root, polished by Newton steps, splits P into the
+// two real quadratics Q + y - (a s + b) and Q + y + (a s + b): no complex arithmetic, so no rounding
+// noise in imaginary parts can hide a real crossing. Each root gets one Newton step on P itself.
+// Returns the count of real roots.
+int SolveTorusQuartic(double K, double L, double U, double Rt, double out[4])
+{
+    const double B = (4.0 * K * U - 1.0 - L * L) / (2.0 * K);
+    const double C = -(U + L * Rt) / K;
+    const double E = -Rt * Rt / (2.0 * K);
+    double y = FindLargestCubicRoot(B, C, E);
+    for (int step = 0; step < 2; step++) {
+        const double value = ((y + B) * y + C) * y + E;
+        const double slope = (3.0 * y + 2.0 * B) * y + C;
+        if (!(slope != 0.0)) break;
+        const double next = y - value / slope;
+        if (!std::isfinite(next)) break;
+        y = next;
+    }
+    const double a2 = 2.0 * y * K - 1.0;
+    const double b2 = y * (2.0 * U + y);
+    const double a = a2 > 0.0 ? std::sqrt(a2) : 0.0;
+    const double b = std::copysign(b2 > 0.0 ? std::sqrt(b2) : 0.0, y * L + Rt);
+    int count = SolveFactorQuadratic(K, L - a, U + y - b, out);
+    count += SolveFactorQuadratic(K, L + a, U + y + b, out + count);
+    for (int k = 0; k < count; k++) {
+        const double r = out[k];
+        const double q = (K * r + L) * r + U;
+        const double value = q * q - (2.0 * Rt - r) * r;
+        const double slope = 2.0 * q * (2.0 * K * r + L) - 2.0 * Rt + 2.0 * r;
+        if (slope != 0.0) {
+            const double polished = r - value / slope;
+            if (std::fabs(polished - r) <= 1e-6 * (1.0 + std::fabs(r))) out[k] = polished;
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 int IntersectLineWithToolCylinder(const double B[3], const double n[3], double R, double len,
@@ -395,11 +472,15 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
         const double K = (f.q * f.q / nz2 + f.q + 1.0) / (2.0 * Rc);
         const double L = (f.w * f.q / nz2 + f.w - Rt) / Rc;
         const double U = (f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2 - Rc * Rc) / (2.0 * Rc);
-        double roots[8];
-        SolveQuartic(K * K, 2.0 * K * L, 2.0 * K * U + L * L + 1.0, 2.0 * (L * U - Rt), U * U, roots);
-        for (int k = 0; k < 4; k++) {
-            const double re = roots[2 * k];
-            if (roots[2 * k + 1] != 0.0 || re < 0.0 || re > 2.0 * Rt) continue;
+        double roots[4];
+        const int real = SolveTorusQuartic(K, L, U, Rt, roots);
+        // Every real root lies in [0, 2 Rt] (the quartic is a square less s (2 Rt - s)); one through
+        // the torus's lowest or highest circle may round just outside and is kept on it.
+        const double slack = 1e-12 * (1.0 + 2.0 * Rt);
+        for (int k = 0; k < real; k++) {
+            double re = roots[k];
+            if (re < -slack || re > 2.0 * Rt + slack) continue;
+            re = std::min(std::max(re, 0.0), 2.0 * Rt);
             s[found] = re;
             t[found++] = RayAtHeight(B, n, f, re);
         }

@@ -52,6 +52,50 @@ TEST(IntersectLineWithTorus, RayAcrossTheHoleGivesFourCrossings)
     EXPECT_NEAR(c.t[1], 2, 1e-12);
 }
 
+// Grid rays against a D12 R2 bull's corner torus tilted 30 degrees, placed on grid values as a cut
+// places it: every crossing lies on the torus and the crossings are those a dense sampling of the
+// inside test finds along the ray. Rays through the torus's lowest circle and rays whose roots come
+// out of a general quartic formula with rounding noise in their imaginary parts must not lose their
+// crossings.
+TEST(IntersectLineWithTorus, TiltedTorusOnGridRaysFindsEveryCrossing)
+{
+    const double Rc = 4, Rt = 2;
+    const double B[3] = {10, 10, 12};
+    const double c = std::sqrt(3.0) / 2.0;
+    const double axes[2][3] = {{0.5, 0, c}, {0, c, 0.5}};  // a ray along the axis's plane, one across it
+    long rays = 0;
+    for (const auto& n : axes) {
+        for (int i = -36; i <= 36; i++) {
+            for (int j = -36; j <= 36; j++) {
+                const double c1 = 10 + 0.2 * i, c2 = 10 + 0.2 * j;
+                Crossings x{};
+                x.count = IntersectLineWithTorus(B, n, Rc, Rt, c1, c2, x.t, x.s);
+                // Signed distance to the tube along the ray, sampled densely in long double.
+                auto distance = [&](long double t) {
+                    const long double v[3] = {c1 - B[0], c2 - B[1], t - B[2]};
+                    const long double s = v[0] * n[0] + v[1] * n[1] + v[2] * n[2];
+                    const long double r2 = v[0] * v[0] + v[1] * v[1] + v[2] * v[2] - s * s;
+                    const long double r = std::sqrt(r2 > 0 ? r2 : 0.0L);
+                    return std::sqrt((r - Rc) * (r - Rc) + (s - Rt) * (s - Rt)) - Rt;
+                };
+                int changes = 0;
+                long double previous = distance(B[2] - 10.0L);
+                for (int k = 1; k <= 5000; k++) {
+                    const long double d = distance(B[2] - 10.0L + k * 0.004L);
+                    if ((d < 0) != (previous < 0)) changes++;
+                    previous = d;
+                }
+                for (int k = 0; k < x.count; k++) EXPECT_NEAR(double(distance(x.t[k])), 0.0, 1e-9) << c1 << " " << c2;
+                // A ray that only grazes the tube may give a pair of equal crossings or none.
+                const bool grazing = x.count >= 2 && x.t[x.count - 1] - x.t[0] < 1e-6;
+                if (!grazing) { EXPECT_EQ(x.count, changes) << c1 << " " << c2 << " axis " << n[1]; }
+                rays += x.count > 0;
+            }
+        }
+    }
+    EXPECT_GT(rays, 1000);
+}
+
 TEST(IntersectLineWithToolCylinder, TangentRayGivesNoCrossing)
 {
     const double B[3] = {0, 0, 0};
