@@ -10,8 +10,11 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "tests/scoped_temp_folder.h"
 
 // Nonzero when innerVariable is "1", that is, inside the run under Xvfb.
 inline int IsUnderXvfb(const char* innerVariable)
@@ -108,4 +111,15 @@ inline void ExpectInnerRunPassed(int status, const std::string& output, int chec
     if (checkLeaks) {
         EXPECT_EQ(LeakLinesFromOurSources(output, QUMBRA_SOURCE_DIR), "") << output;
     }
+}
+
+// The outer test's part: runs the tests matching gtestFilter again under Xvfb, prints their log and
+// checks the inner run. The outer test itself skips when it is the inner run or xvfb-run is missing.
+inline void CheckTestsUnderXvfb(const char* innerVariable, const char* gtestFilter, int checkLeaks)
+{
+    ScopedTempFolder logs;
+    std::string output;
+    const int status = RunSelfUnderXvfb(innerVariable, gtestFilter, logs.File("inner.log"), &output);
+    std::printf("%s\n", output.c_str());
+    ExpectInnerRunPassed(status, output, checkLeaks);
 }

@@ -33,21 +33,12 @@ const char kInnerVariable[] = "QUMBRA_FRAME_UNDER_XVFB";
 
 // --- The outer run: this program under Xvfb, once per language --------------------------------------
 
-void RunInnerUnderXvfb(const char* filter)
-{
-    TempFolder logs;
-    std::string output;
-    const int status = RunSelfUnderXvfb(kInnerVariable, filter, logs.File("inner.log"), &output);
-    std::printf("%s\n", output.c_str());
-    ExpectInnerRunPassed(status, output, 1);
-}
-
 TEST(FrameUnderXvfb, ShowsTheFrameInBothLanguages)
 {
     if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
     if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
-    RunInnerUnderXvfb("FrameOnDisplay.Japanese");
-    RunInnerUnderXvfb("FrameOnDisplay.English");
+    CheckTestsUnderXvfb(kInnerVariable, "FrameOnDisplay.Japanese", 1);
+    CheckTestsUnderXvfb(kInnerVariable, "FrameOnDisplay.English", 1);
 }
 
 // --- The inner runs ----------------------------------------------------------------------------------
@@ -220,7 +211,7 @@ TEST(FrameUnderXvfb, CutsTheDemoWithThePanelsShown)
 {
     if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
     if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
-    RunInnerUnderXvfb("FrameOnDisplay.CutsTheDemo");
+    CheckTestsUnderXvfb(kInnerVariable, "FrameOnDisplay.CutsTheDemo", 1);
 }
 
 // The demo cut in the window (-X4 keeps the frame open when the run has ended): the axis value cells

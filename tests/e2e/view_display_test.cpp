@@ -40,11 +40,7 @@ TEST(ViewUnderXvfb, DrawsTheMachineOnADisplay)
 {
     if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
     if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
-    ScopedTempFolder logs;
-    std::string output;
-    const int status = RunSelfUnderXvfb(kInnerVariable, "ViewOnDisplay.*", logs.File("inner.log"), &output);
-    std::printf("%s\n", output.c_str());
-    ExpectInnerRunPassed(status, output, 1);
+    CheckTestsUnderXvfb(kInnerVariable, "ViewOnDisplay.*", 1);
 }
 
 // --- The inner run ---------------------------------------------------------------------------------

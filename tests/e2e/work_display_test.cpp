@@ -50,11 +50,7 @@ TEST(WorkViewUnderXvfb, DrawsACutWorkOnADisplay)
 {
     if (IsUnderXvfb(kInnerVariable)) GTEST_SKIP() << "this is the run under Xvfb";
     if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
-    ScopedTempFolder logs;
-    std::string output;
-    const int status = RunSelfUnderXvfb(kInnerVariable, "WorkViewOnDisplay.*", logs.File("inner.log"), &output);
-    std::printf("%s\n", output.c_str());
-    ExpectInnerRunPassed(status, output, 1);
+    CheckTestsUnderXvfb(kInnerVariable, "WorkViewOnDisplay.*", 1);
 }
 
 TEST(WorkViewUnderXvfb, RunsTheProgramWithItsWorkShown)
@@ -63,11 +59,7 @@ TEST(WorkViewUnderXvfb, RunsTheProgramWithItsWorkShown)
     if (!HasXvfbRun()) GTEST_SKIP() << "xvfb-run is not installed";
     for (const char* filter : {"WorkRunOnDisplay.OptimalStockOfTheSelectedProgramIsDrawn",
                                "WorkRunOnDisplay.ARunCompilesAgainOnlyTheBlocksItsCutsMarked"}) {
-        ScopedTempFolder logs;
-        std::string output;
-        const int status = RunSelfUnderXvfb(kInnerVariable, filter, logs.File("inner.log"), &output);
-        std::printf("%s\n", output.c_str());
-        ExpectInnerRunPassed(status, output, 1);
+        CheckTestsUnderXvfb(kInnerVariable, filter, 1);
     }
 }
 
