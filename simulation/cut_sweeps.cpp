@@ -164,6 +164,11 @@ struct ToolShape {
     int lengthKind;
     const ToolCutGeometry* g;
     double bodyReach;  // no solid of the body lies farther from the axis (bodies the sweep bounds)
+    // Height of the corner torus's bounding cylinder for a ray that meets the column: the column
+    // holds every torus point a quarter of the corner radius above the corner's centres with a
+    // margin, so only the torus below can reach beyond the column. Twice the corner radius
+    // (the whole torus) where the column does not cover it.
+    double cornerBoundHeight;
 };
 
 // The farthest that any solid of a ball, flat, vertical or general tool with r >= 0 reaches from
@@ -179,6 +184,30 @@ double ComputeBodyReach(const ToolShape& s)
         reach = std::max(reach, g.sideStartRadius + (g.sideEndHeight - g.sideStartHeight) / g.sideCotangent);
     if (g.hasShank) reach = std::max(reach, g.shankRadius);
     return reach;
+}
+
+// Height of the top of the column that IntersectColumn cuts (unbounded for the open column).
+double ColumnTopHeight(const ToolShape& s)
+{
+    const ToolCutGeometry& g = *s.g;
+    if (g.cuttingTopRadius > g.neckRadius) return s.L2;
+    if (g.cuttingTopRadius != g.shankRadius) return s.h;
+    return HUGE_VAL;
+}
+
+// Height of the corner torus's bounding cylinder for a ray that meets the column (see ToolShape).
+// A torus point a quarter corner radius r above the corner centres lies at most
+// r sqrt(15 / 16) beyond the corner's centre circle, so at least 0.03 r inside a column of radius
+// >= the corner's outer radius that starts at or below the centres and ends above the torus.
+double ComputeCornerBoundHeight(const ToolShape& s)
+{
+    const ToolCutGeometry& g = *s.g;
+    const double r = g.cornerRadius;
+    const double whole = 2.0 * r;
+    if (!(r >= 1e-3) || !(g_CutBoundRadius >= g.bottomEdgeRadius + r) || !(g.sideEndHeight <= g.cornerCentreHeight) ||
+        !(ColumnTopHeight(s) >= g.cornerCentreHeight + r))
+        return whole;
+    return 1.25 * r;
 }
 
 ToolShape ReadToolShape()
@@ -197,6 +226,7 @@ ToolShape ReadToolShape()
     s.lengthKind = g_CurrentToolLengthRecord.kind;
     s.g = &g_ToolCut;
     s.bodyReach = ComputeBodyReach(s);
+    s.cornerBoundHeight = ComputeCornerBoundHeight(s);
     return s;
 }
 
@@ -658,7 +688,8 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
                             &columnCount, column, &shankCount, shank);
     if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset &&
         IntersectLineWithToolCylinder(st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
-                                      2.0 * g.cornerRadius, ray.c1, ray.c2, t, s) == 2) {
+                                      columnCount == 2 ? tool.cornerBoundHeight : 2.0 * g.cornerRadius,
+                                      ray.c1, ray.c2, t, s) == 2) {
         double low = HUGE_VAL, high = -HUGE_VAL;
         if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
         if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
