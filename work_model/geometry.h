@@ -28,6 +28,10 @@ void ComputeComplexSqrt(const double z[2], double out[2]);
 void SolveQuadratic(double a, double b, double c, double out[4]);                    // 2 roots
 void SolveCubic(double a, double b, double c, double d, double out[6]);              // 3 roots, first real
 void SolveQuartic(double a, double b, double c, double d, double e, double out[8]);  // 4 roots
+// The real roots of a x^4 + b x^3 + c x^2 + d x + e (a not 0) in ascending order, a double root
+// twice; returns their count (0, 2 or 4). Found by a factorisation into two real quadratics, so a
+// real root is never lost to rounding noise in an imaginary part.
+int SolveRealQuartic(double a, double b, double c, double d, double e, double out[4]);
 
 // Triangles: three vertices, nine doubles. Bounds start at +1e12 / -1e12.
 void GetTriangleBounds(const double triangle[9], double minOut[3], double maxOut[3]);

@@ -2,6 +2,7 @@
 // numbers (real, imaginary). The cutting kernel uses them to intersect grid lines with tool surfaces.
 #include "work_model/geometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -115,7 +116,95 @@ double FindFirstCubicRoot(double B, double C, double E)
     return r - third;
 }
 
+// The largest real root of y^3 + B y^2 + C y + E. Where two roots nearly coincide, the closed form
+// can return them as a complex pair with a little imaginary noise and its one real root elsewhere;
+// so the real part of each closed-form root is polished by Newton steps and the largest kept.
+double FindLargestCubicRoot(double B, double C, double E)
+{
+    double roots[6];
+    SolveCubic(1.0, B, C, E, roots);
+    double largest = -HUGE_VAL;
+    for (int k = 0; k < 3; k++) {
+        double y = roots[2 * k];
+        for (int step = 0; step < 4; step++) {
+            const double value = ((y + B) * y + C) * y + E;
+            const double slope = (3.0 * y + 2.0 * B) * y + C;
+            if (!(slope != 0.0)) break;
+            const double next = y - value / slope;
+            if (!std::isfinite(next)) break;
+            y = next;
+        }
+        if (std::isfinite(y) && y > largest) largest = y;
+    }
+    return largest;
+}
+
+// Real roots of y^2 + beta y + gamma by the cancellation-free form, appended to out; a discriminant
+// negative only by rounding (a double root) gives the double root. Returns the count written.
+int SolveRealMonicQuadratic(double beta, double gamma, double out[2])
+{
+    double disc = beta * beta - 4.0 * gamma;
+    if (disc < 0.0) {
+        if (disc < -1e-12 * (beta * beta + 4.0 * std::fabs(gamma))) return 0;
+        disc = 0.0;
+    }
+    const double q = -0.5 * (beta + std::copysign(std::sqrt(disc), beta));
+    if (q == 0.0) {
+        out[0] = 0.0;
+        out[1] = 0.0;
+        return 2;
+    }
+    out[0] = q;
+    out[1] = gamma / q;
+    return 2;
+}
+
 }  // namespace
+
+int SolveRealQuartic(double a, double b, double c, double d, double e, double out[4])
+{
+    if (a == 0.0 || !std::isfinite(a)) return 0;
+    b /= a;
+    c /= a;
+    d /= a;
+    e /= a;
+    // Depressed quartic y^4 + p y^2 + q y + r (x = y - b / 4). For any m,
+    // (y^2 + m)^2 = (2m - p) y^2 - q y + m^2 - r + (the quartic); the right side is the square
+    // (alpha y + beta)^2 when m is a root of the resolvent cubic, whose value at m = p / 2 is
+    // -q^2 / 8 <= 0, so its largest root has 2m - p >= 0. The quartic is then the product of the
+    // real quadratics y^2 - alpha y + m - beta and y^2 + alpha y + m + beta: no complex arithmetic,
+    // so no rounding noise in an imaginary part can hide a real root.
+    const double b2 = b * b;
+    const double p = c - 3.0 * b2 / 8.0;
+    const double q = b2 * b / 8.0 - b * c / 2.0 + d;
+    const double r = -3.0 * b2 * b2 / 256.0 + b2 * c / 16.0 - b * d / 4.0 + e;
+    const double shift = b / 4.0;
+    const double m = FindLargestCubicRoot(-p / 2.0, -r, (4.0 * p * r - q * q) / 8.0);
+    const double alpha2 = 2.0 * m - p;
+    const double beta2 = m * m - r;
+    const double alpha = alpha2 > 0.0 ? std::sqrt(alpha2) : 0.0;
+    // 2 alpha beta = -q; where alpha is tiny (q about 0) beta comes from beta^2 = m^2 - r instead.
+    const double beta = alpha > 1e-8 * (1.0 + std::fabs(m)) ? -q / (2.0 * alpha)
+                                                            : std::copysign(beta2 > 0.0 ? std::sqrt(beta2) : 0.0, -q);
+    double y[4];
+    int count = SolveRealMonicQuadratic(-alpha, m - beta, y);
+    count += SolveRealMonicQuadratic(alpha, m + beta, y + count);
+    int written = 0;
+    for (int k = 0; k < count; k++) {
+        double x = y[k] - shift;
+        if (!std::isfinite(x)) continue;
+        // One Newton step on the quartic itself, kept when it only refines the root.
+        const double value = (((x + b) * x + c) * x + d) * x + e;
+        const double slope = ((4.0 * x + 3.0 * b) * x + 2.0 * c) * x + d;
+        if (slope != 0.0) {
+            const double polished = x - value / slope;
+            if (std::fabs(polished - x) <= 1e-6 * (1.0 + std::fabs(x))) x = polished;
+        }
+        out[written++] = x;
+    }
+    std::sort(out, out + written);
+    return written;
+}
 
 void ComputeComplexSqrt(const double z[2], double out[2])
 {

@@ -356,8 +356,27 @@ double SolveProfileIntersection(double e, double f, double r, double d) {
     } else {
         const double K = e * e - f * f;
         const double e4 = Square(e * e);
-        SolveQuartic(1.0, -2.0 * c, c * c - e4 / K + f * f * r * r / K, 2.0 * e4 * c / K, -e4 * c * c / K, roots);
-        rootCount = 4;
+        const double k2 = c * c - e4 / K + f * f * r * r / K, k1 = 2.0 * e4 * c / K, k0 = -e4 * c * c / K;
+        SolveQuartic(1.0, -2.0 * c, k2, k1, k0, roots);
+        // The complex solver's roots carry rounding noise in their imaginary parts, so the real part
+        // of the first of them inside (c, D) is taken. But the real part of a complex pair is no
+        // contact point (the quartic is far from 0 there, against the size of its terms): where the
+        // real factorisation finds a real root inside (c, D), that root is taken instead.
+        for (int i = 0; i < 4; i++) {
+            const double x = roots[2 * i];
+            if (!(x > c && x < D)) continue;
+            const double b3 = -2.0 * c;
+            const double value = (((x + b3) * x + k2) * x + k1) * x + k0;
+            const double ax = std::fabs(x);
+            const double size = (((ax + std::fabs(b3)) * ax + std::fabs(k2)) * ax + std::fabs(k1)) * ax + std::fabs(k0);
+            if (std::fabs(value) <= 1e-6 * size) return x;
+            double real[4];
+            const int realCount = SolveRealQuartic(1.0, b3, k2, k1, k0, real);
+            for (int k = 0; k < realCount; k++)
+                if (real[k] > c && real[k] < D) return real[k];
+            return x;
+        }
+        return 0;
     }
     for (int i = 0; i < rootCount; i++) {
         const double x = roots[2 * i];

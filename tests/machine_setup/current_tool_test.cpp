@@ -198,6 +198,23 @@ TEST_F(CurrentToolTest, ProfileIntersectionRoots) {
     EXPECT_GT(x, 8.0);
     EXPECT_LT(x, 10.0);
     EXPECT_DOUBLE_EQ(0, SolveProfileIntersection(0, 3, 2, 20));
+    // e != f: the contact point solves a quartic. Here the complex solver lists a complex pair whose
+    // real part lies inside (c, D) before the real root; the result must be a real root.
+    const auto Square = [](double v) { return v * v; };
+    struct Case {
+        double e, f, r, d;
+    };
+    const Case cases[] = {{15.41, 17.1, 13.89, 30}, {18.96, 24.57, 14.63, 30}, {16, 8, 2, 20}, {12, 30, 3, 20}};
+    for (const Case& k : cases) {
+        const double D = k.d / 2.0, c = D - k.r, K = k.e * k.e - k.f * k.f;
+        const double got = SolveProfileIntersection(k.e, k.f, k.r, k.d);
+        // The ellipse point whose inner normal at distance r reaches the corner centre circle.
+        const double residual = (got - c) * (got - c) * (Square(k.e * k.e) - K * got * got) -
+                                Square(got * k.r * k.f);
+        EXPECT_GT(got, c) << k.e << " " << k.f;
+        EXPECT_LT(got, D) << k.e << " " << k.f;
+        EXPECT_NEAR(residual, 0.0, 1e-8 * Square(k.e * k.e) * D * D) << k.e << " " << k.f;
+    }
 }
 
 TEST_F(CurrentToolTest, TSlotGeometry) {

@@ -304,3 +304,53 @@ TEST(Roots, RootsSymmetricAboutTheirMeanKeepHalfTheDigits)
     std::printf("symmetric roots: worst error %.3g of the largest root\n", worst);
     EXPECT_LT(worst, 1e-5);
 }
+
+// The real factorisation: every real root, in ascending order, whatever the complex solver's noise.
+TEST(Roots, RealQuarticFindsEveryRealRoot)
+{
+    struct Case {
+        const char* name;
+        double k[5];        // a .. e
+        int count;
+        double roots[4];    // ascending
+    };
+    const Case cases[] = {
+        // (x + 3)(x + 1)(x - 1)(x - 2) = x^4 + x^3 - 7x^2 - x + 6
+        {"FourDistinct", {1, 1, -7, -1, 6}, 4, {-3, -1, 1, 2}},
+        // Symmetric roots: the complex solver leaves about 4e-8 of imaginary noise on them.
+        {"Biquadratic", {1, 0, -5, 0, 4}, 4, {-2, -1, 1, 2}},
+        // (x - 1)^2 (x^2 + 1): a double root beside a complex pair.
+        {"DoubleRoot", {1, -2, 2, -2, 1}, 2, {1, 1}},
+        {"NoRealRoot", {1, 0, 0, 0, 1}, 0, {}},
+        // 2 (x - 0.5)(x - 4)(x^2 + 2x + 5): a leading coefficient other than 1.
+        {"Scaled", {2, -5, -4, -37, 20}, 2, {0.5, 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        double out[4];
+        ASSERT_EQ(SolveRealQuartic(c.k[0], c.k[1], c.k[2], c.k[3], c.k[4], out), c.count);
+        for (int i = 0; i < c.count; i++) EXPECT_NEAR(out[i], c.roots[i], 1e-7 * (1.0 + std::fabs(c.roots[i])));
+    }
+    // Random real roots: all found, to 1e-9 of the largest.
+    std::mt19937_64 random(20261211);
+    int misses = 0;
+    for (int trial = 0; trial < 5000; trial++) {
+        std::vector<double> r = MakeSpacedRoots(random, 4);
+        double e1 = r[0] + r[1] + r[2] + r[3];
+        double e2 = r[0] * r[1] + r[0] * r[2] + r[0] * r[3] + r[1] * r[2] + r[1] * r[3] + r[2] * r[3];
+        double e3 = r[0] * r[1] * r[2] + r[0] * r[1] * r[3] + r[0] * r[2] * r[3] + r[1] * r[2] * r[3];
+        double e4 = r[0] * r[1] * r[2] * r[3];
+        double out[4];
+        std::sort(r.begin(), r.end());
+        if (SolveRealQuartic(1, -e1, e2, -e3, e4, out) != 4) {
+            misses++;
+            continue;
+        }
+        for (int i = 0; i < 4; i++)
+            if (std::fabs(out[i] - r[size_t(i)]) > 1e-9 * LargestMagnitude(r)) {
+                misses++;
+                break;
+            }
+    }
+    EXPECT_EQ(misses, 0);
+}
