@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -1333,6 +1335,8 @@ struct SweepRound {
     int positionCount;
     std::vector<SweepTask> tasks;
     int taskCount;
+    // The tasks past taskCount sum the volumes of one position each, once every sweep task is done.
+    std::atomic<int> sweptTasks{0};
 };
 
 SweepRound s_Round;
@@ -1358,9 +1362,35 @@ void InstallPositionValues(const SweepPosition& position)
     SetCutPositionValues(position.toolAxisPlane, position.cutPoints);
 }
 
+// The volumes and end counts of position j summed in the order of the rays (tasks in family and
+// row order, each task's terms in ray order): the sums of a sweep on one thread, whichever thread
+// cut a row.
+void SumPositionResults(const SweepRound& round, int j)
+{
+    SweepPosition& position = round.positions[j];
+    for (int k = 0; k < round.taskCount; k++) {
+        const SweepTask& task = round.tasks[size_t(k)];
+        DexelSweepState* st = &position.states[task.family];
+        const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
+        double volume = st->removedVolume;
+        for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) volume += task.volumeTerms[t];
+        st->removedVolume = volume;
+        st->removedEndCount += task.endCounts[size_t(j)];
+    }
+}
+
 void RunSweepTask(int taskIndex, int worker, void* context)
 {
     SweepRound* round = static_cast<SweepRound*>(context);
+    if (taskIndex >= round->taskCount) {
+        // Tasks are drawn in index order, so every sweep task is drawn already and ends soon.
+        for (int spin = 0; round->sweptTasks.load(std::memory_order_acquire) < round->taskCount; spin++) {
+            if (spin < 4000) PauseCutThread();
+            else std::this_thread::yield();
+        }
+        SumPositionResults(*round, taskIndex - round->taskCount);
+        return;
+    }
     SweepTask& task = round->tasks[size_t(taskIndex)];
     DexelDirectionBlock* block = &s_WorkerBlocks[size_t(worker)][size_t(task.family)];
     *block = *round->blocks[task.family];
@@ -1379,6 +1409,7 @@ void RunSweepTask(int taskIndex, int worker, void* context)
         task.termEnds.push_back(task.volumeTerms.size());
         task.endCounts.push_back(endCount);
     }
+    round->sweptTasks.fetch_add(1, std::memory_order_release);
 }
 
 // Rays in a state's range (0 when empty).
@@ -1428,20 +1459,11 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
     WorkModel* work = blocks[0]->work;
     ProvideScratches(workers, work);
     if (int(s_WorkerBlocks.size()) < workers) s_WorkerBlocks.resize(size_t(workers));
-    RunCutTasks(round.taskCount, workers, RunSweepTask, &round);
+    // The sweep tasks, then one task per position summing its results.
+    round.sweptTasks.store(0, std::memory_order_relaxed);
+    RunCutTasks(round.taskCount + count, workers, RunSweepTask, &round);
     // The caller's thread keeps the working values of the last position, as after cutting it alone.
     InstallPositionValues(positions[count - 1]);
-    // The volumes summed in the order of the rays, position by position: the sums of a sweep on one
-    // thread, whichever thread cut a row.
-    for (int j = 0; j < count; j++) {
-        for (int k = 0; k < round.taskCount; k++) {
-            const SweepTask& task = round.tasks[size_t(k)];
-            DexelSweepState* st = &positions[j].states[task.family];
-            const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
-            for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) st->removedVolume += task.volumeTerms[t];
-            st->removedEndCount += task.endCounts[size_t(j)];
-        }
-    }
     MergeScratches(workers, work);
 }
 

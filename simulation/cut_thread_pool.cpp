@@ -89,12 +89,23 @@ bool JoinRound(CutThreadPool* pool, uint64_t number)
     return false;
 }
 
+// Wakes one sleeping worker, if any.
+void WakeOneSleeper(CutThreadPool* pool)
+{
+    if (pool->sleepers.load() <= 0) return;
+    { std::lock_guard<std::mutex> lock(pool->mutex); }
+    pool->wake.notify_one();
+}
+
 void RunWorker(CutThreadPool* pool, int worker)
 {
     uint64_t seen = 0;
     for (;;) {
         seen = WaitForRound(pool, seen);
         if (pool->quit.load()) return;
+        // The wake-up passes on from worker to worker while the round is open, so that the caller
+        // pays for one wake-up and not for one per sleeping worker.
+        if (!(pool->entry.load() & kRoundClosed)) WakeOneSleeper(pool);
         if (worker >= int(seen & 255) || !JoinRound(pool, seen >> 8)) continue;
         RunRoundTasks(pool, worker);
         pool->finishedWorkers.fetch_add(1);
@@ -127,6 +138,11 @@ CutThreadPool* ProvidePool(int workers)
 
 }  // namespace
 
+void PauseCutThread()
+{
+    PauseBriefly();
+}
+
 int ResolveCutThreadCount(int setting)
 {
     int count = setting > 0 ? setting : GetProcessorCount();
@@ -152,10 +168,7 @@ void RunCutTasks(int taskCount, int threads, CutTaskProcedure procedure, void* c
     const uint64_t number = (pool->round.load() >> 8) + 1;
     pool->entry.store(number << 16);
     pool->round.store(number << 8 | uint64_t(workers));
-    if (pool->sleepers.load() > 0) {
-        { std::lock_guard<std::mutex> lock(pool->mutex); }
-        pool->wake.notify_all();
-    }
+    WakeOneSleeper(pool);
     RunRoundTasks(pool, 0);
     const int joined = int(pool->entry.fetch_or(kRoundClosed) & kJoinedMask);
     for (int spin = 0; pool->finishedWorkers.load() < joined; spin++) {

@@ -13,5 +13,8 @@ void RunCutTasks(int taskCount, int threads, CutTaskProcedure procedure, void* c
 // The number of workers RunCutTasks may use for a thread count setting (0: one per processor).
 int ResolveCutThreadCount(int setting);
 
+// A short pause for a thread that spins waiting on another (a processor hint where there is one).
+void PauseCutThread();
+
 // Ends the pool's threads (a later RunCutTasks starts them again).
 void StopCutThreads();
