@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -1317,13 +1318,15 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
 
 // A run of rows of one family, the unit of work handed to a thread, with its results for every
 // position of the round (a thread cuts its rows at the positions one after the other, so every ray
-// sees the positions in their order).
-struct SweepTask {
+// sees the positions in their order). Each on its own cache lines: the workers grow their tasks'
+// lists side by side.
+struct alignas(64) SweepTask {
     int family;
     int firstRow, lastRow;
     std::vector<double> volumeTerms;  // removed volumes in position order, then ray order
     std::vector<size_t> termEnds;     // per position: the end of its terms in volumeTerms
     std::vector<int> endCounts;       // per position: removed ends
+    std::atomic<int> done{0};         // set once the task has cut its rows at every position
 };
 
 // The sweep of one or more positions: its tasks in family and row order (slots kept from sweep to
@@ -1333,16 +1336,21 @@ struct SweepRound {
     ToolShape tool;
     SweepPosition* positions;
     int positionCount;
-    std::vector<SweepTask> tasks;
+    std::deque<SweepTask> tasks;  // a deque: its tasks never move
     int taskCount;
-    // The tasks past taskCount sum the volumes of one position each, once every sweep task is done.
-    std::atomic<int> sweptTasks{0};
+    int familyTasks[4];  // the tasks of family f: familyTasks[f] .. familyTasks[f + 1] - 1
+    // The three tasks past taskCount sum the volumes of one family each, once the family's sweep
+    // tasks are done.
 };
 
 SweepRound s_Round;
 
 // Per worker: the three blocks with block->sweep on the state of the position being cut.
-std::vector<std::array<DexelDirectionBlock, 3>> s_WorkerBlocks;
+// Each worker's on its own cache lines.
+struct alignas(64) WorkerBlocks {
+    std::array<DexelDirectionBlock, 3> blocks;
+};
+std::vector<WorkerBlocks> s_WorkerBlocks;
 
 void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
 {
@@ -1354,6 +1362,7 @@ void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
     task.volumeTerms.clear();
     task.termEnds.clear();
     task.endCounts.clear();
+    task.done.store(0, std::memory_order_relaxed);
 }
 
 // The working values of a position into the calling thread's copies.
@@ -1362,20 +1371,30 @@ void InstallPositionValues(const SweepPosition& position)
     SetCutPositionValues(position.toolAxisPlane, position.cutPoints);
 }
 
-// The volumes and end counts of position j summed in the order of the rays (tasks in family and
-// row order, each task's terms in ray order): the sums of a sweep on one thread, whichever thread
-// cut a row.
-void SumPositionResults(const SweepRound& round, int j)
+// The volumes and end counts of family f at every position summed in the order of the rays (the
+// family's tasks in row order, each task's terms in ray order): the sums of a sweep on one thread,
+// whichever thread cut a row. One worker reads each task's lists from start to end.
+void SumFamilyResults(const SweepRound& round, int f)
 {
-    SweepPosition& position = round.positions[j];
-    for (int k = 0; k < round.taskCount; k++) {
-        const SweepTask& task = round.tasks[size_t(k)];
-        DexelSweepState* st = &position.states[task.family];
-        const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
+    // Every sweep task is drawn already (the pool deals these tasks out last) and ends soon.
+    for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
+        for (int spin = 0; !round.tasks[size_t(k)].done.load(std::memory_order_acquire); spin++) {
+            if (spin < 4000) PauseCutThread();
+            else std::this_thread::yield();
+        }
+    }
+    for (int j = 0; j < round.positionCount; j++) {
+        DexelSweepState* st = &round.positions[j].states[f];
         double volume = st->removedVolume;
-        for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) volume += task.volumeTerms[t];
+        int ends = st->removedEndCount;
+        for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
+            const SweepTask& task = round.tasks[size_t(k)];
+            const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
+            for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) volume += task.volumeTerms[t];
+            ends += task.endCounts[size_t(j)];
+        }
         st->removedVolume = volume;
-        st->removedEndCount += task.endCounts[size_t(j)];
+        st->removedEndCount = ends;
     }
 }
 
@@ -1383,16 +1402,11 @@ void RunSweepTask(int taskIndex, int worker, void* context)
 {
     SweepRound* round = static_cast<SweepRound*>(context);
     if (taskIndex >= round->taskCount) {
-        // Tasks are drawn in index order, so every sweep task is drawn already and ends soon.
-        for (int spin = 0; round->sweptTasks.load(std::memory_order_acquire) < round->taskCount; spin++) {
-            if (spin < 4000) PauseCutThread();
-            else std::this_thread::yield();
-        }
-        SumPositionResults(*round, taskIndex - round->taskCount);
+        SumFamilyResults(*round, taskIndex - round->taskCount);
         return;
     }
     SweepTask& task = round->tasks[size_t(taskIndex)];
-    DexelDirectionBlock* block = &s_WorkerBlocks[size_t(worker)][size_t(task.family)];
+    DexelDirectionBlock* block = &s_WorkerBlocks[size_t(worker)].blocks[size_t(task.family)];
     *block = *round->blocks[task.family];
     CutScratch* scratch = s_Scratches[size_t(worker)].get();
     for (int j = 0; j < round->positionCount; j++) {
@@ -1409,7 +1423,7 @@ void RunSweepTask(int taskIndex, int worker, void* context)
         task.termEnds.push_back(task.volumeTerms.size());
         task.endCounts.push_back(endCount);
     }
-    round->sweptTasks.fetch_add(1, std::memory_order_release);
+    task.done.store(1, std::memory_order_release);
 }
 
 // Rays in a state's range (0 when empty).
@@ -1451,17 +1465,18 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
     // The search of a radius mill's centre height carries values from ray to ray: one thread.
     int workers = round.tool.type == TOOL_RADIUS && g_ChipWidthCheck == 1 ? 1 : threads;
     workers = int(std::max<int64_t>(1, std::min<int64_t>(workers, rays / std::max(1, g_CutRaysPerThread))));
-    const int rowsPerTask = std::max(1, rows / (4 * workers));
+    const int rowsPerTask = std::max(1, rows / (16 * workers));
     for (int f = 0; f < 3; f++) {
+        round.familyTasks[f] = round.taskCount;
         for (int first = rowLow[f]; first <= rowHigh[f]; first += rowsPerTask)
             AddSweepTask(&round, f, first, std::min(first + rowsPerTask - 1, rowHigh[f]));
     }
+    round.familyTasks[3] = round.taskCount;
     WorkModel* work = blocks[0]->work;
     ProvideScratches(workers, work);
     if (int(s_WorkerBlocks.size()) < workers) s_WorkerBlocks.resize(size_t(workers));
-    // The sweep tasks, then one task per position summing its results.
-    round.sweptTasks.store(0, std::memory_order_relaxed);
-    RunCutTasks(round.taskCount + count, workers, RunSweepTask, &round);
+    // The sweep tasks, then one task per family summing its results.
+    RunCutTasks(round.taskCount + 3, round.taskCount, workers, RunSweepTask, &round);
     // The caller's thread keeps the working values of the last position, as after cutting it alone.
     InstallPositionValues(positions[count - 1]);
     MergeScratches(workers, work);

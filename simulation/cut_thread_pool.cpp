@@ -37,10 +37,18 @@ struct CutThreadPool {
     // The current round, written by the caller before it opens the round; stable until every
     // worker that joined has finished.
     int taskCount = 0;
+    int runCount = 0;  // runs of spread tasks: one per worker allowed
     CutTaskProcedure procedure = nullptr;
     void* context = nullptr;
-    std::atomic<int> nextTask{0};
-    std::atomic<int> finishedWorkers{0};
+    // The spread tasks in runs of consecutive tasks, each with the next task to draw (on its own
+    // cache line: its worker draws from it while the others work on theirs).
+    struct alignas(64) TaskRun {
+        std::atomic<int> next{0};
+        int end = 0;
+    };
+    TaskRun runs[kMaxCutThreads];
+    alignas(64) std::atomic<int> nextTask{0};  // the tasks after the spread ones
+    alignas(64) std::atomic<int> finishedWorkers{0};
 };
 
 CutThreadPool* s_Pool = nullptr;
@@ -55,8 +63,19 @@ inline void PauseBriefly()
 #endif
 }
 
+// A worker draws from its own run first, then from the others' in turn (a run once found empty
+// stays empty), then the tasks after the spread ones.
 void RunRoundTasks(CutThreadPool* pool, int worker)
 {
+    const int runCount = pool->runCount;
+    for (int i = 0; i < runCount; i++) {
+        CutThreadPool::TaskRun& run = pool->runs[(worker + i) % runCount];
+        for (;;) {
+            const int task = run.next.fetch_add(1);
+            if (task >= run.end) break;
+            pool->procedure(task, worker, pool->context);
+        }
+    }
     for (;;) {
         const int task = pool->nextTask.fetch_add(1);
         if (task >= pool->taskCount) return;
@@ -150,9 +169,10 @@ int ResolveCutThreadCount(int setting)
     return count > kMaxCutThreads ? kMaxCutThreads : count;
 }
 
-void RunCutTasks(int taskCount, int threads, CutTaskProcedure procedure, void* context)
+void RunCutTasks(int taskCount, int spreadCount, int threads, CutTaskProcedure procedure, void* context)
 {
     if (taskCount <= 0) return;
+    spreadCount = std::min(std::max(spreadCount, 0), taskCount);
     if (threads > taskCount) threads = taskCount;
     CutThreadPool* pool = threads > 1 ? ProvidePool(threads) : nullptr;
     if (!pool || pool->threads.empty()) {
@@ -163,7 +183,12 @@ void RunCutTasks(int taskCount, int threads, CutTaskProcedure procedure, void* c
     pool->taskCount = taskCount;
     pool->procedure = procedure;
     pool->context = context;
-    pool->nextTask.store(0);
+    pool->runCount = workers;
+    for (int w = 0; w < workers; w++) {
+        pool->runs[w].next.store(int(int64_t(spreadCount) * w / workers));
+        pool->runs[w].end = int(int64_t(spreadCount) * (w + 1) / workers);
+    }
+    pool->nextTask.store(spreadCount);
     pool->finishedWorkers.store(0);
     const uint64_t number = (pool->round.load() >> 8) + 1;
     pool->entry.store(number << 16);
