@@ -1379,7 +1379,7 @@ void SumFamilyResults(const SweepRound& round, int f)
     // Every sweep task is drawn already (the pool deals these tasks out last) and ends soon.
     for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
         for (int spin = 0; !round.tasks[size_t(k)].done.load(std::memory_order_acquire); spin++) {
-            if (spin < 4000) PauseCutThread();
+            if (spin < 4000) PauseCutThread(spin);
             else std::this_thread::yield();
         }
     }

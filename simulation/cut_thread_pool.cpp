@@ -21,6 +21,7 @@ namespace {
 
 const int kMaxCutThreads = 64;
 const int kSpinRounds = 2000;           // checks of the round counter before a worker sleeps
+const int kYieldEvery = 64;             // a waiting thread gives its processor away this often
 const uint64_t kRoundClosed = 1u << 15;  // in `entry`: no worker may join any more
 const uint64_t kJoinedMask = kRoundClosed - 1;
 
@@ -54,6 +55,11 @@ struct CutThreadPool {
 CutThreadPool* s_Pool = nullptr;
 bool s_ExitHandlerSet = false;
 
+// A pause while spinning; now and then the processor is given to another thread ready to run
+// there, so that on a busy machine a worker holding a task is not kept waiting by those waiting
+// for it.
+void PauseInSpin(int spin);
+
 inline void PauseBriefly()
 {
 #if defined(__x86_64__) || defined(__i386__)
@@ -61,6 +67,14 @@ inline void PauseBriefly()
 #else
     std::this_thread::yield();
 #endif
+}
+
+void PauseInSpin(int spin)
+{
+    if (spin % kYieldEvery == kYieldEvery - 1)
+        std::this_thread::yield();
+    else
+        PauseBriefly();
 }
 
 // A worker draws from its own run first, then from the others' in turn (a run once found empty
@@ -89,7 +103,7 @@ uint64_t WaitForRound(CutThreadPool* pool, uint64_t seen)
     for (int spin = 0; spin < kSpinRounds; spin++) {
         const uint64_t round = pool->round.load();
         if (round != seen || pool->quit.load()) return round;
-        PauseBriefly();
+        PauseInSpin(spin);
     }
     std::unique_lock<std::mutex> lock(pool->mutex);
     pool->sleepers.fetch_add(1);
@@ -157,9 +171,9 @@ CutThreadPool* ProvidePool(int workers)
 
 }  // namespace
 
-void PauseCutThread()
+void PauseCutThread(int spin)
 {
-    PauseBriefly();
+    PauseInSpin(spin);
 }
 
 int ResolveCutThreadCount(int setting)
@@ -197,7 +211,7 @@ void RunCutTasks(int taskCount, int spreadCount, int threads, CutTaskProcedure p
     RunRoundTasks(pool, 0);
     const int joined = int(pool->entry.fetch_or(kRoundClosed) & kJoinedMask);
     for (int spin = 0; pool->finishedWorkers.load() < joined; spin++) {
-        if (spin < kSpinRounds) PauseBriefly();
+        if (spin < kSpinRounds) PauseInSpin(spin);
         else std::this_thread::yield();
     }
 }

@@ -17,8 +17,9 @@ void RunCutTasks(int taskCount, int spreadCount, int threads, CutTaskProcedure p
 // The number of workers RunCutTasks may use for a thread count setting (0: one per processor).
 int ResolveCutThreadCount(int setting);
 
-// A short pause for a thread that spins waiting on another (a processor hint where there is one).
-void PauseCutThread();
+// A short pause for a thread that spins waiting on another (a processor hint where there is one),
+// at its spin-th check: now and then it gives the processor to another thread ready to run there.
+void PauseCutThread(int spin);
 
 // Ends the pool's threads (a later RunCutTasks starts them again).
 void StopCutThreads();
