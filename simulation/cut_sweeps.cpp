@@ -42,7 +42,8 @@ const double kMinChord = 1e-6;
 
 // Working values of one thread that cuts (worker 0 is the calling thread): a copy of one ray, the
 // pieces of one subtraction, the display blocks it changed and its check results.
-struct CutScratch {
+// Each thread's on its own cache lines.
+struct alignas(64) CutScratch {
     double ends[kScratchEnds];
     uint8_t attributes[kScratchEnds];
     int32_t values[kScratchEnds];
