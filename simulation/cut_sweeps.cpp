@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -39,7 +42,8 @@ const double kMinChord = 1e-6;
 
 // Working values of one thread that cuts (worker 0 is the calling thread): a copy of one ray, the
 // pieces of one subtraction, the display blocks it changed and its check results.
-struct CutScratch {
+// Each thread's on its own cache lines.
+struct alignas(64) CutScratch {
     double ends[kScratchEnds];
     uint8_t attributes[kScratchEnds];
     int32_t values[kScratchEnds];
@@ -1346,13 +1350,15 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
 
 // A run of rows of one family, the unit of work handed to a thread, with its results for every
 // position of the round (a thread cuts its rows at the positions one after the other, so every ray
-// sees the positions in their order).
-struct SweepTask {
+// sees the positions in their order). Each on its own cache lines: the workers grow their tasks'
+// lists side by side.
+struct alignas(64) SweepTask {
     int family;
     int firstRow, lastRow;
     std::vector<double> volumeTerms;  // removed volumes in position order, then ray order
     std::vector<size_t> termEnds;     // per position: the end of its terms in volumeTerms
     std::vector<int> endCounts;       // per position: removed ends
+    std::atomic<int> done{0};         // set once the task has cut its rows at every position
 };
 
 // The sweep of one or more positions: its tasks in family and row order (slots kept from sweep to
@@ -1362,14 +1368,21 @@ struct SweepRound {
     ToolShape tool;
     SweepPosition* positions;
     int positionCount;
-    std::vector<SweepTask> tasks;
+    std::deque<SweepTask> tasks;  // a deque: its tasks never move
     int taskCount;
+    int familyTasks[4];  // the tasks of family f: familyTasks[f] .. familyTasks[f + 1] - 1
+    // The three tasks past taskCount sum the volumes of one family each, once the family's sweep
+    // tasks are done.
 };
 
 SweepRound s_Round;
 
 // Per worker: the three blocks with block->sweep on the state of the position being cut.
-std::vector<std::array<DexelDirectionBlock, 3>> s_WorkerBlocks;
+// Each worker's on its own cache lines.
+struct alignas(64) WorkerBlocks {
+    std::array<DexelDirectionBlock, 3> blocks;
+};
+std::vector<WorkerBlocks> s_WorkerBlocks;
 
 void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
 {
@@ -1381,6 +1394,7 @@ void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
     task.volumeTerms.clear();
     task.termEnds.clear();
     task.endCounts.clear();
+    task.done.store(0, std::memory_order_relaxed);
 }
 
 // The working values of a position into the calling thread's copies.
@@ -1389,11 +1403,42 @@ void InstallPositionValues(const SweepPosition& position)
     SetCutPositionValues(position.toolAxisPlane, position.cutPoints);
 }
 
+// The volumes and end counts of family f at every position summed in the order of the rays (the
+// family's tasks in row order, each task's terms in ray order): the sums of a sweep on one thread,
+// whichever thread cut a row. One worker reads each task's lists from start to end.
+void SumFamilyResults(const SweepRound& round, int f)
+{
+    // Every sweep task is drawn already (the pool deals these tasks out last) and ends soon.
+    for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
+        for (int spin = 0; !round.tasks[size_t(k)].done.load(std::memory_order_acquire); spin++) {
+            if (spin < 4000) PauseCutThread(spin);
+            else std::this_thread::yield();
+        }
+    }
+    for (int j = 0; j < round.positionCount; j++) {
+        DexelSweepState* st = &round.positions[j].states[f];
+        double volume = st->removedVolume;
+        int ends = st->removedEndCount;
+        for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
+            const SweepTask& task = round.tasks[size_t(k)];
+            const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
+            for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) volume += task.volumeTerms[t];
+            ends += task.endCounts[size_t(j)];
+        }
+        st->removedVolume = volume;
+        st->removedEndCount = ends;
+    }
+}
+
 void RunSweepTask(int taskIndex, int worker, void* context)
 {
     SweepRound* round = static_cast<SweepRound*>(context);
+    if (taskIndex >= round->taskCount) {
+        SumFamilyResults(*round, taskIndex - round->taskCount);
+        return;
+    }
     SweepTask& task = round->tasks[size_t(taskIndex)];
-    DexelDirectionBlock* block = &s_WorkerBlocks[size_t(worker)][size_t(task.family)];
+    DexelDirectionBlock* block = &s_WorkerBlocks[size_t(worker)].blocks[size_t(task.family)];
     *block = *round->blocks[task.family];
     CutScratch* scratch = s_Scratches[size_t(worker)].get();
     for (int j = 0; j < round->positionCount; j++) {
@@ -1410,6 +1455,7 @@ void RunSweepTask(int taskIndex, int worker, void* context)
         task.termEnds.push_back(task.volumeTerms.size());
         task.endCounts.push_back(endCount);
     }
+    task.done.store(1, std::memory_order_release);
 }
 
 // Rays in a state's range (0 when empty).
@@ -1451,28 +1497,20 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
     // The search of a radius mill's centre height carries values from ray to ray: one thread.
     int workers = round.tool.type == TOOL_RADIUS && g_ChipWidthCheck == 1 ? 1 : threads;
     workers = int(std::max<int64_t>(1, std::min<int64_t>(workers, rays / std::max(1, g_CutRaysPerThread))));
-    const int rowsPerTask = std::max(1, rows / (4 * workers));
+    const int rowsPerTask = std::max(1, rows / (16 * workers));
     for (int f = 0; f < 3; f++) {
+        round.familyTasks[f] = round.taskCount;
         for (int first = rowLow[f]; first <= rowHigh[f]; first += rowsPerTask)
             AddSweepTask(&round, f, first, std::min(first + rowsPerTask - 1, rowHigh[f]));
     }
+    round.familyTasks[3] = round.taskCount;
     WorkModel* work = blocks[0]->work;
     ProvideScratches(workers, work);
     if (int(s_WorkerBlocks.size()) < workers) s_WorkerBlocks.resize(size_t(workers));
-    RunCutTasks(round.taskCount, workers, RunSweepTask, &round);
+    // The sweep tasks, then one task per family summing its results.
+    RunCutTasks(round.taskCount + 3, round.taskCount, workers, RunSweepTask, &round);
     // The caller's thread keeps the working values of the last position, as after cutting it alone.
     InstallPositionValues(positions[count - 1]);
-    // The volumes summed in the order of the rays, position by position: the sums of a sweep on one
-    // thread, whichever thread cut a row.
-    for (int j = 0; j < count; j++) {
-        for (int k = 0; k < round.taskCount; k++) {
-            const SweepTask& task = round.tasks[size_t(k)];
-            DexelSweepState* st = &positions[j].states[task.family];
-            const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
-            for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) st->removedVolume += task.volumeTerms[t];
-            st->removedEndCount += task.endCounts[size_t(j)];
-        }
-    }
     MergeScratches(workers, work);
 }
 

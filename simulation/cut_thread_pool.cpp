@@ -21,6 +21,7 @@ namespace {
 
 const int kMaxCutThreads = 64;
 const int kSpinRounds = 2000;           // checks of the round counter before a worker sleeps
+const int kYieldEvery = 64;             // a waiting thread gives its processor away this often
 const uint64_t kRoundClosed = 1u << 15;  // in `entry`: no worker may join any more
 const uint64_t kJoinedMask = kRoundClosed - 1;
 
@@ -37,14 +38,27 @@ struct CutThreadPool {
     // The current round, written by the caller before it opens the round; stable until every
     // worker that joined has finished.
     int taskCount = 0;
+    int runCount = 0;  // runs of spread tasks: one per worker allowed
     CutTaskProcedure procedure = nullptr;
     void* context = nullptr;
-    std::atomic<int> nextTask{0};
-    std::atomic<int> finishedWorkers{0};
+    // The spread tasks in runs of consecutive tasks, each with the next task to draw (on its own
+    // cache line: its worker draws from it while the others work on theirs).
+    struct alignas(64) TaskRun {
+        std::atomic<int> next{0};
+        int end = 0;
+    };
+    TaskRun runs[kMaxCutThreads];
+    alignas(64) std::atomic<int> nextTask{0};  // the tasks after the spread ones
+    alignas(64) std::atomic<int> finishedWorkers{0};
 };
 
 CutThreadPool* s_Pool = nullptr;
 bool s_ExitHandlerSet = false;
+
+// A pause while spinning; now and then the processor is given to another thread ready to run
+// there, so that on a busy machine a worker holding a task is not kept waiting by those waiting
+// for it.
+void PauseInSpin(int spin);
 
 inline void PauseBriefly()
 {
@@ -55,8 +69,27 @@ inline void PauseBriefly()
 #endif
 }
 
+void PauseInSpin(int spin)
+{
+    if (spin % kYieldEvery == kYieldEvery - 1)
+        std::this_thread::yield();
+    else
+        PauseBriefly();
+}
+
+// A worker draws from its own run first, then from the others' in turn (a run once found empty
+// stays empty), then the tasks after the spread ones.
 void RunRoundTasks(CutThreadPool* pool, int worker)
 {
+    const int runCount = pool->runCount;
+    for (int i = 0; i < runCount; i++) {
+        CutThreadPool::TaskRun& run = pool->runs[(worker + i) % runCount];
+        for (;;) {
+            const int task = run.next.fetch_add(1);
+            if (task >= run.end) break;
+            pool->procedure(task, worker, pool->context);
+        }
+    }
     for (;;) {
         const int task = pool->nextTask.fetch_add(1);
         if (task >= pool->taskCount) return;
@@ -70,7 +103,7 @@ uint64_t WaitForRound(CutThreadPool* pool, uint64_t seen)
     for (int spin = 0; spin < kSpinRounds; spin++) {
         const uint64_t round = pool->round.load();
         if (round != seen || pool->quit.load()) return round;
-        PauseBriefly();
+        PauseInSpin(spin);
     }
     std::unique_lock<std::mutex> lock(pool->mutex);
     pool->sleepers.fetch_add(1);
@@ -89,12 +122,23 @@ bool JoinRound(CutThreadPool* pool, uint64_t number)
     return false;
 }
 
+// Wakes one sleeping worker, if any.
+void WakeOneSleeper(CutThreadPool* pool)
+{
+    if (pool->sleepers.load() <= 0) return;
+    { std::lock_guard<std::mutex> lock(pool->mutex); }
+    pool->wake.notify_one();
+}
+
 void RunWorker(CutThreadPool* pool, int worker)
 {
     uint64_t seen = 0;
     for (;;) {
         seen = WaitForRound(pool, seen);
         if (pool->quit.load()) return;
+        // The wake-up passes on from worker to worker while the round is open, so that the caller
+        // pays for one wake-up and not for one per sleeping worker.
+        if (!(pool->entry.load() & kRoundClosed)) WakeOneSleeper(pool);
         if (worker >= int(seen & 255) || !JoinRound(pool, seen >> 8)) continue;
         RunRoundTasks(pool, worker);
         pool->finishedWorkers.fetch_add(1);
@@ -127,6 +171,11 @@ CutThreadPool* ProvidePool(int workers)
 
 }  // namespace
 
+void PauseCutThread(int spin)
+{
+    PauseInSpin(spin);
+}
+
 int ResolveCutThreadCount(int setting)
 {
     int count = setting > 0 ? setting : GetProcessorCount();
@@ -134,9 +183,10 @@ int ResolveCutThreadCount(int setting)
     return count > kMaxCutThreads ? kMaxCutThreads : count;
 }
 
-void RunCutTasks(int taskCount, int threads, CutTaskProcedure procedure, void* context)
+void RunCutTasks(int taskCount, int spreadCount, int threads, CutTaskProcedure procedure, void* context)
 {
     if (taskCount <= 0) return;
+    spreadCount = std::min(std::max(spreadCount, 0), taskCount);
     if (threads > taskCount) threads = taskCount;
     CutThreadPool* pool = threads > 1 ? ProvidePool(threads) : nullptr;
     if (!pool || pool->threads.empty()) {
@@ -147,19 +197,21 @@ void RunCutTasks(int taskCount, int threads, CutTaskProcedure procedure, void* c
     pool->taskCount = taskCount;
     pool->procedure = procedure;
     pool->context = context;
-    pool->nextTask.store(0);
+    pool->runCount = workers;
+    for (int w = 0; w < workers; w++) {
+        pool->runs[w].next.store(int(int64_t(spreadCount) * w / workers));
+        pool->runs[w].end = int(int64_t(spreadCount) * (w + 1) / workers);
+    }
+    pool->nextTask.store(spreadCount);
     pool->finishedWorkers.store(0);
     const uint64_t number = (pool->round.load() >> 8) + 1;
     pool->entry.store(number << 16);
     pool->round.store(number << 8 | uint64_t(workers));
-    if (pool->sleepers.load() > 0) {
-        { std::lock_guard<std::mutex> lock(pool->mutex); }
-        pool->wake.notify_all();
-    }
+    WakeOneSleeper(pool);
     RunRoundTasks(pool, 0);
     const int joined = int(pool->entry.fetch_or(kRoundClosed) & kJoinedMask);
     for (int spin = 0; pool->finishedWorkers.load() < joined; spin++) {
-        if (spin < kSpinRounds) PauseBriefly();
+        if (spin < kSpinRounds) PauseInSpin(spin);
         else std::this_thread::yield();
     }
 }
