@@ -478,9 +478,45 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
     // no candidate meets, as most rays already cut by the previous position are, is left before
     // anything is copied, coloured or subtracted.
     const int n = b->counts[ray.index];
-    const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
-    if (!CandidatesMeetMaterial(list, material, n)) return 0;
+    double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
     double* pieces = ray.scratch->pieces;
+    if (list.count == 2) {
+        // One candidate: most changed rays lose the part of one material interval beyond one of
+        // its ends (the tool moved on by a step). That end is moved where the ray lies, with the
+        // piece, volume and colour the general subtraction below gives it; every other case goes
+        // there.
+        const double t0 = list.ends[0], t1 = list.ends[1];
+        if (!(t1 - t0 >= kMinChord) || !MaterialBetween(material, n, t0, t1)) return 0;
+        const int k = FindFirstMaterialExitAbove(material, n, t0);
+        const double entry = material[k], exit = material[k + 1];
+        const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
+        const bool coversEntry = !(entry < t0) && t1 < exit;
+        if ((coversExit || coversEntry) && n <= DEXEL_MAX_ENDS) {
+            uint8_t colour[2];
+            ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
+            uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
+            int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
+            const int side = coversExit ? 0 : 1;
+            const int e = coversExit ? k + 1 : k;
+            pieces[0] = coversExit ? t0 : entry;
+            pieces[1] = coversExit ? exit : t1;
+            const double volume = 0.0 + (pieces[1] - pieces[0]) * ray.area;
+            material[e] = coversExit ? t0 : t1;
+            attributes[e] = colour[side];
+            values[e] = g_CutLineTag[side];
+            ray.volumeTerms->push_back(volume);
+            *ray.endCount += 2;
+            MarkRayBlocks(ray, pieces, 2);
+            if (options.lengthCheck && g_HeightCheck > 0)
+                CheckAxialDepth(b->rayAxis, ray.plane, pieces, 2, &ray.scratch->checks);
+            if (options.verticalSingle && g_ChipWidthCheck > 0)
+                CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces, 2,
+                                      &ray.scratch->checks);
+            return 2;
+        }
+    } else if (!CandidatesMeetMaterial(list, material, n)) {
+        return 0;
+    }
     RayEdit edit;
     BeginRayEdit(ray, list.count, &edit);
     int removedTotal = 0;
