@@ -624,6 +624,29 @@ void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
+// CutBall for a ray whose sphere chord the sweep has already found (sphereCount ends in sphere, as
+// IntersectSphere gives them). With belowUpperParts the ray lies below the bases of the column and
+// the shank, which then miss it: their row flags take the miss without intersecting them.
+void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* flags, int sphereCount,
+                        const double sphere[2], bool belowUpperParts)
+{
+    const DexelSweepState* st = ray.state;
+    IntervalList list;
+    if (sphereCount == 2) AddInterval(&list, sphere[0], sphere[1]);
+    if (belowUpperParts) {
+        if (flags->column != 1) UpdateRowFlag(&flags->column, false);
+        if (tool.g->hasShank && flags->shank != 1) UpdateRowFlag(&flags->shank, false);
+        SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+        return;
+    }
+    int columnCount, shankCount;
+    double column[2], shank[2];
+    IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
+                            tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
+    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+}
+
 void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
 {
     const DexelSweepState* st = ray.state;
@@ -1070,7 +1093,14 @@ void UpdateIntervalOverlap(double* candidates, int* candidateCount, int columnCo
         JoinRule(P, shank, &list);
     else
         AddInterval(&list, P[0], P[1]);
-    for (int k = 0; k < list.count; k++) candidates[k] = list.ends[k];
+    // One or two intervals: copied end by end (a copy of variable length would be a library call
+    // on every ray).
+    candidates[0] = list.ends[0];
+    candidates[1] = list.ends[1];
+    if (list.count == 4) {
+        candidates[2] = list.ends[2];
+        candidates[3] = list.ends[3];
+    }
     *candidateCount = list.count;
 }
 
@@ -1267,9 +1297,39 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     }
     const double paddedSphere = g_CutBoundRadius + 1e-4;
     const double sphereRowC = st->cornerCentrePoint[1] - block->crossCoordinates2[i2];
+    // A ray across the axis lies at one height w above the tip: below the upper parts' base (by the
+    // margin) only the sphere can meet it, so the reach cylinder is not needed for the test and the
+    // column and shank miss it (their own tests find it below their bases).
+    const bool sphereBelowUpperParts = ballParts && n[2] == 0.0;
+    // The sphere's lower crossing of a Z-ray lies above its material when C - top exceeds the root
+    // by a margin far above the rounding of the root and the difference: tested on squares, so most
+    // such rays are passed over without the root.
+    const double* C = st->cornerCentrePoint;
+    const double R = g_CutBoundRadius;
+    const double sphereMargin = 1e-9 * (1.0 + std::fabs(C[2]));
+    const double e2 = C[1] - block->crossCoordinates2[i2];
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
-        if (oblique) {
+        int sphereCount = -1;  // -1: the sphere is not intersected yet
+        double sphere[2];
+        bool belowUpperParts = false;
+        if (oblique && sphereBelowUpperParts) {
+            const double a = block->crossCoordinates1[i1] - st->basePoint[0];
+            const double w = a * n[0] + b2 * n[1];
+            if (w < upperPartHeight - kPlaneMargin) {
+                if (w < -kPlaneMargin) continue;
+                const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                const double q = e1 * e1 + sphereRowC * sphereRowC;
+                if (!(q < paddedSphere * paddedSphere)) continue;
+                const double half = std::sqrt(paddedSphere * paddedSphere - q);
+                const double centre = st->cornerCentrePoint[2] - tipT;
+                const int d = i1 + i2 * block->crossNodeCount1;
+                const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+                if (!MaterialBetween(material, counts[i1], tipT + (centre - half), tipT + (centre + half))) continue;
+                belowUpperParts = true;
+            }
+        }
+        if (oblique && !belowUpperParts) {
             // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0.
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
             const double w = a * n[0] + b2 * n[1];
@@ -1325,14 +1385,29 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double top = material[counts[i1] - 1];
             if (n[2] > 0.0 ? tipT >= top : tipT <= material[0]) continue;
             if (ballFromAbove) {
-                double t[2];
-                if (IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, block->crossCoordinates1[i1],
-                                    block->crossCoordinates2[i2], t) == 2 && t[0] >= top)
-                    continue;
+                // IntersectSphere's arithmetic, with the root only where the squares leave it open.
+                const double e1 = C[0] - block->crossCoordinates1[i1];
+                const double q = e1 * e1 + e2 * e2;
+                sphereCount = 0;
+                if (q < R * R) {
+                    const double u = C[2] - top - sphereMargin;
+                    if (u > 0.0 && u * u > R * R - q) continue;
+                    const double root = std::sqrt(R * R - q);
+                    sphere[0] = C[2] - root;
+                    sphere[1] = C[2] + root;
+                    sphereCount = 2;
+                    if (sphere[0] >= top) continue;
+                }
             }
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        if (tool.type == TOOL_BALL && (sphereCount >= 0 || belowUpperParts)) {
+            if (sphereCount < 0)
+                sphereCount = IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, sphere);
+            CutBallAfterSphere(tool, ray, &flags, sphereCount, sphere, belowUpperParts);
+            continue;
+        }
         switch (tool.type) {
         case TOOL_BALL: CutBall(tool, ray, &flags); break;
         case TOOL_FLAT:
