@@ -1308,6 +1308,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const double R = g_CutBoundRadius;
     const double sphereMargin = 1e-9 * (1.0 + std::fabs(C[2]));
     const double e2 = C[1] - block->crossCoordinates2[i2];
+    const double chordMargin = 1e-9 * (1.0 + std::fabs(tipT));
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
         int sphereCount = -1;  // -1: the sphere is not intersected yet
@@ -1337,6 +1338,32 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double C = a * a + rowC - w * w;
             const double disc = B * B - A * C;
             if (!(disc > 0.0)) continue;
+            if (n[2] == 0.0) {
+                // A ray across the axis: the chord is tipT -/+ root (B = 0, A = 1), hulled for a ball
+                // with the padded sphere's chord around the sphere centre. The material's distance
+                // from tipT, less a margin far above the rounding of the chord's ends, is compared
+                // with the chord's half lengths on squares, so that a ray whose material lies beyond
+                // the chord (as most rays beside the column of a tool moving over cut material) is
+                // passed over without the root; the others take the test below.
+                if (w < -kPlaneMargin) continue;
+                const int d = i1 + i2 * block->crossNodeCount1;
+                const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+                const int cnt = counts[i1];
+                const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
+                double distance = HUGE_VAL;
+                if (j < cnt) distance = material[j] - tipT;
+                if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
+                double halfSquared = disc;
+                double offset = chordMargin;
+                if (ballParts) {
+                    const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                    const double q = e1 * e1 + sphereRowC * sphereRowC;
+                    if (q < paddedSphere * paddedSphere) halfSquared = std::max(halfSquared, paddedSphere * paddedSphere - q);
+                    offset += std::fabs(st->cornerCentrePoint[2] - tipT);
+                }
+                const double clear = distance - offset;
+                if (clear > 0.0 && clear * clear > halfSquared) continue;
+            }
             const double root = std::sqrt(disc);
             double low = (-B - root) * inverseA, high = (root - B) * inverseA;
             if (n[2] == 0.0) {
