@@ -486,8 +486,11 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
         // piece, volume and colour the general subtraction below gives it; every other case goes
         // there.
         const double t0 = list.ends[0], t1 = list.ends[1];
-        if (!(t1 - t0 >= kMinChord) || !MaterialBetween(material, n, t0, t1)) return 0;
+        // MaterialBetween with its search kept: the first interval whose exit lies above t0 meets
+        // the candidate exactly when its entry lies below t1.
+        if (!(t1 - t0 >= kMinChord)) return 0;
         const int k = FindFirstMaterialExitAbove(material, n, t0);
+        if (!(k < n && material[k] < t1)) return 0;
         const double entry = material[k], exit = material[k + 1];
         const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
         const bool coversEntry = !(entry < t0) && t1 < exit;
@@ -1322,11 +1325,21 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
                 const double q = e1 * e1 + sphereRowC * sphereRowC;
                 if (!(q < paddedSphere * paddedSphere)) continue;
-                const double half = std::sqrt(paddedSphere * paddedSphere - q);
                 const double centre = st->cornerCentrePoint[2] - tipT;
                 const int d = i1 + i2 * block->crossNodeCount1;
                 const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-                if (!MaterialBetween(material, counts[i1], tipT + (centre - half), tipT + (centre + half))) continue;
+                // The material's distance from the chord's centre against the half chord on squares
+                // first (margin as for the chord across the axis below).
+                const int cnt = counts[i1];
+                const double middle = tipT + centre;
+                const int j = FindFirstMaterialExitAbove(material, cnt, middle);
+                double distance = HUGE_VAL;
+                if (j < cnt) distance = material[j] - middle;
+                if (j >= 2) distance = std::min(distance, middle - material[j - 1]);
+                const double clear = distance - chordMargin - 1e-9 * std::fabs(centre);
+                if (clear > 0.0 && clear * clear > paddedSphere * paddedSphere - q) continue;
+                const double half = std::sqrt(paddedSphere * paddedSphere - q);
+                if (!MaterialBetween(material, cnt, tipT + (centre - half), tipT + (centre + half))) continue;
                 belowUpperParts = true;
             }
         }
