@@ -423,13 +423,21 @@ void ListVolumeTerms(const RayContext& ray, double volume, const double* pieces,
 
 // Index of the first of the n material ends' intervals whose exit lies above a (n when none): a
 // scan for short rays, a binary search over the exits of long ones.
-int FindFirstMaterialExitAbove(const double* material, int n, double a)
+int SearchFirstMaterialExitAbove(const double* material, int n, double a);
+
+inline int FindFirstMaterialExitAbove(const double* material, int n, double a)
 {
     if (n <= 16) {
         int j = 0;
         while (j < n && material[j + 1] <= a) j += 2;
         return j;
     }
+    return SearchFirstMaterialExitAbove(material, n, a);
+}
+
+// The binary search of FindFirstMaterialExitAbove (kept out of line: the scan is what most rays take).
+int SearchFirstMaterialExitAbove(const double* material, int n, double a)
+{
     int low = 0, high = n / 2;  // interval indices
     while (low < high) {
         const int middle = (low + high) / 2;
