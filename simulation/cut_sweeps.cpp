@@ -208,7 +208,7 @@ inline void PointOnAxis(const DexelSweepState* state, double height, double out[
 
 // --- Per-ray set-up and subtraction ------------------------------------------------------------
 
-void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2, CutScratch* scratch,
+inline void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2, CutScratch* scratch,
               double* volume, std::vector<double>* volumeTerms, int* endCount)
 {
     ray->block = block;
@@ -237,7 +237,7 @@ inline double HeightAboveTip(int rayAxis, double rayPlane, double t)
 }
 
 // The colour pair of one candidate of the tool body (feed-move rule, paint bits).
-void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool verticalSingle,
+inline void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool verticalSingle,
                       uint8_t colour[2])
 {
     colour[0] = g_CutColour[0];
@@ -451,7 +451,7 @@ int SearchFirstMaterialExitAbove(const double* material, int n, double a)
 
 // True when the ray has material with an exit above a and an entry below b: what a subtraction of
 // [a, b] would remove something from.
-bool MaterialBetween(const double* material, int n, double a, double b)
+inline bool MaterialBetween(const double* material, int n, double a, double b)
 {
     if (!(a < b) || !(b > material[0]) || !(a < material[n - 1])) return false;
     const int j = FindFirstMaterialExitAbove(material, n, a);
@@ -1323,7 +1323,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
         int sphereCount = -1;  // -1: the sphere is not intersected yet
-        double sphere[2];
+        double sphere[2] = {0.0, 0.0};
         bool belowUpperParts = false;
         if (oblique && sphereBelowUpperParts) {
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
