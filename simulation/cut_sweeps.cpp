@@ -242,7 +242,7 @@ inline void PointOnAxis(const DexelSweepState* state, double height, double out[
 
 // --- Per-ray set-up and subtraction ------------------------------------------------------------
 
-void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2, CutScratch* scratch,
+inline void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2, CutScratch* scratch,
               double* volume, std::vector<double>* volumeTerms, int* endCount)
 {
     ray->block = block;
@@ -271,7 +271,7 @@ inline double HeightAboveTip(int rayAxis, double rayPlane, double t)
 }
 
 // The colour pair of one candidate of the tool body (feed-move rule, paint bits).
-void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool verticalSingle,
+inline void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool verticalSingle,
                       uint8_t colour[2])
 {
     colour[0] = g_CutColour[0];
@@ -457,13 +457,21 @@ void ListVolumeTerms(const RayContext& ray, double volume, const double* pieces,
 
 // Index of the first of the n material ends' intervals whose exit lies above a (n when none): a
 // scan for short rays, a binary search over the exits of long ones.
-int FindFirstMaterialExitAbove(const double* material, int n, double a)
+int SearchFirstMaterialExitAbove(const double* material, int n, double a);
+
+inline int FindFirstMaterialExitAbove(const double* material, int n, double a)
 {
     if (n <= 16) {
         int j = 0;
         while (j < n && material[j + 1] <= a) j += 2;
         return j;
     }
+    return SearchFirstMaterialExitAbove(material, n, a);
+}
+
+// The binary search of FindFirstMaterialExitAbove (kept out of line: the scan is what most rays take).
+int SearchFirstMaterialExitAbove(const double* material, int n, double a)
+{
     int low = 0, high = n / 2;  // interval indices
     while (low < high) {
         const int middle = (low + high) / 2;
@@ -477,7 +485,7 @@ int FindFirstMaterialExitAbove(const double* material, int n, double a)
 
 // True when the ray has material with an exit above a and an entry below b: what a subtraction of
 // [a, b] would remove something from.
-bool MaterialBetween(const double* material, int n, double a, double b)
+inline bool MaterialBetween(const double* material, int n, double a, double b)
 {
     if (!(a < b) || !(b > material[0]) || !(a < material[n - 1])) return false;
     const int j = FindFirstMaterialExitAbove(material, n, a);
@@ -512,9 +520,48 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
     // no candidate meets, as most rays already cut by the previous position are, is left before
     // anything is copied, coloured or subtracted.
     const int n = b->counts[ray.index];
-    const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
-    if (!CandidatesMeetMaterial(list, material, n)) return 0;
+    double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
     double* pieces = ray.scratch->pieces;
+    if (list.count == 2) {
+        // One candidate: most changed rays lose the part of one material interval beyond one of
+        // its ends (the tool moved on by a step). That end is moved where the ray lies, with the
+        // piece, volume and colour the general subtraction below gives it; every other case goes
+        // there.
+        const double t0 = list.ends[0], t1 = list.ends[1];
+        // MaterialBetween with its search kept: the first interval whose exit lies above t0 meets
+        // the candidate exactly when its entry lies below t1.
+        if (!(t1 - t0 >= kMinChord)) return 0;
+        const int k = FindFirstMaterialExitAbove(material, n, t0);
+        if (!(k < n && material[k] < t1)) return 0;
+        const double entry = material[k], exit = material[k + 1];
+        const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
+        const bool coversEntry = !(entry < t0) && t1 < exit;
+        if ((coversExit || coversEntry) && n <= DEXEL_MAX_ENDS) {
+            uint8_t colour[2];
+            ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
+            uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
+            int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
+            const int side = coversExit ? 0 : 1;
+            const int e = coversExit ? k + 1 : k;
+            pieces[0] = coversExit ? t0 : entry;
+            pieces[1] = coversExit ? exit : t1;
+            const double volume = 0.0 + (pieces[1] - pieces[0]) * ray.area;
+            material[e] = coversExit ? t0 : t1;
+            attributes[e] = colour[side];
+            values[e] = g_CutLineTag[side];
+            ray.volumeTerms->push_back(volume);
+            *ray.endCount += 2;
+            MarkRayBlocks(ray, pieces, 2);
+            if (options.lengthCheck && g_HeightCheck > 0)
+                CheckAxialDepth(b->rayAxis, ray.plane, pieces, 2, &ray.scratch->checks);
+            if (options.verticalSingle && g_ChipWidthCheck > 0)
+                CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces, 2,
+                                      &ray.scratch->checks);
+            return 2;
+        }
+    } else if (!CandidatesMeetMaterial(list, material, n)) {
+        return 0;
+    }
     RayEdit edit;
     BeginRayEdit(ray, list.count, &edit);
     int removedTotal = 0;
@@ -614,6 +661,29 @@ void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     IntervalList list;
     double t[2];
     if (IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, t) == 2) AddInterval(&list, t[0], t[1]);
+    int columnCount, shankCount;
+    double column[2], shank[2];
+    IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
+                            tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
+    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+}
+
+// CutBall for a ray whose sphere chord the sweep has already found (sphereCount ends in sphere, as
+// IntersectSphere gives them). With belowUpperParts the ray lies below the bases of the column and
+// the shank, which then miss it: their row flags take the miss without intersecting them.
+void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* flags, int sphereCount,
+                        const double sphere[2], bool belowUpperParts)
+{
+    const DexelSweepState* st = ray.state;
+    IntervalList list;
+    if (sphereCount == 2) AddInterval(&list, sphere[0], sphere[1]);
+    if (belowUpperParts) {
+        if (flags->column != 1) UpdateRowFlag(&flags->column, false);
+        if (tool.g->hasShank && flags->shank != 1) UpdateRowFlag(&flags->shank, false);
+        SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+        return;
+    }
     int columnCount, shankCount;
     double column[2], shank[2];
     IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
@@ -1069,7 +1139,14 @@ void UpdateIntervalOverlap(double* candidates, int* candidateCount, int columnCo
         JoinRule(P, shank, &list);
     else
         AddInterval(&list, P[0], P[1]);
-    for (int k = 0; k < list.count; k++) candidates[k] = list.ends[k];
+    // One or two intervals: copied end by end (a copy of variable length would be a library call
+    // on every ray).
+    candidates[0] = list.ends[0];
+    candidates[1] = list.ends[1];
+    if (list.count == 4) {
+        candidates[2] = list.ends[2];
+        candidates[3] = list.ends[3];
+    }
     *candidateCount = list.count;
 }
 
@@ -1266,9 +1343,50 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     }
     const double paddedSphere = g_CutBoundRadius + 1e-4;
     const double sphereRowC = st->cornerCentrePoint[1] - block->crossCoordinates2[i2];
+    // A ray across the axis lies at one height w above the tip: below the upper parts' base (by the
+    // margin) only the sphere can meet it, so the reach cylinder is not needed for the test and the
+    // column and shank miss it (their own tests find it below their bases).
+    const bool sphereBelowUpperParts = ballParts && n[2] == 0.0;
+    // The sphere's lower crossing of a Z-ray lies above its material when C - top exceeds the root
+    // by a margin far above the rounding of the root and the difference: tested on squares, so most
+    // such rays are passed over without the root.
+    const double* C = st->cornerCentrePoint;
+    const double R = g_CutBoundRadius;
+    const double sphereMargin = 1e-9 * (1.0 + std::fabs(C[2]));
+    const double e2 = C[1] - block->crossCoordinates2[i2];
+    const double chordMargin = 1e-9 * (1.0 + std::fabs(tipT));
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
-        if (oblique) {
+        int sphereCount = -1;  // -1: the sphere is not intersected yet
+        double sphere[2] = {0.0, 0.0};
+        bool belowUpperParts = false;
+        if (oblique && sphereBelowUpperParts) {
+            const double a = block->crossCoordinates1[i1] - st->basePoint[0];
+            const double w = a * n[0] + b2 * n[1];
+            if (w < upperPartHeight - kPlaneMargin) {
+                if (w < -kPlaneMargin) continue;
+                const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                const double q = e1 * e1 + sphereRowC * sphereRowC;
+                if (!(q < paddedSphere * paddedSphere)) continue;
+                const double centre = st->cornerCentrePoint[2] - tipT;
+                const int d = i1 + i2 * block->crossNodeCount1;
+                const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+                // The material's distance from the chord's centre against the half chord on squares
+                // first (margin as for the chord across the axis below).
+                const int cnt = counts[i1];
+                const double middle = tipT + centre;
+                const int j = FindFirstMaterialExitAbove(material, cnt, middle);
+                double distance = HUGE_VAL;
+                if (j < cnt) distance = material[j] - middle;
+                if (j >= 2) distance = std::min(distance, middle - material[j - 1]);
+                const double clear = distance - chordMargin - 1e-9 * std::fabs(centre);
+                if (clear > 0.0 && clear * clear > paddedSphere * paddedSphere - q) continue;
+                const double half = std::sqrt(paddedSphere * paddedSphere - q);
+                if (!MaterialBetween(material, cnt, tipT + (centre - half), tipT + (centre + half))) continue;
+                belowUpperParts = true;
+            }
+        }
+        if (oblique && !belowUpperParts) {
             // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0.
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
             const double w = a * n[0] + b2 * n[1];
@@ -1276,6 +1394,32 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double C = a * a + rowC - w * w;
             const double disc = B * B - A * C;
             if (!(disc > 0.0)) continue;
+            if (n[2] == 0.0) {
+                // A ray across the axis: the chord is tipT -/+ root (B = 0, A = 1), hulled for a ball
+                // with the padded sphere's chord around the sphere centre. The material's distance
+                // from tipT, less a margin far above the rounding of the chord's ends, is compared
+                // with the chord's half lengths on squares, so that a ray whose material lies beyond
+                // the chord (as most rays beside the column of a tool moving over cut material) is
+                // passed over without the root; the others take the test below.
+                if (w < -kPlaneMargin) continue;
+                const int d = i1 + i2 * block->crossNodeCount1;
+                const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+                const int cnt = counts[i1];
+                const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
+                double distance = HUGE_VAL;
+                if (j < cnt) distance = material[j] - tipT;
+                if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
+                double halfSquared = disc;
+                double offset = chordMargin;
+                if (ballParts) {
+                    const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                    const double q = e1 * e1 + sphereRowC * sphereRowC;
+                    if (q < paddedSphere * paddedSphere) halfSquared = std::max(halfSquared, paddedSphere * paddedSphere - q);
+                    offset += std::fabs(st->cornerCentrePoint[2] - tipT);
+                }
+                const double clear = distance - offset;
+                if (clear > 0.0 && clear * clear > halfSquared) continue;
+            }
             const double root = std::sqrt(disc);
             double low = (-B - root) * inverseA, high = (root - B) * inverseA;
             if (n[2] == 0.0) {
@@ -1324,14 +1468,29 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double top = material[counts[i1] - 1];
             if (n[2] > 0.0 ? tipT >= top : tipT <= material[0]) continue;
             if (ballFromAbove) {
-                double t[2];
-                if (IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, block->crossCoordinates1[i1],
-                                    block->crossCoordinates2[i2], t) == 2 && t[0] >= top)
-                    continue;
+                // IntersectSphere's arithmetic, with the root only where the squares leave it open.
+                const double e1 = C[0] - block->crossCoordinates1[i1];
+                const double q = e1 * e1 + e2 * e2;
+                sphereCount = 0;
+                if (q < R * R) {
+                    const double u = C[2] - top - sphereMargin;
+                    if (u > 0.0 && u * u > R * R - q) continue;
+                    const double root = std::sqrt(R * R - q);
+                    sphere[0] = C[2] - root;
+                    sphere[1] = C[2] + root;
+                    sphereCount = 2;
+                    if (sphere[0] >= top) continue;
+                }
             }
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        if (tool.type == TOOL_BALL && (sphereCount >= 0 || belowUpperParts)) {
+            if (sphereCount < 0)
+                sphereCount = IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, sphere);
+            CutBallAfterSphere(tool, ray, &flags, sphereCount, sphere, belowUpperParts);
+            continue;
+        }
         switch (tool.type) {
         case TOOL_BALL: CutBall(tool, ray, &flags); break;
         case TOOL_FLAT:

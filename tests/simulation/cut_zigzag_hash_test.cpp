@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iomanip>
 #include <ostream>
 
 #include "tests/simulation/cut_test_support.h"
@@ -91,6 +92,66 @@ TEST_P(CutZigZagHash, RaysAndVolumeMatchTheRecordedOnesOnAnyThreadCount)
 }
 
 INSTANTIATE_TEST_SUITE_P(ZigZags, CutZigZagHash, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<ZigZagCase>& info) { return info.param.name; });
+
+// Crossed zig-zags of a D2 tool whose grooves stay apart: rows along X 6 apart and 3 deep, then
+// rows along Y 2.5 apart and 1 deep across them, so that rays hold many intervals (X-rays near the
+// top more than 16 ends, past the short scan of a ray's ends) and the tool meets interval ends
+// from both sides of a ray and gaps it does not reach.
+const ZigZagCase kCrossedCases[] = {
+    {"BallD2AlongZ", TOOL_BALL, 2, 1, 0, 0xd27d918c440df8d7ull, 871.44618812575527, 0x7f26b2f53953bb5bull},
+    {"FlatD2AlongZ", TOOL_FLAT, 2, 0, 0, 0x05b6e084d353c829ull, 1016.4088375008993, 0x7f26b2f53953bb5bull},
+};
+
+double CutCrossedZigZags(WorkModel* work, const ZigZagCase& c, uint64_t* marksHash)
+{
+    *marksHash = 14695981039346656037ull;
+    ToolRecord tool = MakeToolRecord(c.type, c.diameter, c.cornerRadius, 20);
+    if (MakeCuttingToolCurrent(1, &tool, nullptr, nullptr, 3) != 1) return -1.0;
+    const double axis[3] = {0.0, 0.0, 1.0};
+    double volume = 0.0;
+    int line = 1;
+    for (int pass = 0; pass < 2; pass++) {
+        double direction = 1.0;
+        for (double row = 3.0; row <= 27.0; row += pass == 0 ? 6.0 : 2.5) {
+            for (int k = 0; k <= 120; k++) {
+                const double along = direction > 0 ? 3.0 + 0.2 * k : 27.0 - 0.2 * k;
+                const double tip[3] = {pass == 0 ? along : row, pass == 0 ? row : along, pass == 0 ? 12.0 : 14.0};
+                std::fill(work->changedBlocks, work->changedBlocks + work->blockCount, uint8_t(0));
+                volume += CutOnce(work, tip, axis, line++);
+                for (int b = 0; b < work->blockCount; b++)
+                    *marksHash = (*marksHash ^ work->changedBlocks[b]) * 1099511628211ull;
+            }
+            direction = -direction;
+        }
+    }
+    return volume;
+}
+
+class CutCrossedZigZagHash : public CutZigZagHash {};
+
+TEST_P(CutCrossedZigZagHash, RaysAndVolumeMatchTheRecordedOnesOnAnyThreadCount)
+{
+    const ZigZagCase& c = GetParam();
+    g_CutRaysPerThread = 16;
+    for (int threads : {1, 8}) {
+        SCOPED_TRACE(threads);
+        WorkModel work{};
+        const double lo[3] = {0, 0, 0}, hi[3] = {30, 30, 15};
+        ASSERT_EQ(BuildBoxWork(&work, lo, hi, 0.2), 1);
+        PrepareWorkForCutting(&work);
+        ResetCutSettings();
+        SetCuttingThreadCount(threads);
+        uint64_t marksHash = 0;
+        const double volume = CutCrossedZigZags(&work, c, &marksHash);
+        EXPECT_EQ(HashWorkRays(work), c.hash) << std::hex << HashWorkRays(work);
+        EXPECT_EQ(volume, c.volume) << std::setprecision(17) << volume;
+        EXPECT_EQ(marksHash, c.marksHash) << std::hex << marksHash;
+        DestroyWorkModel(&work);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ZigZags, CutCrossedZigZagHash, ::testing::ValuesIn(kCrossedCases),
                          [](const ::testing::TestParamInfo<ZigZagCase>& info) { return info.param.name; });
 
 }  // namespace
