@@ -1139,14 +1139,9 @@ void UpdateIntervalOverlap(double* candidates, int* candidateCount, int columnCo
         JoinRule(P, shank, &list);
     else
         AddInterval(&list, P[0], P[1]);
-    // One or two intervals: copied end by end (a copy of variable length would be a library call
-    // on every ray).
-    candidates[0] = list.ends[0];
-    candidates[1] = list.ends[1];
-    if (list.count == 4) {
-        candidates[2] = list.ends[2];
-        candidates[3] = list.ends[3];
-    }
+    // One or two intervals: copied end by end within that bound (a copy of open length would be a
+    // library call on every ray).
+    for (int k = 0; k < list.count && k < 4; k++) candidates[k] = list.ends[k];
     *candidateCount = list.count;
 }
 
