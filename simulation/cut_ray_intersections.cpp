@@ -62,18 +62,33 @@ inline int ChordAtHeight(double Bz, double radicand, double height, double t[2],
     return 2;
 }
 
+// The squared distance from the axis of the ray point at height s: A s^2 + 2 C s + G (nz not 0).
+inline void AxisQuadraticTerms(const RayFrame& f, double nz, double* A, double* C, double* G)
+{
+    const double nz2 = nz * nz;
+    *A = f.q * f.q / nz2 + f.q;
+    *C = f.w * f.q / nz2 + f.w;
+    *G = f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2;
+}
+
 // The cylinder cases 5 and 6 (nz not 0), with or without a top at len; clips heights outside
-// [0, len] to the base and top planes. Returns 0 or 2.
+// [0, len] to the base and top planes. A, C, G are the ray's axis quadratic when terms is set
+// (only read for |nz| >= 0.1). Returns 0 or 2.
 int IntersectTiltedCylinder(const double B[3], const double n[3], double R, double len, bool capped,
-                            const RayFrame& f, double t[2], double s[2])
+                            const RayFrame& f, const double* terms, double t[2], double s[2])
 {
     const double nz = n[2];
-    const double nz2 = nz * nz;
     double sLow, sHigh, tLow, tHigh;
     if (std::fabs(nz) >= 0.1) {
-        const double A = f.q * f.q / nz2 + f.q;
-        const double C = f.w * f.q / nz2 + f.w;
-        const double D = f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2 - R * R;
+        double A, C, G;
+        if (terms) {
+            A = terms[0];
+            C = terms[1];
+            G = terms[2];
+        } else {
+            AxisQuadraticTerms(f, nz, &A, &C, &G);
+        }
+        const double D = G - R * R;
         const double disc = C * C - A * D;
         if (!(disc > 0.0) || !(A > 0.0)) return 0;
         const double root = std::sqrt(disc);
@@ -319,7 +334,7 @@ int IntersectLineWithToolCylinder(const double B[3], const double n[3], double R
         if (height < 0.0 || height > len) return 0;
         return ChordAtHeight(B[2], R * R - ex * ex - ey * ey, height, t, s);
     }
-    return IntersectTiltedCylinder(B, n, R, len, true, f, t, s);
+    return IntersectTiltedCylinder(B, n, R, len, true, f, nullptr, t, s);
 }
 
 int IntersectLineWithShank(const double B[3], const double n[3], double R, double c1, double c2,
@@ -359,7 +374,7 @@ int IntersectLineWithShank(const double B[3], const double n[3], double R, doubl
         if (height < 0.0) return 0;
         return ChordAtHeight(B[2], R * R - ex * ex - ey * ey, height, t, s);
     }
-    return IntersectTiltedCylinder(B, n, R, 0.0, false, f, t, s);
+    return IntersectTiltedCylinder(B, n, R, 0.0, false, f, nullptr, t, s);
 }
 
 int IntersectLineWithToolCone(const double B[3], const double n[3], double R0, double k, double len,
@@ -427,15 +442,18 @@ int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, doub
     return IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, false, t, s);
 }
 
-int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
-                                  double c1, double c2, bool boundMet, double t[4], double s[4])
+namespace {
+
+// The torus routine; terms, when set, are the ray's values for base B (their quadratic set).
+int IntersectTorus(const double B[3], const double n[3], double Rc, double Rt, double c1, double c2,
+                   bool boundMet, const AxisRayTerms* terms, double t[4], double s[4])
 {
     if (!(Rt > 0.0)) return 0;
     // A ray that passes outside the torus's bounding sphere cannot meet it.
     const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
     const double bound = std::fabs(Rc) + Rt;
     if (centre1 * centre1 + centre2 * centre2 >= bound * bound) return 0;
-    const RayFrame f = MakeRayFrame(B, n, c1, c2);
+    const RayFrame f = terms ? RayFrame{terms->dx, terms->dy, terms->w, terms->q} : MakeRayFrame(B, n, c1, c2);
     const double nz = n[2];
     int found = 0;
     if (nz == 0.0) {
@@ -466,12 +484,20 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
         if (!(Rc > 0.0)) return 0;
         // The torus lies inside the capped cylinder of its outer radius and height 2 Rt.
         double bt[2], bs[2];
-        if (!boundMet && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1, c2, bt, bs) != 2)
+        if (!boundMet && IntersectTiltedCylinder(B, n, Rc + Rt, 2.0 * Rt, true, f,
+                                                 terms ? terms->quadratic : nullptr, bt, bs) != 2)
             return 0;
-        const double nz2 = nz * nz;
-        const double K = (f.q * f.q / nz2 + f.q + 1.0) / (2.0 * Rc);
-        const double L = (f.w * f.q / nz2 + f.w - Rt) / Rc;
-        const double U = (f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2 - Rc * Rc) / (2.0 * Rc);
+        double A, C, G;
+        if (terms) {
+            A = terms->quadratic[0];
+            C = terms->quadratic[1];
+            G = terms->quadratic[2];
+        } else {
+            AxisQuadraticTerms(f, nz, &A, &C, &G);
+        }
+        const double K = (A + 1.0) / (2.0 * Rc);
+        const double L = (C - Rt) / Rc;
+        const double U = (G - Rc * Rc) / (2.0 * Rc);
         double roots[4];
         const int real = SolveTorusQuartic(K, L, U, Rt, roots);
         // Every real root lies in [0, 2 Rt] (the quartic is a square less s (2 Rt - s)); one through
@@ -497,4 +523,37 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
     if (found == 4 && t[2] == t[3]) found = 2;
     if (found == 2 && t[0] == t[1]) found = 0;
     return found;
+}
+
+}  // namespace
+
+int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
+                                  double c1, double c2, bool boundMet, double t[4], double s[4])
+{
+    return IntersectTorus(B, n, Rc, Rt, c1, c2, boundMet, nullptr, t, s);
+}
+
+void SetUpAxisRayTerms(const double B[3], const double n[3], double c1, double c2, AxisRayTerms* terms)
+{
+    const RayFrame f = MakeRayFrame(B, n, c1, c2);
+    terms->dx = f.dx;
+    terms->dy = f.dy;
+    terms->w = f.w;
+    terms->q = f.q;
+    terms->tilted = n[2] != 0.0 && !(n[0] == 0.0 && n[1] == 0.0);
+    if (terms->tilted) AxisQuadraticTerms(f, n[2], &terms->quadratic[0], &terms->quadratic[1], &terms->quadratic[2]);
+}
+
+int IntersectToolCylinderWithTerms(const AxisRayTerms& terms, const double B[3], const double n[3], double R,
+                                   double len, double c1, double c2, double t[2], double s[2])
+{
+    if (!terms.tilted) return IntersectLineWithToolCylinder(B, n, R, len, c1, c2, t, s);
+    const RayFrame f{terms.dx, terms.dy, terms.w, terms.q};
+    return IntersectTiltedCylinder(B, n, R, len, true, f, terms.quadratic, t, s);
+}
+
+int IntersectTorusInBoundWithTerms(const AxisRayTerms& terms, const double B[3], const double n[3], double Rc,
+                                   double Rt, double c1, double c2, bool boundMet, double t[4], double s[4])
+{
+    return IntersectTorus(B, n, Rc, Rt, c1, c2, boundMet, &terms, t, s);
 }

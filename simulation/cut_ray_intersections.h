@@ -29,3 +29,20 @@ int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, doub
 // cylinder (radius Rc + Rt, height 2 Rt from B), so that test is not repeated.
 int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
                                   double c1, double c2, bool boundMet, double t[4], double s[4]);
+
+// The values one ray shares with every solid based at B on axis n, set once per ray and base: the
+// *WithTerms routines give exactly the crossings of the routines above without working them out
+// again for each solid.
+struct AxisRayTerms {
+    double dx, dy;        // B - ray cross coordinates
+    double w, q;          // nx dx + ny dy; nx^2 + ny^2
+    double quadratic[3];  // A, C, G: the squared distance from the axis at height s is A s^2 + 2 C s + G
+    bool tilted;          // nz not 0 and the axis not along the ray: the quadratic is set
+};
+void SetUpAxisRayTerms(const double B[3], const double n[3], double c1, double c2, AxisRayTerms* terms);
+// IntersectLineWithToolCylinder for the base and axis of terms.
+int IntersectToolCylinderWithTerms(const AxisRayTerms& terms, const double B[3], const double n[3], double R,
+                                   double len, double c1, double c2, double t[2], double s[2]);
+// IntersectLineWithTorusInBound for the base and axis of terms.
+int IntersectTorusInBoundWithTerms(const AxisRayTerms& terms, const double B[3], const double n[3], double Rc,
+                                   double Rt, double c1, double c2, bool boundMet, double t[4], double s[4]);

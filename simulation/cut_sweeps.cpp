@@ -572,12 +572,14 @@ int IntersectShank(const ToolShape& tool, const RayContext& ray, double t[2])
                                   tool.g->shankRadius, ray.c1, ray.c2, t, s);
 }
 
-// Torus crossings reduced to their hull; boundMet as for IntersectLineWithTorusInBound.
+// Torus crossings reduced to their hull; boundMet as for IntersectLineWithTorusInBound, terms
+// (when set) the ray's values for base B.
 int IntersectTorusHull(const RayContext& ray, const double B[3], const double n[3], double Rc,
-                       double Rt, double t[2], bool boundMet = false)
+                       double Rt, double t[2], bool boundMet = false, const AxisRayTerms* terms = nullptr)
 {
     double tt[4], ss[4];
-    const int count = IntersectLineWithTorusInBound(B, n, Rc, Rt, ray.c1, ray.c2, boundMet, tt, ss);
+    const int count = terms ? IntersectTorusInBoundWithTerms(*terms, B, n, Rc, Rt, ray.c1, ray.c2, boundMet, tt, ss)
+                            : IntersectLineWithTorusInBound(B, n, Rc, Rt, ray.c1, ray.c2, boundMet, tt, ss);
     if (count < 2) return 0;
     t[0] = tt[0];
     t[1] = tt[count - 1];
@@ -670,6 +672,11 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     IntervalList list;
     double t[2], s[2];
     int count = 0;
+    // The ray's values for the tip serve the bottom and, where its base is the tip, the corner.
+    AxisRayTerms baseTerms, cornerTerms;
+    SetUpAxisRayTerms(st->basePoint, n, ray.c1, ray.c2, &baseTerms);
+    const bool cornerAtTip = st->cornerBasePoint[0] == st->basePoint[0] &&
+                             st->cornerBasePoint[1] == st->basePoint[1] && st->cornerBasePoint[2] == st->basePoint[2];
     if (tool.type == TOOL_OVAL)
         count = IntersectLineWithToolTip(st->basePoint, n, g.ovalRadialSemiAxis, g.ovalAxialSemiAxis,
                                          g.ovalCapHeight, ray.c1, ray.c2, t, s);
@@ -677,8 +684,8 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         count = IntersectLineWithToolCone(st->basePoint, n, g.tipFlatRadius, 1.0 / g.bottomConeTangent,
                                           g.bottomConeHeight, ray.c1, ray.c2, t, s);
     else if (g.cornerCentreOffset > 0.0)
-        count = IntersectLineWithToolCylinder(st->basePoint, n, g.bottomEdgeRadius,
-                                              g.cornerCentreHeight, ray.c1, ray.c2, t, s);
+        count = IntersectToolCylinderWithTerms(baseTerms, st->basePoint, n, g.bottomEdgeRadius,
+                                               g.cornerCentreHeight, ray.c1, ray.c2, t, s);
     else if (tool.type == TOOL_TAPER_BALL)
         count = IntersectSphere(st->cornerCentrePoint, g.cornerRadius, ray, t);
     if (count == 2) AddInterval(&list, t[0], t[1]);
@@ -690,15 +697,22 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     double column[2], shank[2];
     IntersectColumnAndShank(tool, ray, flags, st->sideEndPoint, g_CutBoundRadius, g.sideEndHeight,
                             &columnCount, column, &shankCount, shank);
+    if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset) {
+        if (cornerAtTip)
+            cornerTerms = baseTerms;
+        else
+            SetUpAxisRayTerms(st->cornerBasePoint, n, ray.c1, ray.c2, &cornerTerms);
+    }
     if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset &&
-        IntersectLineWithToolCylinder(st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
-                                      columnCount == 2 ? tool.cornerBoundHeight : 2.0 * g.cornerRadius,
-                                      ray.c1, ray.c2, t, s) == 2) {
+        IntersectToolCylinderWithTerms(cornerTerms, st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
+                                       columnCount == 2 ? tool.cornerBoundHeight : 2.0 * g.cornerRadius,
+                                       ray.c1, ray.c2, t, s) == 2) {
         double low = HUGE_VAL, high = -HUGE_VAL;
         if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
         if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
         if ((t[0] < low || t[1] > high) && TorusMayMeetMaterial(ray, t, low, high, shankCount) &&
-            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
+            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true,
+                               &cornerTerms) == 2)
             JoinHull(&list, t[0], t[1]);
     }
     UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);

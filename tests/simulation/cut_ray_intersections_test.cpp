@@ -305,4 +305,43 @@ TEST(ToolSolidIntersections, AgreeWithTheInsideTestsOnRandomRays)
     EXPECT_GT(hits, 600);
 }
 
+// The routines fed with a ray's shared terms give the plain routines' crossings to the bit, for
+// every kind of axis (along, across, nearly across and tilted), bounded or not by the torus's
+// bounding cylinder.
+TEST(AxisRayTerms, GiveExactlyThePlainRoutinesCrossings)
+{
+    std::mt19937 rng(20261211);
+    std::uniform_real_distribution<double> u(-1, 1);
+    int hits = 0;
+    for (int trial = 0; trial < 3000; trial++) {
+        double n[3];
+        RandomAxis(rng, n);
+        const double B[3] = {u(rng), u(rng), u(rng)};
+        const double c1 = B[0] + 3.0 * u(rng), c2 = B[1] + 3.0 * u(rng);
+        const double R = 1.5 + u(rng), len = 2.0 + u(rng), Rc = 1.5 + 0.5 * u(rng), Rt = 0.8 + 0.3 * u(rng);
+        AxisRayTerms terms;
+        SetUpAxisRayTerms(B, n, c1, c2, &terms);
+        Crossings plain{}, shared{};
+        plain.count = IntersectLineWithToolCylinder(B, n, R, len, c1, c2, plain.t, plain.s);
+        shared.count = IntersectToolCylinderWithTerms(terms, B, n, R, len, c1, c2, shared.t, shared.s);
+        ASSERT_EQ(plain.count, shared.count) << "cylinder trial " << trial;
+        for (int k = 0; k < plain.count; k++) {
+            EXPECT_EQ(plain.t[k], shared.t[k]) << "cylinder trial " << trial;
+            EXPECT_EQ(plain.s[k], shared.s[k]) << "cylinder trial " << trial;
+        }
+        hits += plain.count > 0;
+        for (bool boundMet : {false, true}) {
+            plain.count = IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, boundMet, plain.t, plain.s);
+            shared.count = IntersectTorusInBoundWithTerms(terms, B, n, Rc, Rt, c1, c2, boundMet, shared.t, shared.s);
+            ASSERT_EQ(plain.count, shared.count) << "torus trial " << trial;
+            for (int k = 0; k < plain.count; k++) {
+                EXPECT_EQ(plain.t[k], shared.t[k]) << "torus trial " << trial;
+                EXPECT_EQ(plain.s[k], shared.s[k]) << "torus trial " << trial;
+            }
+            hits += plain.count > 0;
+        }
+    }
+    EXPECT_GT(hits, 1000);
+}
+
 }  // namespace
