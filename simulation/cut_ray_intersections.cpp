@@ -62,33 +62,18 @@ inline int ChordAtHeight(double Bz, double radicand, double height, double t[2],
     return 2;
 }
 
-// The squared distance from the axis of the ray point at height s: A s^2 + 2 C s + G (nz not 0).
-inline void AxisQuadraticTerms(const RayFrame& f, double nz, double* A, double* C, double* G)
-{
-    const double nz2 = nz * nz;
-    *A = f.q * f.q / nz2 + f.q;
-    *C = f.w * f.q / nz2 + f.w;
-    *G = f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2;
-}
-
 // The cylinder cases 5 and 6 (nz not 0), with or without a top at len; clips heights outside
-// [0, len] to the base and top planes. A, C, G are the ray's axis quadratic when terms is set
-// (only read for |nz| >= 0.1). Returns 0 or 2.
+// [0, len] to the base and top planes. Returns 0 or 2.
 int IntersectTiltedCylinder(const double B[3], const double n[3], double R, double len, bool capped,
-                            const RayFrame& f, const double* terms, double t[2], double s[2])
+                            const RayFrame& f, double t[2], double s[2])
 {
     const double nz = n[2];
+    const double nz2 = nz * nz;
     double sLow, sHigh, tLow, tHigh;
     if (std::fabs(nz) >= 0.1) {
-        double A, C, G;
-        if (terms) {
-            A = terms[0];
-            C = terms[1];
-            G = terms[2];
-        } else {
-            AxisQuadraticTerms(f, nz, &A, &C, &G);
-        }
-        const double D = G - R * R;
+        const double A = f.q * f.q / nz2 + f.q;
+        const double C = f.w * f.q / nz2 + f.w;
+        const double D = f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2 - R * R;
         const double disc = C * C - A * D;
         if (!(disc > 0.0) || !(A > 0.0)) return 0;
         const double root = std::sqrt(disc);
@@ -334,7 +319,7 @@ int IntersectLineWithToolCylinder(const double B[3], const double n[3], double R
         if (height < 0.0 || height > len) return 0;
         return ChordAtHeight(B[2], R * R - ex * ex - ey * ey, height, t, s);
     }
-    return IntersectTiltedCylinder(B, n, R, len, true, f, nullptr, t, s);
+    return IntersectTiltedCylinder(B, n, R, len, true, f, t, s);
 }
 
 int IntersectLineWithShank(const double B[3], const double n[3], double R, double c1, double c2,
@@ -374,7 +359,7 @@ int IntersectLineWithShank(const double B[3], const double n[3], double R, doubl
         if (height < 0.0) return 0;
         return ChordAtHeight(B[2], R * R - ex * ex - ey * ey, height, t, s);
     }
-    return IntersectTiltedCylinder(B, n, R, 0.0, false, f, nullptr, t, s);
+    return IntersectTiltedCylinder(B, n, R, 0.0, false, f, t, s);
 }
 
 int IntersectLineWithToolCone(const double B[3], const double n[3], double R0, double k, double len,
@@ -442,18 +427,15 @@ int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, doub
     return IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, false, t, s);
 }
 
-namespace {
-
-// The torus routine; terms, when set, are the ray's values for base B (their quadratic set).
-int IntersectTorus(const double B[3], const double n[3], double Rc, double Rt, double c1, double c2,
-                   bool boundMet, const AxisRayTerms* terms, double t[4], double s[4])
+int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
+                                  double c1, double c2, bool boundMet, double t[4], double s[4])
 {
     if (!(Rt > 0.0)) return 0;
     // A ray that passes outside the torus's bounding sphere cannot meet it.
     const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
     const double bound = std::fabs(Rc) + Rt;
     if (centre1 * centre1 + centre2 * centre2 >= bound * bound) return 0;
-    const RayFrame f = terms ? RayFrame{terms->dx, terms->dy, terms->w, terms->q} : MakeRayFrame(B, n, c1, c2);
+    const RayFrame f = MakeRayFrame(B, n, c1, c2);
     const double nz = n[2];
     int found = 0;
     if (nz == 0.0) {
@@ -484,20 +466,12 @@ int IntersectTorus(const double B[3], const double n[3], double Rc, double Rt, d
         if (!(Rc > 0.0)) return 0;
         // The torus lies inside the capped cylinder of its outer radius and height 2 Rt.
         double bt[2], bs[2];
-        if (!boundMet && IntersectTiltedCylinder(B, n, Rc + Rt, 2.0 * Rt, true, f,
-                                                 terms ? terms->quadratic : nullptr, bt, bs) != 2)
+        if (!boundMet && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1, c2, bt, bs) != 2)
             return 0;
-        double A, C, G;
-        if (terms) {
-            A = terms->quadratic[0];
-            C = terms->quadratic[1];
-            G = terms->quadratic[2];
-        } else {
-            AxisQuadraticTerms(f, nz, &A, &C, &G);
-        }
-        const double K = (A + 1.0) / (2.0 * Rc);
-        const double L = (C - Rt) / Rc;
-        const double U = (G - Rc * Rc) / (2.0 * Rc);
+        const double nz2 = nz * nz;
+        const double K = (f.q * f.q / nz2 + f.q + 1.0) / (2.0 * Rc);
+        const double L = (f.w * f.q / nz2 + f.w - Rt) / Rc;
+        const double U = (f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2 - Rc * Rc) / (2.0 * Rc);
         double roots[4];
         const int real = SolveTorusQuartic(K, L, U, Rt, roots);
         // Every real root lies in [0, 2 Rt] (the quartic is a square less s (2 Rt - s)); one through
@@ -525,35 +499,100 @@ int IntersectTorus(const double B[3], const double n[3], double Rc, double Rt, d
     return found;
 }
 
+namespace {
+
+// The values of an axis every ray of a position shares, kept per thread for the last axis seen.
+struct AxisConstants {
+    double n[3];
+    double A, Cfactor, invNz2, invA, invNz;
+    bool usable;
+};
+
+const AxisConstants& GetAxisConstants(const double n[3])
+{
+    thread_local AxisConstants k = {{NAN, NAN, NAN}, 0.0, 0.0, 0.0, 0.0, 0.0, false};
+    if (n[0] != k.n[0] || n[1] != k.n[1] || n[2] != k.n[2]) {
+        for (int i = 0; i < 3; i++) k.n[i] = n[i];
+        const double q = n[0] * n[0] + n[1] * n[1];
+        const double nz2 = n[2] * n[2];
+        k.usable = n[2] != 0.0 && !(n[0] == 0.0 && n[1] == 0.0) && std::fabs(n[2]) >= 0.1;
+        if (k.usable) {
+            k.A = q * q / nz2 + q;
+            k.Cfactor = q / nz2 + 1.0;
+            k.invNz2 = 1.0 / nz2;
+            k.invA = 1.0 / k.A;
+            k.invNz = 1.0 / n[2];
+            k.usable = k.A > 0.0;
+        }
+    }
+    return k;
+}
+
 }  // namespace
 
-int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
-                                  double c1, double c2, bool boundMet, double t[4], double s[4])
+void SetUpToolFrameRay(const double T[3], const double n[3], double c1, double c2, ToolFrameRay* ray)
 {
-    return IntersectTorus(B, n, Rc, Rt, c1, c2, boundMet, nullptr, t, s);
+    const AxisConstants& k = GetAxisConstants(n);
+    ray->T = T;
+    ray->usable = k.usable;
+    if (!k.usable) return;
+    const double dx = T[0] - c1, dy = T[1] - c2;
+    const double w = n[0] * dx + n[1] * dy;
+    const double C = w * k.Cfactor;
+    const double G = dx * dx + dy * dy + w * w * k.invNz2;
+    ray->w = w;
+    ray->A = k.A;
+    ray->C = C;
+    ray->disc0 = C * C - k.A * G;
+    ray->scale = C * C + k.A * G;
+    ray->invA = k.invA;
+    ray->invNz = k.invNz;
 }
 
-void SetUpAxisRayTerms(const double B[3], const double n[3], double c1, double c2, AxisRayTerms* terms)
+int IntersectAxisCylinder(const ToolFrameRay& ray, const double B[3], const double n[3], double R, double len,
+                          bool capped, double c1, double c2, double t[2], double s[2])
 {
-    const RayFrame f = MakeRayFrame(B, n, c1, c2);
-    terms->dx = f.dx;
-    terms->dy = f.dy;
-    terms->w = f.w;
-    terms->q = f.q;
-    terms->tilted = n[2] != 0.0 && !(n[0] == 0.0 && n[1] == 0.0);
-    if (terms->tilted) AxisQuadraticTerms(f, n[2], &terms->quadratic[0], &terms->quadratic[1], &terms->quadratic[2]);
-}
-
-int IntersectToolCylinderWithTerms(const AxisRayTerms& terms, const double B[3], const double n[3], double R,
-                                   double len, double c1, double c2, double t[2], double s[2])
-{
-    if (!terms.tilted) return IntersectLineWithToolCylinder(B, n, R, len, c1, c2, t, s);
-    const RayFrame f{terms.dx, terms.dy, terms.w, terms.q};
-    return IntersectTiltedCylinder(B, n, R, len, true, f, terms.quadratic, t, s);
-}
-
-int IntersectTorusInBoundWithTerms(const AxisRayTerms& terms, const double B[3], const double n[3], double Rc,
-                                   double Rt, double c1, double c2, bool boundMet, double t[4], double s[4])
-{
-    return IntersectTorus(B, n, Rc, Rt, c1, c2, boundMet, &terms, t, s);
+    if (ray.usable) {
+        const double A = ray.A, C = ray.C;
+        const double* T = ray.T;
+        const double h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
+        const double disc = ray.disc0 + A * R * R;
+        // The rounding of disc grows with the terms it comes from (those of the plain routine's
+        // base included); only well away from a tangent is the root's change negligible.
+        const double size = ray.scale + A * R * R + A * A * h * h + 1e-300;
+        if (disc <= -1e-5 * size) return 0;
+        if (disc >= 1e-5 * size) {
+            const double root = std::sqrt(disc);
+            const double high = (root - C) * ray.invA;  // heights above the tip
+            if (high - h < 0.0) return 0;
+            const double low = (-C - root) * ray.invA;
+            if (capped && low - h > len) return 0;
+            const double w = ray.w;
+            // Clipped to the base and top planes in registers, then stored in ray order once.
+            double sLow = low - h, sHigh = high - h;
+            double tLow = T[2] + (low + w) * ray.invNz, tHigh = T[2] + (high + w) * ray.invNz;
+            if (sLow < 0.0) {
+                sLow = 0.0;
+                tLow = T[2] + (h + w) * ray.invNz;
+            } else if (capped && sLow > len) {
+                sLow = len;
+                tLow = T[2] + (h + len + w) * ray.invNz;
+            }
+            if (sHigh < 0.0) {
+                sHigh = 0.0;
+                tHigh = T[2] + (h + w) * ray.invNz;
+            } else if (capped && sHigh > len) {
+                sHigh = len;
+                tHigh = T[2] + (h + len + w) * ray.invNz;
+            }
+            if (tHigh < tLow) {
+                t[0] = tHigh, t[1] = tLow, s[0] = sHigh, s[1] = sLow;
+            } else {
+                t[0] = tLow, t[1] = tHigh, s[0] = sLow, s[1] = sHigh;
+            }
+            return 2;
+        }
+    }
+    if (capped) return IntersectLineWithToolCylinder(B, n, R, len, c1, c2, t, s);
+    return IntersectLineWithShank(B, n, R, c1, c2, t, s);
 }
