@@ -29,3 +29,41 @@ int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, doub
 // cylinder (radius Rc + Rt, height 2 Rt from B), so that test is not repeated.
 int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
                                   double c1, double c2, bool boundMet, double t[4], double s[4]);
+
+// A ray's distance-from-axis quadratic about the tool tip T, shared by every cylinder whose base
+// lies on the axis: moving the base along the axis only shifts the heights, and a cylinder's
+// radius only changes the discriminant by A R^2, so each cylinder costs one square root.
+struct ToolFrameRay {
+    const double* T;
+    double w;          // nx dx + ny dy for dx, dy the tip less the ray's cross coordinates
+    double A, C;       // the squared distance from the axis at height s is A s^2 + 2 C s + G
+    double disc0;      // C^2 - A G
+    double scale;      // C^2 + A G: the size of the terms disc0 comes from
+    double invA, invNz;
+    bool usable;       // the quadratic applies (tilted axis, |nz| >= 0.1)
+};
+void SetUpToolFrameRay(const double T[3], const double n[3], double c1, double c2, ToolFrameRay* ray);
+// IntersectLineWithToolCylinder (capped) or IntersectLineWithShank (open, len unused) for base B
+// on the axis of ray. Within rounding of the plain routines; near a tangent ray, where the square
+// root would magnify that rounding, and where the quadratic does not apply, it is the plain routine.
+int IntersectAxisCylinder(const ToolFrameRay& ray, const double B[3], const double n[3], double R, double len,
+                          bool capped, double c1, double c2, double t[2], double s[2]);
+
+// Sets up *ray when the axis is one the quadratic serves and returns it; nullptr otherwise (then the
+// plain routines are the ones to call), without any per-ray work for such an axis.
+inline const ToolFrameRay* SetUpToolFrameRayIfTilted(const double T[3], const double n[3], double c1, double c2,
+                                                     ToolFrameRay* ray)
+{
+    if (n[2] == 0.0 || (n[0] == 0.0 && n[1] == 0.0) || !(n[2] >= 0.1 || n[2] <= -0.1)) return nullptr;
+    SetUpToolFrameRay(T, n, c1, c2, ray);
+    return ray->usable ? ray : nullptr;
+}
+
+// IntersectAxisCylinder where ray is set, else the plain capped or open routine.
+inline int IntersectCylinderOnAxis(const ToolFrameRay* ray, const double B[3], const double n[3], double R,
+                                   double len, bool capped, double c1, double c2, double t[2], double s[2])
+{
+    if (ray) return IntersectAxisCylinder(*ray, B, n, R, len, capped, c1, c2, t, s);
+    if (capped) return IntersectLineWithToolCylinder(B, n, R, len, c1, c2, t, s);
+    return IntersectLineWithShank(B, n, R, c1, c2, t, s);
+}

@@ -594,29 +594,30 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
 // --- Solids of the tool body -------------------------------------------------------------------
 
 // The cutting part above the tip shape from base B at height H (capped or open column).
+// frame, when set, is the ray's quadratic about the tip (SetUpToolFrameRay).
 int IntersectColumn(const ToolShape& tool, const RayContext& ray, const double B[3], double R,
-                    double H, double t[2])
+                    double H, double t[2], const ToolFrameRay* frame = nullptr)
 {
     const ToolCutGeometry& g = *tool.g;
     const double* n = ray.state->axisVector;
     double s[2];
     if (g.cuttingTopRadius > g.neckRadius) {
         if (!(H < tool.L2)) return 0;
-        return IntersectLineWithToolCylinder(B, n, R, tool.L2 - H, ray.c1, ray.c2, t, s);
+        return IntersectCylinderOnAxis(frame, B, n, R, tool.L2 - H, true, ray.c1, ray.c2, t, s);
     }
     if (g.cuttingTopRadius != g.shankRadius) {
         if (!(H < tool.h)) return 0;
-        return IntersectLineWithToolCylinder(B, n, R, tool.h - H, ray.c1, ray.c2, t, s);
+        return IntersectCylinderOnAxis(frame, B, n, R, tool.h - H, true, ray.c1, ray.c2, t, s);
     }
-    return IntersectLineWithShank(B, n, R, ray.c1, ray.c2, t, s);
+    return IntersectCylinderOnAxis(frame, B, n, R, 0.0, false, ray.c1, ray.c2, t, s);
 }
 
-int IntersectShank(const ToolShape& tool, const RayContext& ray, double t[2])
+int IntersectShank(const ToolShape& tool, const RayContext& ray, double t[2], const ToolFrameRay* frame = nullptr)
 {
     if (!tool.g->hasShank) return 0;
     double s[2];
-    return IntersectLineWithShank(ray.state->shankBasePoint, ray.state->axisVector,
-                                  tool.g->shankRadius, ray.c1, ray.c2, t, s);
+    return IntersectCylinderOnAxis(frame, ray.state->shankBasePoint, ray.state->axisVector, tool.g->shankRadius,
+                                   0.0, false, ray.c1, ray.c2, t, s);
 }
 
 // Torus crossings reduced to their hull; boundMet as for IntersectLineWithTorusInBound.
@@ -639,16 +640,17 @@ struct RowFlags {
 // Column and shank intersections under the row flags.
 void IntersectColumnAndShank(const ToolShape& tool, const RayContext& ray, RowFlags* flags,
                              const double B[3], double R, double H, int* columnCount,
-                             double column[2], int* shankCount, double shank[2])
+                             double column[2], int* shankCount, double shank[2],
+                             const ToolFrameRay* frame = nullptr)
 {
     *columnCount = 0;
     *shankCount = 0;
     if (flags->column != 1) {
-        *columnCount = IntersectColumn(tool, ray, B, R, H, column);
+        *columnCount = IntersectColumn(tool, ray, B, R, H, column, frame);
         UpdateRowFlag(&flags->column, *columnCount == 2);
     }
     if (tool.g->hasShank && flags->shank != 1) {
-        *shankCount = IntersectShank(tool, ray, shank);
+        *shankCount = IntersectShank(tool, ray, shank, frame);
         UpdateRowFlag(&flags->shank, *shankCount == 2);
     }
 }
@@ -663,8 +665,10 @@ void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     if (IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, t) == 2) AddInterval(&list, t[0], t[1]);
     int columnCount, shankCount;
     double column[2], shank[2];
+    ToolFrameRay frameValues;
+    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, st->axisVector, ray.c1, ray.c2, &frameValues);
     IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
-                            tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
+                            tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank, frame);
     UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
@@ -697,8 +701,10 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     const DexelSweepState* st = ray.state;
     int columnCount, shankCount;
     double column[2], shank[2];
+    ToolFrameRay frameValues;
+    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, st->axisVector, ray.c1, ray.c2, &frameValues);
     IntersectColumnAndShank(tool, ray, flags, st->basePoint, tool.d / 2.0, 0.0, &columnCount, column,
-                            &shankCount, shank);
+                            &shankCount, shank, frame);
     IntervalList list;
     if (columnCount == 2 && shankCount == 2)
         JoinRule(column, shank, &list);
@@ -740,6 +746,9 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     IntervalList list;
     double t[2], s[2];
     int count = 0;
+    // The ray's quadratic about the tip serves the cylinders along the axis.
+    ToolFrameRay frameValues;
+    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, n, ray.c1, ray.c2, &frameValues);
     if (tool.type == TOOL_OVAL)
         count = IntersectLineWithToolTip(st->basePoint, n, g.ovalRadialSemiAxis, g.ovalAxialSemiAxis,
                                          g.ovalCapHeight, ray.c1, ray.c2, t, s);
@@ -747,8 +756,8 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         count = IntersectLineWithToolCone(st->basePoint, n, g.tipFlatRadius, 1.0 / g.bottomConeTangent,
                                           g.bottomConeHeight, ray.c1, ray.c2, t, s);
     else if (g.cornerCentreOffset > 0.0)
-        count = IntersectLineWithToolCylinder(st->basePoint, n, g.bottomEdgeRadius,
-                                              g.cornerCentreHeight, ray.c1, ray.c2, t, s);
+        count = IntersectCylinderOnAxis(frame, st->basePoint, n, g.bottomEdgeRadius, g.cornerCentreHeight, true,
+                                      ray.c1, ray.c2, t, s);
     else if (tool.type == TOOL_TAPER_BALL)
         count = IntersectSphere(st->cornerCentrePoint, g.cornerRadius, ray, t);
     if (count == 2) AddInterval(&list, t[0], t[1]);
@@ -759,11 +768,11 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     int columnCount, shankCount;
     double column[2], shank[2];
     IntersectColumnAndShank(tool, ray, flags, st->sideEndPoint, g_CutBoundRadius, g.sideEndHeight,
-                            &columnCount, column, &shankCount, shank);
+                            &columnCount, column, &shankCount, shank, frame);
     if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset &&
-        IntersectLineWithToolCylinder(st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
-                                      columnCount == 2 ? tool.cornerBoundHeight : 2.0 * g.cornerRadius,
-                                      ray.c1, ray.c2, t, s) == 2) {
+        IntersectCylinderOnAxis(frame, st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
+                              columnCount == 2 ? tool.cornerBoundHeight : 2.0 * g.cornerRadius, true,
+                              ray.c1, ray.c2, t, s) == 2) {
         double low = HUGE_VAL, high = -HUGE_VAL;
         if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
         if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);

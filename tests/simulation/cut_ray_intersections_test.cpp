@@ -305,4 +305,50 @@ TEST(ToolSolidIntersections, AgreeWithTheInsideTestsOnRandomRays)
     EXPECT_GT(hits, 600);
 }
 
+// A cylinder along the axis solved from the ray's quadratic about the tip gives the plain routines'
+// crossings within rounding, capped or open, for bases above and below the tip, and exactly theirs
+// for rays grazing the cylinder (there the plain routine is used) and for axes the quadratic does not
+// serve (along, across or nearly across the ray).
+TEST(ToolFrameRay, CylindersAlongTheAxisMatchThePlainRoutines)
+{
+    std::mt19937 rng(20261212);
+    std::uniform_real_distribution<double> u(-1, 1);
+    int hits = 0, grazing = 0;
+    for (int trial = 0; trial < 20000; trial++) {
+        double n[3];
+        RandomAxis(rng, n);
+        const double T[3] = {10 * u(rng), 10 * u(rng), 10 * u(rng)};
+        const double h = 3.0 * u(rng), R = 2.0 + u(rng), len = 3.0 + u(rng);
+        const double B[3] = {T[0] + h * n[0], T[1] + h * n[1], T[2] + h * n[2]};
+        double c1 = B[0] + 3.0 * u(rng), c2 = B[1] + 3.0 * u(rng);
+        if (trial % 4 == 0) {
+            // A ray at distance R (1 + tiny) from the axis: the point of the axis nearest to it
+            // offset across both by that distance.
+            const double m[3] = {n[1], -n[0], 0.0};  // across the axis and the ray (1, 0, 0)-free
+            const double mm = std::sqrt(m[0] * m[0] + m[1] * m[1]);
+            if (mm > 0.1 && std::fabs(n[2]) > 0.1) {
+                const double d = R * (1.0 + 1e-9 * u(rng)) / mm;
+                c1 = B[0] + d * m[0], c2 = B[1] + d * m[1];
+                grazing++;
+            }
+        }
+        ToolFrameRay frame;
+        SetUpToolFrameRay(T, n, c1, c2, &frame);
+        for (bool capped : {true, false}) {
+            Crossings plain{}, framed{};
+            plain.count = capped ? IntersectLineWithToolCylinder(B, n, R, len, c1, c2, plain.t, plain.s)
+                                 : IntersectLineWithShank(B, n, R, c1, c2, plain.t, plain.s);
+            framed.count = IntersectAxisCylinder(frame, B, n, R, len, capped, c1, c2, framed.t, framed.s);
+            ASSERT_EQ(plain.count, framed.count) << "trial " << trial << " capped " << capped;
+            for (int k = 0; k < plain.count; k++) {
+                EXPECT_NEAR(plain.t[k], framed.t[k], 1e-9) << "trial " << trial << " capped " << capped;
+                EXPECT_NEAR(plain.s[k], framed.s[k], 1e-9) << "trial " << trial << " capped " << capped;
+            }
+            hits += plain.count > 0;
+        }
+    }
+    EXPECT_GT(hits, 10000);
+    EXPECT_GT(grazing, 500);
+}
+
 }  // namespace
