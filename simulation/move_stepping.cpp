@@ -462,6 +462,7 @@ struct PassMove {
     int rapidCheckActive;
     int realCutDisplayMove;
     int spindleState;
+    int spindleCheck;
     double spindleSpeed;
     double stepLength;
     double feed;
@@ -525,6 +526,7 @@ PassMove CapturePassMove(int n)
     m.rapidCheckActive = g_RapidCheckActive;
     m.realCutDisplayMove = g_RealCutDisplayMove;
     m.spindleState = g_SpindleState;
+    m.spindleCheck = g_SpindleCheck;
     m.spindleSpeed = g_SpindleSpeed;
     m.stepLength = g_StepLength;
     m.feed = g_FeedValues[0];
@@ -539,6 +541,7 @@ void InstallPassMove(const PassMove& m)
     g_RapidCheckActive = m.rapidCheckActive;
     g_RealCutDisplayMove = m.realCutDisplayMove;
     g_SpindleState = m.spindleState;
+    g_SpindleCheck = m.spindleCheck;
     g_SpindleSpeed = m.spindleSpeed;
     g_StepLength = m.stepLength;
     g_FeedValues[0] = m.feed;
@@ -605,18 +608,21 @@ int CheckStep(int k, int n, const CutPositionResult* ahead, WorkModel* work, int
 {
     g_MoveRemovedVolume = 0.0;
     ClearCheckFlags();
-    if (RotatingWork()) {
+    if (ahead != nullptr) {
+        // Cut ahead: the work neither turned nor held a mounted set and no holder or head check
+        // was on when its move was planned (a later block read meanwhile does not change that).
+        if (ahead->swept) g_MoveRemovedVolume = ahead->removedVolume;
+        if (ahead->cut) g_CutInMove = 1;
+        CallCutStepHook(k, n);
+        if (g_CutInMove == 1) MarkStepCut();
+        if (g_CannedCycleCode != 80 && g_CycleRapidInHole) g_CutInMove = 0;
+    } else if (RotatingWork()) {
         CutRotatingWork(k, n);
     } else {
         if (UsesMountedSet()) {
             CutAndCheckMountedTools();
         } else {
-            if (ahead != nullptr) {
-                if (ahead->swept) g_MoveRemovedVolume = ahead->removedVolume;
-                if (ahead->cut) g_CutInMove = 1;
-            } else {
-                CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
-            }
+            CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
             CallCutStepHook(k, n);
             if (g_CutInMove == 1) MarkStepCut();
         }
