@@ -1394,8 +1394,10 @@ struct SweepRound {
     std::deque<SweepTask> tasks;  // a deque: its tasks never move
     int taskCount;
     int familyTasks[4];  // the tasks of family f: familyTasks[f] .. familyTasks[f + 1] - 1
-    // The three tasks past taskCount sum the volumes of one family each, once the family's sweep
+    // The 3 x sumChunks tasks past taskCount sum the volumes of one family each at one run of
+    // positions (sum task s: family s / sumChunks, chunk s % sumChunks), once the family's sweep
     // tasks are done.
+    int sumChunks;
 };
 
 SweepRound s_Round;
@@ -1432,7 +1434,9 @@ void InstallPositionValues(const SweepPosition& position, int index)
 // The volumes and end counts of family f at every position summed in the order of the rays (the
 // family's tasks in row order, each task's terms in ray order): the sums of a sweep on one thread,
 // whichever thread cut a row. One worker reads each task's lists from start to end.
-void SumFamilyResults(const SweepRound& round, int f)
+// Positions first .. last - 1 only; each position's sum takes its terms in the same order whatever
+// the runs of positions, so the runs can be summed on several workers.
+void SumFamilyResults(const SweepRound& round, int f, int first, int last)
 {
     // Every sweep task is drawn already (the pool deals these tasks out last) and ends soon.
     for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
@@ -1441,18 +1445,20 @@ void SumFamilyResults(const SweepRound& round, int f)
             else std::this_thread::yield();
         }
     }
-    for (int j = 0; j < round.positionCount; j++) {
-        DexelSweepState* st = &round.positions[j].states[f];
-        double volume = st->removedVolume;
-        int ends = st->removedEndCount;
-        for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
-            const SweepTask& task = round.tasks[size_t(k)];
-            const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
-            for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) volume += task.volumeTerms[t];
-            ends += task.endCounts[size_t(j)];
+    // Task by task (their lists read from start to end), every position's sum growing in turn.
+    for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
+        const SweepTask& task = round.tasks[size_t(k)];
+        const double* terms = task.volumeTerms.data();
+        const size_t* termEnds = task.termEnds.data();
+        const int* endCounts = task.endCounts.data();
+        size_t t = first == 0 ? 0 : termEnds[first - 1];
+        for (int j = first; j < last; j++) {
+            DexelSweepState* st = &round.positions[j].states[f];
+            double volume = st->removedVolume;
+            for (const size_t end = termEnds[j]; t < end; t++) volume += terms[t];
+            st->removedVolume = volume;
+            st->removedEndCount += endCounts[j];
         }
-        st->removedVolume = volume;
-        st->removedEndCount = ends;
     }
 }
 
@@ -1460,7 +1466,10 @@ void RunSweepTask(int taskIndex, int worker, void* context)
 {
     SweepRound* round = static_cast<SweepRound*>(context);
     if (taskIndex >= round->taskCount) {
-        SumFamilyResults(*round, taskIndex - round->taskCount);
+        const int sum = taskIndex - round->taskCount, chunks = round->sumChunks;
+        const int chunk = sum % chunks, n = round->positionCount;
+        SumFamilyResults(*round, sum / chunks, int(int64_t(n) * chunk / chunks),
+                         int(int64_t(n) * (chunk + 1) / chunks));
         return;
     }
     SweepTask& task = round->tasks[size_t(taskIndex)];
@@ -1533,8 +1542,10 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
     WorkModel* work = blocks[0]->work;
     ProvideScratches(workers, work);
     if (int(s_WorkerBlocks.size()) < workers) s_WorkerBlocks.resize(size_t(workers));
-    // The sweep tasks, then one task per family summing its results.
-    RunCutTasks(round.taskCount + 3, round.taskCount, workers, RunSweepTask, &round);
+    // The sweep tasks, then per family the tasks summing its results (a long run of positions in
+    // a few parts).
+    round.sumChunks = std::max(1, std::min(count / 32, (workers + 2) / 3));
+    RunCutTasks(round.taskCount + 3 * round.sumChunks, round.taskCount, workers, RunSweepTask, &round);
     // The caller's thread keeps the working values of the last position, as after cutting it alone.
     InstallPositionValues(positions[count - 1], count - 1);
     MergeScratches(workers, work);
