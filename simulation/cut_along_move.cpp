@@ -615,7 +615,7 @@ int CanCutPositionsTogether()
 }
 
 void CutWorkAtPositions(WorkModel* work, int count, const double (*tips)[3], const double (*axes)[3],
-                        CutPositionResult* results)
+                        CutPositionResult* results, const unsigned char (*colours)[2], const int32_t (*lineTags)[2])
 {
     static std::vector<SweepPosition> s_Positions;
     if (count <= 0) return;
@@ -624,9 +624,13 @@ void CutWorkAtPositions(WorkModel* work, int count, const double (*tips)[3], con
     if (!CanCutPositionsTogether()) {
         const double keptVolume = g_MoveRemovedVolume;
         const int keptCut = g_CutInMove;
+        unsigned char keptColour[2] = {g_CutColour[0], g_CutColour[1]};
+        const int32_t keptTag[2] = {g_CutLineTag[0], g_CutLineTag[1]};
         for (int j = 0; j < count; j++) {
             g_MoveRemovedVolume = 0.0;
             g_CutInMove = 0;
+            if (colours) std::memcpy(g_CutColour, colours[j], sizeof g_CutColour);
+            if (lineTags) std::memcpy(g_CutLineTag, lineTags[j], sizeof g_CutLineTag);
             CutWorkAlongMove(work, tips[j], axes[j]);
             results[j].swept = 1;
             results[j].cut = g_CutInMove;
@@ -634,6 +638,8 @@ void CutWorkAtPositions(WorkModel* work, int count, const double (*tips)[3], con
         }
         g_MoveRemovedVolume = keptVolume;
         g_CutInMove = keptCut;
+        std::memcpy(g_CutColour, keptColour, sizeof g_CutColour);
+        std::memcpy(g_CutLineTag, keptTag, sizeof g_CutLineTag);
         return;
     }
     AttachSweepStates(work);
@@ -665,6 +671,8 @@ void CutWorkAtPositions(WorkModel* work, int count, const double (*tips)[3], con
         }
         std::memcpy(position.toolAxisPlane, s_ToolAxisPlane, sizeof position.toolAxisPlane);
         std::memcpy(position.cutPoints, s_CutPoints, sizeof position.cutPoints);
+        std::memcpy(position.colour, colours ? colours[j] : g_CutColour, sizeof position.colour);
+        std::memcpy(position.lineTag, lineTags ? lineTags[j] : g_CutLineTag, sizeof position.lineTag);
     }
     if (any) {
         if (s_ThreadsWork != work) {

@@ -30,6 +30,12 @@
 // SetCutPositionValues or a sweep of several positions gives them: one copy per thread that cuts.
 static thread_local double g_ToolAxisPlane[11];
 static thread_local double g_CutPoints[5][3];
+// The colour and line tag that new ends of the position being cut take: the run's g_CutColour and
+// g_CutLineTag, or during a sweep of several positions those of the position a thread cuts (the
+// positions of one sweep may belong to several NC blocks); and that position's index in the sweep.
+static thread_local const unsigned char* t_CutColour = g_CutColour;
+static thread_local const int32_t* t_CutLineTag = g_CutLineTag;
+static thread_local int t_PositionIndex = 0;
 
 namespace {
 
@@ -61,6 +67,8 @@ struct alignas(64) CutScratch {
     } lastBox;
     CutCheckResults checks;
     int unstoredRays;            // rays this thread could not store (past the most ends a ray holds)
+    int unstoredPosition;        // the first position (index in its sweep) of one of them
+    int32_t unstoredTag;         // and that position's line tag
 };
 
 std::vector<std::unique_ptr<CutScratch>> s_Scratches;
@@ -274,8 +282,8 @@ inline double HeightAboveTip(int rayAxis, double rayPlane, double t)
 inline void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool verticalSingle,
                       uint8_t colour[2])
 {
-    colour[0] = g_CutColour[0];
-    colour[1] = g_CutColour[1];
+    colour[0] = t_CutColour[0];
+    colour[1] = t_CutColour[1];
     if (g_MotionKind <= 0) return;
     colour[0] = colour[1] = g_ToolPenAttribute;
     if (!g_CycleRapidInHole) TestPointsAgainstPlaneBand(ray.block->rayAxis, ray.plane, t0, t1, colour);
@@ -342,7 +350,11 @@ void FinishRayEdit(const RayContext& ray, RayEdit* edit)
     // A ray that would outgrow the most ends a ray may hold keeps its old list; the run is told.
     if (!StoreDexel(ray.index, b->capacity, b->counts, b->ends, b->attributes, b->values, edit->ends,
                     edit->attributes, edit->values, edit->count)) {
-        ray.scratch->unstoredRays++;
+        CutScratch* scratch = ray.scratch;
+        if (scratch->unstoredRays++ == 0 || t_PositionIndex < scratch->unstoredPosition) {
+            scratch->unstoredPosition = t_PositionIndex;
+            scratch->unstoredTag = t_CutLineTag[0];
+        }
     }
 }
 
@@ -574,7 +586,7 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
         double volume = 0.0;
         SubtractDexelIntervalWithVolume(edit.ends, edit.attributes, edit.values, &edit.count,
                                         b->pitch, b->rayCoordinates, ray.area, &volume,
-                                        pieces, &pieceEnds, t0, t1, colour, g_CutLineTag);
+                                        pieces, &pieceEnds, t0, t1, colour, t_CutLineTag);
         if (pieceEnds <= 0) continue;
         ListVolumeTerms(ray, volume, pieces, pieceEnds);
         edit.changed = true;
@@ -960,7 +972,7 @@ void SearchCenterHeight(const ToolShape& tool, const RayContext& ray, RowFlags* 
         int pieceEnds = 0;
         SubtractDexelIntervalWithVolume(edit.ends, edit.attributes, edit.values, &edit.count, b->pitch,
                                         b->rayCoordinates, ray.area, &volume, ray.scratch->pieces, &pieceEnds,
-                                        t[0], t[1], colour, g_CutLineTag);
+                                        t[0], t[1], colour, t_CutLineTag);
         if (pieceEnds <= 0) return;
         g_CheckFlags.chip = 1;
         g_ToolMeasure.centerH += 0.1;
@@ -1096,7 +1108,7 @@ int StampInterval(const RayContext& ray, double t0, double t1, const uint8_t col
     int pieceEnds = 0;
     SubtractCutIntervalFromDexel(edit.ends, edit.attributes, edit.values, &edit.count, b->pitch,
                                  b->rayNodeCount, b->rayCoordinates, ray.area, ray.volume, pieces,
-                                 &pieceEnds, t0, t1, colour, g_CutLineTag);
+                                 &pieceEnds, t0, t1, colour, t_CutLineTag);
     if (pieceEnds <= 0) return 0;
     *ray.endCount += pieceEnds;
     if (test) return 1;
@@ -1266,16 +1278,27 @@ void ProvideScratches(int workers, const WorkModel* work)
 // result does not depend on which worker cut which ray.
 void MergeScratches(int workers, WorkModel* work)
 {
+    // The first line of unstored rays is that of the earliest position that met one, whichever
+    // thread met it.
+    int unstored = 0, firstPosition = INT32_MAX;
+    int32_t firstTag = 0;
+    for (int w = 0; w < workers; w++) {
+        CutScratch* scratch = s_Scratches[size_t(w)].get();
+        if (scratch->unstoredRays <= 0) continue;
+        unstored += scratch->unstoredRays;
+        if (scratch->unstoredPosition < firstPosition) {
+            firstPosition = scratch->unstoredPosition;
+            firstTag = scratch->unstoredTag;
+        }
+        scratch->unstoredRays = 0;
+    }
+    if (unstored > 0) {
+        if (g_UnstoredRayCount == 0) g_FirstUnstoredRayLine = firstTag;
+        g_UnstoredRayCount += unstored;
+    }
     for (int w = 0; w < workers; w++) {
         CutScratch* scratch = s_Scratches[size_t(w)].get();
         MergeCutCheckResults(&scratch->checks);
-        // Every ray of one call carries the same line tag, so the first line does not depend on
-        // which thread met the ray.
-        if (scratch->unstoredRays > 0) {
-            if (g_UnstoredRayCount == 0) g_FirstUnstoredRayLine = g_CutLineTag[0];
-            g_UnstoredRayCount += scratch->unstoredRays;
-            scratch->unstoredRays = 0;
-        }
         if (!scratch->marked) continue;
         scratch->marked = false;
         scratch->lastBox.block = nullptr;
@@ -1534,8 +1557,10 @@ struct SweepRound {
     std::deque<SweepTask> tasks;  // a deque: its tasks never move
     int taskCount;
     int familyTasks[4];  // the tasks of family f: familyTasks[f] .. familyTasks[f + 1] - 1
-    // The three tasks past taskCount sum the volumes of one family each, once the family's sweep
+    // The 3 x sumChunks tasks past taskCount sum the volumes of one family each at one run of
+    // positions (sum task s: family s / sumChunks, chunk s % sumChunks), once the family's sweep
     // tasks are done.
+    int sumChunks;
 };
 
 SweepRound s_Round;
@@ -1560,16 +1585,21 @@ void AddSweepTask(SweepRound* round, int family, int firstRow, int lastRow)
     task.done.store(0, std::memory_order_relaxed);
 }
 
-// The working values of a position into the calling thread's copies.
-void InstallPositionValues(const SweepPosition& position)
+// The working values of position `index` of a sweep into the calling thread's copies.
+void InstallPositionValues(const SweepPosition& position, int index)
 {
     SetCutPositionValues(position.toolAxisPlane, position.cutPoints);
+    t_CutColour = position.colour;
+    t_CutLineTag = position.lineTag;
+    t_PositionIndex = index;
 }
 
 // The volumes and end counts of family f at every position summed in the order of the rays (the
 // family's tasks in row order, each task's terms in ray order): the sums of a sweep on one thread,
 // whichever thread cut a row. One worker reads each task's lists from start to end.
-void SumFamilyResults(const SweepRound& round, int f)
+// Positions first .. last - 1 only; each position's sum takes its terms in the same order whatever
+// the runs of positions, so the runs can be summed on several workers.
+void SumFamilyResults(const SweepRound& round, int f, int first, int last)
 {
     // Every sweep task is drawn already (the pool deals these tasks out last) and ends soon.
     for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
@@ -1578,18 +1608,20 @@ void SumFamilyResults(const SweepRound& round, int f)
             else std::this_thread::yield();
         }
     }
-    for (int j = 0; j < round.positionCount; j++) {
-        DexelSweepState* st = &round.positions[j].states[f];
-        double volume = st->removedVolume;
-        int ends = st->removedEndCount;
-        for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
-            const SweepTask& task = round.tasks[size_t(k)];
-            const size_t begin = j == 0 ? 0 : task.termEnds[size_t(j - 1)];
-            for (size_t t = begin; t < task.termEnds[size_t(j)]; t++) volume += task.volumeTerms[t];
-            ends += task.endCounts[size_t(j)];
+    // Task by task (their lists read from start to end), every position's sum growing in turn.
+    for (int k = round.familyTasks[f]; k < round.familyTasks[f + 1]; k++) {
+        const SweepTask& task = round.tasks[size_t(k)];
+        const double* terms = task.volumeTerms.data();
+        const size_t* termEnds = task.termEnds.data();
+        const int* endCounts = task.endCounts.data();
+        size_t t = first == 0 ? 0 : termEnds[first - 1];
+        for (int j = first; j < last; j++) {
+            DexelSweepState* st = &round.positions[j].states[f];
+            double volume = st->removedVolume;
+            for (const size_t end = termEnds[j]; t < end; t++) volume += terms[t];
+            st->removedVolume = volume;
+            st->removedEndCount += endCounts[j];
         }
-        st->removedVolume = volume;
-        st->removedEndCount = ends;
     }
 }
 
@@ -1597,7 +1629,10 @@ void RunSweepTask(int taskIndex, int worker, void* context)
 {
     SweepRound* round = static_cast<SweepRound*>(context);
     if (taskIndex >= round->taskCount) {
-        SumFamilyResults(*round, taskIndex - round->taskCount);
+        const int sum = taskIndex - round->taskCount, chunks = round->sumChunks;
+        const int chunk = sum % chunks, n = round->positionCount;
+        SumFamilyResults(*round, sum / chunks, int(int64_t(n) * chunk / chunks),
+                         int(int64_t(n) * (chunk + 1) / chunks));
         return;
     }
     SweepTask& task = round->tasks[size_t(taskIndex)];
@@ -1610,7 +1645,7 @@ void RunSweepTask(int taskIndex, int worker, void* context)
         int endCount = 0;
         const int first = std::max(task.firstRow, st->rangeLow2), last = std::min(task.lastRow, st->rangeHigh2);
         if (first <= last && st->rangeLow1 <= st->rangeHigh1) {
-            InstallPositionValues(position);
+            InstallPositionValues(position, j);
             block->sweep = st;
             for (int i2 = first; i2 <= last; i2++)
                 SweepRow(round->tool, block, i2, scratch, &task.volumeTerms, &endCount);
@@ -1670,11 +1705,17 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
     WorkModel* work = blocks[0]->work;
     ProvideScratches(workers, work);
     if (int(s_WorkerBlocks.size()) < workers) s_WorkerBlocks.resize(size_t(workers));
-    // The sweep tasks, then one task per family summing its results.
-    RunCutTasks(round.taskCount + 3, round.taskCount, workers, RunSweepTask, &round);
+    // The sweep tasks, then per family the tasks summing its results (a long run of positions in
+    // a few parts).
+    round.sumChunks = std::max(1, std::min(count / 32, (workers + 2) / 3));
+    RunCutTasks(round.taskCount + 3 * round.sumChunks, round.taskCount, workers, RunSweepTask, &round);
     // The caller's thread keeps the working values of the last position, as after cutting it alone.
-    InstallPositionValues(positions[count - 1]);
+    InstallPositionValues(positions[count - 1], count - 1);
     MergeScratches(workers, work);
+    // Cuts on this thread outside a sweep (sections, holder steps) take the run's colour and tag.
+    t_CutColour = g_CutColour;
+    t_CutLineTag = g_CutLineTag;
+    t_PositionIndex = 0;
 }
 
 void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int threads)
@@ -1683,6 +1724,8 @@ void SweepToolThroughDexelGrids(DexelDirectionBlock* const blocks[3], int thread
     for (int f = 0; f < 3; f++) position.states[f] = *blocks[f]->sweep;
     std::memcpy(position.toolAxisPlane, g_ToolAxisPlane, sizeof position.toolAxisPlane);
     std::memcpy(position.cutPoints, g_CutPoints, sizeof position.cutPoints);
+    std::memcpy(position.colour, g_CutColour, sizeof position.colour);
+    std::memcpy(position.lineTag, g_CutLineTag, sizeof position.lineTag);
     SweepToolThroughDexelGridsAtPositions(blocks, &position, 1, threads);
     // The states with their results (and whatever the sweep moved, as the radius mill's search does).
     for (int f = 0; f < 3; f++) *blocks[f]->sweep = position.states[f];

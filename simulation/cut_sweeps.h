@@ -21,6 +21,8 @@ struct SweepPosition {
     DexelSweepState states[3];  // in the order of the blocks
     double toolAxisPlane[11];
     double cutPoints[5][3];
+    uint8_t colour[2];   // the colour and line tag of its new ends
+    int32_t lineTag[2];
 };
 // Cuts the tool body at positions[0 .. count-1] in their order as if each were swept alone: every
 // ray is cut by one thread, which applies the positions to it one after the other. Each position's

@@ -76,9 +76,11 @@ int CanCutPositionsTogether();
 // results[0 .. count-1]. The work, its marks, the run values and the sweep states end as after
 // count calls of CutWorkAlongMove; g_MoveRemovedVolume and g_CutInMove are left to the caller, who
 // applies each result at its own step. Without CanCutPositionsTogether() the positions are cut
-// one by one.
+// one by one. New ends take colours[j] and lineTags[j] at position j when given (the positions
+// of several NC blocks), else g_CutColour and g_CutLineTag.
 void CutWorkAtPositions(WorkModel* work, int count, const double (*tips)[3], const double (*axes)[3],
-                        CutPositionResult* results);
+                        CutPositionResult* results, const unsigned char (*colours)[2] = nullptr,
+                        const int32_t (*lineTags)[2] = nullptr);
 
 // The blend of the three families' volumes: the family with the most removed ends wins (ties: Z,
 // then X before Y); the result is the mean of the winner's volume and every strictly smaller one.

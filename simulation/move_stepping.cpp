@@ -1,7 +1,9 @@
 // Move stepping: planning of the sub-steps and the per-sub-step work of a move.
 #include "simulation/move_stepping.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -442,50 +444,391 @@ int CanCutStepsAhead(const MovePlan& plan)
     return CanCutPositionsTogether();
 }
 
-// Sub-steps cut ahead: their positions and cut results, from sub-step `first` on.
-struct StepsAhead {
-    int first = 1;
-    int last = 0;              // the last sub-step cut ahead (below first: none)
-    int overtravelStep = 0;    // the sub-step found beyond a stroke (0: none), not cut
-    int overtravelAxis = -1;
+// --- Passes of the cutting threads ---------------------------------------------------------------
+//
+// Sub-steps whose positions are known wait in a pass, uncut, until the pass is full, a stroke stops
+// the move or something must see the work; then the cutting threads cut them all in one round and
+// every sub-step is taken through the rest of its step one by one, with its own position, cut
+// result and block values, so every check, hook and report sees what it sees for a sub-step cut on
+// its own. In the block loop a pass may span several moves: the blocks between them run ahead of
+// the cut when nothing they do can change what is cut or reach what the user sees.
+
+// What a sub-step's checks read of its block.
+struct PassMove {
+    int n;
+    int motionKind;
+    int cannedCycleCode;
+    int cycleRapidInHole;
+    int rapidCheckActive;
+    int realCutDisplayMove;
+    int spindleState;
+    int spindleCheck;
+    double spindleSpeed;
+    double stepLength;
+    double feed;
+};
+
+// The values the kernel reads that blocks can change: a pass holds positions of equal values only.
+struct PassKernelState {
+    int cutCodeState, workDefined, workState, workIndex;
+    int spindleTool, machineStep, toolPen;
+    int feedMove, cycleRapidInHole;
+    int arborCheck, chipWidthCheck, heightCheck;
+};
+
+struct CutPass {
+    int count = 0;
+    PassKernelState kernel{};
+    std::vector<PassMove> moves;
+    std::vector<int> moveOf, stepOf;
     std::vector<StepPosition> positions;
     std::vector<CutPositionResult> results;
     std::vector<double> tips, axes;
+    std::vector<unsigned char> colours;  // two per position
+    std::vector<int32_t> tags;           // two per position
 };
 
-// Computes the positions of sub-steps k on (at most g_CutStepsAhead, up to the first beyond a
-// stroke) and cuts them in one pass.
-void CutStepsAhead(const MovePlan& plan, int k, WorkModel* work, StepsAhead* ahead)
+CutPass s_Pass;
+
+PassKernelState CaptureKernelState()
 {
-    const size_t most = size_t(g_CutStepsAhead);
-    ahead->positions.resize(most + 1);
-    ahead->results.resize(most);
-    ahead->tips.resize(3 * most);
-    ahead->axes.resize(3 * most);
-    ahead->first = k;
-    int count = 0;
-    for (int s = k; s <= plan.n && count < g_CutStepsAhead; ++s) {
-        ComputeStepPosition(plan, s);
-        SaveStepPosition(&ahead->positions[size_t(s - k)]);
-        if (g_StrokeLimitSetCount > 0) {
-            const int axis = FindNearestAxisOvertravel(g_MachinePosition.axis);
-            if (axis >= 0) {
-                ahead->overtravelStep = s;
-                ahead->overtravelAxis = axis;
+    PassKernelState k;
+    k.cutCodeState = g_CutCodeState;
+    k.workDefined = g_WorkDefined;
+    k.workState = g_WorkState;
+    k.workIndex = g_CurrentWorkIndex;
+    k.spindleTool = g_SpindleToolNumber;
+    k.machineStep = g_MachineStepCount;
+    k.toolPen = g_ToolPenAttribute;
+    k.feedMove = g_MotionKind > 0;
+    k.cycleRapidInHole = g_CycleRapidInHole;
+    k.arborCheck = g_ArborCheck;
+    k.chipWidthCheck = g_ChipWidthCheck;
+    k.heightCheck = g_HeightCheck;
+    return k;
+}
+
+int SameKernelState(const PassKernelState& a, const PassKernelState& b)
+{
+    return a.cutCodeState == b.cutCodeState && a.workDefined == b.workDefined && a.workState == b.workState &&
+           a.workIndex == b.workIndex && a.spindleTool == b.spindleTool && a.machineStep == b.machineStep &&
+           a.toolPen == b.toolPen && a.feedMove == b.feedMove && a.cycleRapidInHole == b.cycleRapidInHole &&
+           a.arborCheck == b.arborCheck && a.chipWidthCheck == b.chipWidthCheck && a.heightCheck == b.heightCheck;
+}
+
+PassMove CapturePassMove(int n)
+{
+    PassMove m;
+    m.n = n;
+    m.motionKind = g_MotionKind;
+    m.cannedCycleCode = g_CannedCycleCode;
+    m.cycleRapidInHole = g_CycleRapidInHole;
+    m.rapidCheckActive = g_RapidCheckActive;
+    m.realCutDisplayMove = g_RealCutDisplayMove;
+    m.spindleState = g_SpindleState;
+    m.spindleCheck = g_SpindleCheck;
+    m.spindleSpeed = g_SpindleSpeed;
+    m.stepLength = g_StepLength;
+    m.feed = g_FeedValues[0];
+    return m;
+}
+
+void InstallPassMove(const PassMove& m)
+{
+    g_MotionKind = m.motionKind;
+    g_CannedCycleCode = m.cannedCycleCode;
+    g_CycleRapidInHole = m.cycleRapidInHole;
+    g_RapidCheckActive = m.rapidCheckActive;
+    g_RealCutDisplayMove = m.realCutDisplayMove;
+    g_SpindleState = m.spindleState;
+    g_SpindleCheck = m.spindleCheck;
+    g_SpindleSpeed = m.spindleSpeed;
+    g_StepLength = m.stepLength;
+    g_FeedValues[0] = m.feed;
+}
+
+// The kernel values of a pass put in place for its cut (and back).
+void InstallKernelState(const PassKernelState& k)
+{
+    g_CutCodeState = k.cutCodeState;
+    g_WorkDefined = k.workDefined;
+    g_WorkState = k.workState;
+    g_CurrentWorkIndex = k.workIndex;
+    g_SpindleToolNumber = k.spindleTool;
+    g_MachineStepCount = k.machineStep;
+    g_ToolPenAttribute = static_cast<unsigned char>(k.toolPen);
+    g_CycleRapidInHole = k.cycleRapidInHole;
+    g_ArborCheck = k.arborCheck;
+    g_ChipWidthCheck = k.chipWidthCheck;
+    g_HeightCheck = k.heightCheck;
+}
+
+// Whether the spindle tool has a cutting-condition limit (its log names the block being read).
+int ToolHasCuttingLimit()
+{
+    const int s = g_SpindleToolNumber;
+    if (g_ToolLimitTable == nullptr || s < 0 || s >= g_ToolArrayCapacity) return 0;
+    const ToolLimitRecord& limit = g_ToolLimitTable[s];
+    return limit.kind != LIMIT_NONE && limit.limits[0] > 0.0;
+}
+
+// The current sub-step's position into the pass, with its colour and tag.
+void AddToPass(int k)
+{
+    CutPass& p = s_Pass;
+    const size_t j = size_t(p.count);
+    if (p.positions.size() <= j) {
+        const size_t size = std::max<size_t>(size_t(g_CutStepsAhead), j + 1);
+        p.positions.resize(size);
+        p.results.resize(size);
+        p.moveOf.resize(size);
+        p.stepOf.resize(size);
+        p.tips.resize(3 * size);
+        p.axes.resize(3 * size);
+        p.colours.resize(2 * size);
+        p.tags.resize(2 * size);
+    }
+    SaveStepPosition(&p.positions[j]);
+    p.moveOf[j] = int(p.moves.size()) - 1;
+    p.stepOf[j] = k;
+    for (int a = 0; a < 3; ++a) {
+        p.tips[3 * j + size_t(a)] = g_ToolTipPoint[a];
+        p.axes[3 * j + size_t(a)] = g_ToolAxisVector[a];
+    }
+    for (int i = 0; i < 2; ++i) {
+        p.colours[2 * j + size_t(i)] = g_CutColour[i];
+        p.tags[2 * j + size_t(i)] = g_CutLineTag[i];
+    }
+    ++p.count;
+}
+
+// The rest of sub-step k of n once its position is current: the cut (or its result cut ahead),
+// the hook, the checks, the limit and the stop rules. Returns 1 when the run stops at the step.
+int CheckStep(int k, int n, const CutPositionResult* ahead, WorkModel* work, int skipView, int* displayPending)
+{
+    g_MoveRemovedVolume = 0.0;
+    ClearCheckFlags();
+    if (ahead != nullptr) {
+        // Cut ahead: the work neither turned nor held a mounted set and no holder or head check
+        // was on when its move was planned (a later block read meanwhile does not change that).
+        if (ahead->swept) g_MoveRemovedVolume = ahead->removedVolume;
+        if (ahead->cut) g_CutInMove = 1;
+        CallCutStepHook(k, n);
+        if (g_CutInMove == 1) MarkStepCut();
+        if (g_CannedCycleCode != 80 && g_CycleRapidInHole) g_CutInMove = 0;
+    } else if (RotatingWork()) {
+        CutRotatingWork(k, n);
+    } else {
+        if (UsesMountedSet()) {
+            CutAndCheckMountedTools();
+        } else {
+            CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
+            CallCutStepHook(k, n);
+            if (g_CutInMove == 1) MarkStepCut();
+        }
+        if (g_CannedCycleCode != 80 && g_CycleRapidInHole) g_CutInMove = 0;
+        if (!UsesMountedSet()) RunInterferenceChecks();
+    }
+
+    CheckCuttingLimit();
+    const int spindleFails = g_SpindleCheck > 0 && HasCut() && IsSpindleOutOfRange();
+    if ((HasCut() && g_RapidCheckActive) || spindleFails || HolderOrCutFlagRaised() || AnyCheckFlagRaised()) {
+        g_AlarmPositionSaved = 1;
+        SaveCurrentPositions();
+    }
+    g_MeasureToolPending = 1;
+    if (!HasCut()) {
+        if (AnyCheckFlagRaised()) {
+            g_ToolContactState = CONTACT_CHECK_FIRED;
+        } else {
+            g_ToolContactState = g_MotionKind == MOTION_RAPID ? CONTACT_RAPID_OR_TOOL_CHANGE : CONTACT_FEED_WITHOUT_CUT;
+        }
+    } else if (g_RapidCheckActive || spindleFails || HolderOrCutFlagRaised() || g_AlarmPositionSaved) {
+        g_ToolContactState = CONTACT_CHECK_FIRED;
+    } else {
+        g_ToolContactState = CONTACT_CUTTING;
+    }
+    if (g_ToolContactState == CONTACT_CHECK_FIRED) {
+        if (g_InterferenceReportFile == nullptr) OpenInterference2Report();
+        if (g_DetailedInterferenceReport && g_InterferenceReportFile != nullptr) {
+            WriteInterference2Entry();
+            WriteInterference2Position(k, n, g_ToolTipPoint, g_Rotary1Letter, g_MachinePosition.axis[AXIS_ROTARY1],
+                                       g_Rotary2Letter, g_MachinePosition.axis[AXIS_ROTARY2]);
+        }
+        if (RecordStopReasons() != 0) return 1;
+    }
+    g_RunEnded = 0;
+    if (!IsFrameMinimised() && (g_RunMode == 1 || g_RealCutDisplayMove || LoadRunFlag(g_StepDisplayRequest)) &&
+        (skipView == 1 || k == n || k % skipView == 0)) {
+        *displayPending = 1;
+    }
+    return 0;
+}
+
+// Cuts the positions waiting in the pass in one round and takes each through the rest of its step
+// with its block's values; the block values, kernel values and position of the caller are kept. A
+// display asked for meanwhile is served at the last of them and, with serveAbort, an abort ends
+// there (the position is then that of the last sub-step). Returns 1 on such an abort. Every check
+// that could stop the run at one of them keeps its move out of a pass.
+int CutAndCheckPass(int serveAbort)
+{
+    CutPass& p = s_Pass;
+    if (p.count <= 0) return 0;
+    const int count = p.count;
+    p.count = 0;
+    const PassKernelState kernelNow = CaptureKernelState();
+    const PassMove moveNow = CapturePassMove(0);
+    StepPosition positionNow;
+    SaveStepPosition(&positionNow);
+    const unsigned char colourNow[2] = {g_CutColour[0], g_CutColour[1]};
+    const int32_t tagNow[2] = {g_CutLineTag[0], g_CutLineTag[1]};
+
+    InstallKernelState(p.kernel);
+    InstallPassMove(p.moves[size_t(p.moveOf[0])]);
+    WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    CutWorkAtPositions(work, count, reinterpret_cast<const double(*)[3]>(p.tips.data()),
+                       reinterpret_cast<const double(*)[3]>(p.axes.data()), p.results.data(),
+                       reinterpret_cast<const unsigned char(*)[2]>(p.colours.data()),
+                       reinterpret_cast<const int32_t(*)[2]>(p.tags.data()));
+    const int skipView = g_SkipView > 1 ? g_SkipView : 1;
+    int displayPending = 0;
+    int aborted = 0;
+    for (int j = 0; j < count; ++j) {
+        const PassMove& move = p.moves[size_t(p.moveOf[size_t(j)])];
+        InstallPassMove(move);
+        RestoreStepPosition(p.positions[size_t(j)]);
+        for (int i = 0; i < 2; ++i) {
+            g_CutColour[i] = p.colours[2 * size_t(j) + size_t(i)];
+            g_CutLineTag[i] = p.tags[2 * size_t(j) + size_t(i)];
+        }
+        g_AlarmPositionSaved = 0;
+        if (g_StrokeLimitSetCount > 0) g_OvertravelAxis = -1;
+        // A check that stops the run keeps its move out of a pass, so none stops here.
+        CheckStep(p.stepOf[size_t(j)], move.n, &p.results[size_t(j)], work, skipView, &displayPending);
+    }
+    if (displayPending && !IsFrameMinimised()) WaitForStepDisplay(1);
+    if (serveAbort && LoadRunFlag(g_AbortRequest)) aborted = 1;
+
+    p.moves.erase(p.moves.begin(), p.moves.begin() + p.moveOf[size_t(count - 1)]);
+    InstallKernelState(kernelNow);
+    InstallPassMove(moveNow);
+    if (aborted) return 1;
+    RestoreStepPosition(positionNow);
+    g_CutColour[0] = colourNow[0];
+    g_CutColour[1] = colourNow[1];
+    g_CutLineTag[0] = tagNow[0];
+    g_CutLineTag[1] = tagNow[1];
+    return 0;
+}
+
+// Whether a move whose sub-steps may be cut ahead can join the positions waiting in the pass.
+int PassTakesMove()
+{
+    return s_Pass.count == 0 || (SameKernelState(s_Pass.kernel, CaptureKernelState()) && !ToolHasCuttingLimit());
+}
+
+int RunMoveSteps(int carry)
+{
+    MovePlan plan;
+    const int planned = PlanMove(&plan);
+    g_LastMoveStepCount = planned > 0 ? plan.n : 0;
+    if (planned < 0) {
+        CutAndCheckPass(0);
+        return MOVE_END_RUN;
+    }
+    if (planned == 0) {
+        if (!carry) CutAndCheckPass(0);
+        return MOVE_NEXT_BLOCK;
+    }
+
+    WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
+    const int n = plan.n;
+    const int skipView = g_SkipView > 1 ? g_SkipView : 1;
+    int stopRun = 0;
+    int aborted = 0;
+    g_OvertravelAxis = -1;
+    const int cutAhead = CanCutStepsAhead(plan);
+    if (!cutAhead || !PassTakesMove()) CutAndCheckPass(0);
+    int displayPending = 0;
+    if (cutAhead) {
+        // The sub-steps join the pass; a full pass is cut and checked. The stroke test stops the
+        // move at its own sub-step before that sub-step is cut.
+        CutPass& p = s_Pass;
+        if (p.count == 0) {
+            p.moves.clear();
+            p.kernel = CaptureKernelState();
+        }
+        p.moves.push_back(CapturePassMove(n));
+        for (int k = 1; k <= n; ++k) {
+            ComputeStepPosition(plan, k);
+            if (g_StrokeLimitSetCount > 0) {
+                const int axis = FindNearestAxisOvertravel(g_MachinePosition.axis);
+                if (axis >= 0) {
+                    if (CutAndCheckPass(1)) {
+                        aborted = 1;
+                        break;
+                    }
+                    g_AlarmPositionSaved = 0;
+                    g_OvertravelAxis = axis;
+                    g_AlarmPositionSaved = 1;
+                    SaveCurrentPositions();
+                    break;
+                }
+            }
+            AddToPass(k);
+            if (p.count >= g_CutStepsAhead && CutAndCheckPass(1)) {
+                aborted = 1;
                 break;
             }
         }
-        for (int a = 0; a < 3; ++a) {
-            ahead->tips[3 * size_t(count) + a] = g_ToolTipPoint[a];
-            ahead->axes[3 * size_t(count) + a] = g_ToolAxisVector[a];
+        if (!aborted && g_OvertravelAxis < 0 && p.count > 0) {
+            // The pass stays open for the next move only when the end of this one shows or stops
+            // nothing.
+            const int keep = carry && !ToolHasCuttingLimit() && !LoadRunFlag(g_AbortRequest) &&
+                             !(g_RunMode == 2 && !IsFrameMinimised()) && !g_PauseReasonCount &&
+                             !g_RadiusOffsetAlarm;
+            if (!keep && CutAndCheckPass(1)) aborted = 1;
         }
-        ++count;
+    } else {
+        for (int k = 1; k <= n; ++k) {
+            ComputeStepPosition(plan, k);
+            g_AlarmPositionSaved = 0;
+            if (g_StrokeLimitSetCount > 0) {
+                g_OvertravelAxis = FindNearestAxisOvertravel(g_MachinePosition.axis);
+                if (g_OvertravelAxis >= 0) {
+                    g_AlarmPositionSaved = 1;
+                    SaveCurrentPositions();
+                    break;
+                }
+            }
+            if (CheckStep(k, n, nullptr, work, skipView, &displayPending)) {
+                stopRun = 1;
+                break;
+            }
+            if (displayPending && !IsFrameMinimised()) WaitForStepDisplay(1);
+            displayPending = 0;
+            if (LoadRunFlag(g_AbortRequest)) {
+                aborted = 1;
+                break;
+            }
+        }
     }
-    ahead->last = k + count - 1;
-    if (count > 0) {
-        CutWorkAtPositions(work, count, reinterpret_cast<const double(*)[3]>(ahead->tips.data()),
-                           reinterpret_cast<const double(*)[3]>(ahead->axes.data()), ahead->results.data());
+    g_RunStartMachinePosition = g_MachinePosition;
+    g_MachineAxisWords = g_MachinePosition;
+    if (g_RunEnded == 1 || stopRun || aborted || g_OvertravelAxis >= 0) return MOVE_END_RUN;
+    if (g_RunMode == 2 && !g_RealCutDisplayMove && !IsFrameMinimised()) {
+        const int counter = CurrentLineCounter();
+        if (counter - g_LastRedrawLine >= g_SkipBlock) {
+            WaitForStepDisplay(0);
+            g_LastRedrawLine = counter;
+        }
     }
+    if (((g_PauseReasonCount && g_StopOnCheck) || g_RadiusOffsetAlarm) && !IsFrameMinimised() && !g_AlarmsToMacroLog) {
+        WaitForStepDisplay(0);
+    }
+    if (LoadRunFlag(g_AbortRequest)) return MOVE_END_RUN;
+    if (g_PauseReasonCount) WriteInterferenceReport();
+    return g_CheckFlags.limit ? MOVE_END_RUN : MOVE_NEXT_BLOCK;
 }
 
 }  // namespace
@@ -540,133 +883,25 @@ void CheckCuttingLimit()
 
 int RunMove()
 {
-    MovePlan plan;
-    const int planned = PlanMove(&plan);
-    g_LastMoveStepCount = planned > 0 ? plan.n : 0;
-    if (planned < 0) return MOVE_END_RUN;
-    if (planned == 0) return MOVE_NEXT_BLOCK;
+    return RunMoveSteps(0);
+}
 
-    WorkModel* work = &g_WorkModels[g_CurrentWorkIndex];
-    const int n = plan.n;
-    const int skipView = g_SkipView > 1 ? g_SkipView : 1;
-    int stopRun = 0;
-    int aborted = 0;
-    g_OvertravelAxis = -1;
-    // Sub-steps cut ahead are taken through the rest of their step one by one, each with its own
-    // position and cut result, so every check, hook and report sees what it sees for a sub-step
-    // cut on its own. A display or abort asked for meanwhile is served at the last of them.
-    static StepsAhead s_Ahead;
-    const int cutAhead = CanCutStepsAhead(plan);
-    s_Ahead.first = 1;
-    s_Ahead.last = 0;
-    s_Ahead.overtravelStep = 0;
-    int displayPending = 0;
-    for (int k = 1; k <= n; ++k) {
-        if (cutAhead) {
-            if (k > s_Ahead.last && k != s_Ahead.overtravelStep) CutStepsAhead(plan, k, work, &s_Ahead);
-            RestoreStepPosition(s_Ahead.positions[size_t(k - s_Ahead.first)]);
-        } else {
-            ComputeStepPosition(plan, k);
-        }
-        const int insideAhead = cutAhead && k < s_Ahead.last;
+int RunMoveInPass()
+{
+    return RunMoveSteps(1);
+}
 
-        g_AlarmPositionSaved = 0;
-        if (g_StrokeLimitSetCount > 0) {
-            if (cutAhead) {
-                g_OvertravelAxis = k == s_Ahead.overtravelStep ? s_Ahead.overtravelAxis : -1;
-            } else {
-                g_OvertravelAxis = FindNearestAxisOvertravel(g_MachinePosition.axis);
-            }
-            if (g_OvertravelAxis >= 0) {
-                g_AlarmPositionSaved = 1;
-                SaveCurrentPositions();
-                break;
-            }
-        }
+void CutWaitingSubSteps()
+{
+    CutAndCheckPass(0);
+}
 
-        g_MoveRemovedVolume = 0.0;
-        ClearCheckFlags();
-        if (RotatingWork()) {
-            CutRotatingWork(k, n);
-        } else {
-            if (UsesMountedSet()) {
-                CutAndCheckMountedTools();
-            } else {
-                if (cutAhead) {
-                    const CutPositionResult& result = s_Ahead.results[size_t(k - s_Ahead.first)];
-                    if (result.swept) g_MoveRemovedVolume = result.removedVolume;
-                    if (result.cut) g_CutInMove = 1;
-                } else {
-                    CutWorkAlongMove(work, g_ToolTipPoint, g_ToolAxisVector);
-                }
-                CallCutStepHook(k, n);
-                if (g_CutInMove == 1) MarkStepCut();
-            }
-            if (g_CannedCycleCode != 80 && g_CycleRapidInHole) g_CutInMove = 0;
-            if (!UsesMountedSet()) RunInterferenceChecks();
-        }
+int SubStepsWaitForCut()
+{
+    return s_Pass.count > 0;
+}
 
-        CheckCuttingLimit();
-        const int spindleFails = g_SpindleCheck > 0 && HasCut() && IsSpindleOutOfRange();
-        if ((HasCut() && g_RapidCheckActive) || spindleFails || HolderOrCutFlagRaised() || AnyCheckFlagRaised()) {
-            g_AlarmPositionSaved = 1;
-            SaveCurrentPositions();
-        }
-        g_MeasureToolPending = 1;
-        if (!HasCut()) {
-            if (AnyCheckFlagRaised()) {
-                g_ToolContactState = CONTACT_CHECK_FIRED;
-            } else {
-                g_ToolContactState = g_MotionKind == MOTION_RAPID ? CONTACT_RAPID_OR_TOOL_CHANGE : CONTACT_FEED_WITHOUT_CUT;
-            }
-        } else if (g_RapidCheckActive || spindleFails || HolderOrCutFlagRaised() || g_AlarmPositionSaved) {
-            g_ToolContactState = CONTACT_CHECK_FIRED;
-        } else {
-            g_ToolContactState = CONTACT_CUTTING;
-        }
-        if (g_ToolContactState == CONTACT_CHECK_FIRED) {
-            if (g_InterferenceReportFile == nullptr) OpenInterference2Report();
-            if (g_DetailedInterferenceReport && g_InterferenceReportFile != nullptr) {
-                WriteInterference2Entry();
-                WriteInterference2Position(k, n, g_ToolTipPoint, g_Rotary1Letter, g_MachinePosition.axis[AXIS_ROTARY1],
-                                           g_Rotary2Letter, g_MachinePosition.axis[AXIS_ROTARY2]);
-            }
-            if (RecordStopReasons() != 0) {
-                stopRun = 1;
-                break;
-            }
-        }
-        g_RunEnded = 0;
-        if (!IsFrameMinimised() &&
-            (g_RunMode == 1 || g_RealCutDisplayMove || LoadRunFlag(g_StepDisplayRequest)) &&
-            (skipView == 1 || k == n || k % skipView == 0)) {
-            displayPending = 1;
-        }
-        // The work already holds the cuts of the sub-steps ahead: a display or abort waits for the
-        // last of them.
-        if (insideAhead) continue;
-        if (displayPending && !IsFrameMinimised()) WaitForStepDisplay(1);
-        displayPending = 0;
-        if (LoadRunFlag(g_AbortRequest)) {
-            aborted = 1;
-            break;
-        }
-    }
-
-    g_RunStartMachinePosition = g_MachinePosition;
-    g_MachineAxisWords = g_MachinePosition;
-    if (g_RunEnded == 1 || stopRun || aborted || g_OvertravelAxis >= 0) return MOVE_END_RUN;
-    if (g_RunMode == 2 && !g_RealCutDisplayMove && !IsFrameMinimised()) {
-        const int counter = CurrentLineCounter();
-        if (counter - g_LastRedrawLine >= g_SkipBlock) {
-            WaitForStepDisplay(0);
-            g_LastRedrawLine = counter;
-        }
-    }
-    if (((g_PauseReasonCount && g_StopOnCheck) || g_RadiusOffsetAlarm) && !IsFrameMinimised() && !g_AlarmsToMacroLog) {
-        WaitForStepDisplay(0);
-    }
-    if (LoadRunFlag(g_AbortRequest)) return MOVE_END_RUN;
-    if (g_PauseReasonCount) WriteInterferenceReport();
-    return g_CheckFlags.limit ? MOVE_END_RUN : MOVE_NEXT_BLOCK;
+int SubStepsWaitWithOtherKernelValues()
+{
+    return s_Pass.count > 0 && !SameKernelState(s_Pass.kernel, CaptureKernelState());
 }

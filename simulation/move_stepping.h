@@ -17,6 +17,18 @@ enum MoveOutcome {
 // by the cutting threads and then taken through their checks one by one; every result is the one
 // of cutting them one by one.
 int RunMove();
+// RunMove for the block loop: the sub-steps of the move's last pass may wait, uncut and unchecked,
+// for the sub-steps of the following moves (the pass spans moves), when nothing at the move's end
+// shows or stops anything. The block loop cuts and checks them (CutWaitingSubSteps) before anything
+// that could change what is cut, show the work or read what their checks leave; a move that cannot
+// join them does so itself.
+int RunMoveInPass();
+// Cuts the sub-steps waiting in the pass and takes each through its checks (no abort is served).
+void CutWaitingSubSteps();
+// Whether sub-steps wait for their cut; and whether they do while a value the cut reads (cutting
+// on, the work, the spindle tool, the machining step, feed or rapid, ...) has changed since.
+int SubStepsWaitForCut();
+int SubStepsWaitWithOtherKernelValues();
 // Sub-steps of a move cut together at most (1: each on its own; tests lower it to split moves).
 constexpr int CUT_STEPS_AHEAD = 128;
 extern int g_CutStepsAhead;

@@ -323,11 +323,34 @@ int SettleBlockBeforeMove()
     return PASS_GO_ON;
 }
 
-// One pass of the block loop.
+// Whether the block just fetched is settled before its move by nothing but its end position (no
+// coordinate, plane, rotation, tool-centre, polar or cylindrical change, no tool change under way).
+int IsPlainMoveBlock()
+{
+    const int code = g_LastGCode;
+    if (code == 92 || code == 68 || code == 127 || code == 354 || code == 17 || code == 18 || code == 19 ||
+        IsRotationCancelCode(code)) {
+        return 0;
+    }
+    return g_CoordinateRotationState == 0 && g_CoordinateShiftState == 0 && !g_ToolChangeInProgress &&
+           g_ToolCentreOn == 0 && g_PolarInterpolationState == 0 && g_CylindricalInterpolationState == 0 &&
+           !g_PolarInterpolationOn && !g_CylindricalInterpolationOn;
+}
+
+// Whether the block row is drawn for the block just fetched.
+int ShowsCurrentBlock()
+{
+    return !(g_RunMode >= 3 && !g_RealCutDisplayMove) && !IsFrameMinimised();
+}
+
+// One pass of the block loop. Sub-steps of earlier moves may wait for their cut (RunMoveInPass):
+// the block is read and interpreted ahead of them, and they are cut and checked before anything
+// else of the block could change what is cut, show something or read their results.
 int RunBlockPass()
 {
     int fetched = 0;
     const int stopTestDue = LoadRunFlag(g_PauseRequest) || (g_StopMode != 0 && IsBetweenBlocks());
+    if (!(g_StopBlockPending || !stopTestDue)) CutWaitingSubSteps();
     if (g_StopBlockPending || !stopTestDue) {
         FetchNextMotion();
         fetched = 1;
@@ -348,6 +371,13 @@ int RunBlockPass()
         FetchNextMotion();
         fetched = 1;
     }
+    if (SubStepsWaitForCut() &&
+        (g_NcAlarmCode > 0 || (fetched && ShowsCurrentBlock()) || SubStepsWaitWithOtherKernelValues() ||
+         (!IsFrameMinimised() && g_ShowToolPanel && g_RepaintState == 2) ||
+         (g_ProgramStarted && !g_EorBlock &&
+          ((g_CommandedToolNumber >= 0 && g_ToolChangeRouteSteps <= 0) || !IsPlainMoveBlock())))) {
+        CutWaitingSubSteps();
+    }
     if (fetched) ShowCurrentBlock();
     if (g_NcAlarmCode > 0) {
         g_RunEnded = 1;
@@ -358,7 +388,7 @@ int RunBlockPass()
     ChangeTool();
     const int settled = SettleBlockBeforeMove();
     if (settled != PASS_GO_ON) return settled;
-    return RunMove() == MOVE_END_RUN ? PASS_END_RUN : PASS_NEXT;
+    return RunMoveInPass() == MOVE_END_RUN ? PASS_END_RUN : PASS_NEXT;
 }
 
 void BeginRun()
@@ -437,6 +467,7 @@ void ReportUnstoredRays()
 
 void EndRun()
 {
+    CutWaitingSubSteps();
     if (g_ActiveReaderPlugin < 0) {
         if (g_NcFile != nullptr) std::fclose(g_NcFile);
         g_NcFile = nullptr;

@@ -26,12 +26,14 @@
 #include "nc/nc_motion.h"
 #include "nc/stop_blocks.h"
 #include "simulation/check_flags.h"
+#include "simulation/cutting.h"
 #include "simulation/interference_reports.h"
 #include "simulation/limit_log.h"
 #include "simulation/move_stepping.h"
 #include "simulation/run_state.h"
 #include "simulation/tool_length_results.h"
 #include "simulation/warning_file.h"
+#include "tests/simulation/cut_test_support.h"
 #include "tests/simulation/run_test_support.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/work_files.h"
@@ -176,6 +178,104 @@ TEST_F(SimulationThread, TwoToolProgramCutsAsTheKernelAtTheSameSubSteps)
     EXPECT_DOUBLE_EQ(threadVolume, kernelVolume);
     EXPECT_GT(threadVolume, 6000.0);
     DestroyWorkModel(&byThread);
+}
+
+// Sub-steps of several moves cut in one pass of the cutting threads (the blocks read and
+// interpreted ahead of the cut) give every sub-step the volume, cut flag, position, colour and tag
+// of cutting each on its own, the same work and marks, the same stroke stop in the middle of a
+// later move of a pass, on 1, 2 and 8 threads; a rapid, a block without motion and a tool change
+// between the moves end or keep the pass as they must.
+TEST_F(SimulationThread, PassesAcrossMovesGiveTheRunOfCuttingEachSubStepAlone)
+{
+    std::string program = "%\nG90 G54\nT1 M6\nS8000 M3\nG00 X20. Y20. Z2.\nG01 Z-2. F300.\n";
+    for (int i = 0; i < 6; ++i) {
+        const double x = 24.0 + 8.0 * i;
+        program += "X" + std::to_string(x) + " Y" + std::to_string(i % 2 ? 22.0 : 18.0) + "\n";
+        program += (i % 2 ? "G02" : "G03") + std::string(" X") + std::to_string(x + 4.0) + " Y" +
+                   std::to_string(i % 2 ? 26.0 : 14.0) + " R4.\nG01 ";
+        if (i == 2) program += "F400.\nS9000\nG00 Z2.\nX60. Y30.\nG01 Z-1.5\n";
+    }
+    program += "X70. Y40.\nZ-2.5\nG00 Z10.\nT2 M6\nG00 X20. Y40. Z2.\nG01 Z-1. F200.\nX30.\nG02 X40. R5.\nG01 Y75.\nX99.\nM30\n%\n";
+    UseProgram(program);
+    struct Outcome {
+        std::vector<RunCutStep> steps;
+        uint64_t hash = 0, marks = 0;
+        int overtravelAxis = -1, line = 0;
+        AxisPosition machine{}, saved{};
+    };
+    auto run = [&](int stepsAhead, int threads, double limitX, Outcome* out) {
+        BuildWork();
+        std::vector<double> kept;
+        for (int s = 0; s < g_StrokeLimitSetCount; ++s) {
+            kept.push_back(g_StrokeLimits[s].range[2 * AXIS_X + 1]);
+            if (limitX > 0.0) g_StrokeLimits[s].range[2 * AXIS_X + 1] = limitX;
+        }
+        g_CutStepsAhead = stepsAhead;
+        SetCuttingThreadCount(threads);
+        g_CutRaysPerThread = 16;
+        g_Steps.clear();
+        Run();
+        for (int s = 0; s < g_StrokeLimitSetCount; ++s) g_StrokeLimits[s].range[2 * AXIS_X + 1] = kept[size_t(s)];
+        g_CutStepsAhead = CUT_STEPS_AHEAD;
+        SetCuttingThreadCount(0);
+        g_CutRaysPerThread = CUT_RAYS_PER_THREAD;
+        const WorkModel& work = g_WorkModels[0];
+        out->steps = g_Steps;
+        out->hash = HashWorkRays(work);
+        out->marks = 1469598103934665603ull;
+        for (int b = 0; b < work.blockCount; ++b) out->marks = (out->marks ^ work.changedBlocks[b]) * 1099511628211ull;
+        out->overtravelAxis = g_OvertravelAxis;
+        out->line = g_NcLineNumber;
+        out->machine = g_MachinePosition;
+        out->saved = g_SavedState.machinePosition;
+    };
+    Outcome whole;
+    run(1, 1, 0.0, &whole);
+    ASSERT_EQ(whole.overtravelAxis, -1);
+    ASSERT_GT(whole.steps.size(), 150u);
+    // The stroke stops the last move (X 40 to 99) about halfway, beyond every earlier sub-step (the
+    // tool tip is the machine's X on this machine).
+    double highestBefore = -1e9;
+    for (const RunCutStep& s : whole.steps) {
+        if (s.tag != whole.steps.back().tag) highestBefore = std::max(highestBefore, s.tip[AXIS_X]);
+    }
+    const double limitX = 0.5 * (highestBefore + whole.steps.back().tip[AXIS_X]) + 0.3;
+    Outcome alone;
+    run(1, 1, limitX, &alone);
+    ASSERT_EQ(alone.overtravelAxis, AXIS_X) << highestBefore << " " << limitX;
+    ASSERT_LT(alone.steps.size(), whole.steps.size());
+    int tools[3] = {0, 0, 0};
+    for (const RunCutStep& s : alone.steps) tools[s.tool >= 1 && s.tool <= 2 ? s.tool : 0] = 1;
+    EXPECT_EQ(tools[1] + tools[2], 2);
+    EXPECT_EQ(alone.line, whole.steps.back().tag);
+    for (int threads : {1, 2, 8}) {
+        for (int stepsAhead : {16, CUT_STEPS_AHEAD}) {
+            SCOPED_TRACE(::testing::Message() << threads << " threads, " << stepsAhead << " sub-steps ahead");
+            Outcome together;
+            run(stepsAhead, threads, limitX, &together);
+            EXPECT_EQ(together.hash, alone.hash);
+            EXPECT_EQ(together.marks, alone.marks);
+            EXPECT_EQ(together.overtravelAxis, alone.overtravelAxis);
+            EXPECT_EQ(together.line, alone.line);
+            ASSERT_EQ(together.steps.size(), alone.steps.size());
+            for (size_t k = 0; k < alone.steps.size(); ++k) {
+                const RunCutStep &a = alone.steps[k], &b = together.steps[k];
+                ASSERT_EQ(b.subStep, a.subStep) << k;
+                ASSERT_EQ(b.subStepCount, a.subStepCount) << k;
+                ASSERT_EQ(b.motionKind, a.motionKind) << k;
+                ASSERT_EQ(b.cut, a.cut) << k;
+                ASSERT_EQ(b.removedVolume, a.removedVolume) << k;
+                ASSERT_EQ(b.tag, a.tag) << k;
+                ASSERT_EQ(b.colour, a.colour) << k;
+                ASSERT_EQ(b.tool, a.tool) << k;
+                for (int i = 0; i < 3; ++i) ASSERT_EQ(b.tip[i], a.tip[i]) << k;
+            }
+            for (int i = 0; i < AXIS_POSITION_COUNT; ++i) {
+                EXPECT_EQ(together.machine.axis[i], alone.machine.axis[i]);
+                EXPECT_EQ(together.saved.axis[i], alone.saved.axis[i]);
+            }
+        }
+    }
 }
 
 TEST_F(SimulationThread, StopsAtM00AndAtEveryBlockAndResumesOnGo)
