@@ -560,7 +560,7 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
             const double volume = 0.0 + (pieces[1] - pieces[0]) * ray.area;
             material[e] = coversExit ? t0 : t1;
             attributes[e] = colour[side];
-            values[e] = g_CutLineTag[side];
+            values[e] = t_CutLineTag[side];
             ray.volumeTerms->push_back(volume);
             *ray.endCount += 2;
             MarkRayBlocks(ray, pieces, 2);
