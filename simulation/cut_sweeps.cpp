@@ -721,6 +721,35 @@ inline void IntersectAxialUpperParts(const AxialUpperParts& parts, double c1, do
     }
 }
 
+// UpdateIntervalOverlap on a list in place: the candidates' hull widened by the column, joined
+// with the shank by the join rule.
+inline void JoinUpperParts(IntervalList* list, int columnCount, const double column[2], int shankCount,
+                           const double shank[2])
+{
+    double P[2];
+    if (list->count >= 2) {
+        P[0] = list->ends[0];
+        P[1] = list->ends[list->count - 1];
+        if (columnCount == 2) {
+            if (column[0] < P[0]) P[0] = column[0];
+            if (column[1] > P[1]) P[1] = column[1];
+        }
+    } else if (columnCount == 2) {
+        P[0] = column[0];
+        P[1] = column[1];
+    } else {
+        list->count = 0;
+        if (shankCount == 2) AddInterval(list, shank[0], shank[1]);
+        return;
+    }
+    if (shankCount == 2) {
+        JoinRule(P, shank, list);
+    } else {
+        list->count = 0;
+        AddInterval(list, P[0], P[1]);
+    }
+}
+
 // The chords of a ball's column and shank on its axis (a ball along +Z over the Z family).
 void FindAxialUpperParts(const ToolShape& tool, DexelDirectionBlock* block, AxialUpperParts* parts)
 {
@@ -770,12 +799,15 @@ void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* 
     }
     int columnCount, shankCount;
     double column[2], shank[2];
-    if (axialParts)
+    if (axialParts) {
         IntersectAxialUpperParts(*axialParts, ray.c1, ray.c2, flags, &columnCount, column, &shankCount, shank,
                                  tool.g->hasShank);
-    else
-        IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
-                                tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
+        JoinUpperParts(&list, columnCount, column, shankCount, shank);
+        SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+        return;
+    }
+    IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
+                            tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
     UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
