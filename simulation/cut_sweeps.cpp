@@ -685,11 +685,124 @@ void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
+// The column and shank of a ball along +Z against the Z-rays, parallel to its axis: each meets a
+// ray over its whole height or not at all, so their chords are the same for every ray they meet,
+// found once on the axis; per ray only the cross distance decides, tested exactly as the solids'
+// own intersections test it.
+struct AxialUpperParts {
+    int columnKind;       // 0: never met, 1: tool cylinder (root test), 2: open like the shank
+    double column[2];
+    bool shankPossible;
+    double shank[2];
+    double columnBase[2], shankBase[2];  // cross coordinates of the solids' base points
+    double columnRadius, shankRadius;
+};
+
+// Row flags and chords of a ball's column and shank for a Z-ray at (c1, c2), as
+// IntersectColumnAndShank gives them.
+inline void IntersectAxialUpperParts(const AxialUpperParts& parts, double c1, double c2, RowFlags* flags,
+                                     int* columnCount, double column[2], int* shankCount, double shank[2],
+                                     bool hasShank)
+{
+    *columnCount = 0;
+    *shankCount = 0;
+    if (flags->column != 1) {
+        bool met = false;
+        if (parts.columnKind != 0) {
+            const double dx = parts.columnBase[0] - c1;
+            const double dy = parts.columnBase[1] - c2;
+            const double R = parts.columnRadius;
+            met = parts.columnKind == 1 ? R > std::sqrt(dx * dx + dy * dy) : dx * dx + dy * dy < R * R;
+        }
+        if (met) {
+            column[0] = parts.column[0];
+            column[1] = parts.column[1];
+            *columnCount = 2;
+        }
+        UpdateRowFlag(&flags->column, met);
+    }
+    if (hasShank && flags->shank != 1) {
+        bool met = false;
+        if (parts.shankPossible) {
+            const double dx = parts.shankBase[0] - c1;
+            const double dy = parts.shankBase[1] - c2;
+            met = dx * dx + dy * dy < parts.shankRadius * parts.shankRadius;
+        }
+        if (met) {
+            shank[0] = parts.shank[0];
+            shank[1] = parts.shank[1];
+            *shankCount = 2;
+        }
+        UpdateRowFlag(&flags->shank, met);
+    }
+}
+
+// UpdateIntervalOverlap on a list in place: the candidates' hull widened by the column, joined
+// with the shank by the join rule.
+inline void JoinUpperParts(IntervalList* list, int columnCount, const double column[2], int shankCount,
+                           const double shank[2])
+{
+    double P[2];
+    if (list->count >= 2) {
+        P[0] = list->ends[0];
+        P[1] = list->ends[list->count - 1];
+        if (columnCount == 2) {
+            if (column[0] < P[0]) P[0] = column[0];
+            if (column[1] > P[1]) P[1] = column[1];
+        }
+    } else if (columnCount == 2) {
+        P[0] = column[0];
+        P[1] = column[1];
+    } else {
+        list->count = 0;
+        if (shankCount == 2) AddInterval(list, shank[0], shank[1]);
+        return;
+    }
+    if (shankCount == 2) {
+        JoinRule(P, shank, list);
+    } else {
+        list->count = 0;
+        AddInterval(list, P[0], P[1]);
+    }
+}
+
+// The chords of a ball's column and shank on its axis (a ball along +Z over the Z family).
+void FindAxialUpperParts(const ToolShape& tool, DexelDirectionBlock* block, AxialUpperParts* parts)
+{
+    const DexelSweepState* st = block->sweep;
+    const ToolCutGeometry& g = *tool.g;
+    const double* C = st->cornerCentrePoint;
+    RayContext axis{};
+    axis.block = block;
+    axis.state = block->sweep;
+    axis.c1 = C[0];
+    axis.c2 = C[1];
+    // The column's kind as IntersectColumn chooses it; met on the axis unless its height is empty.
+    if (g.cuttingTopRadius > g.neckRadius || g.cuttingTopRadius != g.shankRadius)
+        parts->columnKind = 1;
+    else
+        parts->columnKind = 2;
+    if (IntersectColumn(tool, axis, C, g_CutBoundRadius, g.cornerCentreHeight, parts->column) != 2)
+        parts->columnKind = 0;
+    parts->columnBase[0] = C[0];
+    parts->columnBase[1] = C[1];
+    parts->columnRadius = g_CutBoundRadius;
+    parts->shankPossible = false;
+    parts->shankBase[0] = st->shankBasePoint[0];
+    parts->shankBase[1] = st->shankBasePoint[1];
+    parts->shankRadius = g.shankRadius;
+    if (g.hasShank) {
+        axis.c1 = st->shankBasePoint[0];
+        axis.c2 = st->shankBasePoint[1];
+        parts->shankPossible = IntersectShank(tool, axis, parts->shank) == 2;
+    }
+}
+
 // CutBall for a ray whose sphere chord the sweep has already found (sphereCount ends in sphere, as
 // IntersectSphere gives them). With belowUpperParts the ray lies below the bases of the column and
 // the shank, which then miss it: their row flags take the miss without intersecting them.
 void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* flags, int sphereCount,
-                        const double sphere[2], bool belowUpperParts)
+                        const double sphere[2], bool belowUpperParts, const AxialUpperParts* axialParts = nullptr)
 {
     const DexelSweepState* st = ray.state;
     IntervalList list;
@@ -702,6 +815,13 @@ void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* 
     }
     int columnCount, shankCount;
     double column[2], shank[2];
+    if (axialParts) {
+        IntersectAxialUpperParts(*axialParts, ray.c1, ray.c2, flags, &columnCount, column, &shankCount, shank,
+                                 tool.g->hasShank);
+        JoinUpperParts(&list, columnCount, column, shankCount, shank);
+        SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+        return;
+    }
     IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
                             tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
     UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
@@ -1382,6 +1502,8 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const double sphereMargin = 1e-9 * (1.0 + std::fabs(C[2]));
     const double e2 = C[1] - block->crossCoordinates2[i2];
     const double chordMargin = 1e-9 * (1.0 + std::fabs(tipT));
+    AxialUpperParts axialParts;
+    if (ballFromAbove) FindAxialUpperParts(tool, block, &axialParts);
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
         int sphereCount = -1;  // -1: the sphere is not intersected yet
@@ -1515,7 +1637,8 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         if (tool.type == TOOL_BALL && (sphereCount >= 0 || belowUpperParts)) {
             if (sphereCount < 0)
                 sphereCount = IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, sphere);
-            CutBallAfterSphere(tool, ray, &flags, sphereCount, sphere, belowUpperParts);
+            CutBallAfterSphere(tool, ray, &flags, sphereCount, sphere, belowUpperParts,
+                               ballFromAbove ? &axialParts : nullptr);
             continue;
         }
         switch (tool.type) {
