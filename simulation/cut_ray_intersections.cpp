@@ -252,15 +252,7 @@ int SolveTorusQuartic(double K, double L, double U, double Rt, double out[4])
     const double B = (4.0 * K * U - 1.0 - L * L) / (2.0 * K);
     const double C = -(U + L * Rt) / K;
     const double E = -Rt * Rt / (2.0 * K);
-    double y = FindLargestCubicRoot(B, C, E);
-    for (int step = 0; step < 2; step++) {
-        const double value = ((y + B) * y + C) * y + E;
-        const double slope = (3.0 * y + 2.0 * B) * y + C;
-        if (!(slope != 0.0)) break;
-        const double next = y - value / slope;
-        if (!std::isfinite(next)) break;
-        y = next;
-    }
+    const double y = PolishMonicCubicRoot(FindLargestCubicRoot(B, C, E), B, C, E, 2);
     const double a2 = 2.0 * y * K - 1.0;
     const double b2 = y * (2.0 * U + y);
     const double a = a2 > 0.0 ? std::sqrt(a2) : 0.0;

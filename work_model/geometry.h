@@ -3,6 +3,8 @@
 // (out[j] = sum over i of v[i] * m[3i + j]); a placement is such a matrix followed by a translation.
 #pragma once
 
+#include <cmath>
+
 // Vectors: three doubles X, Y, Z. Outputs may alias inputs.
 double GetVectorLength(const double v[3]);
 void AddVectors(const double a[3], const double b[3], double out[3]);
@@ -32,6 +34,20 @@ void SolveQuartic(double a, double b, double c, double d, double e, double out[8
 // twice; returns their count (0, 2 or 4). Found by a factorisation into two real quadratics, so a
 // real root is never lost to rounding noise in an imaginary part.
 int SolveRealQuartic(double a, double b, double c, double d, double e, double out[4]);
+// Up to `steps` Newton steps from y toward a root of y^3 + B y^2 + C y + E; stops early where the
+// slope vanishes or a step would leave the finite numbers.
+inline double PolishMonicCubicRoot(double y, double B, double C, double E, int steps)
+{
+    for (int step = 0; step < steps; step++) {
+        const double value = ((y + B) * y + C) * y + E;
+        const double slope = (3.0 * y + 2.0 * B) * y + C;
+        if (!(slope != 0.0)) break;
+        const double next = y - value / slope;
+        if (!std::isfinite(next)) break;
+        y = next;
+    }
+    return y;
+}
 
 // Triangles: three vertices, nine doubles. Bounds start at +1e12 / -1e12.
 void GetTriangleBounds(const double triangle[9], double minOut[3], double maxOut[3]);

@@ -125,15 +125,7 @@ double FindLargestCubicRoot(double B, double C, double E)
     SolveCubic(1.0, B, C, E, roots);
     double largest = -HUGE_VAL;
     for (int k = 0; k < 3; k++) {
-        double y = roots[2 * k];
-        for (int step = 0; step < 4; step++) {
-            const double value = ((y + B) * y + C) * y + E;
-            const double slope = (3.0 * y + 2.0 * B) * y + C;
-            if (!(slope != 0.0)) break;
-            const double next = y - value / slope;
-            if (!std::isfinite(next)) break;
-            y = next;
-        }
+        const double y = PolishMonicCubicRoot(roots[2 * k], B, C, E, 4);
         if (std::isfinite(y) && y > largest) largest = y;
     }
     return largest;
@@ -159,6 +151,22 @@ int SolveRealMonicQuadratic(double beta, double gamma, double out[2])
     return 2;
 }
 
+// x^4 + b x^3 + c x^2 + d x + e with x = y - shift is y^4 + p y^2 + q y + r.
+struct DepressedQuartic {
+    double p, q, r, shift;
+};
+
+DepressedQuartic DepressMonicQuartic(double b, double c, double d, double e)
+{
+    const double b2 = b * b;
+    DepressedQuartic dq;
+    dq.p = c - 3.0 * b2 / 8.0;
+    dq.q = b2 * b / 8.0 - b * c / 2.0 + d;
+    dq.r = -3.0 * b2 * b2 / 256.0 + b2 * c / 16.0 - b * d / 4.0 + e;
+    dq.shift = b / 4.0;
+    return dq;
+}
+
 }  // namespace
 
 int SolveRealQuartic(double a, double b, double c, double d, double e, double out[4])
@@ -174,11 +182,8 @@ int SolveRealQuartic(double a, double b, double c, double d, double e, double ou
     // -q^2 / 8 <= 0, so its largest root has 2m - p >= 0. The quartic is then the product of the
     // real quadratics y^2 - alpha y + m - beta and y^2 + alpha y + m + beta: no complex arithmetic,
     // so no rounding noise in an imaginary part can hide a real root.
-    const double b2 = b * b;
-    const double p = c - 3.0 * b2 / 8.0;
-    const double q = b2 * b / 8.0 - b * c / 2.0 + d;
-    const double r = -3.0 * b2 * b2 / 256.0 + b2 * c / 16.0 - b * d / 4.0 + e;
-    const double shift = b / 4.0;
+    const DepressedQuartic dq = DepressMonicQuartic(b, c, d, e);
+    const double p = dq.p, q = dq.q, r = dq.r, shift = dq.shift;
     const double m = FindLargestCubicRoot(-p / 2.0, -r, (4.0 * p * r - q * q) / 8.0);
     const double alpha2 = 2.0 * m - p;
     const double beta2 = m * m - r;
@@ -280,11 +285,8 @@ void SolveQuartic(double a, double b, double c, double d, double e, double out[8
     c /= a;
     d /= a;
     e /= a;
-    const double b2 = b * b;
-    const double p = c - 3.0 * b2 / 8.0;
-    const double q = b2 * b / 8.0 - b * c / 2.0 + d;
-    const double r = -3.0 * b2 * b2 / 256.0 + b2 * c / 16.0 - b * d / 4.0 + e;
-    const double shift = b / 4.0;
+    const DepressedQuartic dq = DepressMonicQuartic(b, c, d, e);
+    const double p = dq.p, q = dq.q, r = dq.r, shift = dq.shift;
 
     // Resolvent cubic (only its first root is used); a constant term 0 gives the root 0.
     const double y1 = FindFirstCubicRoot(-p / 2.0, -r, (4.0 * p * r - q * q) / 8.0);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <iomanip>
 #include <ostream>
 
@@ -34,6 +35,17 @@ const ZigZagCase kCases[] = {
 
 void PrintTo(const ZigZagCase& c, std::ostream* os) { *os << c.name; }
 
+// One position cut with the display-block marks cleared before it; the blocks it marked are
+// hashed into *marksHash. Returns its removed volume.
+double CutOnceHashingMarks(WorkModel* work, const double tip[3], const double axis[3], int line, uint64_t* marksHash)
+{
+    std::fill(work->changedBlocks, work->changedBlocks + work->blockCount, uint8_t(0));
+    const double volume = CutOnce(work, tip, axis, line);
+    for (int b = 0; b < work->blockCount; b++)
+        *marksHash = (*marksHash ^ work->changedBlocks[b]) * 1099511628211ull;
+    return volume;
+}
+
 // Cuts the zig-zag: rows along X at move pitch 0.2, 3 deep, a step-over of 3 between rows, each
 // position tagged with its own line number. Returns the summed removed volume; *marksHash receives
 // the hash of the display blocks each position marked (cleared before each).
@@ -51,10 +63,7 @@ double CutZigZag(WorkModel* work, const ZigZagCase& c, uint64_t* marksHash)
         for (int k = 0; k <= 100; k++) {
             const double x = direction > 0 ? 5.0 + 0.2 * k : 25.0 - 0.2 * k;
             const double tip[3] = {x, y, 12.0};
-            std::fill(work->changedBlocks, work->changedBlocks + work->blockCount, uint8_t(0));
-            volume += CutOnce(work, tip, axis, line++);
-            for (int b = 0; b < work->blockCount; b++)
-                *marksHash = (*marksHash ^ work->changedBlocks[b]) * 1099511628211ull;
+            volume += CutOnceHashingMarks(work, tip, axis, line++, marksHash);
         }
         direction = -direction;
     }
@@ -70,11 +79,13 @@ protected:
     }
 };
 
-TEST_P(CutZigZagHash, RaysAndVolumeMatchTheRecordedOnesOnAnyThreadCount)
+// Cuts a fresh 30 x 30 x 15 box at pitch 0.2 with `cut` on each thread count and compares the
+// rays, the removed volume and the marked blocks with the recorded ones.
+void ExpectRecordedCuts(const ZigZagCase& c, std::initializer_list<int> threadCounts,
+                        double (*cut)(WorkModel*, const ZigZagCase&, uint64_t*))
 {
-    const ZigZagCase& c = GetParam();
     g_CutRaysPerThread = 16;
-    for (int threads : {1, 2, 8}) {
+    for (int threads : threadCounts) {
         SCOPED_TRACE(threads);
         WorkModel work{};
         const double lo[3] = {0, 0, 0}, hi[3] = {30, 30, 15};
@@ -83,12 +94,17 @@ TEST_P(CutZigZagHash, RaysAndVolumeMatchTheRecordedOnesOnAnyThreadCount)
         ResetCutSettings();
         SetCuttingThreadCount(threads);
         uint64_t marksHash = 0;
-        const double volume = CutZigZag(&work, c, &marksHash);
-        EXPECT_EQ(HashWorkRays(work), c.hash);
-        EXPECT_EQ(volume, c.volume);
+        const double volume = cut(&work, c, &marksHash);
+        EXPECT_EQ(HashWorkRays(work), c.hash) << std::hex << HashWorkRays(work);
+        EXPECT_EQ(volume, c.volume) << std::setprecision(17) << volume;
         EXPECT_EQ(marksHash, c.marksHash) << std::hex << marksHash;
         DestroyWorkModel(&work);
     }
+}
+
+TEST_P(CutZigZagHash, RaysAndVolumeMatchTheRecordedOnesOnAnyThreadCount)
+{
+    ExpectRecordedCuts(GetParam(), {1, 2, 8}, CutZigZag);
 }
 
 INSTANTIATE_TEST_SUITE_P(ZigZags, CutZigZagHash, ::testing::ValuesIn(kCases),
@@ -117,10 +133,7 @@ double CutCrossedZigZags(WorkModel* work, const ZigZagCase& c, uint64_t* marksHa
             for (int k = 0; k <= 120; k++) {
                 const double along = direction > 0 ? 3.0 + 0.2 * k : 27.0 - 0.2 * k;
                 const double tip[3] = {pass == 0 ? along : row, pass == 0 ? row : along, pass == 0 ? 12.0 : 14.0};
-                std::fill(work->changedBlocks, work->changedBlocks + work->blockCount, uint8_t(0));
-                volume += CutOnce(work, tip, axis, line++);
-                for (int b = 0; b < work->blockCount; b++)
-                    *marksHash = (*marksHash ^ work->changedBlocks[b]) * 1099511628211ull;
+                volume += CutOnceHashingMarks(work, tip, axis, line++, marksHash);
             }
             direction = -direction;
         }
@@ -132,23 +145,7 @@ class CutCrossedZigZagHash : public CutZigZagHash {};
 
 TEST_P(CutCrossedZigZagHash, RaysAndVolumeMatchTheRecordedOnesOnAnyThreadCount)
 {
-    const ZigZagCase& c = GetParam();
-    g_CutRaysPerThread = 16;
-    for (int threads : {1, 8}) {
-        SCOPED_TRACE(threads);
-        WorkModel work{};
-        const double lo[3] = {0, 0, 0}, hi[3] = {30, 30, 15};
-        ASSERT_EQ(BuildBoxWork(&work, lo, hi, 0.2), 1);
-        PrepareWorkForCutting(&work);
-        ResetCutSettings();
-        SetCuttingThreadCount(threads);
-        uint64_t marksHash = 0;
-        const double volume = CutCrossedZigZags(&work, c, &marksHash);
-        EXPECT_EQ(HashWorkRays(work), c.hash) << std::hex << HashWorkRays(work);
-        EXPECT_EQ(volume, c.volume) << std::setprecision(17) << volume;
-        EXPECT_EQ(marksHash, c.marksHash) << std::hex << marksHash;
-        DestroyWorkModel(&work);
-    }
+    ExpectRecordedCuts(GetParam(), {1, 8}, CutCrossedZigZags);
 }
 
 INSTANTIATE_TEST_SUITE_P(ZigZags, CutCrossedZigZagHash, ::testing::ValuesIn(kCrossedCases),
