@@ -204,27 +204,6 @@ int IntersectFrustum(const double B[3], const double n[3], double R0, double k, 
     return OrderPair(t, s);
 }
 
-// The largest real root of y^3 + B y^2 + C y + E, in closed form.
-double FindLargestCubicRoot(double B, double C, double E)
-{
-    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
-    const double Q = (3.0 * C - B * B) / 9.0;
-    const double D = R * R + Q * Q * Q;
-    const double third = B / 3.0;
-    if (D < 0.0) {
-        double ratio = -R / std::sqrt(-(Q * Q * Q));
-        if (ratio > 1.0) ratio = 1.0;
-        if (ratio < -1.0) ratio = -1.0;
-        return 2.0 * std::sqrt(-Q) * std::cos(std::acos(ratio) / 3.0) - third;
-    }
-    if (D > 0.0) {
-        const double root = std::sqrt(D);
-        return std::cbrt(root - R) + std::cbrt(-R - root) - third;
-    }
-    const double r = std::cbrt(-R);
-    return (r > 0.0 ? 2.0 * r : -r) - third;
-}
-
 // Real roots of K s^2 + beta s + gamma (K > 0) by the cancellation-free form; returns their count.
 int SolveFactorQuadratic(double K, double beta, double gamma, double out[2])
 {
@@ -252,7 +231,7 @@ int SolveTorusQuartic(double K, double L, double U, double Rt, double out[4])
     const double B = (4.0 * K * U - 1.0 - L * L) / (2.0 * K);
     const double C = -(U + L * Rt) / K;
     const double E = -Rt * Rt / (2.0 * K);
-    const double y = PolishMonicCubicRoot(FindLargestCubicRoot(B, C, E), B, C, E, 2);
+    const double y = PolishMonicCubicRoot(FindRealCubicRootClosedForm(B, C, E, 1), B, C, E, 2);
     const double a2 = 2.0 * y * K - 1.0;
     const double b2 = y * (2.0 * U + y);
     const double a = a2 > 0.0 ? std::sqrt(a2) : 0.0;

@@ -34,6 +34,10 @@ void SolveQuartic(double a, double b, double c, double d, double e, double out[8
 // twice; returns their count (0, 2 or 4). Found by a factorisation into two real quadratics, so a
 // real root is never lost to rounding noise in an imaginary part.
 int SolveRealQuartic(double a, double b, double c, double d, double e, double out[4]);
+// A real root of y^3 + B y^2 + C y + E in closed form: the real root, or the largest where all three
+// are real; where two coincide exactly, the simple root (largerAtDoubleRoot 0) or the larger of the
+// two roots (1).
+double FindRealCubicRootClosedForm(double B, double C, double E, int largerAtDoubleRoot);
 // Up to `steps` Newton steps from y toward a root of y^3 + B y^2 + C y + E; stops early where the
 // slope vanishes or a step would leave the finite numbers.
 inline double PolishMonicCubicRoot(double y, double B, double C, double E, int steps)

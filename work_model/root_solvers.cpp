@@ -5,6 +5,32 @@
 #include <algorithm>
 #include <cmath>
 
+double FindRealCubicRootClosedForm(double B, double C, double E, int largerAtDoubleRoot)
+{
+    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
+    const double Q = (3.0 * C - B * B) / 9.0;
+    const double D = R * R + Q * Q * Q;
+    const double third = B / 3.0;
+    if (D < 0.0) {
+        double ratio = -R / std::sqrt(-(Q * Q * Q));
+        if (ratio > 1.0) ratio = 1.0;
+        if (ratio < -1.0) ratio = -1.0;
+        double theta = std::acos(ratio) / 3.0;
+        double m = 2.0 * std::sqrt(-Q);
+        return m * std::cos(theta) - third;
+    }
+    if (D > 0.0) {
+        double s = std::sqrt(D);
+        double u = std::cbrt(s - R);
+        double v = std::cbrt(-R - s);
+        return u + v - third;
+    }
+    // A double root: the roots are 2 r and -r (less B / 3).
+    const double r = std::cbrt(-R);
+    if (largerAtDoubleRoot) return (r > 0.0 ? 2.0 * r : -r) - third;
+    return 2.0 * r - third;
+}
+
 namespace {
 
 // Complex helpers on two-double arrays.
@@ -94,26 +120,7 @@ void MakeQuarticRootSet(const double u[2], const double z1[2], const double z2[2
 double FindFirstCubicRoot(double B, double C, double E)
 {
     if (E == 0.0) return 0.0;
-    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
-    const double Q = (3.0 * C - B * B) / 9.0;
-    const double D = R * R + Q * Q * Q;
-    const double third = B / 3.0;
-    if (D < 0.0) {
-        double ratio = -R / std::sqrt(-(Q * Q * Q));
-        if (ratio > 1.0) ratio = 1.0;
-        if (ratio < -1.0) ratio = -1.0;
-        double theta = std::acos(ratio) / 3.0;
-        double m = 2.0 * std::sqrt(-Q);
-        return m * std::cos(theta) - third;
-    }
-    if (D > 0.0) {
-        double s = std::sqrt(D);
-        double u = std::cbrt(s - R);
-        double v = std::cbrt(-R - s);
-        return u + v - third;
-    }
-    double r = 2.0 * std::cbrt(-R);
-    return r - third;
+    return FindRealCubicRootClosedForm(B, C, E, 0);
 }
 
 // The largest real root of y^3 + B y^2 + C y + E. Where two roots nearly coincide, the closed form
