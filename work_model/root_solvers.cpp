@@ -158,13 +158,15 @@ int SolveRealMonicQuadratic(double beta, double gamma, double out[2])
     return 2;
 }
 
-// x^4 + b x^3 + c x^2 + d x + e with x = y - shift is y^4 + p y^2 + q y + r.
+// a x^4 + b x^3 + c x^2 + d x + e made monic in place (b, c, d, e divided by a); with x = y - shift it
+// is y^4 + p y^2 + q y + r.
 struct DepressedQuartic {
     double p, q, r, shift;
 };
 
-DepressedQuartic DepressMonicQuartic(double b, double c, double d, double e)
+DepressedQuartic DepressQuartic(double a, double* bInOut, double* cInOut, double* dInOut, double* eInOut)
 {
+    const double b = *bInOut /= a, c = *cInOut /= a, d = *dInOut /= a, e = *eInOut /= a;
     const double b2 = b * b;
     DepressedQuartic dq;
     dq.p = c - 3.0 * b2 / 8.0;
@@ -179,17 +181,13 @@ DepressedQuartic DepressMonicQuartic(double b, double c, double d, double e)
 int SolveRealQuartic(double a, double b, double c, double d, double e, double out[4])
 {
     if (a == 0.0 || !std::isfinite(a)) return 0;
-    b /= a;
-    c /= a;
-    d /= a;
-    e /= a;
     // Depressed quartic y^4 + p y^2 + q y + r (x = y - b / 4). For any m,
     // (y^2 + m)^2 = (2m - p) y^2 - q y + m^2 - r + (the quartic); the right side is the square
     // (alpha y + beta)^2 when m is a root of the resolvent cubic, whose value at m = p / 2 is
     // -q^2 / 8 <= 0, so its largest root has 2m - p >= 0. The quartic is then the product of the
     // real quadratics y^2 - alpha y + m - beta and y^2 + alpha y + m + beta: no complex arithmetic,
     // so no rounding noise in an imaginary part can hide a real root.
-    const DepressedQuartic dq = DepressMonicQuartic(b, c, d, e);
+    const DepressedQuartic dq = DepressQuartic(a, &b, &c, &d, &e);
     const double p = dq.p, q = dq.q, r = dq.r, shift = dq.shift;
     const double m = FindLargestCubicRoot(-p / 2.0, -r, (4.0 * p * r - q * q) / 8.0);
     const double alpha2 = 2.0 * m - p;
@@ -288,11 +286,7 @@ void SolveQuartic(double a, double b, double c, double d, double e, double out[8
         SolveCubic(b, c, d, e, out);
         return;
     }
-    b /= a;
-    c /= a;
-    d /= a;
-    e /= a;
-    const DepressedQuartic dq = DepressMonicQuartic(b, c, d, e);
+    const DepressedQuartic dq = DepressQuartic(a, &b, &c, &d, &e);
     const double p = dq.p, q = dq.q, r = dq.r, shift = dq.shift;
 
     // Resolvent cubic (only its first root is used); a constant term 0 gives the root 0.
