@@ -1434,6 +1434,137 @@ void MergeScratches(int workers, WorkModel* work)
     }
 }
 
+// Rays across the axis of a tool whose axis lies along cross axis h of the family (n[h] = +-1): a
+// ray meets each cylinder on the axis at one height, in the chord of the cylinder's circle there.
+// One such cylinder (capped or open) or none, as IntersectColumn and IntersectShank choose it.
+struct AcrossCylinder {
+    int kind;  // 0: none, 1: capped at height len above its base, 2: open
+    const double* B;
+    double R, len;
+};
+
+// The squared half chord of cylinder s on the ray at cross coordinates c[0], c[1] (not above 0
+// where the ray misses it), with the arithmetic of the plain capped and open routines for such an
+// axis: its chord is s.B[2] -+ the root (their own results, bit for bit).
+inline double AcrossCylinderRadicand(const AcrossCylinder& s, int h, double nh, const double c[2])
+{
+    if (s.kind == 0) return 0.0;
+    const double height = s.kind == 1 ? -(s.B[h] - c[h]) / nh : nh > 0.0 ? c[h] - s.B[h] : s.B[h] - c[h];
+    if (height < 0.0 || (s.kind == 1 && height > s.len)) return 0.0;
+    const double e = s.B[1 - h] - c[1 - h];
+    return s.R * s.R - e * e;
+}
+
+// The chord around centre of a radicand AcrossCylinderRadicand or the sphere's gives.
+inline int ChordOfRadicand(double centre, double radicand, double t[2])
+{
+    if (!(radicand > 0.0)) return 0;
+    const double root = std::sqrt(radicand);
+    t[0] = centre - root;
+    t[1] = centre + root;
+    return 2;
+}
+
+// The cylinder IntersectColumn cuts from base B at height H, as an AcrossCylinder.
+AcrossCylinder ChooseAcrossColumn(const ToolShape& tool, const double B[3], double R, double H)
+{
+    const ToolCutGeometry& g = *tool.g;
+    AcrossCylinder s{0, B, R, 0.0};
+    if (g.cuttingTopRadius > g.neckRadius) {
+        if (H < tool.L2) s = AcrossCylinder{1, B, R, tool.L2 - H};
+    } else if (g.cuttingTopRadius != g.shankRadius) {
+        if (H < tool.h) s = AcrossCylinder{1, B, R, tool.h - H};
+    } else {
+        s.kind = 2;
+    }
+    return s;
+}
+
+// True when the row's rays lie across the axis of a ball, flat or vertical tool along one of the
+// family's cross axes: SweepRowAcrossAxis cuts them.
+bool CutsAcrossAxis(const ToolShape& tool, const double n[3])
+{
+    if (!(tool.type == TOOL_BALL || tool.type == TOOL_FLAT || tool.type == TOOL_VERTICAL) || !(tool.r >= 0.0))
+        return false;
+    return n[2] == 0.0 && ((n[0] == 0.0 && std::fabs(n[1]) == 1.0) || (n[1] == 0.0 && std::fabs(n[0]) == 1.0));
+}
+
+// SweepRow for such rays. Each ray gets the candidates CutBall or CutFlat gives it (the row flags
+// only pass over rays past the solids' run of hits, which is one run for such rays), without the
+// general solid routines, and the subtraction alone decides whether its material meets them.
+void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
+                        std::vector<double>* volumeTerms, int* endCount)
+{
+    const DexelSweepState* st = block->sweep;
+    const double* n = st->axisVector;
+    const int h = n[0] == 0.0 ? 1 : 0;
+    const double nh = n[h];
+    const ToolCutGeometry& g = *tool.g;
+    const bool ball = tool.type == TOOL_BALL;
+    const AcrossCylinder column = ball ? ChooseAcrossColumn(tool, st->cornerCentrePoint, g_CutBoundRadius,
+                                                            g.cornerCentreHeight)
+                                       : ChooseAcrossColumn(tool, st->basePoint, tool.d / 2.0, 0.0);
+    const AcrossCylinder shank{g.hasShank ? 2 : 0, st->shankBasePoint, g.shankRadius, 0.0};
+    const int32_t* counts = block->counts + i2 * block->crossNodeCount1;
+    const double* C = st->cornerCentrePoint;
+    const double R = g_CutBoundRadius;
+    // Every chord lies within its solid's centre -+ its root: a ray whose material lies farther from
+    // the tip than the largest root (by a margin far above the rounding of the roots, their centres'
+    // offsets from the tip included) is passed over on squares, without the roots.
+    const double tipT = st->basePoint[2];
+    double offset = 1e-9 * (1.0 + std::fabs(tipT));
+    offset += std::max({ball ? std::fabs(C[2] - tipT) : 0.0, column.kind ? std::fabs(column.B[2] - tipT) : 0.0,
+                        shank.kind ? std::fabs(shank.B[2] - tipT) : 0.0});
+    double c[2];
+    c[1] = block->crossCoordinates2[i2];
+    const double e2 = C[1] - c[1];
+    for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+        const int cnt = counts[i1];
+        if (cnt == 0) continue;
+        c[0] = block->crossCoordinates1[i1];
+        const double columnRadicand = AcrossCylinderRadicand(column, h, nh, c);
+        const double shankRadicand = AcrossCylinderRadicand(shank, h, nh, c);
+        // IntersectSphere's arithmetic.
+        double sphereRadicand = 0.0;
+        if (ball) {
+            const double e1 = C[0] - c[0];
+            const double q = e1 * e1 + e2 * e2;
+            if (q < R * R) sphereRadicand = R * R - q;
+        }
+        const double most = std::max({columnRadicand, shankRadicand, sphereRadicand});
+        if (!(most > 0.0)) continue;
+        const int d = i1 + i2 * block->crossNodeCount1;
+        const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+        const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
+        double distance = HUGE_VAL;
+        if (j < cnt) distance = material[j] - tipT;
+        if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
+        const double clear = distance - offset;
+        if (clear > 0.0 && clear * clear > most) continue;
+        double columnChord[2], shankChord[2];
+        const int columnCount = ChordOfRadicand(column.B[2], columnRadicand, columnChord);
+        const int shankCount = ChordOfRadicand(shank.B[2], shankRadicand, shankChord);
+        IntervalList list;
+        bool verticalSingle = false;
+        if (ball) {
+            double sphere[2];
+            if (ChordOfRadicand(C[2], sphereRadicand, sphere) == 2) AddInterval(&list, sphere[0], sphere[1]);
+            JoinUpperParts(&list, columnCount, columnChord, shankCount, shankChord);
+        } else {
+            if (columnCount == 2 && shankCount == 2)
+                JoinRule(columnChord, shankChord, &list);
+            else if (columnCount == 2)
+                AddInterval(&list, columnChord[0], columnChord[1]);
+            else if (shankCount == 2)
+                AddInterval(&list, shankChord[0], shankChord[1]);
+            verticalSingle = tool.type == TOOL_VERTICAL && list.count == 2;
+        }
+        RayContext ray;
+        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        SubtractBodyIntervals(ray, list, BodyCutOptions{verticalSingle, true});
+    }
+}
+
 // One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
 // listed in volumeTerms and its removed ends counted in *endCount.
 void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
@@ -1471,6 +1602,10 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // The chord ends are only compared with the material, so the margin covers their rounding
     // through the reciprocals.
     const double inverseA = 1.0 / A;
+    if (oblique && CutsAcrossAxis(tool, n)) {
+        SweepRowAcrossAxis(tool, block, i2, scratch, volumeTerms, endCount);
+        return;
+    }
     // Every solid of such a body lies on or above its tip plane: n . (ray point - tip) = w + n[2] u
     // >= 0, less the same margin. A ray across the axis (n[2] = 0) lies wholly below it or not.
     const double kPlaneMargin = 1e-4;
