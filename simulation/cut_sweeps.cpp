@@ -548,6 +548,35 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
         const double entry = material[k], exit = material[k + 1];
         const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
         const bool coversEntry = !(entry < t0) && t1 < exit;
+        // The candidate covers the exit of one interval and the entry of the next (a gap the tool
+        // widens on both sides): both ends are moved, each with its piece as the general
+        // subtraction records it.
+        const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
+        if (coversGap && n <= DEXEL_MAX_ENDS) {
+            uint8_t colour[2];
+            ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
+            uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
+            int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
+            pieces[0] = t0;
+            pieces[1] = exit;
+            pieces[2] = material[k + 2];
+            pieces[3] = t1;
+            material[k + 1] = t0;
+            attributes[k + 1] = colour[0];
+            values[k + 1] = t_CutLineTag[0];
+            material[k + 2] = t1;
+            attributes[k + 2] = colour[1];
+            values[k + 2] = t_CutLineTag[1];
+            ListVolumeTerms(ray, 0.0, pieces, 4);
+            *ray.endCount += 4;
+            MarkRayBlocks(ray, pieces, 4);
+            if (options.lengthCheck && g_HeightCheck > 0)
+                CheckAxialDepth(b->rayAxis, ray.plane, pieces, 4, &ray.scratch->checks);
+            if (options.verticalSingle && g_ChipWidthCheck > 0)
+                CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces, 4,
+                                      &ray.scratch->checks);
+            return 4;
+        }
         if ((coversExit || coversEntry) && n <= DEXEL_MAX_ENDS) {
             uint8_t colour[2];
             ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
@@ -1443,19 +1472,46 @@ struct AcrossCylinder {
     double R, len;
 };
 
-// The squared half chord of cylinder s on the ray at cross coordinates c[0], c[1] (not above 0
-// where the ray misses it), with the arithmetic of the plain capped and open routines for such an
-// axis: its chord is s.B[2] -+ the root (their own results, bit for bit).
-inline double AcrossCylinderRadicand(const AcrossCylinder& s, int h, double nh, const double c[2])
+// Cylinder s on the rays of one row (cross coordinate c2): the squared half chord of its circle
+// on a ray at c1 (not above 0 where the ray misses it), with the arithmetic of the plain capped and
+// open routines for such an axis, so that its chord s.B[2] -+ the root is theirs, bit for bit. The
+// row fixes the height (axis along cross axis 2) or the circle's radicand (along cross axis 1).
+struct AcrossRowCylinder {
+    int kind;            // 0: never met in the row
+    bool alongRow;       // axis along cross axis 1: the height varies from ray to ray
+    double B0, nh, len;  // base's cross 1 coordinate, axis component, capped length
+    double radicand;     // axis along cross axis 1: the row's radicand
+    double RR;           // R^2
+};
+
+AcrossRowCylinder SetUpAcrossRow(const AcrossCylinder& s, int h, double nh, double c2)
 {
-    if (s.kind == 0) return 0.0;
-    const double height = s.kind == 1 ? -(s.B[h] - c[h]) / nh : nh > 0.0 ? c[h] - s.B[h] : s.B[h] - c[h];
-    if (height < 0.0 || (s.kind == 1 && height > s.len)) return 0.0;
-    const double e = s.B[1 - h] - c[1 - h];
-    return s.R * s.R - e * e;
+    AcrossRowCylinder r{s.kind, h == 0, s.B[0], nh, s.len, 0.0, s.R * s.R};
+    if (s.kind == 0) return r;
+    if (h == 0) {
+        const double e = s.B[1] - c2;
+        r.radicand = s.R * s.R - e * e;
+    } else {
+        // -(B - c) / nh for nh = +-1 is the open routine's difference, rounded alike.
+        const double height = nh > 0.0 ? c2 - s.B[1] : s.B[1] - c2;
+        if (height < 0.0 || (s.kind == 1 && height > s.len)) r.kind = 0;
+    }
+    return r;
 }
 
-// The chord around centre of a radicand AcrossCylinderRadicand or the sphere's gives.
+inline double AcrossRadicand(const AcrossRowCylinder& r, double c1)
+{
+    if (r.kind == 0) return 0.0;
+    if (r.alongRow) {
+        const double height = r.nh > 0.0 ? c1 - r.B0 : r.B0 - c1;
+        if (height < 0.0 || (r.kind == 1 && height > r.len)) return 0.0;
+        return r.radicand;
+    }
+    const double e = r.B0 - c1;
+    return r.RR - e * e;
+}
+
+// The chord around centre of a radicand AcrossRadicand or the sphere's gives.
 inline int ChordOfRadicand(double centre, double radicand, double t[2])
 {
     if (!(radicand > 0.0)) return 0;
@@ -1515,19 +1571,20 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
     double offset = 1e-9 * (1.0 + std::fabs(tipT));
     offset += std::max({ball ? std::fabs(C[2] - tipT) : 0.0, column.kind ? std::fabs(column.B[2] - tipT) : 0.0,
                         shank.kind ? std::fabs(shank.B[2] - tipT) : 0.0});
-    double c[2];
-    c[1] = block->crossCoordinates2[i2];
-    const double e2 = C[1] - c[1];
+    const double c2 = block->crossCoordinates2[i2];
+    const double e2 = C[1] - c2;
+    const AcrossRowCylinder rowColumn = SetUpAcrossRow(column, h, nh, c2);
+    const AcrossRowCylinder rowShank = SetUpAcrossRow(shank, h, nh, c2);
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         const int cnt = counts[i1];
         if (cnt == 0) continue;
-        c[0] = block->crossCoordinates1[i1];
-        const double columnRadicand = AcrossCylinderRadicand(column, h, nh, c);
-        const double shankRadicand = AcrossCylinderRadicand(shank, h, nh, c);
+        const double c1 = block->crossCoordinates1[i1];
+        const double columnRadicand = AcrossRadicand(rowColumn, c1);
+        const double shankRadicand = AcrossRadicand(rowShank, c1);
         // IntersectSphere's arithmetic.
         double sphereRadicand = 0.0;
         if (ball) {
-            const double e1 = C[0] - c[0];
+            const double e1 = C[0] - c1;
             const double q = e1 * e1 + e2 * e2;
             if (q < R * R) sphereRadicand = R * R - q;
         }
