@@ -1,4 +1,4 @@
-// Fixed zig-zags of a ball, a flat and a bull (along Z and tilted) over a box work on 1, 2 and 8
+// Fixed zig-zags of a ball, a flat and a bull (along Z, tilted, along X and reversed) over a box work on 1, 2 and 8
 // cutting threads: the ends, attributes and line tags of every ray of the three families hash to
 // recorded values, the summed removed volume is the recorded one to the bit and the display blocks
 // each position marks hash to a recorded value, so that a change of the kernel that alters any
@@ -31,6 +31,10 @@ const ZigZagCase kCases[] = {
     {"FlatAlongZ", TOOL_FLAT, 10, 0, 0, 0x2e3e442a72d2e83bull, 2460.0207101979854, 0x163fd19ce937956dull},
     {"BullTilted30", TOOL_BULL, 12, 2, 30, 0xa043fdec4f7e9885ull, 3702.3459439499279, 0x2b5de9baa3bb7572ull},
     {"BullAlongZ", TOOL_BULL, 12, 2, 0, 0xd0b595aa31a42427ull, 2561.6355584924172, 0xaaf3851297f45ec0ull},
+    // Axes along the grid that put a cross axis of the X- and Y-rays (along X) or of the Y- and
+    // Z-rays (reversed, the tool pointing down) on the tool axis.
+    {"BallAlongX", TOOL_BALL, 10, 5, 90, 0x99f77bec091ea43cull, 5000.0288068311065, 0x6002ff70f78b54baull},
+    {"FlatReversed", TOOL_FLAT, 10, 0, 180, 0xe4e7e54479e9925cull, 9709.5693903623487, 0xa3eab5adaea87a9dull},
 };
 
 void PrintTo(const ZigZagCase& c, std::ostream* os) { *os << c.name; }
