@@ -2012,6 +2012,16 @@ void ReleaseCutScratches()
     s_SummaryTops = nullptr;
 }
 
+const float* GetZTopSummaryForTest(const WorkModel* work)
+{
+    const TopSummary& summary = s_ZTopSummary;
+    if (!work || !summary.counts || summary.counts != work->familyZ.counts || summary.ends != work->familyZ.ends ||
+        summary.rayCount != work->familyZ.rayCount || summary.capacity != work->familyZ.capacity ||
+        summary.generation != GetDexelStorageGeneration())
+        return nullptr;
+    return summary.tops.data();
+}
+
 int StampToolSection(DexelDirectionBlock* block)
 {
     if (!block->sweep) return 0;
