@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -73,6 +75,84 @@ struct alignas(64) CutScratch {
 
 std::vector<std::unique_ptr<CutScratch>> s_Scratches;
 
+// A summary of the Z-rays' material tops: per ray a float at or above its highest end (rounded
+// toward +inf; -inf for an empty ray), four bytes beside each ray's count where its ends take a
+// cache line of their own. A tool along +Z leaves every ray whose summary its tip or its sphere's
+// lower crossing already clears without loading the ray. The kernel's cuts, which never raise a
+// top, set the entry of every ray they store; any other change of ray storage moves the storage
+// generation, and the summary is built anew at the next sweep.
+struct TopSummary {
+    std::vector<float> tops;
+    const int32_t* counts = nullptr;  // the family arrays it was built for
+    const double* ends = nullptr;
+    int rayCount = 0;
+    int capacity = 0;
+    uint64_t generation = 0;  // GetDexelStorageGeneration() when built
+};
+TopSummary s_ZTopSummary;
+// The counts of the family whose rays the summary describes during a sweep (null: none; the
+// workers cut copies of the blocks, so the family is known by its arrays), and its entries.
+const int32_t* s_SummaryCounts = nullptr;
+float* s_SummaryTops = nullptr;
+
+// The least float at or above top (NaN stays NaN, so every comparison with it fails). Branch-free
+// for the usual positive top: the nearest float, one step up when it lies below.
+inline float TopBound(double top)
+{
+    if (top > 0.0 && top < double(FLT_MAX)) {
+        float bound = float(top);
+        uint32_t bits;
+        std::memcpy(&bits, &bound, sizeof bits);
+        bits += uint32_t(double(bound) < top);
+        std::memcpy(&bound, &bits, sizeof bound);
+        return bound;
+    }
+    if (top >= double(FLT_MAX)) return HUGE_VALF;
+    if (top < -double(FLT_MAX)) return -FLT_MAX;
+    if (!(top == top)) return NAN;
+    // Zero or negative: the nearest float, toward zero by one step when it lies below.
+    float bound = float(top);
+    if (double(bound) < top) {
+        uint32_t bits;
+        std::memcpy(&bits, &bound, sizeof bits);
+        bits -= 1;  // bound < top <= 0: bound is negative and nonzero
+        std::memcpy(&bound, &bits, sizeof bound);
+    }
+    return bound;
+}
+
+inline float RayTopBound(const DexelDirectionBlock* b, int d)
+{
+    const int n = b->counts[d];
+    if (n <= 0) return -HUGE_VALF;
+    return TopBound(GetDexelEndsPointer(d, b->capacity, b->counts, b->ends)[n - 1]);
+}
+
+// Makes the summary describe the Z block's current rays (building it when the storage changed
+// since) and hangs it on the block for the sweep that follows.
+void AttachTopSummary(const DexelDirectionBlock* block)
+{
+    s_SummaryCounts = nullptr;
+    s_SummaryTops = nullptr;
+    if (!block || block->rayAxis != 2 || !block->counts || !block->ends) return;
+    const int64_t rays = int64_t(block->crossNodeCount1) * block->crossNodeCount2;
+    TopSummary& summary = s_ZTopSummary;
+    const uint64_t generation = GetDexelStorageGeneration();
+    if (summary.counts != block->counts || summary.ends != block->ends || summary.rayCount != rays ||
+        summary.capacity != block->capacity || summary.generation != generation) {
+        summary.counts = nullptr;
+        summary.tops.resize(size_t(rays));
+        for (int64_t d = 0; d < rays; d++) summary.tops[size_t(d)] = RayTopBound(block, int(d));
+        summary.counts = block->counts;
+        summary.ends = block->ends;
+        summary.rayCount = int(rays);
+        summary.capacity = block->capacity;
+        summary.generation = generation;
+    }
+    s_SummaryCounts = block->counts;
+    s_SummaryTops = summary.tops.data();
+}
+
 // One ray being cut.
 struct RayContext {
     DexelDirectionBlock* block;
@@ -86,6 +166,7 @@ struct RayContext {
     double c1, c2;        // cross coordinates
     double area;          // area weight
     double plane;         // n . (ray point at t = 0) - n . tip: the tip plane's value along the ray
+    float* top;           // the ray's entry in the top summary (null: none)
 };
 
 // A short list of intervals (ascending, disjoint or touching) as plain ends.
@@ -270,6 +351,7 @@ inline void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2
     ray->area = area;
     ray->plane = g_ToolAxisPlane[block->crossAxis1] * ray->c1 + g_ToolAxisPlane[block->crossAxis2] * ray->c2 +
                  g_ToolAxisPlane[3];
+    ray->top = block->counts == s_SummaryCounts ? s_SummaryTops + ray->index : nullptr;
 }
 
 // Height of ray point t above the tip plane (times |n|).
@@ -345,11 +427,15 @@ void FinishRayEdit(const RayContext& ray, RayEdit* edit)
     if (edit->inPlace && (edit->oldCount <= c || (edit->count > c && GetDexelSeparateCapacity(edit->count) ==
                                                                           GetDexelSeparateCapacity(edit->oldCount)))) {
         b->counts[ray.index] = edit->count;
+        if (ray.top) *ray.top = RayTopBound(b, ray.index);
         return;
     }
     // A ray that would outgrow the most ends a ray may hold keeps its old list; the run is told.
-    if (!StoreDexel(ray.index, b->capacity, b->counts, b->ends, b->attributes, b->values, edit->ends,
-                    edit->attributes, edit->values, edit->count)) {
+    const int stored = StoreDexelKeepingGeneration(ray.index, b->capacity, b->counts, b->ends, b->attributes,
+                                                   b->values, edit->ends, edit->attributes, edit->values,
+                                                   edit->count);
+    if (ray.top) *ray.top = RayTopBound(b, ray.index);
+    if (!stored) {
         CutScratch* scratch = ray.scratch;
         if (scratch->unstoredRays++ == 0 || t_PositionIndex < scratch->unstoredPosition) {
             scratch->unstoredPosition = t_PositionIndex;
@@ -588,6 +674,7 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
             pieces[1] = coversExit ? exit : t1;
             const double volume = 0.0 + (pieces[1] - pieces[0]) * ray.area;
             material[e] = coversExit ? t0 : t1;
+            if (ray.top && e == n - 1) *ray.top = TopBound(t0);
             attributes[e] = colour[side];
             values[e] = t_CutLineTag[side];
             ray.volumeTerms->push_back(volume);
@@ -1696,7 +1783,27 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const double chordMargin = 1e-9 * (1.0 + std::fabs(tipT));
     AxialUpperParts axialParts;
     if (ballFromAbove) FindAxialUpperParts(tool, block, &axialParts);
+    // Z-rays under a tool along +Z: the tests below on the summary of the rays' tops (at or above
+    // each top, so whatever they pass over the tests on the ray's own top pass over too), before
+    // the ray's count and ends are loaded.
+    const float* tops = axial && n[2] > 0.0 && block->counts == s_SummaryCounts
+                            ? s_SummaryTops + size_t(i2) * size_t(block->crossNodeCount1)
+                            : nullptr;
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+        if (tops) {
+            const double top = tops[i1];
+            if (tipT >= top) continue;
+            const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
+            if (dx * dx + dy * dy > outsideReach) continue;
+            if (ballFromAbove) {
+                const double e1 = C[0] - block->crossCoordinates1[i1];
+                const double q = e1 * e1 + e2 * e2;
+                if (q < R * R) {
+                    const double u = C[2] - top - sphereMargin;
+                    if (u > 0.0 && u * u > R * R - q) continue;
+                }
+            }
+        }
         if (counts[i1] == 0) continue;
         int sphereCount = -1;  // -1: the sphere is not intersected yet
         double sphere[2] = {0.0, 0.0};
@@ -2019,6 +2126,8 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
     round.familyTasks[3] = round.taskCount;
     WorkModel* work = blocks[0]->work;
     ProvideScratches(workers, work);
+    for (int f = 0; f < 3; f++)
+        if (blocks[f]->rayAxis == 2) AttachTopSummary(blocks[f]);
     if (int(s_WorkerBlocks.size()) < workers) s_WorkerBlocks.resize(size_t(workers));
     // The sweep tasks, then per family the tasks summing its results (a long run of positions in
     // a few parts).
@@ -2054,6 +2163,7 @@ int StampSectionRays(DexelDirectionBlock* block, const ToolShape* tool, bool tes
 {
     DexelSweepState* st = block->sweep;
     ProvideScratches(1, block->work);
+    AttachTopSummary(block);
     CutScratch* scratch = s_Scratches[0].get();
     int touched = 0;
     for (int i2 = st->rangeLow2; i2 <= st->rangeHigh2 && !touched; i2++) {
@@ -2089,6 +2199,19 @@ void ReleaseCutScratches()
 {
     s_Scratches.clear();
     s_Scratches.shrink_to_fit();
+    s_ZTopSummary = TopSummary{};
+    s_SummaryCounts = nullptr;
+    s_SummaryTops = nullptr;
+}
+
+const float* GetZTopSummaryForTest(const WorkModel* work)
+{
+    const TopSummary& summary = s_ZTopSummary;
+    if (!work || !summary.counts || summary.counts != work->familyZ.counts || summary.ends != work->familyZ.ends ||
+        summary.rayCount != work->familyZ.rayCount || summary.capacity != work->familyZ.capacity ||
+        summary.generation != GetDexelStorageGeneration())
+        return nullptr;
+    return summary.tops.data();
 }
 
 int StampToolSection(DexelDirectionBlock* block)

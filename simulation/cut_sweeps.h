@@ -31,8 +31,13 @@ struct SweepPosition {
 // blocks' own sweep states are not used.
 void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3], SweepPosition* positions,
                                            int count, int threads);
-// Releases the working arrays of the threads that cut (made again by the next sweep).
+// Releases the working arrays of the threads that cut (made again by the next sweep) and the
+// summary of the Z-rays' tops.
 void ReleaseCutScratches();
+// The kernel's summary of the material tops of the work's Z-rays (per ray a float at or above its
+// highest end, -inf for an empty ray), or null when it does not describe the work's current Z-rays
+// as they are now (the next sweep builds it anew). For tests.
+const float* GetZTopSummaryForTest(const WorkModel* work);
 // One neck section (block->sweep->sectionIndex). In the OUTPUT test (ARBOR CHECK 1, length kind
 // below 10) returns 1 at the first ray that would lose material, changing nothing; else 0.
 int StampToolSection(DexelDirectionBlock* block);

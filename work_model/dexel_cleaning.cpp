@@ -405,6 +405,7 @@ void ReconcileDexelDirections(WorkModel* work, int pass, DexelCleaningState* sta
     PrepareBuffer(&in);
     PrepareBuffer(&out);
     std::vector<uint8_t> marks(BUFFER_ENDS);
+    MarkDexelStorageChanged();
     for (int axis = 0; axis < 3; axis++) {  // X-, Y-, Z-rays
         if (pass == 1 && state->familyFlags[axis] == 0) continue;
         DexelFamily* f = GetFamilyAlongAxis(work, axis);

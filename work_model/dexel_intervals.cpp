@@ -3,6 +3,7 @@
 // marks, on plain lists) and union into a plain list. All coordinate comparisons are exact.
 #include "work_model/dexel_intervals.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -67,9 +68,34 @@ int GetDexelSeparateCapacity(int count)
     return count <= DEXEL_MAX_ENDS && capacity > DEXEL_MAX_ENDS ? DEXEL_MAX_ENDS : capacity;
 }
 
+namespace {
+
+std::atomic<uint64_t> s_StorageGeneration{1};
+
+}  // namespace
+
+uint64_t GetDexelStorageGeneration()
+{
+    return s_StorageGeneration.load(std::memory_order_acquire);
+}
+
+void MarkDexelStorageChanged()
+{
+    s_StorageGeneration.fetch_add(1, std::memory_order_acq_rel);
+}
+
 int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes, int32_t* values,
                const double* newEnds, const uint8_t* newAttributes, const int32_t* newValues,
                int newCount)
+{
+    MarkDexelStorageChanged();
+    return StoreDexelKeepingGeneration(d, c, counts, ends, attributes, values, newEnds, newAttributes,
+                                       newValues, newCount);
+}
+
+int StoreDexelKeepingGeneration(int d, int c, int32_t* counts, double* ends, uint8_t* attributes,
+                                int32_t* values, const double* newEnds, const uint8_t* newAttributes,
+                                const int32_t* newValues, int newCount)
 {
     if (newCount < 0 || newCount > DEXEL_MAX_ENDS) return 0;
     const size_t base = size_t(d) * size_t(c);

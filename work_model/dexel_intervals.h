@@ -53,10 +53,23 @@ inline int32_t* GetDexelValuesPointer(int d, int c, const int32_t* counts, int32
 int GetDexelSeparateCapacity(int count);
 // Replaces the whole content of ray d (newCount entries of each array). Returns 1, or 0 when the
 // separate arrays cannot be obtained or newCount is negative or above DEXEL_MAX_ENDS; the ray is
-// then unchanged.
+// then unchanged. Marks the ray storage changed (MarkDexelStorageChanged).
 int StoreDexel(int d, int c, int32_t* counts, double* ends, uint8_t* attributes, int32_t* values,
                const double* newEnds, const uint8_t* newAttributes, const int32_t* newValues,
                int newCount);
+// StoreDexel without the mark: only for the cutting kernel, whose stores only remove material and
+// which keeps its own summary of the rays' tops current as it stores.
+int StoreDexelKeepingGeneration(int d, int c, int32_t* counts, double* ends, uint8_t* attributes,
+                                int32_t* values, const double* newEnds, const uint8_t* newAttributes,
+                                const int32_t* newValues, int newCount);
+
+// The ray storage generation: a number that every change of ray storage made outside the cutting
+// kernel moves on (StoreDexel, the allocation, selection, copy and release of levels, and every
+// writer that fills a ray's slots itself: creation, loading, conversion, cleaning). The kernel keeps
+// a summary of the Z-rays' material tops that its own cuts (which never raise a top) keep valid, and
+// builds it anew when the generation has moved since it was built. Any thread may call these.
+uint64_t GetDexelStorageGeneration();
+void MarkDexelStorageChanged();
 // StoreDexel on the current level of a work. family 2: Z-ray i + j*nodeCountX; 1: Y-ray
 // i + j*nodeCountZ; other: X-ray i + j*nodeCountY.
 int StoreDexelOfFamily(WorkModel* work, int family, int i, int j, const double* newEnds,

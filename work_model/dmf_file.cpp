@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "work_model/dexel_intervals.h"
 #include "work_model/height_profile_rays.h"
 #include "work_model/matrix.h"
 #include "work_model/work_files.h"
@@ -132,6 +133,7 @@ int FillDmfZRays(WorkModel* work, WorkFileSource* source, const DmfHead* head, d
 {
     DexelFamily* z = &work->familyZ;
     const size_t c = size_t(z->capacity);
+    MarkDexelStorageChanged();
     if (!SeekSource(source, DMF_HEIGHTS_OFFSET)) return WORK_FILE_DATA_ERROR;
     if (head->uniform) {
         double h;

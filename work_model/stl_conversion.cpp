@@ -50,6 +50,7 @@ double ClampToRange(double z, double lo, double hi)
 // Empties every ray (releasing long rays' arrays).
 void EmptyFamily(const StlRayFamily* f)
 {
+    MarkDexelStorageChanged();
     for (int d = 0; d < f->rayCount; d++) {
         if (f->counts[d] > f->capacity)
             StoreDexel(d, f->capacity, f->counts, f->ends, f->attributes, f->values, nullptr,
@@ -62,6 +63,7 @@ int AppendCrossing(const StlRayFamily* f, int d, double z, uint8_t attribute, Ra
 {
     int n = f->counts[d];
     if (n >= DEXEL_MAX_ENDS) return STL_DATA_ERROR;
+    MarkDexelStorageChanged();
     if (n < f->capacity) {
         const size_t slot = size_t(d) * size_t(f->capacity) + size_t(n);
         f->ends[slot] = z;
@@ -323,6 +325,7 @@ int ConvertStlToDexelsOneDirection(int kind, const char* path, int sign, const S
     const double start = sign > 0 ? family->minCorner[r] : family->maxCorner[r];
     family->minCorner[r] = family->maxCorner[r] = start;
     EmptyFamily(family);
+    MarkDexelStorageChanged();
     for (int d = 0; d < family->rayCount; d++) {
         const size_t base = size_t(d) * size_t(family->capacity);
         for (int e = 0; e < 2; e++) {

@@ -45,6 +45,7 @@ void ReleaseLongRays(const FamilyLevels& f, int level)
 void CopyFamilyLevel(const FamilyLevels& f, int from, int to)
 {
     const size_t slots = size_t(f.rayCount) * size_t(f.capacity);
+    MarkDexelStorageChanged();
     std::memcpy(f.counts[to], f.counts[from], size_t(f.rayCount) * sizeof(int32_t));
     std::memcpy(f.ends[to], f.ends[from], slots * sizeof(double));
     std::memcpy(f.attributes[to], f.attributes[from], slots);

@@ -53,6 +53,7 @@ int ComputeNodeCount(double extent, double pitch, int32_t* nodes)
 // cannot be obtained.
 int SetFreshRay(DexelFamily* family, int d, const double* ends, int count)
 {
+    MarkDexelStorageChanged();
     if (count > family->capacity)
         return StoreDexel(d, family->capacity, family->counts, family->ends, family->attributes,
                           family->values, ends, nullptr, nullptr, count);

@@ -152,6 +152,7 @@ int ReadDexelFamily(WorkFileSource* source, int capacity, int rayCount, int32_t*
 {
     *maxCorner = -99999999999.0;
     *minCorner = 99999999999.0;
+    MarkDexelStorageChanged();
     DexelScratch scratch;
     uint64_t rowStart = source->position;
     for (int d = 0; d < rayCount; d++) {

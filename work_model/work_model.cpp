@@ -221,6 +221,7 @@ void FreeLevelTables(WorkModel* work)
 // Releases every level's arrays (with the separate arrays of long rays) and the level tables.
 void ReleaseLevels(WorkModel* work)
 {
+    MarkDexelStorageChanged();
     if (work->levelCountsZ && work->levelEndsZ && work->levelAttributesZ && work->levelValuesZ &&
         work->levelCountsX && work->levelEndsX && work->levelAttributesX && work->levelValuesX &&
         work->levelCountsY && work->levelEndsY && work->levelAttributesY && work->levelValuesY &&
@@ -317,6 +318,7 @@ int AllocateWorkModelArrays(WorkModel* work)
         work->rayCountY != nx * nz || work->capacityX != DEXEL_INLINE_CAPACITY ||
         work->capacityY != DEXEL_INLINE_CAPACITY || work->capacityZ != DEXEL_INLINE_CAPACITY_Z)
         return WORK_GRID_BAD_NODE_COUNT;
+    MarkDexelStorageChanged();
     work->undoLevels = LevelTableCount(work);
     const int32_t nodes[3] = {work->nodeCountX, work->nodeCountY, work->nodeCountZ};
     if (CheckWorkGridMemory(nodes, work->undoLevels) != 1) return WORK_GRID_OVER_MEMORY;
@@ -394,6 +396,7 @@ uint64_t GetWorkMemorySize(const WorkModel* work)
 void FreeDexelFamilyArrays(int capacity, int rayCount, int32_t* counts, double* ends,
                            uint8_t* attributes, int32_t* values)
 {
+    MarkDexelStorageChanged();
     if (counts && ends && attributes && values) {
         for (int d = 0; d < rayCount; d++) {
             if (counts[d] <= capacity) continue;
@@ -420,6 +423,7 @@ void DestroyWorkModel(WorkModel* work)
 
 void SelectUndoLevel(WorkModel* work)
 {
+    MarkDexelStorageChanged();
     if (!work->levelCountsZ) return;
     const int level = work->currentLevel;
     work->familyZ = DexelFamily{work->capacityZ, work->rayCountZ, work->levelCountsZ[level],

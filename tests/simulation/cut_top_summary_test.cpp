@@ -1,0 +1,224 @@
+// The cutting kernel's summary of the Z-rays' material tops: after the kernel's own cuts (one
+// thread, eight threads, positions cut together) every entry is the least float at or above its
+// ray's top; after every other writer of ray storage the storage generation has moved and no
+// summary still offered lies below a top, and the next cut finds the rays as a fresh work does.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "simulation/cut_sweeps.h"
+#include "tests/simulation/cut_test_support.h"
+#include "work_model/dexel_cleaning.h"
+#include "work_model/undo_levels.h"
+#include "work_model/work_files.h"
+
+namespace {
+
+const double kLow[3] = {0.0, 0.0, 0.0};
+const double kHigh[3] = {20.0, 20.0, 10.0};
+const double kPitch = 0.25;
+const double kAlongZ[3] = {0.0, 0.0, 1.0};
+const double kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+const double kNoOrigin[3] = {0, 0, 0};
+
+// The box with `levels` undo levels, ready to be cut by a D6 ball.
+void BuildBox(WorkModel* work, int levels)
+{
+    *work = WorkModel{};
+    for (int k = 0; k < 3; k++) (&work->nodeCountX)[k] = int(std::lround((kHigh[k] - kLow[k]) / kPitch)) + 1;
+    work->pitch = kPitch;
+    work->rotation[0] = work->rotation[4] = work->rotation[8] = 1.0;
+    work->inverseRotation[0] = work->inverseRotation[4] = work->inverseRotation[8] = 1.0;
+    ASSERT_EQ(SetUpWorkGrid(work), 1);
+    work->undoLevels = levels;
+    ASSERT_EQ(AllocateWorkModelArrays(work), 1);
+    DexelFamily* families[3] = {&work->familyX, &work->familyY, &work->familyZ};
+    for (int axis = 0; axis < 3; axis++) {
+        const double ends[2] = {kLow[axis], kHigh[axis]};
+        DexelFamily* f = families[axis];
+        for (int d = 0; d < f->rayCount; d++)
+            ASSERT_EQ(StoreDexel(d, f->capacity, f->counts, f->ends, f->attributes, f->values, ends, nullptr, nullptr, 2), 1);
+    }
+    PrepareWorkForCutting(work);
+}
+
+void MakeTool(int type, double diameter, double cornerRadius)
+{
+    ToolRecord tool = MakeToolRecord(type, diameter, cornerRadius, 15);
+    ASSERT_EQ(MakeCuttingToolCurrent(1, &tool, nullptr, nullptr, 3), 1);
+}
+
+// A row of positions along X at height z (axis tilted by `tilt` degrees about Y), one by one or
+// all together.
+double CutRow(WorkModel* work, double y, double z, double tilt, bool together)
+{
+    const double a = tilt * 3.14159265358979323846 / 180.0;
+    std::vector<std::array<double, 3>> tips, axes;
+    for (double x = 4.0; x <= 16.0; x += 0.25) {
+        tips.push_back({x, y, z});
+        axes.push_back({std::sin(a), 0.0, std::cos(a)});
+    }
+    double volume = 0.0;
+    if (together) {
+        std::vector<CutPositionResult> results(tips.size());
+        SetCutColourAndTag(9);
+        CutWorkAtPositions(work, int(tips.size()), reinterpret_cast<const double(*)[3]>(tips.data()),
+                           reinterpret_cast<const double(*)[3]>(axes.data()), results.data());
+        for (const CutPositionResult& r : results) volume += r.removedVolume;
+    } else {
+        for (size_t k = 0; k < tips.size(); k++) volume += CutOnce(work, tips[k].data(), axes[k].data(), 9);
+    }
+    return volume;
+}
+
+// Every entry at or above its ray's top (any value for an empty ray); with exact, the least float
+// at or above it and -inf for an empty ray.
+void ExpectSummaryCoversTops(const WorkModel& work, const float* tops, bool exact)
+{
+    const DexelFamily& f = work.familyZ;
+    int below = 0, loose = 0;
+    for (int d = 0; d < f.rayCount; d++) {
+        const int n = f.counts[d];
+        if (n == 0) {
+            if (exact && tops[d] != -HUGE_VALF) loose++;
+            continue;
+        }
+        const double top = GetDexelEndsPointer(d, f.capacity, f.counts, f.ends)[n - 1];
+        if (!(double(tops[d]) >= top))
+            below++;
+        else if (exact && !(double(std::nextafter(tops[d], -HUGE_VALF)) < top))
+            loose++;
+    }
+    EXPECT_EQ(below, 0);
+    EXPECT_EQ(loose, 0);
+}
+
+// FNV-1a hash of the Z-rays' counts and ends.
+uint64_t HashZRays(const WorkModel& work)
+{
+    const DexelFamily& f = work.familyZ;
+    uint64_t hash = 14695981039346656037ull;
+    for (int d = 0; d < f.rayCount; d++) {
+        const int n = f.counts[d];
+        const double* e = GetDexelEndsPointer(d, f.capacity, f.counts, f.ends);
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(e);
+        for (size_t k = 0; k < size_t(n) * sizeof(double); k++) hash = (hash ^ bytes[k]) * 1099511628211ull;
+        hash = (hash ^ uint64_t(n)) * 1099511628211ull;
+    }
+    return hash;
+}
+
+class CutTopSummary : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetCutSettings();
+        MakeTool(TOOL_BALL, 6, 3);
+    }
+    void TearDown() override
+    {
+        SetCuttingThreadCount(0);
+        g_CutRaysPerThread = CUT_RAYS_PER_THREAD;
+        DestroyWorkModel(&work_);
+    }
+    WorkModel work_{};
+};
+
+TEST_F(CutTopSummary, FollowsTheKernelsCutsOnAnyThreadCountAndInPasses)
+{
+    struct Case {
+        const char* name;
+        int threads;
+        bool together;
+    };
+    const Case cases[] = {{"one thread", 1, false}, {"eight threads", 8, false}, {"passes on eight threads", 8, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildBox(&work_, 1);
+        SetCuttingThreadCount(c.threads);
+        g_CutRaysPerThread = 16;
+        // A ball and a flat along Z, then a tilted ball whose cuts reach the Z-rays by the other paths.
+        MakeTool(TOOL_BALL, 6, 3);
+        EXPECT_GT(CutRow(&work_, 8.0, 8.0, 0.0, c.together), 0.0);
+        MakeTool(TOOL_FLAT, 6, 0);
+        EXPECT_GT(CutRow(&work_, 10.0, 7.5, 0.0, c.together), 0.0);
+        MakeTool(TOOL_BALL, 6, 3);
+        EXPECT_GT(CutRow(&work_, 12.0, 7.0, 30.0, c.together), 0.0);
+        const float* tops = GetZTopSummaryForTest(&work_);
+        ASSERT_NE(tops, nullptr);
+        ExpectSummaryCoversTops(work_, tops, true);
+        DestroyWorkModel(&work_);
+        EXPECT_EQ(GetZTopSummaryForTest(&work_), nullptr);
+    }
+}
+
+TEST_F(CutTopSummary, EveryOtherWriterMovesTheGenerationAndTheNextCutSeesItsMaterial)
+{
+    // Each writer runs on the box (3 undo levels, level 1 cut by a row of the ball); `fresh` when
+    // it leaves the uncut box, so that the next cut must give what it gives on a fresh box.
+    struct Writer {
+        const char* name;
+        bool fresh;
+        std::function<void(WorkModel*, const std::vector<uint8_t>&)> write;
+    };
+    const Writer writers[] = {
+        {"store", false,
+         [](WorkModel* w, const std::vector<uint8_t>&) {
+             const double ends[2] = {0.0, 10.0};
+             DexelFamily* f = &w->familyZ;
+             const int d = 40 + 32 * w->nodeCountX;  // under the row cut
+             ASSERT_EQ(StoreDexel(d, f->capacity, f->counts, f->ends, f->attributes, f->values, ends, nullptr, nullptr, 2), 1);
+         }},
+        {"store of a family", false,
+         [](WorkModel* w, const std::vector<uint8_t>&) {
+             const double ends[4] = {0.0, 2.0, 3.0, 10.0};
+             ASSERT_EQ(StoreDexelOfFamily(w, 2, 41, 32, ends, nullptr, nullptr, 4), 1);
+         }},
+        {"undo step back", true, [](WorkModel* w, const std::vector<uint8_t>&) { StepUndoLevelBack(w); }},
+        {"undo push", false, [](WorkModel* w, const std::vector<uint8_t>&) { ASSERT_EQ(PushUndoLevel(w), 1); }},
+        {"load of a saved work", true,
+         [](WorkModel* w, const std::vector<uint8_t>& saved) {
+             ASSERT_EQ(LoadWorkModelDmeFromBuffer(w, saved.data(), saved.size(), nullptr), 1);
+         }},
+        {"rebuild", true,
+         [](WorkModel* w, const std::vector<uint8_t>&) {
+             DestroyWorkModel(w);
+             BuildBox(w, 3);
+         }},
+        {"cleaning", false, [](WorkModel* w, const std::vector<uint8_t>&) { ASSERT_EQ(CleanConvertedWork(w, 0), 1); }},
+    };
+    // What one cut under the row gives on a fresh box.
+    const double tip[3] = {10.0, 8.0, 7.5};
+    BuildBox(&work_, 1);
+    CutOnce(&work_, tip, kAlongZ);
+    const uint64_t freshHash = HashZRays(work_);
+    DestroyWorkModel(&work_);
+    for (const Writer& writer : writers) {
+        SCOPED_TRACE(writer.name);
+        BuildBox(&work_, 3);
+        std::vector<uint8_t> saved;
+        ASSERT_EQ(SerializeWorkModelDme(&work_, 0, 0, kIdentity, kNoOrigin, &saved), 1);
+        ASSERT_EQ(PushUndoLevel(&work_), 1);
+        EXPECT_GT(CutRow(&work_, 8.0, 8.0, 0.0, false), 0.0);
+        ASSERT_NE(GetZTopSummaryForTest(&work_), nullptr);
+        const uint64_t generation = GetDexelStorageGeneration();
+        writer.write(&work_, saved);
+        EXPECT_NE(GetDexelStorageGeneration(), generation);
+        if (const float* tops = GetZTopSummaryForTest(&work_)) ExpectSummaryCoversTops(work_, tops, false);
+        PrepareWorkForCutting(&work_);
+        CutOnce(&work_, tip, kAlongZ);
+        const float* tops = GetZTopSummaryForTest(&work_);
+        ASSERT_NE(tops, nullptr);
+        ExpectSummaryCoversTops(work_, tops, true);
+        if (writer.fresh) {
+            EXPECT_EQ(HashZRays(work_), freshHash);
+        }
+        DestroyWorkModel(&work_);
+    }
+}
+
+}  // namespace
