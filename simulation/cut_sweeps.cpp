@@ -86,6 +86,7 @@ struct RayContext {
     double c1, c2;        // cross coordinates
     double area;          // area weight
     double plane;         // n . (ray point at t = 0) - n . tip: the tip plane's value along the ray
+    const ToolFrameAxis* frameAxis;  // the axis values of the ray's row (null: found per ray)
 };
 
 // A short list of intervals (ascending, disjoint or touching) as plain ends.
@@ -270,6 +271,18 @@ inline void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2
     ray->area = area;
     ray->plane = g_ToolAxisPlane[block->crossAxis1] * ray->c1 + g_ToolAxisPlane[block->crossAxis2] * ray->c2 +
                  g_ToolAxisPlane[3];
+    ray->frameAxis = nullptr;
+}
+
+// The ray's quadratic about tip T where the axis n serves it (SetUpToolFrameRayIfTilted), else
+// nullptr; from the row's axis values where the sweep found them.
+inline const ToolFrameRay* SetUpRayFrame(const RayContext& ray, const double T[3], const double n[3],
+                                         ToolFrameRay* frame)
+{
+    if (!ray.frameAxis) return SetUpToolFrameRayIfTilted(T, n, ray.c1, ray.c2, frame);
+    if (!ray.frameAxis->usable) return nullptr;
+    SetUpToolFrameRayOnAxis(*ray.frameAxis, T, n, ray.c1, ray.c2, frame);
+    return frame;
 }
 
 // Height of ray point t above the tip plane (times |n|).
@@ -669,6 +682,9 @@ void IntersectColumnAndShank(const ToolShape& tool, const RayContext& ray, RowFl
 
 // --- Candidate intervals per tool type ---------------------------------------------------------
 
+inline void JoinUpperParts(IntervalList* list, int columnCount, const double column[2], int shankCount,
+                           const double shank[2]);
+
 void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
 {
     const DexelSweepState* st = ray.state;
@@ -678,10 +694,10 @@ void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     int columnCount, shankCount;
     double column[2], shank[2];
     ToolFrameRay frameValues;
-    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, st->axisVector, ray.c1, ray.c2, &frameValues);
+    const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, st->axisVector, &frameValues);
     IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
                             tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank, frame);
-    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    JoinUpperParts(&list, columnCount, column, shankCount, shank);
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
@@ -824,7 +840,7 @@ void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* 
     }
     IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
                             tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
-    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    JoinUpperParts(&list, columnCount, column, shankCount, shank);
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
@@ -834,7 +850,7 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     int columnCount, shankCount;
     double column[2], shank[2];
     ToolFrameRay frameValues;
-    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, st->axisVector, ray.c1, ray.c2, &frameValues);
+    const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, st->axisVector, &frameValues);
     IntersectColumnAndShank(tool, ray, flags, st->basePoint, tool.d / 2.0, 0.0, &columnCount, column,
                             &shankCount, shank, frame);
     IntervalList list;
@@ -880,7 +896,7 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     int count = 0;
     // The ray's quadratic about the tip serves the cylinders along the axis.
     ToolFrameRay frameValues;
-    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, n, ray.c1, ray.c2, &frameValues);
+    const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, n, &frameValues);
     if (tool.type == TOOL_OVAL)
         count = IntersectLineWithToolTip(st->basePoint, n, g.ovalRadialSemiAxis, g.ovalAxialSemiAxis,
                                          g.ovalCapHeight, ray.c1, ray.c2, t, s);
@@ -912,7 +928,7 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
             IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
             JoinHull(&list, t[0], t[1]);
     }
-    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    JoinUpperParts(&list, columnCount, column, shankCount, shank);
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
@@ -1504,6 +1520,9 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const double chordMargin = 1e-9 * (1.0 + std::fabs(tipT));
     AxialUpperParts axialParts;
     if (ballFromAbove) FindAxialUpperParts(tool, block, &axialParts);
+    // The axis values of the rays' quadratics, found once for the row.
+    ToolFrameAxis frameAxis;
+    SetUpToolFrameAxis(n, &frameAxis);
     for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
         if (counts[i1] == 0) continue;
         int sphereCount = -1;  // -1: the sphere is not intersected yet
@@ -1634,6 +1653,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        ray.frameAxis = &frameAxis;
         if (tool.type == TOOL_BALL && (sphereCount >= 0 || belowUpperParts)) {
             if (sphereCount < 0)
                 sphereCount = IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, sphere);
