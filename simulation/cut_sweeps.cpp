@@ -1518,6 +1518,15 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const double sphereMargin = 1e-9 * (1.0 + std::fabs(C[2]));
     const double e2 = C[1] - block->crossCoordinates2[i2];
     const double chordMargin = 1e-9 * (1.0 + std::fabs(tipT));
+    // A ray crossing the axis obliquely (n[2] not 0) at distance k from the axis line meets the
+    // reach cylinder on a chord centred at n[2] w / A of half length sqrt(A P^2 - k^2) / A, with
+    // k = n[1] a - n[0] b2 for a, b2 its cross offsets from the tip (the same chord as above). Its
+    // material is compared with the chord's ends on squares first, less a margin far above their
+    // rounding and far below the padding, so that a ray whose material lies wholly below or above
+    // the chord is passed over without the root.
+    const double obliqueRowTerm = n[0] * b2;
+    const double reachTerm = A * (paddedReach * paddedReach);
+    const double kSquareMargin = 1e-7 * (1.0 + std::fabs(tipT));
     AxialUpperParts axialParts;
     if (ballFromAbove) FindAxialUpperParts(tool, block, &axialParts);
     // The axis values of the rays' quadratics, found once for the row.
@@ -1554,7 +1563,34 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 belowUpperParts = true;
             }
         }
-        if (oblique && !belowUpperParts) {
+        if (oblique && !belowUpperParts && n[2] != 0.0 && !ballParts) {
+            const double a = block->crossCoordinates1[i1] - st->basePoint[0];
+            const double w = a * n[0] + b2 * n[1];
+            const double k = n[1] * a - obliqueRowTerm;
+            const double disc = reachTerm - k * k;
+            if (!(disc > 0.0)) continue;
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int cnt = counts[i1];
+            // Every solid lies on or above the tip plane, as below.
+            const double onPlane = (-kPlaneMargin - w) * inverseRayComponent;
+            const double top = material[cnt - 1] - tipT, bottom = material[0] - tipT;
+            if (n[2] > 0.0 ? top <= onPlane - kSquareMargin : bottom >= onPlane + kSquareMargin) continue;
+            const double centre = n[2] * w * inverseA;
+            const double halfSquared = disc * inverseA * inverseA;
+            const double below = centre - top - kSquareMargin;
+            if (below > 0.0 && below * below >= halfSquared) continue;
+            const double above = bottom - centre - kSquareMargin;
+            if (above > 0.0 && above * above >= halfSquared) continue;
+            const double root = std::sqrt(disc) * inverseA;
+            double low = centre - root, high = centre + root;
+            if (n[2] > 0.0)
+                low = std::max(low, onPlane);
+            else
+                high = std::min(high, onPlane);
+            if (!(low < high)) continue;
+            if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
+        } else if (oblique && !belowUpperParts) {
             // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0.
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
             const double w = a * n[0] + b2 * n[1];
