@@ -1563,7 +1563,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 belowUpperParts = true;
             }
         }
-        if (oblique && !belowUpperParts && n[2] != 0.0 && !ballParts) {
+        if (oblique && !belowUpperParts && n[2] != 0.0) {
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
             const double w = a * n[0] + b2 * n[1];
             const double k = n[1] * a - obliqueRowTerm;
@@ -1572,16 +1572,32 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const int d = i1 + i2 * block->crossNodeCount1;
             const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
             const int cnt = counts[i1];
-            // Every solid lies on or above the tip plane, as below.
+            // Every solid lies on or above the tip plane, as below; a ball's reach cylinder is only
+            // needed above the upper parts' base, its sphere below.
             const double onPlane = (-kPlaneMargin - w) * inverseRayComponent;
+            const double onLimit = ballParts ? (upperPartHeight - kPlaneMargin - w) * inverseRayComponent : onPlane;
             const double top = material[cnt - 1] - tipT, bottom = material[0] - tipT;
-            if (n[2] > 0.0 ? top <= onPlane - kSquareMargin : bottom >= onPlane + kSquareMargin) continue;
             const double centre = n[2] * w * inverseA;
             const double halfSquared = disc * inverseA * inverseA;
             const double below = centre - top - kSquareMargin;
-            if (below > 0.0 && below * below >= halfSquared) continue;
             const double above = bottom - centre - kSquareMargin;
-            if (above > 0.0 && above * above >= halfSquared) continue;
+            bool allBelow = (n[2] > 0.0 && top <= onLimit - kSquareMargin) || (below > 0.0 && below * below >= halfSquared);
+            bool allAbove = (n[2] < 0.0 && bottom >= onLimit + kSquareMargin) || (above > 0.0 && above * above >= halfSquared);
+            double sphereQ = HUGE_VAL;
+            if (ballParts) {
+                // The hull with the padded sphere's chord: the material must lie beyond both.
+                const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                sphereQ = e1 * e1 + sphereRowC * sphereRowC;
+                if (sphereQ < paddedSphere * paddedSphere) {
+                    const double sphereHalfSquared = paddedSphere * paddedSphere - sphereQ;
+                    const double sphereCentre = st->cornerCentrePoint[2] - tipT;
+                    const double sphereBelow = sphereCentre - top - kSquareMargin;
+                    const double sphereAbove = bottom - sphereCentre - kSquareMargin;
+                    allBelow = allBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= sphereHalfSquared;
+                    allAbove = allAbove && sphereAbove > 0.0 && sphereAbove * sphereAbove >= sphereHalfSquared;
+                }
+            }
+            if (allBelow || allAbove) continue;
             const double root = std::sqrt(disc) * inverseA;
             double low = centre - root, high = centre + root;
             if (n[2] > 0.0)
@@ -1589,6 +1605,22 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             else
                 high = std::min(high, onPlane);
             if (!(low < high)) continue;
+            if (ballParts) {
+                // The reach cylinder's part above the upper parts' base, hulled with the sphere.
+                if (n[2] > 0.0)
+                    low = std::max(low, onLimit);
+                else
+                    high = std::min(high, onLimit);
+                const bool upper = low < high;
+                if (sphereQ < paddedSphere * paddedSphere) {
+                    const double half = std::sqrt(paddedSphere * paddedSphere - sphereQ);
+                    const double sphereCentre = st->cornerCentrePoint[2] - tipT;
+                    low = upper ? std::min(low, sphereCentre - half) : sphereCentre - half;
+                    high = upper ? std::max(high, sphereCentre + half) : sphereCentre + half;
+                } else if (!upper) {
+                    continue;
+                }
+            }
             if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
         } else if (oblique && !belowUpperParts) {
             // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0.
