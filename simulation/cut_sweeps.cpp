@@ -1450,6 +1450,82 @@ void MergeScratches(int workers, WorkModel* work)
     }
 }
 
+// The rays of row i2 (first .. last of the family's range) that can pass the reach-chord test of a
+// tool whose axis n crosses them obliquely (n[2] not 0): only those whose chord through the cylinder
+// of radius P (the padded reach) around the axis line meets the grid's span along the rays (widened
+// by a pitch, as the ranges are) on the tool's side of the tip plane (less planeMargin). With a, b2
+// the ray's cross offsets from the tip and w = n[0] a + n[1] b2, the chord is centred at n[2] w / A
+// with a half length of at most H, and every such condition bounds w linearly; the cylinder itself
+// bounds a where n[1] is not 0. Bounds widened far beyond their rounding, so every ray left out
+// would fail the test. Leaves last < first when no ray can pass.
+void NarrowObliqueRow(const DexelDirectionBlock* block, int i2, double P, double planeMargin, int* first, int* last)
+{
+    const DexelSweepState* st = block->sweep;
+    const double* n = st->axisVector;
+    const double* T = st->basePoint;
+    const double A = 1.0 - n[2] * n[2];
+    const double b2 = block->crossCoordinates2[i2] - T[1];
+    const double kLeast = n[1] == 0.0 ? std::fabs(n[0] * b2) : 0.0;  // least distance of a ray from the axis
+    const double discMost = A * P * P - kLeast * kLeast;
+    if (!(discMost > 0.0) || !(A > 0.0)) {
+        *last = *first - 1;
+        return;
+    }
+    const double H = std::sqrt(discMost) / A;
+    double rayLow, rayHigh;
+    const WorkModel* work = block->work;
+    const int axis = block->rayAxis;
+    if (block->rayCoordinates) {
+        rayLow = block->rayCoordinates[0];
+        rayHigh = block->rayCoordinates[block->rayNodeCount - 1];
+    } else {
+        rayLow = axis == 0 ? work->originX : axis == 1 ? work->originY : work->originZ;
+        rayHigh = rayLow + (block->rayNodeCount - 1) * block->pitch;
+    }
+    const double U0 = rayLow - block->pitch - T[2], U1 = rayHigh + block->pitch - T[2];
+    const double nz = n[2];
+    // Lower bounds of w: the chord reaches the tool's side of the plane, and that side the span.
+    double wLow, wHigh;
+    if (nz > 0.0) {
+        wLow = std::max((-planeMargin / nz - H) / (nz / A + 1.0 / nz), -planeMargin - U1 * nz);
+        wLow = std::max(wLow, (U0 - H) * A / nz);   // the chord's top above the span's start
+        wHigh = (U1 + H) * A / nz;                   // its bottom below the span's end
+    } else {
+        wLow = std::max((-planeMargin + H * nz) / (nz * nz / A + 1.0), -planeMargin - U0 * nz);
+        wLow = std::max(wLow, (U1 + H) * A / nz);
+        wHigh = (U0 - H) * A / nz;
+    }
+    const double wMargin = 1e-6 * (1.0 + std::fabs(wLow) + std::fabs(wHigh));
+    wLow -= wMargin;
+    wHigh += wMargin;
+    double aLow = -HUGE_VAL, aHigh = HUGE_VAL;
+    const double w0 = n[1] * b2;  // w at a = 0
+    if (n[0] != 0.0) {
+        aLow = (wLow - w0) / n[0];
+        aHigh = (wHigh - w0) / n[0];
+        if (aLow > aHigh) std::swap(aLow, aHigh);
+    } else if (!(w0 >= wLow && w0 <= wHigh)) {
+        *last = *first - 1;
+        return;
+    }
+    if (n[1] != 0.0) {
+        // |n[1] a - n[0] b2| < sqrt(A) P.
+        const double reach = std::sqrt(A) * P;
+        double low = (n[0] * b2 - reach) / n[1], high = (n[0] * b2 + reach) / n[1];
+        if (low > high) std::swap(low, high);
+        aLow = std::max(aLow, low);
+        aHigh = std::min(aHigh, high);
+    }
+    if (!(aLow <= aHigh)) {
+        *last = *first - 1;
+        return;
+    }
+    const double aMargin = 1e-6 * (1.0 + std::fabs(T[0]) + std::fabs(aLow) + std::fabs(aHigh));
+    const double* c = block->crossCoordinates1;
+    if (aLow > -HUGE_VAL) *first = int(std::lower_bound(c + *first, c + *last + 1, T[0] + aLow - aMargin) - c);
+    if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh + aMargin) - c) - 1;
+}
+
 // One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
 // listed in volumeTerms and its removed ends counted in *endCount.
 void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
@@ -1532,7 +1608,9 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // The axis values of the rays' quadratics, found once for the row.
     ToolFrameAxis frameAxis;
     SetUpToolFrameAxis(n, &frameAxis);
-    for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+    int firstRay = st->rangeLow1, lastRay = st->rangeHigh1;
+    if (oblique && n[2] != 0.0) NarrowObliqueRow(block, i2, paddedReach, kPlaneMargin, &firstRay, &lastRay);
+    for (int i1 = firstRay; i1 <= lastRay; i1++) {
         if (counts[i1] == 0) continue;
         int sphereCount = -1;  // -1: the sphere is not intersected yet
         double sphere[2] = {0.0, 0.0};
@@ -1576,28 +1654,46 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             // needed above the upper parts' base, its sphere below.
             const double onPlane = (-kPlaneMargin - w) * inverseRayComponent;
             const double onLimit = ballParts ? (upperPartHeight - kPlaneMargin - w) * inverseRayComponent : onPlane;
-            const double top = material[cnt - 1] - tipT, bottom = material[0] - tipT;
             const double centre = n[2] * w * inverseA;
             const double halfSquared = disc * inverseA * inverseA;
-            const double below = centre - top - kSquareMargin;
-            const double above = bottom - centre - kSquareMargin;
-            bool allBelow = (n[2] > 0.0 && top <= onLimit - kSquareMargin) || (below > 0.0 && below * below >= halfSquared);
-            bool allAbove = (n[2] < 0.0 && bottom >= onLimit + kSquareMargin) || (above > 0.0 && above * above >= halfSquared);
-            double sphereQ = HUGE_VAL;
+            // The material next to a split point: the last exit at or below it and the first entry
+            // above it (none: beyond any chord). A ray passes over when the exit lies below the
+            // chord's lower end and the entry above its upper end (an interval across the split
+            // point is taken to meet the chord).
+            double split = n[2] > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
+            double sphereQ = HUGE_VAL, sphereHalfSquared = 0.0;
+            const double sphereCentre = st->cornerCentrePoint[2] - tipT;
             if (ballParts) {
-                // The hull with the padded sphere's chord: the material must lie beyond both.
+                // The chord is the hull with the padded sphere's: the material must lie beyond both.
                 const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
                 sphereQ = e1 * e1 + sphereRowC * sphereRowC;
                 if (sphereQ < paddedSphere * paddedSphere) {
-                    const double sphereHalfSquared = paddedSphere * paddedSphere - sphereQ;
-                    const double sphereCentre = st->cornerCentrePoint[2] - tipT;
-                    const double sphereBelow = sphereCentre - top - kSquareMargin;
-                    const double sphereAbove = bottom - sphereCentre - kSquareMargin;
-                    allBelow = allBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= sphereHalfSquared;
-                    allAbove = allAbove && sphereAbove > 0.0 && sphereAbove * sphereAbove >= sphereHalfSquared;
+                    sphereHalfSquared = paddedSphere * paddedSphere - sphereQ;
+                    split = sphereCentre;
                 }
             }
-            if (allBelow || allAbove) continue;
+            const int j = FindFirstMaterialExitAbove(material, cnt, tipT + split);
+            bool clearBelow = true, clearAbove = true;
+            if (j >= 2) {
+                const double exit = material[j - 1] - tipT;
+                const double below = centre - exit - kSquareMargin;
+                clearBelow = (n[2] > 0.0 && exit <= onLimit - kSquareMargin) || (below > 0.0 && below * below >= halfSquared);
+                if (sphereHalfSquared > 0.0) {
+                    const double sphereBelow = sphereCentre - exit - kSquareMargin;
+                    clearBelow = clearBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= sphereHalfSquared;
+                }
+            }
+            if (j < cnt) {
+                const double entry = material[j] - tipT;
+                const double above = entry - centre - kSquareMargin;
+                clearAbove = entry > split && ((n[2] < 0.0 && entry >= onLimit + kSquareMargin) ||
+                                               (above > 0.0 && above * above >= halfSquared));
+                if (sphereHalfSquared > 0.0) {
+                    const double sphereAbove = entry - sphereCentre - kSquareMargin;
+                    clearAbove = clearAbove && sphereAbove > 0.0 && sphereAbove * sphereAbove >= sphereHalfSquared;
+                }
+            }
+            if (clearBelow && clearAbove) continue;
             const double root = std::sqrt(disc) * inverseA;
             double low = centre - root, high = centre + root;
             if (n[2] > 0.0)
