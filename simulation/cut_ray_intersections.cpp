@@ -470,100 +470,32 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
     return found;
 }
 
-namespace {
-
-// The values of an axis every ray of a position shares, kept per thread for the last axis seen.
-struct AxisConstants {
-    double n[3];
-    double A, Cfactor, invNz2, invA, invNz;
-    bool usable;
-};
-
-const AxisConstants& GetAxisConstants(const double n[3])
+void SetUpToolFrameAxis(const double n[3], ToolFrameAxis* k)
 {
-    thread_local AxisConstants k = {{NAN, NAN, NAN}, 0.0, 0.0, 0.0, 0.0, 0.0, false};
-    if (n[0] != k.n[0] || n[1] != k.n[1] || n[2] != k.n[2]) {
-        for (int i = 0; i < 3; i++) k.n[i] = n[i];
-        const double q = n[0] * n[0] + n[1] * n[1];
-        const double nz2 = n[2] * n[2];
-        k.usable = n[2] != 0.0 && !(n[0] == 0.0 && n[1] == 0.0) && std::fabs(n[2]) >= 0.1;
-        if (k.usable) {
-            k.A = q * q / nz2 + q;
-            k.Cfactor = q / nz2 + 1.0;
-            k.invNz2 = 1.0 / nz2;
-            k.invA = 1.0 / k.A;
-            k.invNz = 1.0 / n[2];
-            k.usable = k.A > 0.0;
-        }
+    const double q = n[0] * n[0] + n[1] * n[1];
+    const double nz2 = n[2] * n[2];
+    k->usable = n[2] != 0.0 && !(n[0] == 0.0 && n[1] == 0.0) && std::fabs(n[2]) >= 0.1;
+    if (k->usable) {
+        k->A = q * q / nz2 + q;
+        k->Cfactor = q / nz2 + 1.0;
+        k->invNz2 = 1.0 / nz2;
+        k->invA = 1.0 / k->A;
+        k->invNz = 1.0 / n[2];
+        k->usable = k->A > 0.0;
     }
-    return k;
 }
-
-}  // namespace
 
 void SetUpToolFrameRay(const double T[3], const double n[3], double c1, double c2, ToolFrameRay* ray)
 {
-    const AxisConstants& k = GetAxisConstants(n);
+    // The values of the last axis seen, kept per thread.
+    thread_local double last[3] = {NAN, NAN, NAN};
+    thread_local ToolFrameAxis k = {0.0, 0.0, 0.0, 0.0, 0.0, false};
+    if (n[0] != last[0] || n[1] != last[1] || n[2] != last[2]) {
+        for (int i = 0; i < 3; i++) last[i] = n[i];
+        SetUpToolFrameAxis(n, &k);
+    }
     ray->T = T;
     ray->usable = k.usable;
     if (!k.usable) return;
-    const double dx = T[0] - c1, dy = T[1] - c2;
-    const double w = n[0] * dx + n[1] * dy;
-    const double C = w * k.Cfactor;
-    const double G = dx * dx + dy * dy + w * w * k.invNz2;
-    ray->w = w;
-    ray->A = k.A;
-    ray->C = C;
-    ray->disc0 = C * C - k.A * G;
-    ray->scale = C * C + k.A * G;
-    ray->invA = k.invA;
-    ray->invNz = k.invNz;
-}
-
-int IntersectAxisCylinder(const ToolFrameRay& ray, const double B[3], const double n[3], double R, double len,
-                          bool capped, double c1, double c2, double t[2], double s[2])
-{
-    if (ray.usable) {
-        const double A = ray.A, C = ray.C;
-        const double* T = ray.T;
-        const double h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
-        const double disc = ray.disc0 + A * R * R;
-        // The rounding of disc grows with the terms it comes from (those of the plain routine's
-        // base included); only well away from a tangent is the root's change negligible.
-        const double size = ray.scale + A * R * R + A * A * h * h + 1e-300;
-        if (disc <= -1e-5 * size) return 0;
-        if (disc >= 1e-5 * size) {
-            const double root = std::sqrt(disc);
-            const double high = (root - C) * ray.invA;  // heights above the tip
-            if (high - h < 0.0) return 0;
-            const double low = (-C - root) * ray.invA;
-            if (capped && low - h > len) return 0;
-            const double w = ray.w;
-            // Clipped to the base and top planes in registers, then stored in ray order once.
-            double sLow = low - h, sHigh = high - h;
-            double tLow = T[2] + (low + w) * ray.invNz, tHigh = T[2] + (high + w) * ray.invNz;
-            if (sLow < 0.0) {
-                sLow = 0.0;
-                tLow = T[2] + (h + w) * ray.invNz;
-            } else if (capped && sLow > len) {
-                sLow = len;
-                tLow = T[2] + (h + len + w) * ray.invNz;
-            }
-            if (sHigh < 0.0) {
-                sHigh = 0.0;
-                tHigh = T[2] + (h + w) * ray.invNz;
-            } else if (capped && sHigh > len) {
-                sHigh = len;
-                tHigh = T[2] + (h + len + w) * ray.invNz;
-            }
-            if (tHigh < tLow) {
-                t[0] = tHigh, t[1] = tLow, s[0] = sHigh, s[1] = sLow;
-            } else {
-                t[0] = tLow, t[1] = tHigh, s[0] = sLow, s[1] = sHigh;
-            }
-            return 2;
-        }
-    }
-    if (capped) return IntersectLineWithToolCylinder(B, n, R, len, c1, c2, t, s);
-    return IntersectLineWithShank(B, n, R, c1, c2, t, s);
+    SetUpToolFrameRayOnAxis(k, T, n, c1, c2, ray);
 }

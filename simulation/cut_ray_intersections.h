@@ -3,6 +3,8 @@
 // torus. Points are in the family's axis order (cross 1, cross 2, ray); n is the unit tool axis.
 #pragma once
 
+#include <cmath>
+
 // Each routine writes the count (0 or 2; the torus 0 to 4), the ray coordinates t of the crossings
 // in ascending order and the height s above the solid's base B at each, and returns the count.
 // (c1, c2) are the ray's cross coordinates.
@@ -32,7 +34,8 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
 
 // A ray's distance-from-axis quadratic about the tool tip T, shared by every cylinder whose base
 // lies on the axis: moving the base along the axis only shifts the heights, and a cylinder's
-// radius only changes the discriminant by A R^2, so each cylinder costs one square root.
+// radius only changes the discriminant by A R^2, so each cylinder costs one square root (and
+// cylinders of one radius share it: the last root found is kept with its discriminant).
 struct ToolFrameRay {
     const double* T;
     double w;          // nx dx + ny dy for dx, dy the tip less the ray's cross coordinates
@@ -41,13 +44,91 @@ struct ToolFrameRay {
     double scale;      // C^2 + A G: the size of the terms disc0 comes from
     double invA, invNz;
     bool usable;       // the quadratic applies (tilted axis, |nz| >= 0.1)
+    mutable double lastDisc, lastRoot;  // the last discriminant whose root was taken, and the root
 };
+// The values of an axis that the quadratics of all its rays share.
+struct ToolFrameAxis {
+    double A, Cfactor, invNz2, invA, invNz;
+    bool usable;       // the quadratic applies (tilted axis, |nz| >= 0.1)
+};
+void SetUpToolFrameAxis(const double n[3], ToolFrameAxis* axis);
 void SetUpToolFrameRay(const double T[3], const double n[3], double c1, double c2, ToolFrameRay* ray);
+
+// SetUpToolFrameRay with the axis values found once for many rays (axis.usable).
+inline void SetUpToolFrameRayOnAxis(const ToolFrameAxis& k, const double T[3], const double n[3], double c1,
+                                    double c2, ToolFrameRay* ray)
+{
+    ray->T = T;
+    ray->usable = true;
+    const double dx = T[0] - c1, dy = T[1] - c2;
+    const double w = n[0] * dx + n[1] * dy;
+    const double C = w * k.Cfactor;
+    const double G = dx * dx + dy * dy + w * w * k.invNz2;
+    ray->w = w;
+    ray->A = k.A;
+    ray->C = C;
+    ray->disc0 = C * C - k.A * G;
+    ray->scale = C * C + k.A * G;
+    ray->invA = k.invA;
+    ray->invNz = k.invNz;
+    ray->lastDisc = -1.0;  // never a discriminant whose root is taken
+    ray->lastRoot = 0.0;
+}
+
 // IntersectLineWithToolCylinder (capped) or IntersectLineWithShank (open, len unused) for base B
 // on the axis of ray. Within rounding of the plain routines; near a tangent ray, where the square
 // root would magnify that rounding, and where the quadratic does not apply, it is the plain routine.
-int IntersectAxisCylinder(const ToolFrameRay& ray, const double B[3], const double n[3], double R, double len,
-                          bool capped, double c1, double c2, double t[2], double s[2]);
+inline int IntersectAxisCylinder(const ToolFrameRay& ray, const double B[3], const double n[3], double R,
+                                 double len, bool capped, double c1, double c2, double t[2], double s[2])
+{
+    if (ray.usable) {
+        const double A = ray.A, C = ray.C;
+        const double* T = ray.T;
+        const double h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
+        const double disc = ray.disc0 + A * R * R;
+        // The rounding of disc grows with the terms it comes from (those of the plain routine's
+        // base included); only well away from a tangent is the root's change negligible.
+        const double size = ray.scale + A * R * R + A * A * h * h + 1e-300;
+        if (disc <= -1e-5 * size) return 0;
+        if (disc >= 1e-5 * size) {
+            if (disc != ray.lastDisc) {
+                ray.lastDisc = disc;
+                ray.lastRoot = std::sqrt(disc);
+            }
+            const double root = ray.lastRoot;
+            const double high = (root - C) * ray.invA;  // heights above the tip
+            if (high - h < 0.0) return 0;
+            const double low = (-C - root) * ray.invA;
+            if (capped && low - h > len) return 0;
+            const double w = ray.w;
+            // Clipped to the base and top planes in registers, then stored in ray order once.
+            double sLow = low - h, sHigh = high - h;
+            double tLow = T[2] + (low + w) * ray.invNz, tHigh = T[2] + (high + w) * ray.invNz;
+            if (sLow < 0.0) {
+                sLow = 0.0;
+                tLow = T[2] + (h + w) * ray.invNz;
+            } else if (capped && sLow > len) {
+                sLow = len;
+                tLow = T[2] + (h + len + w) * ray.invNz;
+            }
+            if (sHigh < 0.0) {
+                sHigh = 0.0;
+                tHigh = T[2] + (h + w) * ray.invNz;
+            } else if (capped && sHigh > len) {
+                sHigh = len;
+                tHigh = T[2] + (h + len + w) * ray.invNz;
+            }
+            if (tHigh < tLow) {
+                t[0] = tHigh, t[1] = tLow, s[0] = sHigh, s[1] = sLow;
+            } else {
+                t[0] = tLow, t[1] = tHigh, s[0] = sLow, s[1] = sHigh;
+            }
+            return 2;
+        }
+    }
+    if (capped) return IntersectLineWithToolCylinder(B, n, R, len, c1, c2, t, s);
+    return IntersectLineWithShank(B, n, R, c1, c2, t, s);
+}
 
 // Sets up *ray when the axis is one the quadratic serves and returns it; nullptr otherwise (then the
 // plain routines are the ones to call), without any per-ray work for such an axis.

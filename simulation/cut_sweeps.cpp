@@ -167,6 +167,7 @@ struct RayContext {
     double area;          // area weight
     double plane;         // n . (ray point at t = 0) - n . tip: the tip plane's value along the ray
     float* top;           // the ray's entry in the top summary (null: none)
+    const ToolFrameAxis* frameAxis;  // the axis values of the ray's row (null: found per ray)
 };
 
 // A short list of intervals (ascending, disjoint or touching) as plain ends.
@@ -352,6 +353,18 @@ inline void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2
     ray->plane = g_ToolAxisPlane[block->crossAxis1] * ray->c1 + g_ToolAxisPlane[block->crossAxis2] * ray->c2 +
                  g_ToolAxisPlane[3];
     ray->top = block->counts == s_SummaryCounts ? s_SummaryTops + ray->index : nullptr;
+    ray->frameAxis = nullptr;
+}
+
+// The ray's quadratic about tip T where the axis n serves it (SetUpToolFrameRayIfTilted), else
+// nullptr; from the row's axis values where the sweep found them.
+inline const ToolFrameRay* SetUpRayFrame(const RayContext& ray, const double T[3], const double n[3],
+                                         ToolFrameRay* frame)
+{
+    if (!ray.frameAxis) return SetUpToolFrameRayIfTilted(T, n, ray.c1, ray.c2, frame);
+    if (!ray.frameAxis->usable) return nullptr;
+    SetUpToolFrameRayOnAxis(*ray.frameAxis, T, n, ray.c1, ray.c2, frame);
+    return frame;
 }
 
 // Height of ray point t above the tip plane (times |n|).
@@ -785,6 +798,9 @@ void IntersectColumnAndShank(const ToolShape& tool, const RayContext& ray, RowFl
 
 // --- Candidate intervals per tool type ---------------------------------------------------------
 
+inline void JoinUpperParts(IntervalList* list, int columnCount, const double column[2], int shankCount,
+                           const double shank[2]);
+
 void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
 {
     const DexelSweepState* st = ray.state;
@@ -794,10 +810,10 @@ void CutBall(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     int columnCount, shankCount;
     double column[2], shank[2];
     ToolFrameRay frameValues;
-    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, st->axisVector, ray.c1, ray.c2, &frameValues);
+    const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, st->axisVector, &frameValues);
     IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
                             tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank, frame);
-    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    JoinUpperParts(&list, columnCount, column, shankCount, shank);
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
@@ -940,7 +956,7 @@ void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* 
     }
     IntersectColumnAndShank(tool, ray, flags, st->cornerCentrePoint, g_CutBoundRadius,
                             tool.g->cornerCentreHeight, &columnCount, column, &shankCount, shank);
-    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    JoinUpperParts(&list, columnCount, column, shankCount, shank);
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
@@ -950,7 +966,7 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     int columnCount, shankCount;
     double column[2], shank[2];
     ToolFrameRay frameValues;
-    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, st->axisVector, ray.c1, ray.c2, &frameValues);
+    const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, st->axisVector, &frameValues);
     IntersectColumnAndShank(tool, ray, flags, st->basePoint, tool.d / 2.0, 0.0, &columnCount, column,
                             &shankCount, shank, frame);
     IntervalList list;
@@ -996,7 +1012,7 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     int count = 0;
     // The ray's quadratic about the tip serves the cylinders along the axis.
     ToolFrameRay frameValues;
-    const ToolFrameRay* frame = SetUpToolFrameRayIfTilted(st->basePoint, n, ray.c1, ray.c2, &frameValues);
+    const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, n, &frameValues);
     if (tool.type == TOOL_OVAL)
         count = IntersectLineWithToolTip(st->basePoint, n, g.ovalRadialSemiAxis, g.ovalAxialSemiAxis,
                                          g.ovalCapHeight, ray.c1, ray.c2, t, s);
@@ -1028,7 +1044,7 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
             IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
             JoinHull(&list, t[0], t[1]);
     }
-    UpdateIntervalOverlap(list.ends, &list.count, columnCount, column, shankCount, shank);
+    JoinUpperParts(&list, columnCount, column, shankCount, shank);
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
@@ -1709,6 +1725,82 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
     }
 }
 
+// The rays of row i2 (first .. last of the family's range) that can pass the reach-chord test of a
+// tool whose axis n crosses them obliquely (n[2] not 0): only those whose chord through the cylinder
+// of radius P (the padded reach) around the axis line meets the grid's span along the rays (widened
+// by a pitch, as the ranges are) on the tool's side of the tip plane (less planeMargin). With a, b2
+// the ray's cross offsets from the tip and w = n[0] a + n[1] b2, the chord is centred at n[2] w / A
+// with a half length of at most H, and every such condition bounds w linearly; the cylinder itself
+// bounds a where n[1] is not 0. Bounds widened far beyond their rounding, so every ray left out
+// would fail the test. Leaves last < first when no ray can pass.
+void NarrowObliqueRow(const DexelDirectionBlock* block, int i2, double P, double planeMargin, int* first, int* last)
+{
+    const DexelSweepState* st = block->sweep;
+    const double* n = st->axisVector;
+    const double* T = st->basePoint;
+    const double A = 1.0 - n[2] * n[2];
+    const double b2 = block->crossCoordinates2[i2] - T[1];
+    const double kLeast = n[1] == 0.0 ? std::fabs(n[0] * b2) : 0.0;  // least distance of a ray from the axis
+    const double discMost = A * P * P - kLeast * kLeast;
+    if (!(discMost > 0.0) || !(A > 0.0)) {
+        *last = *first - 1;
+        return;
+    }
+    const double H = std::sqrt(discMost) / A;
+    double rayLow, rayHigh;
+    const WorkModel* work = block->work;
+    const int axis = block->rayAxis;
+    if (block->rayCoordinates) {
+        rayLow = block->rayCoordinates[0];
+        rayHigh = block->rayCoordinates[block->rayNodeCount - 1];
+    } else {
+        rayLow = axis == 0 ? work->originX : axis == 1 ? work->originY : work->originZ;
+        rayHigh = rayLow + (block->rayNodeCount - 1) * block->pitch;
+    }
+    const double U0 = rayLow - block->pitch - T[2], U1 = rayHigh + block->pitch - T[2];
+    const double nz = n[2];
+    // Lower bounds of w: the chord reaches the tool's side of the plane, and that side the span.
+    double wLow, wHigh;
+    if (nz > 0.0) {
+        wLow = std::max((-planeMargin / nz - H) / (nz / A + 1.0 / nz), -planeMargin - U1 * nz);
+        wLow = std::max(wLow, (U0 - H) * A / nz);   // the chord's top above the span's start
+        wHigh = (U1 + H) * A / nz;                   // its bottom below the span's end
+    } else {
+        wLow = std::max((-planeMargin + H * nz) / (nz * nz / A + 1.0), -planeMargin - U0 * nz);
+        wLow = std::max(wLow, (U1 + H) * A / nz);
+        wHigh = (U0 - H) * A / nz;
+    }
+    const double wMargin = 1e-6 * (1.0 + std::fabs(wLow) + std::fabs(wHigh));
+    wLow -= wMargin;
+    wHigh += wMargin;
+    double aLow = -HUGE_VAL, aHigh = HUGE_VAL;
+    const double w0 = n[1] * b2;  // w at a = 0
+    if (n[0] != 0.0) {
+        aLow = (wLow - w0) / n[0];
+        aHigh = (wHigh - w0) / n[0];
+        if (aLow > aHigh) std::swap(aLow, aHigh);
+    } else if (!(w0 >= wLow && w0 <= wHigh)) {
+        *last = *first - 1;
+        return;
+    }
+    if (n[1] != 0.0) {
+        // |n[1] a - n[0] b2| < sqrt(A) P.
+        const double reach = std::sqrt(A) * P;
+        double low = (n[0] * b2 - reach) / n[1], high = (n[0] * b2 + reach) / n[1];
+        if (low > high) std::swap(low, high);
+        aLow = std::max(aLow, low);
+        aHigh = std::min(aHigh, high);
+    }
+    if (!(aLow <= aHigh)) {
+        *last = *first - 1;
+        return;
+    }
+    const double aMargin = 1e-6 * (1.0 + std::fabs(T[0]) + std::fabs(aLow) + std::fabs(aHigh));
+    const double* c = block->crossCoordinates1;
+    if (aLow > -HUGE_VAL) *first = int(std::lower_bound(c + *first, c + *last + 1, T[0] + aLow - aMargin) - c);
+    if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh + aMargin) - c) - 1;
+}
+
 // One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
 // listed in volumeTerms and its removed ends counted in *endCount.
 void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
@@ -1781,15 +1873,29 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const double sphereMargin = 1e-9 * (1.0 + std::fabs(C[2]));
     const double e2 = C[1] - block->crossCoordinates2[i2];
     const double chordMargin = 1e-9 * (1.0 + std::fabs(tipT));
+    // A ray crossing the axis obliquely (n[2] not 0) at distance k from the axis line meets the
+    // reach cylinder on a chord centred at n[2] w / A of half length sqrt(A P^2 - k^2) / A, with
+    // k = n[1] a - n[0] b2 for a, b2 its cross offsets from the tip (the same chord as above). Its
+    // material is compared with the chord's ends on squares first, less a margin far above their
+    // rounding and far below the padding, so that a ray whose material lies wholly below or above
+    // the chord is passed over without the root.
+    const double obliqueRowTerm = n[0] * b2;
+    const double reachTerm = A * (paddedReach * paddedReach);
+    const double kSquareMargin = 1e-7 * (1.0 + std::fabs(tipT));
     AxialUpperParts axialParts;
     if (ballFromAbove) FindAxialUpperParts(tool, block, &axialParts);
+    // The axis values of the rays' quadratics, found once for the row.
+    ToolFrameAxis frameAxis;
+    SetUpToolFrameAxis(n, &frameAxis);
+    int firstRay = st->rangeLow1, lastRay = st->rangeHigh1;
+    if (oblique && n[2] != 0.0) NarrowObliqueRow(block, i2, paddedReach, kPlaneMargin, &firstRay, &lastRay);
     // Z-rays under a tool along +Z: the tests below on the summary of the rays' tops (at or above
     // each top, so whatever they pass over the tests on the ray's own top pass over too), before
     // the ray's count and ends are loaded.
     const float* tops = axial && n[2] > 0.0 && block->counts == s_SummaryCounts
                             ? s_SummaryTops + size_t(i2) * size_t(block->crossNodeCount1)
                             : nullptr;
-    for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+    for (int i1 = firstRay; i1 <= lastRay; i1++) {
         if (tops) {
             const double top = tops[i1];
             if (tipT >= top) continue;
@@ -1834,7 +1940,84 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 belowUpperParts = true;
             }
         }
-        if (oblique && !belowUpperParts) {
+        if (oblique && !belowUpperParts && n[2] != 0.0) {
+            const double a = block->crossCoordinates1[i1] - st->basePoint[0];
+            const double w = a * n[0] + b2 * n[1];
+            const double k = n[1] * a - obliqueRowTerm;
+            const double disc = reachTerm - k * k;
+            if (!(disc > 0.0)) continue;
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int cnt = counts[i1];
+            // Every solid lies on or above the tip plane, as below; a ball's reach cylinder is only
+            // needed above the upper parts' base, its sphere below.
+            const double onPlane = (-kPlaneMargin - w) * inverseRayComponent;
+            const double onLimit = ballParts ? (upperPartHeight - kPlaneMargin - w) * inverseRayComponent : onPlane;
+            const double centre = n[2] * w * inverseA;
+            const double halfSquared = disc * inverseA * inverseA;
+            // The material next to a split point: the last exit at or below it and the first entry
+            // above it (none: beyond any chord). A ray passes over when the exit lies below the
+            // chord's lower end and the entry above its upper end (an interval across the split
+            // point is taken to meet the chord).
+            double split = n[2] > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
+            double sphereQ = HUGE_VAL, sphereHalfSquared = 0.0;
+            const double sphereCentre = st->cornerCentrePoint[2] - tipT;
+            if (ballParts) {
+                // The chord is the hull with the padded sphere's: the material must lie beyond both.
+                const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                sphereQ = e1 * e1 + sphereRowC * sphereRowC;
+                if (sphereQ < paddedSphere * paddedSphere) {
+                    sphereHalfSquared = paddedSphere * paddedSphere - sphereQ;
+                    split = sphereCentre;
+                }
+            }
+            const int j = FindFirstMaterialExitAbove(material, cnt, tipT + split);
+            bool clearBelow = true, clearAbove = true;
+            if (j >= 2) {
+                const double exit = material[j - 1] - tipT;
+                const double below = centre - exit - kSquareMargin;
+                clearBelow = (n[2] > 0.0 && exit <= onLimit - kSquareMargin) || (below > 0.0 && below * below >= halfSquared);
+                if (sphereHalfSquared > 0.0) {
+                    const double sphereBelow = sphereCentre - exit - kSquareMargin;
+                    clearBelow = clearBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= sphereHalfSquared;
+                }
+            }
+            if (j < cnt) {
+                const double entry = material[j] - tipT;
+                const double above = entry - centre - kSquareMargin;
+                clearAbove = entry > split && ((n[2] < 0.0 && entry >= onLimit + kSquareMargin) ||
+                                               (above > 0.0 && above * above >= halfSquared));
+                if (sphereHalfSquared > 0.0) {
+                    const double sphereAbove = entry - sphereCentre - kSquareMargin;
+                    clearAbove = clearAbove && sphereAbove > 0.0 && sphereAbove * sphereAbove >= sphereHalfSquared;
+                }
+            }
+            if (clearBelow && clearAbove) continue;
+            const double root = std::sqrt(disc) * inverseA;
+            double low = centre - root, high = centre + root;
+            if (n[2] > 0.0)
+                low = std::max(low, onPlane);
+            else
+                high = std::min(high, onPlane);
+            if (!(low < high)) continue;
+            if (ballParts) {
+                // The reach cylinder's part above the upper parts' base, hulled with the sphere.
+                if (n[2] > 0.0)
+                    low = std::max(low, onLimit);
+                else
+                    high = std::min(high, onLimit);
+                const bool upper = low < high;
+                if (sphereQ < paddedSphere * paddedSphere) {
+                    const double half = std::sqrt(paddedSphere * paddedSphere - sphereQ);
+                    const double sphereCentre = st->cornerCentrePoint[2] - tipT;
+                    low = upper ? std::min(low, sphereCentre - half) : sphereCentre - half;
+                    high = upper ? std::max(high, sphereCentre + half) : sphereCentre + half;
+                } else if (!upper) {
+                    continue;
+                }
+            }
+            if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
+        } else if (oblique && !belowUpperParts) {
             // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0.
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
             const double w = a * n[0] + b2 * n[1];
@@ -1933,6 +2116,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        ray.frameAxis = &frameAxis;
         if (tool.type == TOOL_BALL && (sphereCount >= 0 || belowUpperParts)) {
             if (sphereCount < 0)
                 sphereCount = IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, sphere);
