@@ -219,35 +219,45 @@ int SolveFactorQuadratic(double K, double beta, double gamma, double out[2])
     return 2;
 }
 
-// Real roots of the torus quartic P(s) = Q(s)^2 - s (2 Rt - s), Q(s) = K s^2 + L s + U, K > 0,
-// Rt > 0. For any y, P = (Q + y)^2 - [(2 y K - 1) s^2 + 2 (y L + Rt) s + 2 y U + y^2]; the bracket
-// is a perfect square (a s + b)^2 where y is a root of a cubic that is negative at y = 1 / (2 K) and
-// so has a root at least that large. Its largest root, polished by Newton steps, splits P into the
-// two real quadratics Q + y - (a s + b) and Q + y + (a s + b): no complex arithmetic, so no rounding
-// noise in imaginary parts can hide a real crossing. Each root gets one Newton step on P itself.
-// Returns the count of real roots.
-int SolveTorusQuartic(double K, double L, double U, double Rt, double out[4])
+// The torus quartic P(s) = Q(s)^2 - s (2 Rt - s), Q(s) = K s^2 + L s + U, K > 0, Rt > 0, factored:
+// for any y, P = (Q + y)^2 - [(2 y K - 1) s^2 + 2 (y L + Rt) s + 2 y U + y^2]; the bracket is a
+// perfect square (a s + b)^2 where y is a root of a cubic that is negative at y = 1 / (2 K) and so
+// has a root at least that large. Its largest root, polished by Newton steps, splits P into the two
+// real quadratics Q + y - (a s + b) and Q + y + (a s + b): no complex arithmetic, so no rounding
+// noise in imaginary parts can hide a real crossing. E is the cubic's constant term, -Rt^2 / (2 K).
+// Writes the roots of the two quadratics, not yet polished, and returns their count.
+int FactorTorusQuartic(double K, double L, double U, double Rt, double E, double out[4])
 {
     const double B = (4.0 * K * U - 1.0 - L * L) / (2.0 * K);
     const double C = -(U + L * Rt) / K;
-    const double E = -Rt * Rt / (2.0 * K);
     const double y = PolishMonicCubicRoot(FindRealCubicRootClosedForm(B, C, E, 1), B, C, E, 2);
     const double a2 = 2.0 * y * K - 1.0;
     const double b2 = y * (2.0 * U + y);
     const double a = a2 > 0.0 ? std::sqrt(a2) : 0.0;
     const double b = std::copysign(b2 > 0.0 ? std::sqrt(b2) : 0.0, y * L + Rt);
-    int count = SolveFactorQuadratic(K, L - a, U + y - b, out);
-    count += SolveFactorQuadratic(K, L + a, U + y + b, out + count);
-    for (int k = 0; k < count; k++) {
-        const double r = out[k];
-        const double q = (K * r + L) * r + U;
-        const double value = q * q - (2.0 * Rt - r) * r;
-        const double slope = 2.0 * q * (2.0 * K * r + L) - 2.0 * Rt + 2.0 * r;
-        if (slope != 0.0) {
-            const double polished = r - value / slope;
-            if (std::fabs(polished - r) <= 1e-6 * (1.0 + std::fabs(r))) out[k] = polished;
-        }
+    const int count = SolveFactorQuadratic(K, L - a, U + y - b, out);
+    return count + SolveFactorQuadratic(K, L + a, U + y + b, out + count);
+}
+
+// One Newton step on P from a root r of its factors, kept when it only refines the root (moves it
+// by at most 1e-6 (1 + |r|)).
+inline double PolishTorusRoot(double K, double L, double U, double Rt, double r)
+{
+    const double q = (K * r + L) * r + U;
+    const double value = q * q - (2.0 * Rt - r) * r;
+    const double slope = 2.0 * q * (2.0 * K * r + L) - 2.0 * Rt + 2.0 * r;
+    if (slope != 0.0) {
+        const double polished = r - value / slope;
+        if (std::fabs(polished - r) <= 1e-6 * (1.0 + std::fabs(r))) return polished;
     }
+    return r;
+}
+
+// Real roots of P, each given one Newton step on P itself. Returns the count of real roots.
+int SolveTorusQuartic(double K, double L, double U, double Rt, double out[4])
+{
+    const int count = FactorTorusQuartic(K, L, U, Rt, -Rt * Rt / (2.0 * K), out);
+    for (int k = 0; k < count; k++) out[k] = PolishTorusRoot(K, L, U, Rt, out[k]);
     return count;
 }
 
@@ -468,6 +478,93 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
     if (found == 4 && t[2] == t[3]) found = 2;
     if (found == 2 && t[0] == t[1]) found = 0;
     return found;
+}
+
+namespace {
+
+// Coefficients of the torus quartic that depend only on the axis and the torus, kept per thread for
+// the last ones seen; computed exactly as IntersectLineWithTorusInBound computes them.
+struct TorusAxisConstants {
+    double n[3], Rc, Rt;
+    double q, nz2, K, E;
+};
+
+const TorusAxisConstants& GetTorusAxisConstants(const double n[3], double Rc, double Rt)
+{
+    thread_local TorusAxisConstants k = {{NAN, NAN, NAN}, NAN, NAN, 0.0, 0.0, 0.0, 0.0};
+    if (n[0] != k.n[0] || n[1] != k.n[1] || n[2] != k.n[2] || Rc != k.Rc || Rt != k.Rt) {
+        for (int i = 0; i < 3; i++) k.n[i] = n[i];
+        k.Rc = Rc;
+        k.Rt = Rt;
+        k.q = n[0] * n[0] + n[1] * n[1];
+        k.nz2 = n[2] * n[2];
+        k.K = (k.q * k.q / k.nz2 + k.q + 1.0) / (2.0 * Rc);
+        k.E = -Rt * Rt / (2.0 * k.K);
+    }
+    return k;
+}
+
+int TakeHull(int count, const double tt[4], double t[2])
+{
+    if (count < 2) return 0;
+    t[0] = tt[0];
+    t[1] = tt[count - 1];
+    return 2;
+}
+
+}  // namespace
+
+int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, double c1,
+                                      double c2, bool boundMet, double t[2])
+{
+    double tt[4], ss[4];
+    if (n[2] == 0.0 || (n[0] == 0.0 && n[1] == 0.0) || !(Rt > 0.0) || !(Rc > 0.0))
+        return TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, boundMet, tt, ss), tt, t);
+    const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
+    const double bound = std::fabs(Rc) + Rt;
+    if (centre1 * centre1 + centre2 * centre2 >= bound * bound) return 0;
+    double bt[2], bs[2];
+    if (!boundMet && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1, c2, bt, bs) != 2) return 0;
+    const RayFrame f = MakeRayFrame(B, n, c1, c2);
+    const TorusAxisConstants& k = GetTorusAxisConstants(n, Rc, Rt);
+    const double K = k.K, nz2 = k.nz2;
+    const double L = (f.w * f.q / nz2 + f.w - Rt) / Rc;
+    const double U = (f.dx * f.dx + f.dy * f.dy + f.w * f.w / nz2 - Rc * Rc) / (2.0 * Rc);
+    double roots[4];
+    const int count = FactorTorusQuartic(K, L, U, Rt, k.E, roots);
+    // Each root's polish moves it by at most 1e-6 (1 + |r|). Where no root could thereby cross the
+    // ends of [0, 2 Rt] or meet another, the roots kept, their order and the ends of the hull are
+    // those of the full solve, and only the lowest and highest kept root need the polish; otherwise
+    // (a ray near a tangent or through the torus's lowest or highest circle) the full solve decides.
+    const double slack = 1e-12 * (1.0 + 2.0 * Rt);
+    double kept[4], reach[4];
+    int keptCount = 0;
+    bool decided = true;
+    for (int i = 0; i < count; i++) {
+        const double r = roots[i];
+        const double move = 1e-6 * (1.0 + std::fabs(r));
+        if (r - move > 0.0 && r + move < 2.0 * Rt) {
+            kept[keptCount] = r;
+            reach[keptCount++] = move;
+        } else if (!(r + move < -slack || r - move > 2.0 * Rt + slack)) {
+            decided = false;  // near an end of the range, or not finite
+        }
+    }
+    for (int i = 0; i < keptCount && decided; i++)
+        for (int j = i + 1; j < keptCount; j++)
+            if (!(std::fabs(kept[i] - kept[j]) > 2.0 * (reach[i] + reach[j]))) decided = false;
+    if (!decided) return TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, true, tt, ss), tt, t);
+    if (keptCount < 2) return 0;
+    int low = 0, high = 0;
+    for (int i = 1; i < keptCount; i++) {
+        if (kept[i] < kept[low]) low = i;
+        if (kept[i] > kept[high]) high = i;
+    }
+    const double tLow = RayAtHeight(B, n, f, PolishTorusRoot(K, L, U, Rt, kept[low]));
+    const double tHigh = RayAtHeight(B, n, f, PolishTorusRoot(K, L, U, Rt, kept[high]));
+    t[0] = std::min(tLow, tHigh);
+    t[1] = std::max(tLow, tHigh);
+    return 2;
 }
 
 namespace {
