@@ -13,6 +13,7 @@
 #include "machine_setup/settings/display_settings.h"
 #include "nc/interpreter_state.h"
 #include "simulation/check_flags.h"
+#include "simulation/cut_ray_intersections.h"
 #include "simulation/cutting.h"
 #include "work_model/dexel_intervals.h"
 #include "work_model/work_model.h"
@@ -135,6 +136,40 @@ void CutZigZag(benchmark::State& state, int type, double diameter, double corner
     DestroyWorkModel(&work);
 }
 
+// The corner torus of the D12 R2 bull tilted 30 degrees alone: the hull of its crossings with the
+// rays at pitch 0.1 of the two families the axis is not perpendicular to that cross its bounding
+// cylinder, in the families' axis orders. Reported per ray.
+void BM_TorusHullD12R2Tilted30(benchmark::State& state)
+{
+    const double Rc = 4.0, Rt = 2.0;
+    const double c = std::cos(M_PI / 6.0), s = std::sin(M_PI / 6.0);
+    const double axes[2][3] = {{0.0, c, s}, {s, 0.0, c}};
+    const double base[3] = {0.03, 0.07, 0.0};
+    struct Ray {
+        int axis;
+        double c1, c2;
+    };
+    std::vector<Ray> rays;
+    for (int a = 0; a < 2; a++)
+        for (int i = -90; i <= 90; i++)
+            for (int j = -90; j <= 90; j++) {
+                double t[2], h[2];
+                if (IntersectLineWithToolCylinder(base, axes[a], Rc + Rt, 2.0 * Rt, 0.1 * i, 0.1 * j, t, h) == 2)
+                    rays.push_back(Ray{a, 0.1 * i, 0.1 * j});
+            }
+    double sum = 0.0;
+    for (auto _ : state) {
+        for (const Ray& r : rays) {
+            double t[2];
+            if (IntersectLineWithTorusHullInBound(base, axes[r.axis], Rc, Rt, r.c1, r.c2, true, t) == 2)
+                sum += t[1] - t[0];
+        }
+    }
+    benchmark::DoNotOptimize(sum);
+    state.counters["rays/s"] =
+        benchmark::Counter(double(state.iterations()) * double(rays.size()), benchmark::Counter::kIsRate);
+}
+
 void BM_CutBallD10Axial(benchmark::State& s) { CutZigZag(s, TOOL_BALL, 10, 5, 0); }
 void BM_CutBallD10Tilted30(benchmark::State& s) { CutZigZag(s, TOOL_BALL, 10, 5, 30); }
 void BM_CutBullD12R2Axial(benchmark::State& s) { CutZigZag(s, TOOL_BULL, 12, 2, 0); }
@@ -152,6 +187,7 @@ BENCHMARK(BM_CutBullD12R2Axial)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutBullD12R2Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutFlatD10Axial)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutFlatD10Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_TorusHullD12R2Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
 BENCHMARK(BM_CutBallD10AxialThreads)->ArgName("threads")->Arg(1)->Arg(2)->Arg(4)->Arg(8)
     ->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "work_model/geometry.h"
@@ -219,35 +221,45 @@ int SolveFactorQuadratic(double K, double beta, double gamma, double out[2])
     return 2;
 }
 
-// Real roots of the torus quartic P(s) = Q(s)^2 - s (2 Rt - s), Q(s) = K s^2 + L s + U, K > 0,
-// Rt > 0. For any y, P = (Q + y)^2 - [(2 y K - 1) s^2 + 2 (y L + Rt) s + 2 y U + y^2]; the bracket
-// is a perfect square (a s + b)^2 where y is a root of a cubic that is negative at y = 1 / (2 K) and
-// so has a root at least that large. Its largest root, polished by Newton steps, splits P into the
-// two real quadratics Q + y - (a s + b) and Q + y + (a s + b): no complex arithmetic, so no rounding
-// noise in imaginary parts can hide a real crossing. Each root gets one Newton step on P itself.
-// Returns the count of real roots.
-int SolveTorusQuartic(double K, double L, double U, double Rt, double out[4])
+// The torus quartic P(s) = Q(s)^2 - s (2 Rt - s), Q(s) = K s^2 + L s + U, K > 0, Rt > 0, factored:
+// for any y, P = (Q + y)^2 - [(2 y K - 1) s^2 + 2 (y L + Rt) s + 2 y U + y^2]; the bracket is a
+// perfect square (a s + b)^2 where y is a root of a cubic that is negative at y = 1 / (2 K) and so
+// has a root at least that large. Its largest root, polished by Newton steps, splits P into the two
+// real quadratics Q + y - (a s + b) and Q + y + (a s + b): no complex arithmetic, so no rounding
+// noise in imaginary parts can hide a real crossing. E is the cubic's constant term, -Rt^2 / (2 K).
+// Writes the roots of the two quadratics, not yet polished, and returns their count.
+int FactorTorusQuartic(double K, double L, double U, double Rt, double E, double out[4])
 {
     const double B = (4.0 * K * U - 1.0 - L * L) / (2.0 * K);
     const double C = -(U + L * Rt) / K;
-    const double E = -Rt * Rt / (2.0 * K);
     const double y = PolishMonicCubicRoot(FindRealCubicRootClosedForm(B, C, E, 1), B, C, E, 2);
     const double a2 = 2.0 * y * K - 1.0;
     const double b2 = y * (2.0 * U + y);
     const double a = a2 > 0.0 ? std::sqrt(a2) : 0.0;
     const double b = std::copysign(b2 > 0.0 ? std::sqrt(b2) : 0.0, y * L + Rt);
-    int count = SolveFactorQuadratic(K, L - a, U + y - b, out);
-    count += SolveFactorQuadratic(K, L + a, U + y + b, out + count);
-    for (int k = 0; k < count; k++) {
-        const double r = out[k];
-        const double q = (K * r + L) * r + U;
-        const double value = q * q - (2.0 * Rt - r) * r;
-        const double slope = 2.0 * q * (2.0 * K * r + L) - 2.0 * Rt + 2.0 * r;
-        if (slope != 0.0) {
-            const double polished = r - value / slope;
-            if (std::fabs(polished - r) <= 1e-6 * (1.0 + std::fabs(r))) out[k] = polished;
-        }
+    const int count = SolveFactorQuadratic(K, L - a, U + y - b, out);
+    return count + SolveFactorQuadratic(K, L + a, U + y + b, out + count);
+}
+
+// One Newton step on P from a root r of its factors, kept when it only refines the root (moves it
+// by at most 1e-6 (1 + |r|)).
+inline double PolishTorusRoot(double K, double L, double U, double Rt, double r)
+{
+    const double q = (K * r + L) * r + U;
+    const double value = q * q - (2.0 * Rt - r) * r;
+    const double slope = 2.0 * q * (2.0 * K * r + L) - 2.0 * Rt + 2.0 * r;
+    if (slope != 0.0) {
+        const double polished = r - value / slope;
+        if (std::fabs(polished - r) <= 1e-6 * (1.0 + std::fabs(r))) return polished;
     }
+    return r;
+}
+
+// Real roots of P, each given one Newton step on P itself. Returns the count of real roots.
+int SolveTorusQuartic(double K, double L, double U, double Rt, double out[4])
+{
+    const int count = FactorTorusQuartic(K, L, U, Rt, -Rt * Rt / (2.0 * K), out);
+    for (int k = 0; k < count; k++) out[k] = PolishTorusRoot(K, L, U, Rt, out[k]);
     return count;
 }
 
@@ -468,6 +480,173 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
     if (found == 4 && t[2] == t[3]) found = 2;
     if (found == 2 && t[0] == t[1]) found = 0;
     return found;
+}
+
+namespace {
+
+// Values of the torus quartic that depend only on the axis and the torus, kept per thread for the
+// last ones seen.
+struct TorusAxisConstants {
+    double n[3], Rc, Rt;
+    double q, invNz2, invNz, invRc, invTwoRc, K, invK, invTwoK, E;
+};
+
+const TorusAxisConstants& GetTorusAxisConstants(const double n[3], double Rc, double Rt)
+{
+    thread_local TorusAxisConstants k = {{NAN, NAN, NAN}, NAN, NAN, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    if (n[0] != k.n[0] || n[1] != k.n[1] || n[2] != k.n[2] || Rc != k.Rc || Rt != k.Rt) {
+        for (int i = 0; i < 3; i++) k.n[i] = n[i];
+        k.Rc = Rc;
+        k.Rt = Rt;
+        k.q = n[0] * n[0] + n[1] * n[1];
+        const double nz2 = n[2] * n[2];
+        k.invNz2 = 1.0 / nz2;
+        k.invNz = 1.0 / n[2];
+        k.invRc = 1.0 / Rc;
+        k.invTwoRc = 1.0 / (2.0 * Rc);
+        k.K = (k.q * k.q / nz2 + k.q + 1.0) / (2.0 * Rc);
+        k.invK = 1.0 / k.K;
+        k.invTwoK = 1.0 / (2.0 * k.K);
+        k.E = -Rt * Rt * k.invTwoK;
+    }
+    return k;
+}
+
+int TakeHull(int count, const double tt[4], double t[2])
+{
+    if (count < 2) return 0;
+    t[0] = tt[0];
+    t[1] = tt[count - 1];
+    return 2;
+}
+
+// The real cube root of x (finite, not 0) to about 1e-14 relative: the exponent divided by three
+// in the bits gives a start within a few percent, two Halley steps (cubic convergence) the rest.
+// Its result only starts the factorisation, whose roots each get a Newton step on the quartic.
+inline double CubeRootForStart(double x)
+{
+    const double a = std::fabs(x);
+    uint64_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    bits = bits / 3 + 0x2A9F7893782DA1CEull;
+    double y;
+    std::memcpy(&y, &bits, sizeof y);
+    for (int step = 0; step < 2; step++) {
+        const double y3 = y * y * y;
+        y = y * (y3 + 2.0 * a) / (2.0 * y3 + a);
+    }
+    return std::copysign(y, x);
+}
+
+// The largest real root of y^3 + B y^2 + C y + E in closed form where the roots are clear of each
+// other: with one real root, from one cube root (u of the sum that does not cancel, v = -Q / u for
+// u v = -Q); with three, from the cosine form. False where two roots nearly coincide.
+inline bool FindLargestClearCubicRoot(double B, double C, double E, double* y)
+{
+    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) * (1.0 / 54.0);
+    const double Q = (3.0 * C - B * B) * (1.0 / 9.0);
+    const double Q3 = Q * Q * Q;
+    const double D = R * R + Q3;
+    const double size = R * R + std::fabs(Q3);
+    if (D > 1e-6 * size) {
+        const double u = CubeRootForStart(-(R + std::copysign(std::sqrt(D), R)));
+        *y = u - Q / u - B * (1.0 / 3.0);
+    } else if (D < -1e-6 * size) {
+        const double theta = std::acos(-R / std::sqrt(-Q3)) * (1.0 / 3.0);
+        *y = 2.0 * std::sqrt(-Q) * std::cos(theta) - B * (1.0 / 3.0);
+    } else {
+        return false;
+    }
+    return std::isfinite(*y);
+}
+
+// The roots of K s^2 + beta s + gamma (K > 0) where its discriminant is clear of 0, so that the
+// rounding of the coefficients cannot change their count and moves them only by rounding; false
+// otherwise.
+inline bool SolveClearQuadratic(double K, double invK, double beta, double gamma, double out[2], int* count)
+{
+    const double disc = beta * beta - 4.0 * K * gamma;
+    const double size = beta * beta + 4.0 * K * std::fabs(gamma);
+    if (!(std::fabs(disc) > 1e-6 * size)) return false;
+    if (disc < 0.0) return true;
+    const double q = -0.5 * (beta + std::copysign(std::sqrt(disc), beta));
+    out[(*count)++] = q * invK;
+    out[(*count)++] = gamma / q;
+    return true;
+}
+
+}  // namespace
+
+int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, double c1,
+                                      double c2, bool boundMet, double t[2])
+{
+    double tt[4], ss[4];
+    if (!(std::fabs(n[2]) >= 0.1) || (n[0] == 0.0 && n[1] == 0.0) || !(Rt > 0.0) || !(Rc > 0.0))
+        return TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, boundMet, tt, ss), tt, t);
+    const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
+    const double bound = std::fabs(Rc) + Rt;
+    if (centre1 * centre1 + centre2 * centre2 >= bound * bound) return 0;
+    double bt[2], bs[2];
+    if (!boundMet && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1, c2, bt, bs) != 2) return 0;
+    // The quartic P(s) = Q(s)^2 - s (2 Rt - s) of the full solve, factored the same way. Where the
+    // factoring is well conditioned (a single real resolvent root, both factors' discriminants
+    // clear of 0, the roots clear of each other and of the ends of [0, 2 Rt]) the count of kept
+    // roots cannot change by rounding and each root is found to rounding: only the lowest and
+    // highest kept roots are needed, each given a Newton step on P. Otherwise (a ray near a
+    // tangent or through the torus's lowest or highest circle) the full solve decides.
+    const double dx = B[0] - c1, dy = B[1] - c2;
+    const double w = n[0] * dx + n[1] * dy;
+    const TorusAxisConstants& k = GetTorusAxisConstants(n, Rc, Rt);
+    const double K = k.K;
+    const double L = (w * k.q * k.invNz2 + w - Rt) * k.invRc;
+    const double U = (dx * dx + dy * dy + w * w * k.invNz2 - Rc * Rc) * k.invTwoRc;
+    const double Bc = (4.0 * K * U - 1.0 - L * L) * k.invTwoK;
+    const double Cc = -(U + L * Rt) * k.invK;
+    double y;
+    bool decided = FindLargestClearCubicRoot(Bc, Cc, k.E, &y);
+    double roots[4];
+    int count = 0;
+    if (decided) {
+        const double a2 = 2.0 * y * K - 1.0;
+        const double b2 = y * (2.0 * U + y);
+        const double a = a2 > 0.0 ? std::sqrt(a2) : 0.0;
+        const double b = std::copysign(b2 > 0.0 ? std::sqrt(b2) : 0.0, y * L + Rt);
+        decided = SolveClearQuadratic(K, k.invK, L - a, U + y - b, roots, &count) &&
+                  SolveClearQuadratic(K, k.invK, L + a, U + y + b, roots, &count);
+    }
+    const double margin = 1e-6 * (1.0 + 2.0 * Rt);
+    int low = -1, high = -1;
+    for (int i = 0; i < count && decided; i++) {
+        const double r = roots[i];
+        if (r > margin && r < 2.0 * Rt - margin) {
+            if (low < 0 || r < roots[low]) low = i;
+            if (high < 0 || r > roots[high]) high = i;
+            for (int j = 0; j < i; j++)
+                if (!(std::fabs(roots[j] - r) > margin)) decided = false;
+        } else if (!(r < -margin || r > 2.0 * Rt + margin)) {
+            decided = false;  // near an end of the range, or not finite
+        }
+    }
+    if (decided) {
+        if (low < 0 || low == high) return 0;
+        double ends[2];
+        const int which[2] = {low, high};
+        for (int e = 0; e < 2; e++) {
+            const double r = roots[which[e]];
+            const double q = (K * r + L) * r + U;
+            const double value = q * q - (2.0 * Rt - r) * r;
+            const double slope = 2.0 * q * (2.0 * K * r + L) - 2.0 * Rt + 2.0 * r;
+            const double step = value / slope;
+            if (!(std::fabs(step) <= 1e-9 * (1.0 + 2.0 * Rt))) decided = false;
+            ends[e] = B[2] + (r - step + w) * k.invNz;
+        }
+        if (decided) {
+            t[0] = std::min(ends[0], ends[1]);
+            t[1] = std::max(ends[0], ends[1]);
+            return 2;
+        }
+    }
+    return TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, true, tt, ss), tt, t);
 }
 
 void SetUpToolFrameAxis(const double n[3], ToolFrameAxis* k)

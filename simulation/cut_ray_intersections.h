@@ -31,6 +31,10 @@ int IntersectLineWithTorus(const double B[3], const double n[3], double Rc, doub
 // cylinder (radius Rc + Rt, height 2 Rt from B), so that test is not repeated.
 int IntersectLineWithTorusInBound(const double B[3], const double n[3], double Rc, double Rt,
                                   double c1, double c2, bool boundMet, double t[4], double s[4]);
+// The hull of IntersectLineWithTorusInBound's crossings, the same to the bit: the first and the
+// last crossing in ray order (count 2), or count 0 where it gives fewer than two.
+int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, double c1,
+                                      double c2, bool boundMet, double t[2]);
 
 // A ray's distance-from-axis quadratic about the tool tip T, shared by every cylinder whose base
 // lies on the axis: moving the base along the axis only shifts the heights, and a cylinder's

@@ -765,12 +765,7 @@ int IntersectShank(const ToolShape& tool, const RayContext& ray, double t[2], co
 int IntersectTorusHull(const RayContext& ray, const double B[3], const double n[3], double Rc,
                        double Rt, double t[2], bool boundMet = false)
 {
-    double tt[4], ss[4];
-    const int count = IntersectLineWithTorusInBound(B, n, Rc, Rt, ray.c1, ray.c2, boundMet, tt, ss);
-    if (count < 2) return 0;
-    t[0] = tt[0];
-    t[1] = tt[count - 1];
-    return 2;
+    return IntersectLineWithTorusHullInBound(B, n, Rc, Rt, ray.c1, ray.c2, boundMet, t);
 }
 
 // Row flags of the current row.

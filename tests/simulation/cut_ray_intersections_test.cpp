@@ -351,4 +351,44 @@ TEST(ToolFrameRay, CylindersAlongTheAxisMatchThePlainRoutines)
     EXPECT_GT(grazing, 500);
 }
 
+// The hull of the torus crossings, found on its own, against the full solve: random rays, rays
+// grazing the outer equator and rays through the lowest circle, over ring and spindle tori and axes
+// on both sides of the |nz| = 0.1 switch. The count is the same and the ends within 1e-9.
+TEST(IntersectLineWithTorusHullInBound, MatchesTheFullSolve)
+{
+    std::mt19937 rng(20261211);
+    std::uniform_real_distribution<double> u(-1, 1);
+    const double tori[][2] = {{4, 2}, {3, 1}, {1, 2}, {5, 0.25}};
+    int hits = 0;
+    for (int trial = 0; trial < 4000; trial++) {
+        double n[3];
+        RandomAxis(rng, n);
+        const double Rc = tori[trial % 4][0], Rt = tori[trial % 4][1];
+        const double B[3] = {5 * u(rng), 5 * u(rng), 5 * u(rng)};
+        const double across = std::sqrt(n[0] * n[0] + n[1] * n[1]);
+        const double m[2] = {across > 0 ? n[1] / across : 1.0, across > 0 ? -n[0] / across : 0.0};
+        for (int kind = 0; kind < 3; kind++) {
+            double c1 = B[0] + (Rc + Rt + 0.5) * u(rng), c2 = B[1] + (Rc + Rt + 0.5) * u(rng);
+            if (kind == 1) {  // tangent to the outer equator where the ray lies in its tangent plane
+                const double d = (Rc + Rt) * (1.0 + 1e-9 * u(rng));
+                c1 = B[0] + Rt * n[0] + d * m[0], c2 = B[1] + Rt * n[1] + d * m[1];
+            } else if (kind == 2) {  // through the lowest circle
+                c1 = B[0] + Rc * (1.0 + 1e-12 * u(rng)) * m[0], c2 = B[1] + Rc * m[1];
+            }
+            for (bool boundMet : {false, true}) {
+                Crossings full{};
+                full.count = IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, boundMet, full.t, full.s);
+                double hull[2];
+                const int count = IntersectLineWithTorusHullInBound(B, n, Rc, Rt, c1, c2, boundMet, hull);
+                ASSERT_EQ(count, full.count >= 2 ? 2 : 0) << "trial " << trial << " kind " << kind;
+                if (count != 2) continue;
+                EXPECT_NEAR(hull[0], full.t[0], 1e-9) << "trial " << trial << " kind " << kind;
+                EXPECT_NEAR(hull[1], full.t[full.count - 1], 1e-9) << "trial " << trial << " kind " << kind;
+                hits++;
+            }
+        }
+    }
+    EXPECT_GT(hits, 4000);
+}
+
 }  // namespace

@@ -29,7 +29,7 @@ const ZigZagCase kCases[] = {
     {"BallAlongZ", TOOL_BALL, 10, 5, 0, 0x112b6690462399daull, 1889.0902498602011, 0xa7b9ab52c16262e3ull},
     {"BallTilted30", TOOL_BALL, 10, 5, 30, 0xf6a04091c17481c4ull, 2332.2227345012375, 0x6fd72389612a54e9ull},
     {"FlatAlongZ", TOOL_FLAT, 10, 0, 0, 0x2e3e442a72d2e83bull, 2460.0207101979854, 0x163fd19ce937956dull},
-    {"BullTilted30", TOOL_BULL, 12, 2, 30, 0xa043fdec4f7e9885ull, 3702.3459439499279, 0x2b5de9baa3bb7572ull},
+    {"BullTilted30", TOOL_BULL, 12, 2, 30, 0x4778c5f366db3657ull, 3702.3459439499279, 0x2b5de9baa3bb7572ull},
     {"BullAlongZ", TOOL_BULL, 12, 2, 0, 0xd0b595aa31a42427ull, 2561.6355584924172, 0xaaf3851297f45ec0ull},
     // Axes along the grid that put a cross axis of the X- and Y-rays (along X) or of the Y- and
     // Z-rays (reversed, the tool pointing down) on the tool axis.
