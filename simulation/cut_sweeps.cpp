@@ -888,7 +888,7 @@ void FindAxialUpperParts(const ToolShape& tool, DexelDirectionBlock* block, Axia
 // CutBall for a ray whose sphere chord the sweep has already found (sphereCount ends in sphere, as
 // IntersectSphere gives them). With belowUpperParts the ray lies below the bases of the column and
 // the shank, which then miss it: their row flags take the miss without intersecting them.
-void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* flags, int sphereCount,
+inline void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* flags, int sphereCount,
                         const double sphere[2], bool belowUpperParts, const AxialUpperParts* axialParts = nullptr)
 {
     const DexelSweepState* st = ray.state;
