@@ -23,6 +23,7 @@
 #include "simulation/cut_sweeps.h"
 #include "simulation/cut_thread_pool.h"
 #include "simulation/cutting.h"
+#include "work_model/dexel_intervals.h"
 #include "work_model/geometry.h"
 
 int32_t g_CutLineTag[2] = {0, 0};
@@ -490,6 +491,8 @@ double ComputeBoundRadius()
 void CutWithMeshTool()
 {
     CutWorkWithMeshTool();
+    // Its cuts do not keep the sweeps' summary of the Z-rays' tops: the next sweep builds it anew.
+    MarkDexelStorageChanged();
     const double vx = g_SweepStateX.removedVolume, vy = g_SweepStateY.removedVolume, vz = g_SweepStateZ.removedVolume;
     if (vx > 0.0 || vy > 0.0 || vz > 0.0) {
         g_CutInMove = 1;

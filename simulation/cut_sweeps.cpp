@@ -928,7 +928,7 @@ void FindAxialUpperParts(const ToolShape& tool, DexelDirectionBlock* block, Axia
 // CutBall for a ray whose sphere chord the sweep has already found (sphereCount ends in sphere, as
 // IntersectSphere gives them). With belowUpperParts the ray lies below the bases of the column and
 // the shank, which then miss it: their row flags take the miss without intersecting them.
-void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* flags, int sphereCount,
+inline void CutBallAfterSphere(const ToolShape& tool, const RayContext& ray, RowFlags* flags, int sphereCount,
                         const double sphere[2], bool belowUpperParts, const AxialUpperParts* axialParts = nullptr)
 {
     const DexelSweepState* st = ray.state;
@@ -1890,10 +1890,37 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const float* tops = axial && n[2] > 0.0 && block->counts == s_SummaryCounts
                             ? s_SummaryTops + size_t(i2) * size_t(block->crossNodeCount1)
                             : nullptr;
-    for (int i1 = firstRay; i1 <= lastRay; i1++) {
+    int low1 = firstRay, high1 = lastRay;
+    // The greatest float at or below the tip: a summary entry at or below it is a top the tip clears.
+    float tipFloor = 0.0f;
+    if (tops) {
+        // Only the rays within the reach of the axis, found from the reach circle's chord in this row
+        // widened by two nodes (the per-ray test below stays the exact one).
+        const double rest = outsideReach - dy * dy;
+        if (rest < 0.0) return;  // dx^2 + dy^2 >= dy^2 > the reach's square for every ray of the row
+        const double half = std::sqrt(rest);
+        const double origin = block->crossCoordinates1[0], pitch = block->pitch;
+        const double first = std::floor((st->basePoint[0] - half - origin) / pitch) - 2.0;
+        const double last = std::ceil((st->basePoint[0] + half - origin) / pitch) + 2.0;
+        if (first > double(low1) && first <= double(high1)) low1 = int(first);
+        if (last < double(high1) && last >= double(low1)) high1 = int(last);
+        tipFloor = TopBound(tipT);
+        if (double(tipFloor) > tipT) tipFloor = std::nextafter(tipFloor, -HUGE_VALF);
+    }
+    for (int i1 = low1; i1 <= high1; i1++) {
         if (tops) {
             const double top = tops[i1];
-            if (tipT >= top) continue;
+            if (tipT >= top) {
+                // The runs of eight rays after it whose tops the tip clears too (as under a flat
+                // bottom) are passed over at once.
+                while (i1 + 8 <= high1) {
+                    bool above = false;
+                    for (int k = 1; k <= 8; k++) above |= !(tops[i1 + k] <= tipFloor);
+                    if (above) break;
+                    i1 += 8;
+                }
+                continue;
+            }
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
             if (dx * dx + dy * dy > outsideReach) continue;
             if (ballFromAbove) {
