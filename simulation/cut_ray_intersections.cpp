@@ -678,3 +678,40 @@ void SetUpToolFrameRay(const double T[3], const double n[3], double c1, double c
     if (!k.usable) return;
     SetUpToolFrameRayOnAxis(k, T, n, c1, c2, ray);
 }
+
+bool TorusClearOfRayStretch(const double B[3], const double n[3], double Rc, double Rt, double c1, double c2,
+                            double ta, double tb)
+{
+    if (!(std::fabs(n[2]) >= 0.1) || (n[0] == 0.0 && n[1] == 0.0) || !(Rt > 0.0) || !(Rc > 0.0) || !(ta <= tb))
+        return false;
+    const double dx = B[0] - c1, dy = B[1] - c2;
+    const double w = n[0] * dx + n[1] * dy;
+    // Heights above the base at the stretch's ends; the torus lies between heights 0 and 2 Rt.
+    double sa = (ta - B[2]) * n[2] - w, sb = (tb - B[2]) * n[2] - w;
+    if (sb < sa) std::swap(sa, sb);
+    sa = std::max(sa, 0.0);
+    sb = std::min(sb, 2.0 * Rt);
+    if (!(sa <= sb)) return sa > sb;  // outside the heights (or not a number: not shown clear)
+    const TorusAxisConstants& k = GetTorusAxisConstants(n, Rc, Rt);
+    const double K = k.K;
+    const double L = (w * k.q * k.invNz2 + w - Rt) * k.invRc;
+    const double U = (dx * dx + dy * dy + w * w * k.invNz2 - Rc * Rc) * k.invTwoRc;
+    // The torus quartic P = Q^2 - s (2 Rt - s), Q = K s^2 + L s + U, is negative exactly inside the
+    // torus. From sa, P >= p0 + p1 x + m x^2 / 2 for x = s - sa, where m is the least of the
+    // quadratic P'' over [sa, sb]; the stretch is clear where that bound stays above the rounding
+    // of P's terms over all of it.
+    const double qa = (K * sa + L) * sa + U;
+    const double p0 = qa * qa - (2.0 * Rt - sa) * sa;
+    const double p1 = 2.0 * qa * (2.0 * K * sa + L) - 2.0 * Rt + 2.0 * sa;
+    const double c0 = 2.0 * L * L + 4.0 * K * U + 2.0, c1s = 12.0 * K * L, c2s = 12.0 * K * K;
+    double m = std::min((c2s * sa + c1s) * sa + c0, (c2s * sb + c1s) * sb + c0);
+    const double vertex = -L / (2.0 * K);
+    if (vertex > sa && vertex < sb) m = std::min(m, 4.0 * K * U + 2.0 - L * L);
+    const double h = sb - sa;
+    const double tolerance = 1e-9 * (qa * qa + Rt * Rt + std::fabs(p1) * h + std::fabs(m) * h * h);
+    const double atEnd = p0 + p1 * h + 0.5 * m * h * h;
+    if (!(p0 > tolerance) || !(atEnd > tolerance)) return false;
+    // An inner minimum of the bound, at x = -p1 / m, where it lies inside the stretch.
+    if (m > 0.0 && p1 < 0.0 && -p1 < m * h) return 2.0 * m * (p0 - tolerance) > p1 * p1;
+    return true;
+}

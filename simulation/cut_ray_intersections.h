@@ -35,6 +35,11 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
 // last crossing in ray order (count 2), or count 0 where it gives fewer than two.
 int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, double c1,
                                       double c2, bool boundMet, double t[2]);
+// True when the ray provably has no point inside the torus for ray coordinates ta to tb (a bound of
+// the torus quartic from ta's end stays positive over the stretch); false where that is not shown,
+// and always for an axis with |nz| < 0.1 or along the ray.
+bool TorusClearOfRayStretch(const double B[3], const double n[3], double Rc, double Rt, double c1, double c2,
+                            double ta, double tb);
 
 // A ray's distance-from-axis quadratic about the tool tip T, shared by every cylinder whose base
 // lies on the axis: moving the base along the axis only shifts the heights, and a cylinder's

@@ -980,18 +980,33 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
 // hull join only widens that hull toward the bounding chord: from the chord's start (less a margin
 // for the rounding of the torus roots) up to low and from high up to the chord's end. When the
 // ray has no material there, a cut widened into it removes the same pieces and makes the same ends.
+// Nor can it where the torus (B, n, Rc, Rt) provably stays off the ray from the chord's start up to
+// the margin past the last material before low (and from the margin before the first material after
+// high up to the chord's end): its crossings then leave that material out of the widening as well.
 // Not so when the widening could lift a hull shorter than kMinChord over that length or join the
 // shank's interval to it: with a shank interval, or a hull that short, the torus is always solved.
-bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, double high, int shankCount)
+bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, double high, int shankCount,
+                          const double B[3], const double n[3], double Rc, double Rt)
 {
     const double kMargin = 1e-5;
     if (shankCount != 0 || (low <= high && !(high - low >= kMinChord))) return true;
     const DexelDirectionBlock* b = ray.block;
-    const int n = b->counts[ray.index];
-    if (n == 0) return false;
+    const int count = b->counts[ray.index];
+    if (count == 0) return false;
     const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
-    if (low > high) return MaterialBetween(material, n, t[0] - kMargin, t[1] + kMargin);
-    return MaterialBetween(material, n, t[0] - kMargin, low) || MaterialBetween(material, n, high, t[1] + kMargin);
+    if (low > high) return MaterialBetween(material, count, t[0] - kMargin, t[1] + kMargin);
+    if (MaterialBetween(material, count, t[0] - kMargin, low)) {
+        // The last material before low: the interval across low, or else the last one ending below it.
+        const int j = FindFirstMaterialExitAbove(material, count, low);
+        const double last = j < count && material[j] < low ? low : material[j - 1];
+        if (!TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, t[0] - kMargin, last + kMargin)) return true;
+    }
+    if (MaterialBetween(material, count, high, t[1] + kMargin)) {
+        const int j = FindFirstMaterialExitAbove(material, count, high);
+        const double first = std::max(material[j], high);
+        if (!TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, first - kMargin, t[1] + kMargin)) return true;
+    }
+    return false;
 }
 
 // General, bull, taper ball, oval, sphere, scribing and outline tools with r >= 0. Bottom, corner,
@@ -1035,7 +1050,9 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         double low = HUGE_VAL, high = -HUGE_VAL;
         if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
         if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
-        if ((t[0] < low || t[1] > high) && TorusMayMeetMaterial(ray, t, low, high, shankCount) &&
+        if ((t[0] < low || t[1] > high) &&
+            TorusMayMeetMaterial(ray, t, low, high, shankCount, st->cornerBasePoint, n, g.bottomEdgeRadius,
+                                 g.cornerRadius) &&
             IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
             JoinHull(&list, t[0], t[1]);
     }

@@ -391,4 +391,39 @@ TEST(IntersectLineWithTorusHullInBound, MatchesTheFullSolve)
     EXPECT_GT(hits, 4000);
 }
 
+// A stretch of a ray shown clear of a ring torus holds no crossing of the full solve and no sampled
+// point inside the tube; stretches beside the torus, through it and just short of it are tried.
+TEST(TorusClearOfRayStretch, ClearOnlyWhereTheRayStaysOutside)
+{
+    std::mt19937 rng(20261213);
+    std::uniform_real_distribution<double> u(-1, 1);
+    const double tori[][2] = {{4, 2}, {3, 1}, {2.5, 0.5}};
+    int clear = 0, crossed = 0;
+    for (int trial = 0; trial < 20000; trial++) {
+        double n[3];
+        RandomAxis(rng, n);
+        const double Rc = tori[trial % 3][0], Rt = tori[trial % 3][1];
+        const double B[3] = {2 * u(rng), 2 * u(rng), 2 * u(rng)};
+        const double c1 = B[0] + (Rc + Rt) * u(rng), c2 = B[1] + (Rc + Rt) * u(rng);
+        Crossings full{};
+        full.count = IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, false, full.t, full.s);
+        crossed += full.count > 0;
+        double ta = B[2] + (Rc + 2 * Rt) * u(rng), tb = ta + (Rc + Rt) * 0.5 * (1 + u(rng));
+        if (full.count > 0 && trial % 2 == 0) tb = full.t[0] - 1e-4 * (1 + u(rng));  // stopping short of it
+        if (!TorusClearOfRayStretch(B, n, Rc, Rt, c1, c2, ta, tb)) continue;
+        clear++;
+        for (int k = 0; k < full.count; k++)
+            EXPECT_FALSE(full.t[k] >= ta && full.t[k] <= tb) << "trial " << trial << " crossing " << k;
+        for (int k = 0; k <= 200; k++) {
+            const double t = ta + (tb - ta) * k / 200.0;
+            double s, r2;
+            HeightAndRadius(B, n, c1, c2, t, &s, &r2);
+            const double r = std::sqrt(r2 > 0 ? r2 : 0.0);
+            EXPECT_GT((r - Rc) * (r - Rc) + (s - Rt) * (s - Rt), Rt * Rt) << "trial " << trial << " sample " << k;
+        }
+    }
+    EXPECT_GT(clear, 3000);
+    EXPECT_GT(crossed, 3000);
+}
+
 }  // namespace
