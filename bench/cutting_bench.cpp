@@ -88,10 +88,10 @@ void BM_StreamingFloorBallD10Axial(benchmark::State& state)
     state.counters["ray updates/s"] = benchmark::Counter(double(updates), benchmark::Counter::kIsRate);
 }
 
-// Tool type, diameter, corner radius; the tilt in degrees about Y; the cutting threads (0: one per
-// processor).
+// Tool type, diameter, corner radius; the tilt in degrees about Y, or the unit axis where given; the
+// cutting threads (0: one per processor).
 void CutZigZag(benchmark::State& state, int type, double diameter, double cornerRadius, double tiltDegrees,
-               int threads = 1)
+               int threads = 1, const double* unitAxis = nullptr)
 {
     static WorkModel work;
     if (!BuildBox(&work)) {
@@ -116,7 +116,9 @@ void CutZigZag(benchmark::State& state, int type, double diameter, double corner
     g_ChipWidthCheck = 0;
     g_MotionKind = 1;
     const double tilt = tiltDegrees * M_PI / 180.0;
-    const double axis[3] = {std::sin(tilt), 0.0, std::cos(tilt)};
+    double axis[3] = {std::sin(tilt), 0.0, std::cos(tilt)};
+    if (unitAxis)
+        for (int k = 0; k < 3; k++) axis[k] = unitAxis[k];
     const double depth = 3.0;
     ZigZag path;
     SetCuttingThreadCount(threads);
@@ -176,6 +178,9 @@ void BM_CutBullD12R2Axial(benchmark::State& s) { CutZigZag(s, TOOL_BULL, 12, 2, 
 void BM_CutBullD12R2Tilted30(benchmark::State& s) { CutZigZag(s, TOOL_BULL, 12, 2, 30); }
 void BM_CutFlatD10Axial(benchmark::State& s) { CutZigZag(s, TOOL_FLAT, 10, 0, 0); }
 void BM_CutFlatD10Tilted30(benchmark::State& s) { CutZigZag(s, TOOL_FLAT, 10, 0, 30); }
+// Tilted 30 degrees toward the diagonal of X and -Y: no family's rays lie in a plane of the axis.
+const double kDiagonalTilt30[3] = {0.5 * std::sqrt(0.5), -0.5 * std::sqrt(0.5), 0.8660254037844386};
+void BM_CutBullD12R2TiltedDiagonal30(benchmark::State& s) { CutZigZag(s, TOOL_BULL, 12, 2, 0, 1, kDiagonalTilt30); }
 
 void BM_CutBallD10AxialThreads(benchmark::State& s) { CutZigZag(s, TOOL_BALL, 10, 5, 0, int(s.range(0))); }
 void BM_CutBullD12R2Tilted30Threads(benchmark::State& s) { CutZigZag(s, TOOL_BULL, 12, 2, 30, int(s.range(0))); }
@@ -188,6 +193,7 @@ BENCHMARK(BM_CutBullD12R2Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutFlatD10Axial)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_CutFlatD10Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_TorusHullD12R2Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(BM_CutBullD12R2TiltedDiagonal30)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 BENCHMARK(BM_CutBallD10AxialThreads)->ArgName("threads")->Arg(1)->Arg(2)->Arg(4)->Arg(8)
     ->Unit(benchmark::kMicrosecond)->MinTime(2.0)->UseRealTime();

@@ -1896,9 +1896,10 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const double kSquareMargin = 1e-7 * (1.0 + std::fabs(tipT));
     AxialUpperParts axialParts;
     if (ballFromAbove) FindAxialUpperParts(tool, block, &axialParts);
-    // The axis values of the rays' quadratics, found once for the row.
+    // The axis values of the rays' quadratics, found once for a row that the axis crosses obliquely
+    // (other rays find them per ray where they need them).
     ToolFrameAxis frameAxis;
-    SetUpToolFrameAxis(n, &frameAxis);
+    if (oblique) SetUpToolFrameAxis(n, &frameAxis);
     int firstRay = st->rangeLow1, lastRay = st->rangeHigh1;
     if (oblique && n[2] != 0.0) NarrowObliqueRow(block, i2, paddedReach, kPlaneMargin, &firstRay, &lastRay);
     // Z-rays under a tool along +Z: the tests below on the summary of the rays' tops (at or above
@@ -2155,7 +2156,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
-        ray.frameAxis = &frameAxis;
+        if (oblique) ray.frameAxis = &frameAxis;
         if (tool.type == TOOL_BALL && (sphereCount >= 0 || belowUpperParts)) {
             if (sphereCount < 0)
                 sphereCount = IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, sphere);

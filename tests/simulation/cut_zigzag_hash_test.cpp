@@ -23,6 +23,7 @@ struct ZigZagCase {
     uint64_t hash;  // HashWorkRays of the cut work
     double volume;  // sum of the removed volumes of the positions
     uint64_t marksHash;  // the display blocks marked by each position, hashed in turn
+    double axis[3] = {0.0, 0.0, 0.0};  // the tool axis where not all 0 (then tiltDegrees is not used)
 };
 
 const ZigZagCase kCases[] = {
@@ -35,6 +36,14 @@ const ZigZagCase kCases[] = {
     // Z-rays (reversed, the tool pointing down) on the tool axis.
     {"BallAlongX", TOOL_BALL, 10, 5, 90, 0x99f77bec091ea43cull, 5000.0288068311065, 0x6002ff70f78b54baull},
     {"FlatReversed", TOOL_FLAT, 10, 0, 180, 0xe4e7e54479e9925cull, 9709.5693903623487, 0xa3eab5adaea87a9dull},
+    // Axes tilted out of the XZ plane, up and down: every family's rays cross them obliquely with
+    // both cross components of the axis not 0.
+    {"BullStrongTilt", TOOL_BULL, 12, 2, 0, 0xe4203e5854342fccull, 4132.2120393666619, 0x7c528b9db27e8a17ull,
+      {0.5, -0.4, 0.768}},
+    {"BallSteepDown", TOOL_BALL, 10, 5, 0, 0x7066f06ea7a3cc55ull, 9000.9324545150157, 0x3365be75ef0ab1a8ull,
+      {-0.3, 0.2, -0.93}},
+    {"FlatStrongTilt", TOOL_FLAT, 10, 0, 0, 0x1d0154cafbf8017eull, 4225.5438247372304, 0x6c4a710c507eeb18ull,
+      {-0.4, 0.5, 0.768}},
 };
 
 void PrintTo(const ZigZagCase& c, std::ostream* os) { *os << c.name; }
@@ -59,7 +68,10 @@ double CutZigZag(WorkModel* work, const ZigZagCase& c, uint64_t* marksHash)
     ToolRecord tool = MakeToolRecord(c.type, c.diameter, c.cornerRadius, 20);
     if (MakeCuttingToolCurrent(1, &tool, nullptr, nullptr, 3) != 1) return -1.0;
     const double tilt = c.tiltDegrees * 3.14159265358979323846 / 180.0;
-    const double axis[3] = {std::sin(tilt), 0.0, std::cos(tilt)};
+    double axis[3] = {std::sin(tilt), 0.0, std::cos(tilt)};
+    const double length = std::sqrt(c.axis[0] * c.axis[0] + c.axis[1] * c.axis[1] + c.axis[2] * c.axis[2]);
+    if (length > 0.0)
+        for (int k = 0; k < 3; k++) axis[k] = c.axis[k] / length;
     double volume = 0.0;
     int line = 1;
     double direction = 1.0;
