@@ -512,18 +512,32 @@ void GetSpanBlocks(const DexelDirectionBlock* b, double start, double end, int* 
 
 // Marks the display blocks of the pieces in the thread's own marks (merged after the sweep). A
 // span whose blocks lie in the box this thread marked last is passed over: marks are only set.
-void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
+void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pieceEnds);
+
+inline void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
+{
+    // Most changed rays of a row fall in the box marked last: tested on the span first, then on
+    // the ray's cross blocks, before anything else is read.
+    DexelDirectionBlock* b = ray.block;
+    CutScratch* scratch = ray.scratch;
+    if (pieceEnds < 1) return;
+    const CutScratch::MarkedBox& box = scratch->lastBox;
+    if (box.block == b && pieces[0] >= box.low && pieces[pieceEnds - 1] <= box.high &&
+        b->crossLowerBlock1[ray.i1] >= box.first1 && b->crossUpperBlock1[ray.i1] <= box.last1 &&
+        b->crossLowerBlock2[ray.i2] >= box.first2 && b->crossUpperBlock2[ray.i2] <= box.last2)
+        return;
+    MarkRayBlocksOutsideBox(ray, pieces, pieceEnds);
+}
+
+void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pieceEnds)
 {
     DexelDirectionBlock* b = ray.block;
     const int l1 = b->crossLowerBlock1[ray.i1], u1 = b->crossUpperBlock1[ray.i1];
     const int l2 = b->crossLowerBlock2[ray.i2], u2 = b->crossUpperBlock2[ray.i2];
     CutScratch* scratch = ray.scratch;
-    if (scratch->marks.empty() || pieceEnds < 1) return;
+    if (scratch->marks.empty()) return;
     CutScratch::MarkedBox& box = scratch->lastBox;
     const double start = pieces[0], end = pieces[pieceEnds - 1];
-    if (box.block == b && l1 >= box.first1 && u1 <= box.last1 && l2 >= box.first2 && u2 <= box.last2 &&
-        start >= box.low && end <= box.high)
-        return;
     const WorkModel* work = b->work;
     MarkChangedBlocksInto(work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
     scratch->marked = true;
