@@ -634,6 +634,19 @@ struct BodyCutOptions {
     bool lengthCheck;     // run the LENGTH check on removed pieces
 };
 
+// Counts, marks and checks the pieces a subtraction removed from the ray.
+inline void NoteRemovedPieces(const RayContext& ray, BodyCutOptions options, const double* pieces, int pieceEnds)
+{
+    const DexelDirectionBlock* b = ray.block;
+    *ray.endCount += pieceEnds;
+    MarkRayBlocks(ray, pieces, pieceEnds);
+    if (options.lengthCheck && g_HeightCheck > 0)
+        CheckAxialDepth(b->rayAxis, ray.plane, pieces, pieceEnds, &ray.scratch->checks);
+    if (options.verticalSingle && g_ChipWidthCheck > 0)
+        CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces, pieceEnds,
+                              &ray.scratch->checks);
+}
+
 // Subtracts the list's intervals from the ray with the body's colour rules. Returns the removed
 // piece ends in total.
 int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyCutOptions options)
@@ -681,13 +694,7 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
             attributes[k + 2] = colour[1];
             values[k + 2] = t_CutLineTag[1];
             ListVolumeTerms(ray, 0.0, pieces, 4);
-            *ray.endCount += 4;
-            MarkRayBlocks(ray, pieces, 4);
-            if (options.lengthCheck && g_HeightCheck > 0)
-                CheckAxialDepth(b->rayAxis, ray.plane, pieces, 4, &ray.scratch->checks);
-            if (options.verticalSingle && g_ChipWidthCheck > 0)
-                CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces, 4,
-                                      &ray.scratch->checks);
+            NoteRemovedPieces(ray, options, pieces, 4);
             return 4;
         }
         if ((coversExit || coversEntry) && n <= DEXEL_MAX_ENDS) {
@@ -705,13 +712,7 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
             attributes[e] = colour[side];
             values[e] = t_CutLineTag[side];
             ray.volumeTerms->push_back(volume);
-            *ray.endCount += 2;
-            MarkRayBlocks(ray, pieces, 2);
-            if (options.lengthCheck && g_HeightCheck > 0)
-                CheckAxialDepth(b->rayAxis, ray.plane, pieces, 2, &ray.scratch->checks);
-            if (options.verticalSingle && g_ChipWidthCheck > 0)
-                CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces, 2,
-                                      &ray.scratch->checks);
+            NoteRemovedPieces(ray, options, pieces, 2);
             return 2;
         }
     } else if (!CandidatesMeetMaterial(list, material, n)) {
@@ -734,13 +735,7 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
         ListVolumeTerms(ray, volume, pieces, pieceEnds);
         edit.changed = true;
         removedTotal += pieceEnds;
-        *ray.endCount += pieceEnds;
-        MarkRayBlocks(ray, pieces, pieceEnds);
-        if (options.lengthCheck && g_HeightCheck > 0)
-            CheckAxialDepth(b->rayAxis, ray.plane, pieces, pieceEnds, &ray.scratch->checks);
-        if (options.verticalSingle && g_ChipWidthCheck > 0)
-            CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces,
-                                  pieceEnds, &ray.scratch->checks);
+        NoteRemovedPieces(ray, options, pieces, pieceEnds);
     }
     FinishRayEdit(ray, &edit);
     return removedTotal;
