@@ -2067,68 +2067,49 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             }
             if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
         } else if (oblique && !belowUpperParts) {
-            // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0.
+            // A ray across the axis (n[2] = 0; the rays crossing it obliquely took the branch above).
+            // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0,
+            // so the chord is tipT -/+ root (B = 0, A = 1), hulled for a ball with the padded sphere's
+            // chord around the sphere centre. The ray lies at one height w above the tip, wholly
+            // below the tip plane or not. The material's distance from tipT, less a margin far above
+            // the rounding of the chord's ends, is compared with the chord's half lengths on squares,
+            // so that a ray whose material lies beyond the chord (as most rays beside the column of a
+            // tool moving over cut material) is passed over without the root; the others take the
+            // exact test on the chord.
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
             const double w = a * n[0] + b2 * n[1];
             const double B = -n[2] * w;
             const double C = a * a + rowC - w * w;
             const double disc = B * B - A * C;
             if (!(disc > 0.0)) continue;
-            if (n[2] == 0.0) {
-                // A ray across the axis: the chord is tipT -/+ root (B = 0, A = 1), hulled for a ball
-                // with the padded sphere's chord around the sphere centre. The material's distance
-                // from tipT, less a margin far above the rounding of the chord's ends, is compared
-                // with the chord's half lengths on squares, so that a ray whose material lies beyond
-                // the chord (as most rays beside the column of a tool moving over cut material) is
-                // passed over without the root; the others take the test below.
-                if (w < -kPlaneMargin) continue;
-                const int d = i1 + i2 * block->crossNodeCount1;
-                const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-                const int cnt = counts[i1];
-                const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
-                double distance = HUGE_VAL;
-                if (j < cnt) distance = material[j] - tipT;
-                if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
-                double halfSquared = disc;
-                double offset = chordMargin;
-                if (ballParts) {
-                    const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
-                    const double q = e1 * e1 + sphereRowC * sphereRowC;
-                    if (q < paddedSphere * paddedSphere) halfSquared = std::max(halfSquared, paddedSphere * paddedSphere - q);
-                    offset += std::fabs(st->cornerCentrePoint[2] - tipT);
-                }
-                const double clear = distance - offset;
-                if (clear > 0.0 && clear * clear > halfSquared) continue;
+            if (w < -kPlaneMargin) continue;
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int cnt = counts[i1];
+            const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
+            double distance = HUGE_VAL;
+            if (j < cnt) distance = material[j] - tipT;
+            if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
+            double halfSquared = disc;
+            double offset = chordMargin;
+            // The padded sphere's square distance from the ray (ball only).
+            double sphereQ = HUGE_VAL;
+            if (ballParts) {
+                const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                sphereQ = e1 * e1 + sphereRowC * sphereRowC;
+                if (sphereQ < paddedSphere * paddedSphere)
+                    halfSquared = std::max(halfSquared, paddedSphere * paddedSphere - sphereQ);
+                offset += std::fabs(st->cornerCentrePoint[2] - tipT);
             }
+            const double clear = distance - offset;
+            if (clear > 0.0 && clear * clear > halfSquared) continue;
             const double root = std::sqrt(disc);
             double low = (-B - root) * inverseA, high = (root - B) * inverseA;
-            if (n[2] == 0.0) {
-                if (w < -kPlaneMargin) continue;
-            } else {
-                const double onPlane = (-kPlaneMargin - w) * inverseRayComponent;
-                if (n[2] > 0.0)
-                    low = std::max(low, onPlane);
-                else
-                    high = std::min(high, onPlane);
-                if (!(low < high)) continue;
-            }
             if (ballParts) {
                 // The reach cylinder's part above the upper parts' base, hulled with the sphere.
-                bool upper = true;
-                if (n[2] == 0.0) {
-                    upper = w >= upperPartHeight - kPlaneMargin;
-                } else {
-                    const double onBase = (upperPartHeight - kPlaneMargin - w) * inverseRayComponent;
-                    if (n[2] > 0.0)
-                        low = std::max(low, onBase);
-                    else
-                        high = std::min(high, onBase);
-                    upper = low < high;
-                }
-                const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
-                const double q = e1 * e1 + sphereRowC * sphereRowC;
-                if (q < paddedSphere * paddedSphere) {
-                    const double half = std::sqrt(paddedSphere * paddedSphere - q);
+                const bool upper = w >= upperPartHeight - kPlaneMargin;
+                if (sphereQ < paddedSphere * paddedSphere) {
+                    const double half = std::sqrt(paddedSphere * paddedSphere - sphereQ);
                     const double centre = st->cornerCentrePoint[2] - tipT;
                     low = upper ? std::min(low, centre - half) : centre - half;
                     high = upper ? std::max(high, centre + half) : centre + half;
@@ -2136,9 +2117,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     continue;
                 }
             }
-            const int d = i1 + i2 * block->crossNodeCount1;
-            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-            if (!MaterialBetween(material, counts[i1], tipT + low, tipT + high)) continue;
+            if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
         }
         if (axial) {
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];

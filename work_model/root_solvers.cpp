@@ -5,18 +5,45 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// The terms of the monic cubic y^3 + B y^2 + C y + E that its closed form works from: with
+// y = x - B / 3 the depressed cubic's R and Q, and the discriminant D = R^2 + Q^3 (below 0: three
+// real roots; above 0: one).
+struct CubicTerms {
+    double R, Q, D, third;
+};
+
+inline CubicTerms GetCubicTerms(double B, double C, double E)
+{
+    CubicTerms t;
+    t.R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
+    t.Q = (3.0 * C - B * B) / 9.0;
+    t.D = t.R * t.R + t.Q * t.Q * t.Q;
+    t.third = B / 3.0;
+    return t;
+}
+
+// Three real roots (D < 0): the roots are m cos(theta + 2 k pi / 3) less B / 3. The cosine
+// argument is kept inside [-1, 1] against rounding.
+inline void GetCubicAngle(const CubicTerms& t, double* theta, double* m)
+{
+    double ratio = -t.R / std::sqrt(-(t.Q * t.Q * t.Q));
+    if (ratio > 1.0) ratio = 1.0;
+    if (ratio < -1.0) ratio = -1.0;
+    *theta = std::acos(ratio) / 3.0;
+    *m = 2.0 * std::sqrt(-t.Q);
+}
+
+}  // namespace
+
 double FindRealCubicRootClosedForm(double B, double C, double E, int largerAtDoubleRoot)
 {
-    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
-    const double Q = (3.0 * C - B * B) / 9.0;
-    const double D = R * R + Q * Q * Q;
-    const double third = B / 3.0;
+    const CubicTerms terms = GetCubicTerms(B, C, E);
+    const double R = terms.R, D = terms.D, third = terms.third;
     if (D < 0.0) {
-        double ratio = -R / std::sqrt(-(Q * Q * Q));
-        if (ratio > 1.0) ratio = 1.0;
-        if (ratio < -1.0) ratio = -1.0;
-        double theta = std::acos(ratio) / 3.0;
-        double m = 2.0 * std::sqrt(-Q);
+        double theta, m;
+        GetCubicAngle(terms, &theta, &m);
         return m * std::cos(theta) - third;
     }
     if (D > 0.0) {
@@ -250,17 +277,12 @@ void SolveCubic(double a, double b, double c, double d, double out[6])
         SolveMonicQuadratic(B, C, out + 2);
         return;
     }
-    const double R = (2.0 * B * B * B - 9.0 * B * C + 27.0 * E) / 54.0;
-    const double Q = (3.0 * C - B * B) / 9.0;
-    const double D = R * R + Q * Q * Q;
-    const double third = B / 3.0;
+    const CubicTerms terms = GetCubicTerms(B, C, E);
+    const double R = terms.R, D = terms.D, third = terms.third;
     if (D < 0.0) {
-        // Three real roots. The cosine argument is kept inside [-1, 1] against rounding.
-        double ratio = -R / std::sqrt(-(Q * Q * Q));
-        if (ratio > 1.0) ratio = 1.0;
-        if (ratio < -1.0) ratio = -1.0;
-        double theta = std::acos(ratio) / 3.0;
-        double m = 2.0 * std::sqrt(-Q);
+        // Three real roots.
+        double theta, m;
+        GetCubicAngle(terms, &theta, &m);
         out[0] = m * std::cos(theta) - third;
         out[2] = -m * std::cos(theta + M_PI / 3.0) - third;
         out[4] = -m * std::cos(theta - M_PI / 3.0) - third;
