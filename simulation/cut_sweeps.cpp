@@ -1822,6 +1822,21 @@ void NarrowObliqueRow(const DexelDirectionBlock* block, int i2, double P, double
     if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh + aMargin) - c) - 1;
 }
 
+// The chord [*low, *high] of a ball's reach cylinder above its upper parts' base (upper: the ray
+// meets that part) hulled with the chord of its padded sphere, of square distance sphereQ from the
+// ray and centred at centre along it. False when the ray meets neither.
+inline bool HullWithPaddedSphere(bool upper, double sphereQ, double paddedSphere, double centre, double* low,
+                                 double* high)
+{
+    if (sphereQ < paddedSphere * paddedSphere) {
+        const double half = std::sqrt(paddedSphere * paddedSphere - sphereQ);
+        *low = upper ? std::min(*low, centre - half) : centre - half;
+        *high = upper ? std::max(*high, centre + half) : centre + half;
+        return true;
+    }
+    return upper;
+}
+
 // One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
 // listed in volumeTerms and its removed ends counted in *endCount.
 void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
@@ -2055,15 +2070,9 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     low = std::max(low, onLimit);
                 else
                     high = std::min(high, onLimit);
-                const bool upper = low < high;
-                if (sphereQ < paddedSphere * paddedSphere) {
-                    const double half = std::sqrt(paddedSphere * paddedSphere - sphereQ);
-                    const double sphereCentre = st->cornerCentrePoint[2] - tipT;
-                    low = upper ? std::min(low, sphereCentre - half) : sphereCentre - half;
-                    high = upper ? std::max(high, sphereCentre + half) : sphereCentre + half;
-                } else if (!upper) {
+                if (!HullWithPaddedSphere(low < high, sphereQ, paddedSphere, st->cornerCentrePoint[2] - tipT, &low,
+                                          &high))
                     continue;
-                }
             }
             if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
         } else if (oblique && !belowUpperParts) {
@@ -2107,15 +2116,9 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             double low = (-B - root) * inverseA, high = (root - B) * inverseA;
             if (ballParts) {
                 // The reach cylinder's part above the upper parts' base, hulled with the sphere.
-                const bool upper = w >= upperPartHeight - kPlaneMargin;
-                if (sphereQ < paddedSphere * paddedSphere) {
-                    const double half = std::sqrt(paddedSphere * paddedSphere - sphereQ);
-                    const double centre = st->cornerCentrePoint[2] - tipT;
-                    low = upper ? std::min(low, centre - half) : centre - half;
-                    high = upper ? std::max(high, centre + half) : centre + half;
-                } else if (!upper) {
+                if (!HullWithPaddedSphere(w >= upperPartHeight - kPlaneMargin, sphereQ, paddedSphere,
+                                          st->cornerCentrePoint[2] - tipT, &low, &high))
                     continue;
-                }
             }
             if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
         }
