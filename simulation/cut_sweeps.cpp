@@ -802,6 +802,19 @@ void IntersectColumnAndShank(const ToolShape& tool, const RayContext& ray, RowFl
 
 // --- Candidate intervals per tool type ---------------------------------------------------------
 
+// The candidates of a flat-ended body: its column's and shank's chords, joined by the rule
+// between them where the ray meets both.
+inline void JoinColumnAndShank(IntervalList* list, int columnCount, const double column[2], int shankCount,
+                               const double shank[2])
+{
+    if (columnCount == 2 && shankCount == 2)
+        JoinRule(column, shank, list);
+    else if (columnCount == 2)
+        AddInterval(list, column[0], column[1]);
+    else if (shankCount == 2)
+        AddInterval(list, shank[0], shank[1]);
+}
+
 inline void JoinUpperParts(IntervalList* list, int columnCount, const double column[2], int shankCount,
                            const double shank[2]);
 
@@ -974,12 +987,7 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     IntersectColumnAndShank(tool, ray, flags, st->basePoint, tool.d / 2.0, 0.0, &columnCount, column,
                             &shankCount, shank, frame);
     IntervalList list;
-    if (columnCount == 2 && shankCount == 2)
-        JoinRule(column, shank, &list);
-    else if (columnCount == 2)
-        AddInterval(&list, column[0], column[1]);
-    else if (shankCount == 2)
-        AddInterval(&list, shank[0], shank[1]);
+    JoinColumnAndShank(&list, columnCount, column, shankCount, shank);
     const bool verticalSingle = tool.type == TOOL_VERTICAL && list.count == 2;
     SubtractBodyIntervals(ray, list, BodyCutOptions{verticalSingle, true});
 }
@@ -1732,12 +1740,7 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
             if (ChordOfRadicand(C[2], sphereRadicand, sphere) == 2) AddInterval(&list, sphere[0], sphere[1]);
             JoinUpperParts(&list, columnCount, columnChord, shankCount, shankChord);
         } else {
-            if (columnCount == 2 && shankCount == 2)
-                JoinRule(columnChord, shankChord, &list);
-            else if (columnCount == 2)
-                AddInterval(&list, columnChord[0], columnChord[1]);
-            else if (shankCount == 2)
-                AddInterval(&list, shankChord[0], shankChord[1]);
+            JoinColumnAndShank(&list, columnCount, columnChord, shankCount, shankChord);
             verticalSingle = tool.type == TOOL_VERTICAL && list.count == 2;
         }
         RayContext ray;
