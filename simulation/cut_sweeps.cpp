@@ -1026,20 +1026,94 @@ bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, 
     return false;
 }
 
+// The chord of a cylinder on the tool axis (as IntersectCylinderOnAxis gives it, to the bit) in
+// *low, *high; false where the ray misses it. Expanded in its caller, so the chord stays in
+// registers: ends written to memory one by one and read back as a pair stall the load.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline bool AxisCylinderChord(const ToolFrameRay* frame, const double B[3], const double n[3], double R,
+                              double len, bool capped, const RayContext& ray, double* low, double* high)
+{
+    if (frame) {
+        const ToolFrameRay& f = *frame;
+        const double A = f.A, C = f.C;
+        const double* T = f.T;
+        const double h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
+        const double disc = f.disc0 + A * R * R;
+        const double size = f.scale + A * R * R + A * A * h * h + 1e-300;
+        if (disc <= -1e-5 * size) return false;
+        if (disc >= 1e-5 * size) {
+            if (disc != f.lastDisc) {
+                f.lastDisc = disc;
+                f.lastRoot = std::sqrt(disc);
+            }
+            const double root = f.lastRoot;
+            const double up = (root - C) * f.invA;
+            if (up - h < 0.0) return false;
+            const double down = (-C - root) * f.invA;
+            if (capped && down - h > len) return false;
+            const double w = f.w;
+            double tLow = T[2] + (down + w) * f.invNz, tHigh = T[2] + (up + w) * f.invNz;
+            const double sLow = down - h, sHigh = up - h;
+            if (sLow < 0.0)
+                tLow = T[2] + (h + w) * f.invNz;
+            else if (capped && sLow > len)
+                tLow = T[2] + (h + len + w) * f.invNz;
+            if (sHigh < 0.0)
+                tHigh = T[2] + (h + w) * f.invNz;
+            else if (capped && sHigh > len)
+                tHigh = T[2] + (h + len + w) * f.invNz;
+            *low = tHigh < tLow ? tHigh : tLow;
+            *high = tHigh < tLow ? tLow : tHigh;
+            return true;
+        }
+    }
+    double t[2], s[2];
+    const int count = capped ? IntersectLineWithToolCylinder(B, n, R, len, ray.c1, ray.c2, t, s)
+                             : IntersectLineWithShank(B, n, R, ray.c1, ray.c2, t, s);
+    if (count != 2) return false;
+    *low = t[0];
+    *high = t[1];
+    return true;
+}
+
+// IntersectColumn's chord through AxisCylinderChord.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline bool ColumnChord(const ToolShape& tool, const RayContext& ray, const ToolFrameRay* frame, const double B[3],
+                        double R, double H, double* low, double* high)
+{
+    const ToolCutGeometry& g = *tool.g;
+    const double* n = ray.state->axisVector;
+    if (g.cuttingTopRadius > g.neckRadius) {
+        if (!(H < tool.L2)) return false;
+        return AxisCylinderChord(frame, B, n, R, tool.L2 - H, true, ray, low, high);
+    }
+    if (g.cuttingTopRadius != g.shankRadius) {
+        if (!(H < tool.h)) return false;
+        return AxisCylinderChord(frame, B, n, R, tool.h - H, true, ray, low, high);
+    }
+    return AxisCylinderChord(frame, B, n, R, 0.0, false, ray, low, high);
+}
+
 // General, bull, taper ball, oval, sphere, scribing and outline tools with r >= 0. Bottom, corner,
 // side and column are joined by hull, so the corner torus is solved only when the ray's stretch
-// through its bounding cylinder reaches beyond the hull of the others.
+// through its bounding cylinder reaches beyond the hull of the others. The hull is kept as two
+// values (the candidates are one interval until the shank is joined).
 void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
 {
     const DexelSweepState* st = ray.state;
     const ToolCutGeometry& g = *tool.g;
     const double* n = st->axisVector;
-    IntervalList list;
     double t[2], s[2];
-    int count = 0;
+    bool hull = false;  // the hull [low, high] holds a chord
+    double low = 0.0, high = 0.0;
     // The ray's quadratic about the tip serves the cylinders along the axis.
     ToolFrameRay frameValues;
     const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, n, &frameValues);
+    int count = 0;
     if (tool.type == TOOL_OVAL)
         count = IntersectLineWithToolTip(st->basePoint, n, g.ovalRadialSemiAxis, g.ovalAxialSemiAxis,
                                          g.ovalCapHeight, ray.c1, ray.c2, t, s);
@@ -1047,33 +1121,78 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         count = IntersectLineWithToolCone(st->basePoint, n, g.tipFlatRadius, 1.0 / g.bottomConeTangent,
                                           g.bottomConeHeight, ray.c1, ray.c2, t, s);
     else if (g.cornerCentreOffset > 0.0)
-        count = IntersectCylinderOnAxis(frame, st->basePoint, n, g.bottomEdgeRadius, g.cornerCentreHeight, true,
-                                      ray.c1, ray.c2, t, s);
+        hull = AxisCylinderChord(frame, st->basePoint, n, g.bottomEdgeRadius, g.cornerCentreHeight, true, ray,
+                                 &low, &high);
     else if (tool.type == TOOL_TAPER_BALL)
         count = IntersectSphere(st->cornerCentrePoint, g.cornerRadius, ray, t);
-    if (count == 2) AddInterval(&list, t[0], t[1]);
+    if (count == 2) {
+        low = t[0], high = t[1];
+        hull = true;
+    }
     if (g.sideStartRadius < g.maxCuttingRadius &&
         IntersectLineWithToolCone(st->sideStartPoint, n, g.sideStartRadius, 1.0 / g.sideCotangent,
-                                  g.sideEndHeight - g.sideStartHeight, ray.c1, ray.c2, t, s) == 2)
-        JoinHull(&list, t[0], t[1]);
-    int columnCount, shankCount;
-    double column[2], shank[2];
-    IntersectColumnAndShank(tool, ray, flags, st->sideEndPoint, g_CutBoundRadius, g.sideEndHeight,
-                            &columnCount, column, &shankCount, shank, frame);
-    if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset &&
-        IntersectCylinderOnAxis(frame, st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
-                              columnCount == 2 ? tool.cornerBoundHeight : 2.0 * g.cornerRadius, true,
-                              ray.c1, ray.c2, t, s) == 2) {
-        double low = HUGE_VAL, high = -HUGE_VAL;
-        if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
-        if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
-        if ((t[0] < low || t[1] > high) &&
-            TorusMayMeetMaterial(ray, t, low, high, shankCount, st->cornerBasePoint, n, g.bottomEdgeRadius,
-                                 g.cornerRadius) &&
-            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
-            JoinHull(&list, t[0], t[1]);
+                                  g.sideEndHeight - g.sideStartHeight, ray.c1, ray.c2, t, s) == 2) {
+        if (hull) {
+            low = low < t[0] ? low : t[0];
+            high = high > t[1] ? high : t[1];
+        } else {
+            low = t[0], high = t[1];
+        }
+        hull = true;
     }
-    JoinUpperParts(&list, columnCount, column, shankCount, shank);
+    // The column and the shank under the row flags.
+    bool haveColumn = false, haveShank = false;
+    double column[2] = {0.0, 0.0}, shank[2] = {0.0, 0.0};
+    if (flags->column != 1) {
+        haveColumn = ColumnChord(tool, ray, frame, st->sideEndPoint, g_CutBoundRadius, g.sideEndHeight, &column[0],
+                                 &column[1]);
+        UpdateRowFlag(&flags->column, haveColumn);
+    }
+    if (g.hasShank && flags->shank != 1) {
+        haveShank = AxisCylinderChord(frame, st->shankBasePoint, n, g.shankRadius, 0.0, false, ray, &shank[0],
+                                      &shank[1]);
+        UpdateRowFlag(&flags->shank, haveShank);
+    }
+    if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset &&
+        AxisCylinderChord(frame, st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
+                          haveColumn ? tool.cornerBoundHeight : 2.0 * g.cornerRadius, true, ray, &t[0], &t[1])) {
+        double least = HUGE_VAL, most = -HUGE_VAL;
+        if (hull) least = low, most = high;
+        if (haveColumn) least = std::min(least, column[0]), most = std::max(most, column[1]);
+        if ((t[0] < least || t[1] > most) &&
+            TorusMayMeetMaterial(ray, t, least, most, haveShank ? 2 : 0, st->cornerBasePoint, n, g.bottomEdgeRadius,
+                                 g.cornerRadius) &&
+            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2) {
+            if (hull) {
+                low = low < t[0] ? low : t[0];
+                high = high > t[1] ? high : t[1];
+            } else {
+                low = t[0], high = t[1];
+            }
+            hull = true;
+        }
+    }
+    // The hull widened by the column, joined with the shank by the join rule (JoinUpperParts).
+    IntervalList list;
+    if (hull) {
+        if (haveColumn) {
+            if (column[0] < low) low = column[0];
+            if (column[1] > high) high = column[1];
+        }
+    } else if (haveColumn) {
+        low = column[0], high = column[1];
+        hull = true;
+    }
+    if (hull) {
+        if (haveShank) {
+            const double P[2] = {low, high};
+            JoinRule(P, shank, &list);
+        } else {
+            AddInterval(&list, low, high);
+        }
+    } else if (haveShank) {
+        AddInterval(&list, shank[0], shank[1]);
+    }
     SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
 }
 
