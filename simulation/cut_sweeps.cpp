@@ -2054,6 +2054,11 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const float* tops = axial && n[2] > 0.0 && block->counts == s_SummaryCounts
                             ? s_SummaryTops + size_t(i2) * size_t(block->crossNodeCount1)
                             : nullptr;
+    // Z-rays under a tool crossing them obliquely: the summary of their tops, tested before a ray's
+    // count and ends are loaded.
+    const float* obliqueTops = oblique && n[2] != 0.0 && block->counts == s_SummaryCounts
+                                   ? s_SummaryTops + size_t(i2) * size_t(block->crossNodeCount1)
+                                   : nullptr;
     int low1 = firstRay, high1 = lastRay;
     // The greatest float at or below the tip: a summary entry at or below it is a top the tip clears.
     float tipFloor = 0.0f;
@@ -2094,6 +2099,45 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     const double u = C[2] - top - sphereMargin;
                     if (u > 0.0 && u * u > R * R - q) continue;
                 }
+            }
+        }
+        if (obliqueTops) {
+            // The test below on the summary's bound of the ray's top in place of its material: the
+            // summary at or below the split point puts every exit there, and the chord's clearance
+            // of the top only shrinks as the top rises (the same arithmetic, rounded monotonically),
+            // so a ray passed over here is one the test on its material passes over too. Most
+            // Z-rays behind a tilted tool moving over cut material are, without loading their ends.
+            const double top = obliqueTops[i1];
+            const double a = block->crossCoordinates1[i1] - st->basePoint[0];
+            const double w = a * n[0] + b2 * n[1];
+            const double k = n[1] * a - obliqueRowTerm;
+            const double disc = reachTerm - k * k;
+            if (!(disc > 0.0)) continue;
+            const double onLimit = ballParts ? (upperPartHeight - kPlaneMargin - w) * inverseRayComponent
+                                             : (-kPlaneMargin - w) * inverseRayComponent;
+            const double centre = n[2] * w * inverseA;
+            const double halfSquared = disc * inverseA * inverseA;
+            double split = n[2] > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
+            double sphereHalfSquared = 0.0;
+            const double sphereCentre = st->cornerCentrePoint[2] - tipT;
+            if (ballParts) {
+                const double e1 = st->cornerCentrePoint[0] - block->crossCoordinates1[i1];
+                const double sphereQ = e1 * e1 + sphereRowC * sphereRowC;
+                if (sphereQ < paddedSphere * paddedSphere) {
+                    sphereHalfSquared = paddedSphere * paddedSphere - sphereQ;
+                    split = sphereCentre;
+                }
+            }
+            if (top <= tipT + split) {
+                const double exit = top - tipT;
+                const double below = centre - exit - kSquareMargin;
+                bool clearBelow =
+                    (n[2] > 0.0 && exit <= onLimit - kSquareMargin) || (below > 0.0 && below * below >= halfSquared);
+                if (sphereHalfSquared > 0.0) {
+                    const double sphereBelow = sphereCentre - exit - kSquareMargin;
+                    clearBelow = clearBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= sphereHalfSquared;
+                }
+                if (clearBelow) continue;
             }
         }
         if (counts[i1] == 0) continue;
