@@ -191,33 +191,38 @@ TEST_F(CutTopSummary, EveryOtherWriterMovesTheGenerationAndTheNextCutSeesItsMate
          }},
         {"cleaning", false, [](WorkModel* w, const std::vector<uint8_t>&) { ASSERT_EQ(CleanConvertedWork(w, 0), 1); }},
     };
-    // What one cut under the row gives on a fresh box.
+    // What one cut under the row gives on a fresh box, along Z and tilted (the tilted tool passes
+    // over Z-rays on the summary by its own test).
     const double tip[3] = {10.0, 8.0, 7.5};
-    BuildBox(&work_, 1);
-    CutOnce(&work_, tip, kAlongZ);
-    const uint64_t freshHash = HashZRays(work_);
-    DestroyWorkModel(&work_);
-    for (const Writer& writer : writers) {
-        SCOPED_TRACE(writer.name);
-        BuildBox(&work_, 3);
-        std::vector<uint8_t> saved;
-        ASSERT_EQ(SerializeWorkModelDme(&work_, 0, 0, kIdentity, kNoOrigin, &saved), 1);
-        ASSERT_EQ(PushUndoLevel(&work_), 1);
-        EXPECT_GT(CutRow(&work_, 8.0, 8.0, 0.0, false), 0.0);
-        ASSERT_NE(GetZTopSummaryForTest(&work_), nullptr);
-        const uint64_t generation = GetDexelStorageGeneration();
-        writer.write(&work_, saved);
-        EXPECT_NE(GetDexelStorageGeneration(), generation);
-        if (const float* tops = GetZTopSummaryForTest(&work_)) ExpectSummaryCoversTops(work_, tops, false);
-        PrepareWorkForCutting(&work_);
-        CutOnce(&work_, tip, kAlongZ);
-        const float* tops = GetZTopSummaryForTest(&work_);
-        ASSERT_NE(tops, nullptr);
-        ExpectSummaryCoversTops(work_, tops, true);
-        if (writer.fresh) {
-            EXPECT_EQ(HashZRays(work_), freshHash);
-        }
+    const double tilted[3] = {0.5, 0.0, std::sqrt(0.75)};
+    for (const double* axis : {kAlongZ, tilted}) {
+        SCOPED_TRACE(axis == kAlongZ ? "along Z" : "tilted");
+        BuildBox(&work_, 1);
+        CutOnce(&work_, tip, axis);
+        const uint64_t freshHash = HashZRays(work_);
         DestroyWorkModel(&work_);
+        for (const Writer& writer : writers) {
+            SCOPED_TRACE(writer.name);
+            BuildBox(&work_, 3);
+            std::vector<uint8_t> saved;
+            ASSERT_EQ(SerializeWorkModelDme(&work_, 0, 0, kIdentity, kNoOrigin, &saved), 1);
+            ASSERT_EQ(PushUndoLevel(&work_), 1);
+            EXPECT_GT(CutRow(&work_, 8.0, 8.0, 0.0, false), 0.0);
+            ASSERT_NE(GetZTopSummaryForTest(&work_), nullptr);
+            const uint64_t generation = GetDexelStorageGeneration();
+            writer.write(&work_, saved);
+            EXPECT_NE(GetDexelStorageGeneration(), generation);
+            if (const float* tops = GetZTopSummaryForTest(&work_)) ExpectSummaryCoversTops(work_, tops, false);
+            PrepareWorkForCutting(&work_);
+            CutOnce(&work_, tip, axis);
+            const float* tops = GetZTopSummaryForTest(&work_);
+            ASSERT_NE(tops, nullptr);
+            ExpectSummaryCoversTops(work_, tops, true);
+            if (writer.fresh) {
+                EXPECT_EQ(HashZRays(work_), freshHash);
+            }
+            DestroyWorkModel(&work_);
+        }
     }
 }
 
