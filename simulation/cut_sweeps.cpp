@@ -1842,6 +1842,73 @@ inline bool HullWithPaddedSphere(bool upper, double sphereQ, double paddedSphere
 
 // One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
 // listed in volumeTerms and its removed ends counted in *endCount.
+// Cuts a Z-ray under a ball along +Z whose sphere chord (sphere, as the sweep found it) starts
+// below the ray's top: CutBallAfterSphere with the column and shank found on the axis. Most such
+// rays only lose the part of their highest interval above the sphere's lower crossing (the tool
+// moved on by a step): the candidate is one interval from below that top to above it, and the
+// top end moves down to the candidate's start. That case is done here with only the values it
+// needs, giving the end, colour, tag, piece, volume term, summary entry, block marks and checks
+// that SubtractBodyIntervals gives it; every other ray is cut there.
+void CutZRayUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i1, int i2, CutScratch* scratch,
+                      std::vector<double>* volumeTerms, int* endCount, RowFlags* flags,
+                      const AxialUpperParts& parts, const double sphere[2])
+{
+    const double c1 = block->crossCoordinates1[i1], c2 = block->crossCoordinates2[i2];
+    IntervalList list;
+    AddInterval(&list, sphere[0], sphere[1]);
+    int columnCount, shankCount;
+    double column[2], shank[2];
+    IntersectAxialUpperParts(parts, c1, c2, flags, &columnCount, column, &shankCount, shank, tool.g->hasShank);
+    JoinUpperParts(&list, columnCount, column, shankCount, shank);
+    const int d = i1 + i2 * block->crossNodeCount1;
+    const int n = block->counts[d];
+    const int c = block->capacity;
+    double* material = GetDexelEndsPointer(d, c, block->counts, block->ends);
+    const double t0 = list.ends[0], t1 = list.ends[1];
+    // One candidate of at least the least chord; the highest interval is the first whose exit
+    // lies above its start, begins below it and ends within it.
+    const double exit = material[n - 1];
+    if (!(list.count == 2 && n >= 2 && n <= DEXEL_MAX_ENDS && t1 - t0 >= kMinChord && t0 < exit &&
+          material[n - 2] < t0 && !(t1 < exit) && (n == 2 || material[n - 3] <= t0))) {
+        RayContext ray;
+        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+        return;
+    }
+    const double plane = g_ToolAxisPlane[block->crossAxis1] * c1 + g_ToolAxisPlane[block->crossAxis2] * c2 +
+                         g_ToolAxisPlane[3];
+    uint8_t colour = t_CutColour[0];
+    if (g_MotionKind > 0) {
+        colour = g_ToolPenAttribute;
+        if (!g_CycleRapidInHole && HeightAboveTip(block->rayAxis, plane, t0) > g_ToolAxisPlane[5]) colour |= 1;
+    }
+    double area = block->pitch * block->pitch;
+    if (i1 == 0 || i1 == block->crossCellCount1) area *= 0.5;
+    if (i2 == 0 || i2 == block->crossCellCount2) area *= 0.5;
+    uint8_t* attributes = GetDexelAttributesPointer(d, c, block->counts, block->ends, block->attributes);
+    int32_t* values = GetDexelValuesPointer(d, c, block->counts, block->values);
+    double* pieces = scratch->pieces;
+    pieces[0] = t0;
+    pieces[1] = exit;
+    material[n - 1] = t0;
+    if (block->counts == s_SummaryCounts) s_SummaryTops[d] = TopBound(t0);
+    attributes[n - 1] = colour;
+    values[n - 1] = t_CutLineTag[0];
+    volumeTerms->push_back(0.0 + (exit - t0) * area);
+    *endCount += 2;
+    // MarkRayBlocks: most pieces lie in the box this thread marked last.
+    const CutScratch::MarkedBox& box = scratch->lastBox;
+    const bool inBox = box.block == block && t0 >= box.low && exit <= box.high &&
+                       block->crossLowerBlock1[i1] >= box.first1 && block->crossUpperBlock1[i1] <= box.last1 &&
+                       block->crossLowerBlock2[i2] >= box.first2 && block->crossUpperBlock2[i2] <= box.last2;
+    if (!inBox || g_HeightCheck > 0) {
+        RayContext ray;
+        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        if (!inBox) MarkRayBlocksOutsideBox(ray, pieces, 2);
+        if (g_HeightCheck > 0) CheckAxialDepth(block->rayAxis, ray.plane, pieces, 2, &scratch->checks);
+    }
+}
+
 void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
               std::vector<double>* volumeTerms, int* endCount)
 {
@@ -2147,6 +2214,10 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     if (sphere[0] >= top) continue;
                 }
             }
+        }
+        if (ballFromAbove && sphereCount == 2) {
+            CutZRayUnderBall(tool, block, i1, i2, scratch, volumeTerms, endCount, &flags, axialParts, sphere);
+            continue;
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
