@@ -18,6 +18,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "machine_setup/tools/current_tool.h"
 #include "machine_setup/settings/display_settings.h"
 #include "nc/interpreter_state.h"
@@ -1961,6 +1965,129 @@ inline bool HullWithPaddedSphere(bool upper, double sphereQ, double paddedSphere
 
 // One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
 // listed in volumeTerms and its removed ends counted in *endCount.
+// The summary tests of the Z-rays first .. last (at most 64) of a row under a tool along +Z, as
+// bits (bit k for ray first + k) of the rays they leave open: a ray whose summary top the tip
+// clears, that lies outside the reach, or (sphere set: a ball) whose summary top lies below the
+// sphere's lower crossing by the margin, tested on squares, is passed over. Two rays at a time
+// where the processor has the paired instructions, with the same operations in the same order as
+// for one, so the bits do not depend on it.
+struct SummaryTest {
+    const float* tops;
+    const double* coordinates;  // the row's cross coordinates along its rays' index
+    double tipT, baseX, dySquared, outsideReach;
+    bool sphere;
+    double centreX, e2Squared, centreZ, radiusSquared, margin;
+};
+
+inline bool SummaryLeavesOpen(const SummaryTest& s, int i)
+{
+    const double top = s.tops[i];
+    const double dx = s.baseX - s.coordinates[i];
+    const double e1 = s.centreX - s.coordinates[i];
+    const double q = e1 * e1 + s.e2Squared;
+    const double u = s.centreZ - top - s.margin;
+    const bool below = s.sphere && q < s.radiusSquared && u > 0.0 && u * u > s.radiusSquared - q;
+    return !(s.tipT >= top) && !(dx * dx + s.dySquared > s.outsideReach) && !below;
+}
+
+uint64_t SummaryOpenBits(const SummaryTest& s, int first, int last)
+{
+    uint64_t bits = 0;
+    int i = first;
+#if defined(__SSE2__)
+    const __m128d tipT = _mm_set1_pd(s.tipT), baseX = _mm_set1_pd(s.baseX), dySquared = _mm_set1_pd(s.dySquared);
+    const __m128d outsideReach = _mm_set1_pd(s.outsideReach), centreX = _mm_set1_pd(s.centreX);
+    const __m128d e2Squared = _mm_set1_pd(s.e2Squared), centreZ = _mm_set1_pd(s.centreZ);
+    const __m128d radiusSquared = _mm_set1_pd(s.radiusSquared), margin = _mm_set1_pd(s.margin);
+    const __m128d sphere = _mm_castsi128_pd(_mm_set1_epi64x(s.sphere ? -1 : 0));
+    const __m128d zero = _mm_setzero_pd();
+    for (; i + 1 <= last; i += 2) {
+        const __m128d top = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s.tops + i))));
+        const __m128d x = _mm_loadu_pd(s.coordinates + i);
+        const __m128d dx = _mm_sub_pd(baseX, x);
+        const __m128d e1 = _mm_sub_pd(centreX, x);
+        const __m128d q = _mm_add_pd(_mm_mul_pd(e1, e1), e2Squared);
+        const __m128d u = _mm_sub_pd(_mm_sub_pd(centreZ, top), margin);
+        __m128d below = _mm_and_pd(_mm_cmplt_pd(q, radiusSquared), _mm_cmpgt_pd(u, zero));
+        below = _mm_and_pd(below, _mm_cmpgt_pd(_mm_mul_pd(u, u), _mm_sub_pd(radiusSquared, q)));
+        below = _mm_and_pd(below, sphere);
+        __m128d closed = _mm_or_pd(_mm_cmpge_pd(tipT, top),
+                                   _mm_cmpgt_pd(_mm_add_pd(_mm_mul_pd(dx, dx), dySquared), outsideReach));
+        closed = _mm_or_pd(closed, below);
+        bits |= uint64_t(~_mm_movemask_pd(closed) & 3) << (i - first);
+    }
+#endif
+    for (; i <= last; i++) bits |= uint64_t(SummaryLeavesOpen(s, i)) << (i - first);
+    return bits;
+}
+
+// Cuts a Z-ray under a ball along +Z whose sphere chord (sphere, as the sweep found it) starts
+// below the ray's top: CutBallAfterSphere with the column and shank found on the axis. Most such
+// rays only lose the part of their highest interval above the sphere's lower crossing (the tool
+// moved on by a step): the candidate is one interval from below that top to above it, and the
+// top end moves down to the candidate's start. That case is done here with only the values it
+// needs, giving the end, colour, tag, piece, volume term, summary entry, block marks and checks
+// that SubtractBodyIntervals gives it; every other ray is cut there.
+void CutZRayUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i1, int i2, CutScratch* scratch,
+                      std::vector<double>* volumeTerms, int* endCount, RowFlags* flags,
+                      const AxialUpperParts& parts, const double sphere[2])
+{
+    const double c1 = block->crossCoordinates1[i1], c2 = block->crossCoordinates2[i2];
+    IntervalList list;
+    AddInterval(&list, sphere[0], sphere[1]);
+    int columnCount, shankCount;
+    double column[2], shank[2];
+    IntersectAxialUpperParts(parts, c1, c2, flags, &columnCount, column, &shankCount, shank, tool.g->hasShank);
+    JoinUpperParts(&list, columnCount, column, shankCount, shank);
+    const int d = i1 + i2 * block->crossNodeCount1;
+    const int n = block->counts[d];
+    const int c = block->capacity;
+    double* material = GetDexelEndsPointer(d, c, block->counts, block->ends);
+    const double t0 = list.ends[0], t1 = list.ends[1];
+    // One candidate of at least the least chord; the highest interval is the first whose exit
+    // lies above its start, begins below it and ends within it.
+    const double exit = material[n - 1];
+    if (!(list.count == 2 && n >= 2 && n <= DEXEL_MAX_ENDS && t1 - t0 >= kMinChord && t0 < exit &&
+          material[n - 2] < t0 && !(t1 < exit) && (n == 2 || material[n - 3] <= t0))) {
+        RayContext ray;
+        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+        return;
+    }
+    const double plane = g_ToolAxisPlane[block->crossAxis1] * c1 + g_ToolAxisPlane[block->crossAxis2] * c2 +
+                         g_ToolAxisPlane[3];
+    uint8_t colour = t_CutColour[0];
+    if (g_MotionKind > 0) {
+        colour = g_ToolPenAttribute;
+        if (!g_CycleRapidInHole && HeightAboveTip(block->rayAxis, plane, t0) > g_ToolAxisPlane[5]) colour |= 1;
+    }
+    double area = block->pitch * block->pitch;
+    if (i1 == 0 || i1 == block->crossCellCount1) area *= 0.5;
+    if (i2 == 0 || i2 == block->crossCellCount2) area *= 0.5;
+    uint8_t* attributes = GetDexelAttributesPointer(d, c, block->counts, block->ends, block->attributes);
+    int32_t* values = GetDexelValuesPointer(d, c, block->counts, block->values);
+    double* pieces = scratch->pieces;
+    pieces[0] = t0;
+    pieces[1] = exit;
+    material[n - 1] = t0;
+    if (block->counts == s_SummaryCounts) s_SummaryTops[d] = TopBound(t0);
+    attributes[n - 1] = colour;
+    values[n - 1] = t_CutLineTag[0];
+    volumeTerms->push_back(0.0 + (exit - t0) * area);
+    *endCount += 2;
+    // MarkRayBlocks: most pieces lie in the box this thread marked last.
+    const CutScratch::MarkedBox& box = scratch->lastBox;
+    const bool inBox = box.block == block && t0 >= box.low && exit <= box.high &&
+                       block->crossLowerBlock1[i1] >= box.first1 && block->crossUpperBlock1[i1] <= box.last1 &&
+                       block->crossLowerBlock2[i2] >= box.first2 && block->crossUpperBlock2[i2] <= box.last2;
+    if (!inBox || g_HeightCheck > 0) {
+        RayContext ray;
+        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+        if (!inBox) MarkRayBlocksOutsideBox(ray, pieces, 2);
+        if (g_HeightCheck > 0) CheckAxialDepth(block->rayAxis, ray.plane, pieces, 2, &scratch->checks);
+    }
+}
+
 void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
               std::vector<double>* volumeTerms, int* endCount)
 {
@@ -2076,8 +2203,21 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         tipFloor = TopBound(tipT);
         if (double(tipFloor) > tipT) tipFloor = std::nextafter(tipFloor, -HUGE_VALF);
     }
+    // Under a ball the summary tests, 64 rays at a time: only the rays they leave open are visited.
+    SummaryTest summaryTest{tops, block->crossCoordinates1, tipT, st->basePoint[0], dy * dy, outsideReach,
+                            ballFromAbove, C[0], e2 * e2, C[2], R * R, sphereMargin};
+    uint64_t open = 0;
+    int chunk = low1;  // the first ray of the chunk after the one open describes
     for (int i1 = low1; i1 <= high1; i1++) {
-        if (tops) {
+        if (tops && ballFromAbove) {
+            while (open == 0 && chunk <= high1) {
+                open = SummaryOpenBits(summaryTest, chunk, std::min(chunk + 63, high1));
+                chunk += 64;
+            }
+            if (open == 0) break;
+            i1 = chunk - 64 + __builtin_ctzll(open);
+            open &= open - 1;
+        } else if (tops) {
             const double top = tops[i1];
             if (tipT >= top) {
                 // The runs of eight rays after it whose tops the tip clears too (as under a flat
@@ -2092,14 +2232,6 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             }
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
             if (dx * dx + dy * dy > outsideReach) continue;
-            if (ballFromAbove) {
-                const double e1 = C[0] - block->crossCoordinates1[i1];
-                const double q = e1 * e1 + e2 * e2;
-                if (q < R * R) {
-                    const double u = C[2] - top - sphereMargin;
-                    if (u > 0.0 && u * u > R * R - q) continue;
-                }
-            }
         }
         if (obliqueTops) {
             // The test below on the summary's bound of the ray's top in place of its material: the
@@ -2310,6 +2442,10 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     if (sphere[0] >= top) continue;
                 }
             }
+        }
+        if (ballFromAbove && sphereCount == 2) {
+            CutZRayUnderBall(tool, block, i1, i2, scratch, volumeTerms, endCount, &flags, axialParts, sphere);
+            continue;
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);

@@ -117,6 +117,37 @@ TEST_F(CutAlongMove, NewEndsCarryThePenAndLineTagAndThePaintBitAboveTheCuttingLe
     EXPECT_EQ(work.familyZ.values[d2 * work.familyZ.capacity + 1], -55);
 }
 
+// A ball along Z moved on by a step trims the tops of the Z-rays it newly reaches down to its
+// sphere: the new end takes the pen, the paint bit where it lies above the cutting length (2.5),
+// the line tag, and a rapid move keeps the caller's colour.
+TEST_F(CutAlongMove, BallStepTrimsTheZRayTopsWithPenTagAndPaintBit)
+{
+    UseTool(TOOL_BALL, 10, 5, 2.5, nullptr, nullptr, 3);
+    const double first[3] = {20, 20, 17}, second[3] = {21, 20, 17}, third[3] = {22, 20, 17};
+    CutOnce(&work, first, up, 11);
+    CutOnce(&work, second, up, 12);
+    // Nodes at x = 25.5 and 25 on y = 20: beyond the first position's sphere, 4.5 and 4 from the
+    // second one's axis, so their new ends lie 2.82 and 2.0 above the tip.
+    const struct {
+        int i;
+        double q;
+        uint8_t attribute;
+    } cases[] = {{51, 4.5 * 4.5, 0x31}, {50, 4.0 * 4.0, 0x30}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.i);
+        const int d = ZIndex(c.i, 40);
+        EXPECT_EQ(ZRay(c.i, 40), (std::vector<double>{0, 22.0 - std::sqrt(25.0 - c.q)}));
+        EXPECT_EQ(work.familyZ.attributes[d * work.familyZ.capacity + 1], c.attribute);
+        EXPECT_EQ(work.familyZ.values[d * work.familyZ.capacity + 1], 12);
+    }
+    g_MotionKind = 0;
+    CutOnce(&work, third, up, -5);
+    const int d = ZIndex(53, 40);  // x = 26.5: 4.5 from the third position's axis
+    EXPECT_EQ(ZRay(53, 40), (std::vector<double>{0, 22.0 - std::sqrt(25.0 - 4.5 * 4.5)}));
+    EXPECT_EQ(work.familyZ.attributes[d * work.familyZ.capacity + 1], 0x31);
+    EXPECT_EQ(work.familyZ.values[d * work.familyZ.capacity + 1], -5);
+}
+
 TEST_F(CutAlongMove, AxialToolRangesAreSymmetricAndOpenUpward)
 {
     UseTool(TOOL_FLAT, 10, 0, 30);
