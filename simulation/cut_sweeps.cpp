@@ -1860,7 +1860,17 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
                       : nullptr;
     AcrossRowCut row{block, scratch, volumeTerms, endCount, i2, c2, i2 == 0 || i2 == block->crossCellCount2, nullptr};
     if (block->counts == s_SummaryCounts) row.tops = s_SummaryTops + int64_t(i2) * block->crossNodeCount1;
-    for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+    int low1 = st->rangeLow1, high1 = st->rangeHigh1;
+    if (ball && rowColumn.kind == 0 && rowShank.kind == 0 && low1 <= high1) {
+        // Only the sphere meets the row: a ray farther from its centre than the half chord of the
+        // row's circle (by a margin far above the rounding of the squares) has no radicand.
+        if (!(e2 * e2 < R * R)) return;
+        const double half = std::sqrt(R * R - e2 * e2) + 1e-6 * (1.0 + std::fabs(C[0]) + R);
+        const double* x = block->crossCoordinates1;
+        low1 = int(std::lower_bound(x + low1, x + high1 + 1, C[0] - half) - x);
+        high1 = int(std::upper_bound(x + low1, x + high1 + 1, C[0] + half) - x) - 1;
+    }
+    for (int i1 = low1; i1 <= high1; i1++) {
         const int cnt = counts[i1];
         if (cnt == 0) continue;
         const double c1 = block->crossCoordinates1[i1];
