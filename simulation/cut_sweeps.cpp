@@ -1861,14 +1861,38 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
     AcrossRowCut row{block, scratch, volumeTerms, endCount, i2, c2, i2 == 0 || i2 == block->crossCellCount2, nullptr};
     if (block->counts == s_SummaryCounts) row.tops = s_SummaryTops + int64_t(i2) * block->crossNodeCount1;
     int low1 = st->rangeLow1, high1 = st->rangeHigh1;
-    if (ball && rowColumn.kind == 0 && rowShank.kind == 0 && low1 <= high1) {
-        // Only the sphere meets the row: a ray farther from its centre than the half chord of the
-        // row's circle (by a margin far above the rounding of the squares) has no radicand.
-        if (!(e2 * e2 < R * R)) return;
-        const double half = std::sqrt(R * R - e2 * e2) + 1e-6 * (1.0 + std::fabs(C[0]) + R);
-        const double* x = block->crossCoordinates1;
-        low1 = int(std::lower_bound(x + low1, x + high1 + 1, C[0] - half) - x);
-        high1 = int(std::upper_bound(x + low1, x + high1 + 1, C[0] + half) - x) - 1;
+    if (low1 <= high1) {
+        // The rays that can have a radicand lie within the hull of the sphere's circle on the row,
+        // the cylinders' circles (axis across the row) or their heights (axis along the row, where
+        // the row's circle has a radicand), each widened by a margin far above the rounding of the
+        // radicands; the rays beyond it are passed over unread.
+        double low = HUGE_VAL, high = -HUGE_VAL;
+        bool known = true;
+        auto widen = [&](double a, double b, double scale) {
+            const double margin = 1e-6 * (1.0 + scale);
+            if (!(a - margin <= b + margin)) known = false;
+            low = std::min(low, a - margin);
+            high = std::max(high, b + margin);
+        };
+        if (ball && e2 * e2 < R * R) widen(C[0] - std::sqrt(R * R - e2 * e2), C[0] + std::sqrt(R * R - e2 * e2), std::fabs(C[0]) + R);
+        else if (ball && !(e2 * e2 >= R * R)) known = false;
+        for (const AcrossRowCylinder* r : {&rowColumn, &rowShank}) {
+            if (r->kind == 0) continue;
+            if (!r->alongRow) {
+                const double radius = std::sqrt(r->RR);
+                widen(r->B0 - radius, r->B0 + radius, std::fabs(r->B0) + radius);
+            } else if (r->radicand > 0.0) {
+                const bool up = r->nh > 0.0;
+                const double length = r->kind == 1 ? r->len : HUGE_VAL;
+                widen(up ? r->B0 : r->B0 - length, up ? r->B0 + length : r->B0, std::fabs(r->B0) + (r->kind == 1 ? r->len : 0.0));
+            }
+        }
+        if (known) {
+            if (!(low <= high)) return;
+            const double* x = block->crossCoordinates1;
+            low1 = int(std::lower_bound(x + low1, x + high1 + 1, low) - x);
+            high1 = int(std::upper_bound(x + low1, x + high1 + 1, high) - x) - 1;
+        }
     }
     for (int i1 = low1; i1 <= high1; i1++) {
         const int cnt = counts[i1];
