@@ -157,6 +157,62 @@ void AttachTopSummary(const DexelDirectionBlock* block)
     s_SummaryTops = summary.tops.data();
 }
 
+// A summary of the X- and Y-rays' material gaps: per ray two floats bounding one stretch that
+// holds no material (rounded inward; +inf, -inf where none is known), set where a sweep across a
+// tool's axis loaded the ray and left it. The kernel's cuts only remove material, so a stretch
+// once empty stays empty; any other change of ray storage moves the storage generation, and the
+// summary starts anew (knowing nothing) at the next sweep. A ray whose known empty stretch holds
+// the tool's chords is left without loading its ends.
+struct GapSummary {
+    std::vector<float> gaps;  // per ray: low, high
+    const int32_t* counts = nullptr;
+    const double* ends = nullptr;
+    int rayCount = 0;
+    int capacity = 0;
+    uint64_t generation = 0;
+};
+GapSummary s_GapSummaries[2];
+// Per family (X, Y) during a sweep: the counts the summary describes (null: none) and its entries.
+const int32_t* s_GapCounts[2] = {nullptr, nullptr};
+float* s_GapEntries[2] = {nullptr, nullptr};
+
+// The greatest float at or below x (-inf for NaN, which then never bounds a gap).
+inline float FloatAtOrBelow(double x)
+{
+    if (!(x == x)) return -HUGE_VALF;
+    return -TopBound(-x);
+}
+
+// Makes the gap summary describe the X or Y block's current rays (starting anew when the storage
+// changed since) and hangs it on the block for the sweep that follows.
+void AttachGapSummary(const DexelDirectionBlock* block)
+{
+    if (!block || (block->rayAxis != 0 && block->rayAxis != 1)) return;
+    const int f = block->rayAxis;
+    s_GapCounts[f] = nullptr;
+    s_GapEntries[f] = nullptr;
+    if (!block->counts || !block->ends) return;
+    const int64_t rays = int64_t(block->crossNodeCount1) * block->crossNodeCount2;
+    GapSummary& summary = s_GapSummaries[f];
+    const uint64_t generation = GetDexelStorageGeneration();
+    if (summary.counts != block->counts || summary.ends != block->ends || summary.rayCount != rays ||
+        summary.capacity != block->capacity || summary.generation != generation) {
+        summary.counts = nullptr;
+        summary.gaps.resize(size_t(2 * rays));
+        for (int64_t d = 0; d < rays; d++) {
+            summary.gaps[size_t(2 * d)] = HUGE_VALF;
+            summary.gaps[size_t(2 * d + 1)] = -HUGE_VALF;
+        }
+        summary.counts = block->counts;
+        summary.ends = block->ends;
+        summary.rayCount = int(rays);
+        summary.capacity = block->capacity;
+        summary.generation = generation;
+    }
+    s_GapCounts[f] = block->counts;
+    s_GapEntries[f] = summary.gaps.data();
+}
+
 // One ray being cut.
 struct RayContext {
     DexelDirectionBlock* block;
@@ -377,18 +433,23 @@ inline double HeightAboveTip(int rayAxis, double rayPlane, double t)
     return std::fabs(g_ToolAxisPlane[rayAxis] * t + rayPlane);
 }
 
-// The colour pair of one candidate of the tool body (feed-move rule, paint bits).
-inline void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool verticalSingle,
-                      uint8_t colour[2])
+// The colour pair of one candidate of the tool body (feed-move rule, paint bits) on the ray of
+// block b at (c1, c2) whose tip plane value is plane.
+inline void ChooseBodyColourOnRay(const DexelDirectionBlock* b, double plane, double c1, double c2, double t0,
+                                  double t1, bool verticalSingle, uint8_t colour[2])
 {
     colour[0] = t_CutColour[0];
     colour[1] = t_CutColour[1];
     if (g_MotionKind <= 0) return;
     colour[0] = colour[1] = g_ToolPenAttribute;
-    if (!g_CycleRapidInHole) TestPointsAgainstPlaneBand(ray.block->rayAxis, ray.plane, t0, t1, colour);
-    if (verticalSingle)
-        TestPointsAgainstCylinder(ray.block->crossAxis1, ray.block->crossAxis2,
-                                  ray.block->rayAxis, ray.c1, ray.c2, t0, t1, colour);
+    if (!g_CycleRapidInHole) TestPointsAgainstPlaneBand(b->rayAxis, plane, t0, t1, colour);
+    if (verticalSingle) TestPointsAgainstCylinder(b->crossAxis1, b->crossAxis2, b->rayAxis, c1, c2, t0, t1, colour);
+}
+
+inline void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool verticalSingle,
+                      uint8_t colour[2])
+{
+    ChooseBodyColourOnRay(ray.block, ray.plane, ray.c1, ray.c2, t0, t1, verticalSingle, colour);
 }
 
 // Where one ray is edited: its own slots or separate arrays when the growth fits them, else the
@@ -518,19 +579,29 @@ void GetSpanBlocks(const DexelDirectionBlock* b, double start, double end, int* 
 // span whose blocks lie in the box this thread marked last is passed over: marks are only set.
 void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pieceEnds);
 
-inline void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
+// MarkRayBlocks for ray (i1, i2) of block b cut by the thread of scratch.
+inline void MarkRayBlocksAt(DexelDirectionBlock* b, CutScratch* scratch, int i1, int i2, const double* pieces,
+                            int pieceEnds)
 {
     // Most changed rays of a row fall in the box marked last: tested on the span first, then on
     // the ray's cross blocks, before anything else is read.
-    DexelDirectionBlock* b = ray.block;
-    CutScratch* scratch = ray.scratch;
     if (pieceEnds < 1) return;
     const CutScratch::MarkedBox& box = scratch->lastBox;
     if (box.block == b && pieces[0] >= box.low && pieces[pieceEnds - 1] <= box.high &&
-        b->crossLowerBlock1[ray.i1] >= box.first1 && b->crossUpperBlock1[ray.i1] <= box.last1 &&
-        b->crossLowerBlock2[ray.i2] >= box.first2 && b->crossUpperBlock2[ray.i2] <= box.last2)
+        b->crossLowerBlock1[i1] >= box.first1 && b->crossUpperBlock1[i1] <= box.last1 &&
+        b->crossLowerBlock2[i2] >= box.first2 && b->crossUpperBlock2[i2] <= box.last2)
         return;
+    RayContext ray{};
+    ray.block = b;
+    ray.scratch = scratch;
+    ray.i1 = i1;
+    ray.i2 = i2;
     MarkRayBlocksOutsideBox(ray, pieces, pieceEnds);
+}
+
+inline void MarkRayBlocks(const RayContext& ray, const double* pieces, int pieceEnds)
+{
+    MarkRayBlocksAt(ray.block, ray.scratch, ray.i1, ray.i2, pieces, pieceEnds);
 }
 
 void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pieceEnds)
@@ -638,17 +709,23 @@ struct BodyCutOptions {
     bool lengthCheck;     // run the LENGTH check on removed pieces
 };
 
-// Counts, marks and checks the pieces a subtraction removed from the ray.
+// Counts, marks and checks the pieces a subtraction removed from ray (i1, i2) of block b at
+// (c1, c2) with tip plane value plane, cut by the thread of scratch.
+inline void NoteRemovedPiecesAt(DexelDirectionBlock* b, CutScratch* scratch, int* endCount, int i1, int i2,
+                                double c1, double c2, double plane, BodyCutOptions options, const double* pieces,
+                                int pieceEnds)
+{
+    *endCount += pieceEnds;
+    MarkRayBlocksAt(b, scratch, i1, i2, pieces, pieceEnds);
+    if (options.lengthCheck && g_HeightCheck > 0) CheckAxialDepth(b->rayAxis, plane, pieces, pieceEnds, &scratch->checks);
+    if (options.verticalSingle && g_ChipWidthCheck > 0)
+        CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, c1, c2, pieces, pieceEnds, &scratch->checks);
+}
+
 inline void NoteRemovedPieces(const RayContext& ray, BodyCutOptions options, const double* pieces, int pieceEnds)
 {
-    const DexelDirectionBlock* b = ray.block;
-    *ray.endCount += pieceEnds;
-    MarkRayBlocks(ray, pieces, pieceEnds);
-    if (options.lengthCheck && g_HeightCheck > 0)
-        CheckAxialDepth(b->rayAxis, ray.plane, pieces, pieceEnds, &ray.scratch->checks);
-    if (options.verticalSingle && g_ChipWidthCheck > 0)
-        CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, ray.c1, ray.c2, pieces, pieceEnds,
-                              &ray.scratch->checks);
+    NoteRemovedPiecesAt(ray.block, ray.scratch, ray.endCount, ray.i1, ray.i2, ray.c1, ray.c2, ray.plane, options,
+                        pieces, pieceEnds);
 }
 
 // Subtracts the list's intervals from the ray with the body's colour rules. Returns the removed
@@ -1800,6 +1877,76 @@ bool CutsAcrossAxis(const ToolShape& tool, const double n[3])
     return n[2] == 0.0 && ((n[0] == 0.0 && std::fabs(n[1]) == 1.0) || (n[1] == 0.0 && std::fabs(n[0]) == 1.0));
 }
 
+// The values of one row of rays across a tool's axis that a ray's cut needs.
+struct AcrossRowCut {
+    DexelDirectionBlock* block;
+    CutScratch* scratch;
+    std::vector<double>* volumeTerms;
+    int* endCount;
+    int i2;
+    double c2;
+    bool edgeRow;    // the row lies on the grid's side: its rays weigh half
+    float* tops;     // the row's entries in the top summary (null: none)
+};
+
+// SubtractBodyIntervals of one candidate [t0, t1] from ray i1 (at c1, material of n ends) of the
+// row, where the candidate meets no material or lies as the in-place moves of the subtraction take
+// it: the same ends, attributes, tags, volume terms, counts, marks and checks, without the ray's
+// full set-up. Returns false, having changed nothing, where the subtraction has to run.
+inline bool CutAcrossRayInPlace(const AcrossRowCut& row, int i1, double c1, double* material, int n, double t0,
+                                double t1, BodyCutOptions options)
+{
+    if (!(t1 - t0 >= kMinChord)) return true;
+    const int k = FindFirstMaterialExitAbove(material, n, t0);
+    if (!(k < n && material[k] < t1)) return true;
+    if (n > DEXEL_MAX_ENDS) return false;
+    const double entry = material[k], exit = material[k + 1];
+    const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
+    const bool coversEntry = !(entry < t0) && t1 < exit;
+    const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
+    if (!coversGap && !coversExit && !coversEntry) return false;
+    DexelDirectionBlock* b = row.block;
+    const int d = i1 + row.i2 * b->crossNodeCount1;
+    double area = b->pitch * b->pitch;
+    if (i1 == 0 || i1 == b->crossCellCount1) area *= 0.5;
+    if (row.edgeRow) area *= 0.5;
+    const double plane =
+        g_ToolAxisPlane[b->crossAxis1] * c1 + g_ToolAxisPlane[b->crossAxis2] * row.c2 + g_ToolAxisPlane[3];
+    uint8_t colour[2];
+    ChooseBodyColourOnRay(b, plane, c1, row.c2, t0, t1, options.verticalSingle, colour);
+    uint8_t* attributes = GetDexelAttributesPointer(d, b->capacity, b->counts, b->ends, b->attributes);
+    int32_t* values = GetDexelValuesPointer(d, b->capacity, b->counts, b->values);
+    double* pieces = row.scratch->pieces;
+    if (coversGap) {
+        pieces[0] = t0;
+        pieces[1] = exit;
+        pieces[2] = material[k + 2];
+        pieces[3] = t1;
+        material[k + 1] = t0;
+        attributes[k + 1] = colour[0];
+        values[k + 1] = t_CutLineTag[0];
+        material[k + 2] = t1;
+        attributes[k + 2] = colour[1];
+        values[k + 2] = t_CutLineTag[1];
+        row.volumeTerms->push_back((pieces[1] - pieces[0]) * area);
+        row.volumeTerms->push_back((pieces[3] - pieces[2]) * area);
+        NoteRemovedPiecesAt(b, row.scratch, row.endCount, i1, row.i2, c1, row.c2, plane, options, pieces, 4);
+        return true;
+    }
+    const int side = coversExit ? 0 : 1;
+    const int e = coversExit ? k + 1 : k;
+    pieces[0] = coversExit ? t0 : entry;
+    pieces[1] = coversExit ? exit : t1;
+    const double volume = 0.0 + (pieces[1] - pieces[0]) * area;
+    material[e] = coversExit ? t0 : t1;
+    if (row.tops && e == n - 1) row.tops[i1] = TopBound(t0);
+    attributes[e] = colour[side];
+    values[e] = t_CutLineTag[side];
+    row.volumeTerms->push_back(volume);
+    NoteRemovedPiecesAt(b, row.scratch, row.endCount, i1, row.i2, c1, row.c2, plane, options, pieces, 2);
+    return true;
+}
+
 // SweepRow for such rays. Each ray gets the candidates CutBall or CutFlat gives it (the row flags
 // only pass over rays past the solids' run of hits, which is one run for such rays), without the
 // general solid routines, and the subtraction alone decides whether its material meets them.
@@ -1830,7 +1977,47 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
     const double e2 = C[1] - c2;
     const AcrossRowCylinder rowColumn = SetUpAcrossRow(column, h, nh, c2);
     const AcrossRowCylinder rowShank = SetUpAcrossRow(shank, h, nh, c2);
-    for (int i1 = st->rangeLow1; i1 <= st->rangeHigh1; i1++) {
+    const int f = block->rayAxis;
+    float* gaps = (f == 0 || f == 1) && block->counts == s_GapCounts[f]
+                      ? s_GapEntries[f] + 2 * int64_t(i2) * block->crossNodeCount1
+                      : nullptr;
+    AcrossRowCut row{block, scratch, volumeTerms, endCount, i2, c2, i2 == 0 || i2 == block->crossCellCount2, nullptr};
+    if (block->counts == s_SummaryCounts) row.tops = s_SummaryTops + int64_t(i2) * block->crossNodeCount1;
+    int low1 = st->rangeLow1, high1 = st->rangeHigh1;
+    if (low1 <= high1) {
+        // The rays that can have a radicand lie within the hull of the sphere's circle on the row,
+        // the cylinders' circles (axis across the row) or their heights (axis along the row, where
+        // the row's circle has a radicand), each widened by a margin far above the rounding of the
+        // radicands; the rays beyond it are passed over unread.
+        double low = HUGE_VAL, high = -HUGE_VAL;
+        bool known = true;
+        auto widen = [&](double a, double b, double scale) {
+            const double margin = 1e-6 * (1.0 + scale);
+            if (!(a - margin <= b + margin)) known = false;
+            low = std::min(low, a - margin);
+            high = std::max(high, b + margin);
+        };
+        if (ball && e2 * e2 < R * R) widen(C[0] - std::sqrt(R * R - e2 * e2), C[0] + std::sqrt(R * R - e2 * e2), std::fabs(C[0]) + R);
+        else if (ball && !(e2 * e2 >= R * R)) known = false;
+        for (const AcrossRowCylinder* r : {&rowColumn, &rowShank}) {
+            if (r->kind == 0) continue;
+            if (!r->alongRow) {
+                const double radius = std::sqrt(r->RR);
+                widen(r->B0 - radius, r->B0 + radius, std::fabs(r->B0) + radius);
+            } else if (r->radicand > 0.0) {
+                const bool up = r->nh > 0.0;
+                const double length = r->kind == 1 ? r->len : HUGE_VAL;
+                widen(up ? r->B0 : r->B0 - length, up ? r->B0 + length : r->B0, std::fabs(r->B0) + (r->kind == 1 ? r->len : 0.0));
+            }
+        }
+        if (known) {
+            if (!(low <= high)) return;
+            const double* x = block->crossCoordinates1;
+            low1 = int(std::lower_bound(x + low1, x + high1 + 1, low) - x);
+            high1 = int(std::upper_bound(x + low1, x + high1 + 1, high) - x) - 1;
+        }
+    }
+    for (int i1 = low1; i1 <= high1; i1++) {
         const int cnt = counts[i1];
         if (cnt == 0) continue;
         const double c1 = block->crossCoordinates1[i1];
@@ -1845,14 +2032,29 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
         }
         const double most = std::max({columnRadicand, shankRadicand, sphereRadicand});
         if (!(most > 0.0)) continue;
+        // The ray's known empty stretch lies within the material's gap around the tip (when it
+        // holds the tip), so where it clears the chords on squares, the material does.
+        float* gap = gaps ? gaps + 2 * i1 : nullptr;
+        if (gap) {
+            const double known = std::min(tipT - double(gap[0]), double(gap[1]) - tipT);
+            const double knownClear = known - offset;
+            if (knownClear > 0.0 && knownClear * knownClear > most) continue;
+        }
         const int d = i1 + i2 * block->crossNodeCount1;
-        const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+        double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
         const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
         double distance = HUGE_VAL;
         if (j < cnt) distance = material[j] - tipT;
         if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
         const double clear = distance - offset;
-        if (clear > 0.0 && clear * clear > most) continue;
+        if (clear > 0.0 && clear * clear > most) {
+            // Left: the gap around the tip is kept for the next positions.
+            if (gap) {
+                gap[0] = j >= 2 ? TopBound(material[j - 1]) : -HUGE_VALF;
+                gap[1] = j < cnt ? FloatAtOrBelow(material[j]) : HUGE_VALF;
+            }
+            continue;
+        }
         double columnChord[2], shankChord[2];
         const int columnCount = ChordOfRadicand(column.B[2], columnRadicand, columnChord);
         const int shankCount = ChordOfRadicand(shank.B[2], shankRadicand, shankChord);
@@ -1866,9 +2068,12 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
             JoinColumnAndShank(&list, columnCount, columnChord, shankCount, shankChord);
             verticalSingle = tool.type == TOOL_VERTICAL && list.count == 2;
         }
+        const BodyCutOptions options{verticalSingle, true};
+        if (list.count == 2 && CutAcrossRayInPlace(row, i1, c1, material, cnt, list.ends[0], list.ends[1], options))
+            continue;
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
-        SubtractBodyIntervals(ray, list, BodyCutOptions{verticalSingle, true});
+        SubtractBodyIntervals(ray, list, options);
     }
 }
 
@@ -2645,6 +2850,7 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
     ProvideScratches(workers, work);
     for (int f = 0; f < 3; f++)
         if (blocks[f]->rayAxis == 2) AttachTopSummary(blocks[f]);
+        else AttachGapSummary(blocks[f]);
     if (int(s_WorkerBlocks.size()) < workers) s_WorkerBlocks.resize(size_t(workers));
     // The sweep tasks, then per family the tasks summing its results (a long run of positions in
     // a few parts).
@@ -2719,6 +2925,11 @@ void ReleaseCutScratches()
     s_ZTopSummary = TopSummary{};
     s_SummaryCounts = nullptr;
     s_SummaryTops = nullptr;
+    for (int f = 0; f < 2; f++) {
+        s_GapSummaries[f] = GapSummary{};
+        s_GapCounts[f] = nullptr;
+        s_GapEntries[f] = nullptr;
+    }
 }
 
 const float* GetZTopSummaryForTest(const WorkModel* work)

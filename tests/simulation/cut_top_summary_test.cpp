@@ -2,6 +2,7 @@
 // thread, eight threads, positions cut together) every entry is the least float at or above its
 // ray's top; after every other writer of ray storage the storage generation has moved and no
 // summary still offered lies below a top, and the next cut finds the rays as a fresh work does.
+// Material stored where the cuts left the X-rays a gap is cut again by the next pass.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -223,6 +224,34 @@ TEST_F(CutTopSummary, EveryOtherWriterMovesTheGenerationAndTheNextCutSeesItsMate
             }
             DestroyWorkModel(&work_);
         }
+    }
+}
+
+TEST_F(CutTopSummary, MaterialStoredIntoAGapLeftByTheCutsIsCutByTheNextPass)
+{
+    // A row along X leaves the X-rays under it a gap along the row, and a row beside it passes over
+    // the X-rays whose gap already holds its chords. Material stored into such a gap afterwards
+    // (one X-ray under both rows filled again) is cut by the next pass of the second row as on a
+    // ray never cut: on one thread and on eight.
+    for (int threads : {1, 8}) {
+        SCOPED_TRACE(threads);
+        SetCuttingThreadCount(threads);
+        g_CutRaysPerThread = threads > 1 ? 1 : CUT_RAYS_PER_THREAD;
+        BuildBox(&work_, 1);
+        EXPECT_GT(CutRow(&work_, 8.0, 8.0, 0.0, false), 0.0);
+        EXPECT_GT(CutRow(&work_, 9.0, 8.0, 0.0, true), 0.0);
+        const int i = 34, j = 38;  // the X-ray at y 8.5, z 9.5
+        const double full[2] = {0.0, 20.0};
+        ASSERT_EQ(StoreDexelOfFamily(&work_, 0, i, j, full, nullptr, nullptr, 2), 1);
+        PrepareWorkForCutting(&work_);
+        EXPECT_GT(CutRow(&work_, 9.0, 8.0, 0.0, false), 0.0);
+        const DexelFamily& f = work_.familyX;
+        const int d = i + j * work_.nodeCountY;
+        const double* ends = GetDexelEndsPointer(d, f.capacity, f.counts, f.ends);
+        ASSERT_EQ(f.counts[d], 4);
+        EXPECT_LT(ends[1], 4.0 - 2.5);
+        EXPECT_GT(ends[2], 16.0 + 2.5);
+        DestroyWorkModel(&work_);
     }
 }
 
