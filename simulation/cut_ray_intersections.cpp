@@ -649,6 +649,169 @@ int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], doub
     return TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, true, tt, ss), tt, t);
 }
 
+void IntersectLinesWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, int rayCount,
+                                        const double c1[], const double c2[], bool boundMet, double t[][2],
+                                        int found[])
+{
+    if (!(std::fabs(n[2]) >= 0.1) || (n[0] == 0.0 && n[1] == 0.0) || !(Rt > 0.0) || !(Rc > 0.0)) {
+        for (int i = 0; i < rayCount; i++)
+            found[i] = IntersectLineWithTorusHullInBound(B, n, Rc, Rt, c1[i], c2[i], boundMet, t[i]);
+        return;
+    }
+    // The arithmetic of IntersectLineWithTorusHullInBound, operation for operation, done one stage
+    // at a time across a group of rays: the rays' long dependent chains (roots, cube root, quotients)
+    // overlap instead of following each other, and every ray gets the very same values. Rays the
+    // fast factoring does not decide take the full solve one by one, as there.
+    const TorusAxisConstants& k = GetTorusAxisConstants(n, Rc, Rt);
+    const double K = k.K;
+    const double bound = std::fabs(Rc) + Rt;
+    const double margin = 1e-6 * (1.0 + 2.0 * Rt);
+    const int kGroup = 8;
+    for (int first = 0; first < rayCount; first += kGroup) {
+        const int m = std::min(kGroup, rayCount - first);
+        const double* x1 = c1 + first;
+        const double* x2 = c2 + first;
+        double w[kGroup], L[kGroup], U[kGroup], Bc[kGroup], R[kGroup], Q[kGroup], D[kGroup], y[kGroup];
+        int mode[kGroup];  // 0: passes outside the torus; 1: one real resolvent root; 2: three; 3: full solve
+        for (int i = 0; i < m; i++) {
+            const double centre1 = B[0] + Rt * n[0] - x1[i], centre2 = B[1] + Rt * n[1] - x2[i];
+            const double dx = B[0] - x1[i], dy = B[1] - x2[i];
+            w[i] = n[0] * dx + n[1] * dy;
+            L[i] = (w[i] * k.q * k.invNz2 + w[i] - Rt) * k.invRc;
+            U[i] = (dx * dx + dy * dy + w[i] * w[i] * k.invNz2 - Rc * Rc) * k.invTwoRc;
+            Bc[i] = (4.0 * K * U[i] - 1.0 - L[i] * L[i]) * k.invTwoK;
+            const double Cc = -(U[i] + L[i] * Rt) * k.invK;
+            R[i] = (2.0 * Bc[i] * Bc[i] * Bc[i] - 9.0 * Bc[i] * Cc + 27.0 * k.E) * (1.0 / 54.0);
+            Q[i] = (3.0 * Cc - Bc[i] * Bc[i]) * (1.0 / 9.0);
+            const double Q3 = Q[i] * Q[i] * Q[i];
+            D[i] = R[i] * R[i] + Q3;
+            const double size = R[i] * R[i] + std::fabs(Q3);
+            mode[i] = D[i] > 1e-6 * size ? 1 : D[i] < -1e-6 * size ? 2 : 3;
+            if (centre1 * centre1 + centre2 * centre2 >= bound * bound) mode[i] = 0;
+        }
+        if (!boundMet)
+            for (int i = 0; i < m; i++) {
+                double bt[2], bs[2];
+                if (mode[i] != 0 &&
+                    IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, x1[i], x2[i], bt, bs) != 2)
+                    mode[i] = 0;
+            }
+        // The cube root for every ray (its value is only used where the mode says so).
+        for (int i = 0; i < m; i++) {
+            const double x = -(R[i] + std::copysign(std::sqrt(std::max(D[i], 0.0)), R[i]));
+            const double a = std::fabs(x);
+            uint64_t bits;
+            std::memcpy(&bits, &a, sizeof bits);
+            bits = bits / 3 + 0x2A9F7893782DA1CEull;
+            double r;
+            std::memcpy(&r, &bits, sizeof r);
+            for (int step = 0; step < 2; step++) {
+                const double r3 = r * r * r;
+                r = r * (r3 + 2.0 * a) / (2.0 * r3 + a);
+            }
+            const double u = std::copysign(r, x);
+            y[i] = u - Q[i] / u - Bc[i] * (1.0 / 3.0);
+        }
+        for (int i = 0; i < m; i++)
+            if (mode[i] == 2) {
+                const double theta = std::acos(-R[i] / std::sqrt(-(Q[i] * Q[i] * Q[i]))) * (1.0 / 3.0);
+                y[i] = 2.0 * std::sqrt(-Q[i]) * std::cos(theta) - Bc[i] * (1.0 / 3.0);
+            }
+        // The two factor quadratics K s^2 + beta s + gamma of every ray.
+        double beta[2][kGroup], gamma[2][kGroup], disc[2][kGroup], qf[2][kGroup];
+        for (int i = 0; i < m; i++) {
+            const double a2 = 2.0 * y[i] * K - 1.0;
+            const double b2 = y[i] * (2.0 * U[i] + y[i]);
+            const double a = a2 > 0.0 ? std::sqrt(a2) : 0.0;
+            const double b = std::copysign(b2 > 0.0 ? std::sqrt(b2) : 0.0, y[i] * L[i] + Rt);
+            beta[0][i] = L[i] - a;
+            gamma[0][i] = U[i] + y[i] - b;
+            beta[1][i] = L[i] + a;
+            gamma[1][i] = U[i] + y[i] + b;
+        }
+        double roots[2][2][kGroup];
+        for (int f = 0; f < 2; f++)
+            for (int i = 0; i < m; i++) {
+                disc[f][i] = beta[f][i] * beta[f][i] - 4.0 * K * gamma[f][i];
+                qf[f][i] = -0.5 * (beta[f][i] + std::copysign(std::sqrt(std::max(disc[f][i], 0.0)), beta[f][i]));
+                roots[f][0][i] = qf[f][i] * k.invK;
+                roots[f][1][i] = gamma[f][i] / qf[f][i];
+            }
+        // Which roots are kept, in the order and with the tests of the single ray's routine.
+        double end[2][kGroup];
+        for (int i = 0; i < m; i++) {
+            end[0][i] = end[1][i] = 0.0;
+            if (mode[i] == 0 || mode[i] == 3) continue;
+            bool decided = std::isfinite(y[i]);
+            double list[4];
+            int count = 0;
+            for (int f = 0; f < 2 && decided; f++) {
+                const double size = beta[f][i] * beta[f][i] + 4.0 * K * std::fabs(gamma[f][i]);
+                if (!(std::fabs(disc[f][i]) > 1e-6 * size)) {
+                    decided = false;
+                } else if (!(disc[f][i] < 0.0)) {
+                    list[count++] = roots[f][0][i];
+                    list[count++] = roots[f][1][i];
+                }
+            }
+            int low = -1, high = -1;
+            for (int j = 0; j < count && decided; j++) {
+                const double r = list[j];
+                if (r > margin && r < 2.0 * Rt - margin) {
+                    if (low < 0 || r < list[low]) low = j;
+                    if (high < 0 || r > list[high]) high = j;
+                    for (int e = 0; e < j; e++)
+                        if (!(std::fabs(list[e] - r) > margin)) decided = false;
+                } else if (!(r < -margin || r > 2.0 * Rt + margin)) {
+                    decided = false;
+                }
+            }
+            if (!decided) {
+                mode[i] = 3;
+            } else if (low < 0 || low == high) {
+                mode[i] = 0;
+            } else {
+                end[0][i] = list[low];
+                end[1][i] = list[high];
+            }
+        }
+        // A Newton step on the quartic at both kept ends.
+        double step[2][kGroup];
+        for (int e = 0; e < 2; e++)
+            for (int i = 0; i < m; i++) {
+                const double r = end[e][i];
+                const double q = (K * r + L[i]) * r + U[i];
+                const double value = q * q - (2.0 * Rt - r) * r;
+                const double slope = 2.0 * q * (2.0 * K * r + L[i]) - 2.0 * Rt + 2.0 * r;
+                step[e][i] = value / slope;
+            }
+        for (int i = 0; i < m; i++) {
+            double* out = t[first + i];
+            int& result = found[first + i];
+            if (mode[i] == 0) {
+                result = 0;
+                continue;
+            }
+            if (mode[i] != 3) {
+                bool decided = true;
+                double ends[2];
+                for (int e = 0; e < 2; e++) {
+                    if (!(std::fabs(step[e][i]) <= 1e-9 * (1.0 + 2.0 * Rt))) decided = false;
+                    ends[e] = B[2] + (end[e][i] - step[e][i] + w[i]) * k.invNz;
+                }
+                if (decided) {
+                    out[0] = std::min(ends[0], ends[1]);
+                    out[1] = std::max(ends[0], ends[1]);
+                    result = 2;
+                    continue;
+                }
+            }
+            double tt[4], ss[4];
+            result = TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, x1[i], x2[i], true, tt, ss), tt, out);
+        }
+    }
+}
+
 void SetUpToolFrameAxis(const double n[3], ToolFrameAxis* k)
 {
     const double q = n[0] * n[0] + n[1] * n[1];

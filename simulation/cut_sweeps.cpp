@@ -1026,15 +1026,29 @@ bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, 
     return false;
 }
 
+// A ray of a general tool between its candidates and its cut: the candidates of every solid but
+// the corner torus, and whether the torus is still to be solved.
+struct GeneralCut {
+    RayContext ray;
+    IntervalList list;
+    int columnCount, shankCount;
+    double column[2], shank[2];
+    bool torus;
+};
+
 // General, bull, taper ball, oval, sphere, scribing and outline tools with r >= 0. Bottom, corner,
 // side and column are joined by hull, so the corner torus is solved only when the ray's stretch
-// through its bounding cylinder reaches beyond the hull of the others.
-void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
+// through its bounding cylinder reaches beyond the hull of the others. Finds the candidates up to
+// the torus; FinishGeneralCut joins the torus's hull and cuts.
+void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCut* cut)
 {
     const DexelSweepState* st = ray.state;
     const ToolCutGeometry& g = *tool.g;
     const double* n = st->axisVector;
-    IntervalList list;
+    cut->ray = ray;
+    cut->torus = false;
+    IntervalList& list = cut->list;
+    list.count = 0;
     double t[2], s[2];
     int count = 0;
     // The ray's quadratic about the tip serves the cylinders along the axis.
@@ -1056,8 +1070,10 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         IntersectLineWithToolCone(st->sideStartPoint, n, g.sideStartRadius, 1.0 / g.sideCotangent,
                                   g.sideEndHeight - g.sideStartHeight, ray.c1, ray.c2, t, s) == 2)
         JoinHull(&list, t[0], t[1]);
-    int columnCount, shankCount;
-    double column[2], shank[2];
+    int& columnCount = cut->columnCount;
+    int& shankCount = cut->shankCount;
+    double* column = cut->column;
+    double* shank = cut->shank;
     IntersectColumnAndShank(tool, ray, flags, st->sideEndPoint, g_CutBoundRadius, g.sideEndHeight,
                             &columnCount, column, &shankCount, shank, frame);
     if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset &&
@@ -1067,14 +1083,67 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         double low = HUGE_VAL, high = -HUGE_VAL;
         if (list.count > 0) low = list.ends[0], high = list.ends[list.count - 1];
         if (columnCount == 2) low = std::min(low, column[0]), high = std::max(high, column[1]);
-        if ((t[0] < low || t[1] > high) &&
-            TorusMayMeetMaterial(ray, t, low, high, shankCount, st->cornerBasePoint, n, g.bottomEdgeRadius,
-                                 g.cornerRadius) &&
-            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2)
-            JoinHull(&list, t[0], t[1]);
+        cut->torus = (t[0] < low || t[1] > high) &&
+                     TorusMayMeetMaterial(ray, t, low, high, shankCount, st->cornerBasePoint, n,
+                                          g.bottomEdgeRadius, g.cornerRadius);
     }
-    JoinUpperParts(&list, columnCount, column, shankCount, shank);
-    SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+}
+
+// The cut of a prepared ray, with the torus hull's count and ends where it was solved.
+void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2])
+{
+    if (cut->torus && torusCount == 2) JoinHull(&cut->list, torus[0], torus[1]);
+    JoinUpperParts(&cut->list, cut->columnCount, cut->column, cut->shankCount, cut->shank);
+    SubtractBodyIntervals(cut->ray, cut->list, BodyCutOptions{false, true});
+}
+
+// The rays of a row that a general tool cuts, kept from their candidates to their cuts so that the
+// corner torus is solved for several rays at once; the cuts are made in ray order as before.
+struct GeneralCutQueue {
+    static const int kRays = 16, kTorusRays = 8;
+    GeneralCut cuts[kRays];
+    int count = 0, torusCount = 0;
+};
+
+// Makes the queued cuts in order, with the torus hulls of the rays that need them found together.
+void FlushGeneralCuts(const ToolShape& tool, GeneralCutQueue* queue)
+{
+    double c1[GeneralCutQueue::kTorusRays], c2[GeneralCutQueue::kTorusRays];
+    double hull[GeneralCutQueue::kTorusRays][2];
+    int found[GeneralCutQueue::kTorusRays];
+    int m = 0;
+    for (int i = 0; i < queue->count; i++)
+        if (queue->cuts[i].torus) {
+            c1[m] = queue->cuts[i].ray.c1;
+            c2[m++] = queue->cuts[i].ray.c2;
+        }
+    if (m > 0) {
+        const DexelSweepState* st = queue->cuts[0].ray.state;
+        IntersectLinesWithTorusHullInBound(st->cornerBasePoint, st->axisVector, tool.g->bottomEdgeRadius,
+                                           tool.g->cornerRadius, m, c1, c2, true, hull, found);
+    }
+    m = 0;
+    for (int i = 0; i < queue->count; i++) {
+        GeneralCut* cut = &queue->cuts[i];
+        if (cut->torus) {
+            FinishGeneralCut(cut, found[m], hull[m]);
+            m++;
+        } else {
+            FinishGeneralCut(cut, 0, nullptr);
+        }
+    }
+    queue->count = 0;
+    queue->torusCount = 0;
+}
+
+// CutGeneral for a ray of the row whose queue this is: its cut is made when the queue is flushed.
+void QueueGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCutQueue* queue)
+{
+    GeneralCut* cut = &queue->cuts[queue->count++];
+    PrepareGeneralCut(tool, ray, flags, cut);
+    queue->torusCount += cut->torus;
+    if (queue->count == GeneralCutQueue::kRays || queue->torusCount == GeneralCutQueue::kTorusRays)
+        FlushGeneralCuts(tool, queue);
 }
 
 // The same tools with a corner radius stored as a negative number (hollow corner).
@@ -1952,6 +2021,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         tipFloor = TopBound(tipT);
         if (double(tipFloor) > tipT) tipFloor = std::nextafter(tipFloor, -HUGE_VALF);
     }
+    GeneralCutQueue generalCuts;
     for (int i1 = low1; i1 <= high1; i1++) {
         if (tops) {
             const double top = tops[i1];
@@ -2168,10 +2238,11 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             if (tool.r < 0.0)
                 CutHollowCorner(tool, ray, &flags);
             else
-                CutGeneral(tool, ray, &flags);
+                QueueGeneralCut(tool, ray, &flags, &generalCuts);
             break;
         }
     }
+    if (generalCuts.count > 0) FlushGeneralCuts(tool, &generalCuts);
 }
 
 // A run of rows of one family, the unit of work handed to a thread, with its results for every
