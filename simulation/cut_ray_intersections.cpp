@@ -575,12 +575,51 @@ inline bool SolveClearQuadratic(double K, double invK, double beta, double gamma
     return true;
 }
 
+// The hull of IntersectLineWithTorusInBound's crossings for a ray across the axis (n[2] = 0, Rt > 0),
+// the same to the bit without its general steps: the ray lies at one height, where the torus is
+// a ring whose outer chord holds the inner one, so the hull is the outer chord. Only where rounding
+// makes an end of both chords equal do the routine's merging rules give another hull, kept here.
+inline int TorusHullAcrossAxis(const double B[3], const double n[3], double Rc, double Rt, double c1, double c2,
+                               double t[2])
+{
+    const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
+    const double bound = std::fabs(Rc) + Rt;
+    if (centre1 * centre1 + centre2 * centre2 >= bound * bound) return 0;
+    const double dx = B[0] - c1, dy = B[1] - c2;
+    const double height = -(n[0] * dx + n[1] * dy);
+    if (height <= 0.0 || height >= 2.0 * Rt) return 0;
+    const double m = std::sqrt((2.0 * Rt - height) * height);
+    const double ex = dx + height * n[0];
+    const double ey = dy + height * n[1];
+    const double cross2 = ex * ex + ey * ey;
+    const double outer = (Rc + m) * (Rc + m) - cross2;
+    if (!(outer > 0.0)) return 0;
+    const double root = std::sqrt(outer);
+    t[0] = B[2] - root;
+    t[1] = B[2] + root;
+    if (Rc - m > 0.0) {
+        const double inner = (Rc - m) * (Rc - m) - cross2;
+        if (inner > 0.0) {
+            // Sorted, the four crossings are t[0] <= B2 - ri <= B2 + ri <= t[1]; the upper two equal
+            // leave the lower two, and those equal leave none.
+            const double ri = std::sqrt(inner);
+            if (B[2] + ri == t[1]) {
+                t[1] = B[2] - ri;
+                return t[0] == t[1] ? 0 : 2;
+            }
+            return 2;
+        }
+    }
+    return t[0] == t[1] ? 0 : 2;
+}
+
 }  // namespace
 
 int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, double c1,
                                       double c2, bool boundMet, double t[2])
 {
     double tt[4], ss[4];
+    if (n[2] == 0.0 && Rt > 0.0) return TorusHullAcrossAxis(B, n, Rc, Rt, c1, c2, t);
     if (!(std::fabs(n[2]) >= 0.1) || (n[0] == 0.0 && n[1] == 0.0) || !(Rt > 0.0) || !(Rc > 0.0))
         return TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, boundMet, tt, ss), tt, t);
     const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;

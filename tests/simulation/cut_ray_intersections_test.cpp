@@ -436,6 +436,41 @@ TEST(IntersectLinesWithTorusHullInBound, EachRayAsOnItsOwn)
     EXPECT_GT(hits, 10000);
 }
 
+// For an axis across the rays, the hull is the full solve's first and last crossing to the bit:
+// rays at random heights, near the lowest and highest circles, grazing the outer equator and
+// touching the hole, over ring and spindle tori.
+TEST(IntersectLineWithTorusHullInBound, AcrossTheAxisAsTheFullSolve)
+{
+    std::mt19937 rng(20261215);
+    std::uniform_real_distribution<double> u(-1, 1);
+    const double tori[][2] = {{4, 2}, {3, 1}, {1, 2}, {5, 0.25}, {0.0, 1.5}};
+    int hits = 0;
+    for (int trial = 0; trial < 20000; trial++) {
+        const double angle = M_PI * u(rng);
+        const double n[3] = {std::cos(angle), std::sin(angle), 0.0};
+        const double Rc = tori[trial % 5][0], Rt = tori[trial % 5][1];
+        const double B[3] = {5 * u(rng), 5 * u(rng), 5 * u(rng)};
+        // The ray's height along the axis and its offset across it, within the axis plane.
+        double height = Rt * (1.0 + 1.05 * u(rng));
+        if (trial % 7 == 1) height = 2.0 * Rt * (1.0 + 1e-12 * u(rng));
+        if (trial % 7 == 2) height = 1e-9 * (1.0 + u(rng));
+        double side = (Rc + Rt + 0.5) * u(rng);
+        if (trial % 7 == 3) side = (Rc + Rt) * (1.0 + 1e-12 * u(rng));
+        if (trial % 7 == 4) side = Rc - Rt + 1e-12 * u(rng);
+        const double c1 = B[0] + height * n[0] - side * n[1], c2 = B[1] + height * n[1] + side * n[0];
+        Crossings full{};
+        full.count = IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, true, full.t, full.s);
+        double hull[2];
+        const int count = IntersectLineWithTorusHullInBound(B, n, Rc, Rt, c1, c2, true, hull);
+        ASSERT_EQ(count, full.count >= 2 ? 2 : 0) << "trial " << trial;
+        if (count != 2) continue;
+        EXPECT_EQ(hull[0], full.t[0]) << "trial " << trial;
+        EXPECT_EQ(hull[1], full.t[full.count - 1]) << "trial " << trial;
+        hits++;
+    }
+    EXPECT_GT(hits, 5000);
+}
+
 // A stretch of a ray shown clear of a ring torus holds no crossing of the full solve and no sampled
 // point inside the tube; stretches beside the torus, through it and just short of it are tried.
 TEST(TorusClearOfRayStretch, ClearOnlyWhereTheRayStaysOutside)
