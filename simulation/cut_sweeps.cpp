@@ -14,6 +14,7 @@
 #include <deque>
 #include <limits>
 #include <memory>
+#include <new>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -1101,8 +1102,12 @@ void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2])
 // corner torus is solved for several rays at once; the cuts are made in ray order as before.
 struct GeneralCutQueue {
     static const int kRays = 16, kTorusRays = 8;
-    GeneralCut cuts[kRays];
+    // Made as rays are queued, so that a row of another tool pays nothing for them.
+    union {
+        GeneralCut cuts[kRays];
+    };
     int count = 0, torusCount = 0;
+    GeneralCutQueue() {}
 };
 
 // Makes the queued cuts in order, with the torus hulls of the rays that need them found together.
@@ -1139,7 +1144,7 @@ void FlushGeneralCuts(const ToolShape& tool, GeneralCutQueue* queue)
 // CutGeneral for a ray of the row whose queue this is: its cut is made when the queue is flushed.
 void QueueGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCutQueue* queue)
 {
-    GeneralCut* cut = &queue->cuts[queue->count++];
+    GeneralCut* cut = new (&queue->cuts[queue->count++]) GeneralCut;
     PrepareGeneralCut(tool, ray, flags, cut);
     queue->torusCount += cut->torus;
     if (queue->count == GeneralCutQueue::kRays || queue->torusCount == GeneralCutQueue::kTorusRays)
