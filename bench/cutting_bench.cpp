@@ -176,6 +176,40 @@ void BM_TorusHullD12R2Tilted30(benchmark::State& state)
         benchmark::Counter(double(state.iterations()) * double(rays.size()), benchmark::Counter::kIsRate);
 }
 
+// The same rays handed to the torus eight at a time.
+void BM_TorusHullD12R2Tilted30Grouped(benchmark::State& state)
+{
+    const double Rc = 4.0, Rt = 2.0;
+    const double c = std::cos(M_PI / 6.0), s = std::sin(M_PI / 6.0);
+    const double axes[2][3] = {{0.0, c, s}, {s, 0.0, c}};
+    const double base[3] = {0.03, 0.07, 0.0};
+    std::vector<double> c1[2], c2[2];
+    for (int a = 0; a < 2; a++)
+        for (int i = -90; i <= 90; i++)
+            for (int j = -90; j <= 90; j++) {
+                double t[2], h[2];
+                if (IntersectLineWithToolCylinder(base, axes[a], Rc + Rt, 2.0 * Rt, 0.1 * i, 0.1 * j, t, h) == 2) {
+                    c1[a].push_back(0.1 * i);
+                    c2[a].push_back(0.1 * j);
+                }
+            }
+    double sum = 0.0;
+    for (auto _ : state) {
+        for (int a = 0; a < 2; a++)
+            for (size_t r = 0; r < c1[a].size(); r += 8) {
+                const int count = int(std::min<size_t>(8, c1[a].size() - r));
+                double t[8][2];
+                int found[8];
+                IntersectLinesWithTorusHullInBound(base, axes[a], Rc, Rt, count, &c1[a][r], &c2[a][r], true, t, found);
+                for (int i = 0; i < count; i++)
+                    if (found[i] == 2) sum += t[i][1] - t[i][0];
+            }
+    }
+    benchmark::DoNotOptimize(sum);
+    state.counters["rays/s"] = benchmark::Counter(double(state.iterations()) * double(c1[0].size() + c1[1].size()),
+                                                  benchmark::Counter::kIsRate);
+}
+
 void BM_CutBallD10Axial(benchmark::State& s) { CutZigZag(s, TOOL_BALL, 10, 5, 0); }
 void BM_CutBallD10Tilted30(benchmark::State& s) { CutZigZag(s, TOOL_BALL, 10, 5, 30); }
 void BM_CutBullD12R2Axial(benchmark::State& s) { CutZigZag(s, TOOL_BULL, 12, 2, 0); }
@@ -197,6 +231,7 @@ BENCHMARK(BM_CutBullD12R2Tilted30)->Unit(benchmark::kMicrosecond)->Iterations(kP
 BENCHMARK(BM_CutFlatD10Axial)->Unit(benchmark::kMicrosecond)->Iterations(kPositions);
 BENCHMARK(BM_CutFlatD10Tilted30)->Unit(benchmark::kMicrosecond)->Iterations(kPositions);
 BENCHMARK(BM_TorusHullD12R2Tilted30)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(BM_TorusHullD12R2Tilted30Grouped)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_CutBullD12R2TiltedDiagonal30)->Unit(benchmark::kMicrosecond)->Iterations(kPositions);
 
 BENCHMARK(BM_CutBallD10AxialThreads)->ArgName("threads")->Arg(1)->Arg(2)->Arg(4)->Arg(8)

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <cstring>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "work_model/geometry.h"
 
@@ -575,12 +578,51 @@ inline bool SolveClearQuadratic(double K, double invK, double beta, double gamma
     return true;
 }
 
+// The hull of IntersectLineWithTorusInBound's crossings for a ray across the axis (n[2] = 0, Rt > 0),
+// the same to the bit without its general steps: the ray lies at one height, where the torus is
+// a ring whose outer chord holds the inner one, so the hull is the outer chord. Only where rounding
+// makes an end of both chords equal do the routine's merging rules give another hull, kept here.
+inline int TorusHullAcrossAxis(const double B[3], const double n[3], double Rc, double Rt, double c1, double c2,
+                               double t[2])
+{
+    const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
+    const double bound = std::fabs(Rc) + Rt;
+    if (centre1 * centre1 + centre2 * centre2 >= bound * bound) return 0;
+    const double dx = B[0] - c1, dy = B[1] - c2;
+    const double height = -(n[0] * dx + n[1] * dy);
+    if (height <= 0.0 || height >= 2.0 * Rt) return 0;
+    const double m = std::sqrt((2.0 * Rt - height) * height);
+    const double ex = dx + height * n[0];
+    const double ey = dy + height * n[1];
+    const double cross2 = ex * ex + ey * ey;
+    const double outer = (Rc + m) * (Rc + m) - cross2;
+    if (!(outer > 0.0)) return 0;
+    const double root = std::sqrt(outer);
+    t[0] = B[2] - root;
+    t[1] = B[2] + root;
+    if (Rc - m > 0.0) {
+        const double inner = (Rc - m) * (Rc - m) - cross2;
+        if (inner > 0.0) {
+            // Sorted, the four crossings are t[0] <= B2 - ri <= B2 + ri <= t[1]; the upper two equal
+            // leave the lower two, and those equal leave none.
+            const double ri = std::sqrt(inner);
+            if (B[2] + ri == t[1]) {
+                t[1] = B[2] - ri;
+                return t[0] == t[1] ? 0 : 2;
+            }
+            return 2;
+        }
+    }
+    return t[0] == t[1] ? 0 : 2;
+}
+
 }  // namespace
 
 int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, double c1,
                                       double c2, bool boundMet, double t[2])
 {
     double tt[4], ss[4];
+    if (n[2] == 0.0 && Rt > 0.0) return TorusHullAcrossAxis(B, n, Rc, Rt, c1, c2, t);
     if (!(std::fabs(n[2]) >= 0.1) || (n[0] == 0.0 && n[1] == 0.0) || !(Rt > 0.0) || !(Rc > 0.0))
         return TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, boundMet, tt, ss), tt, t);
     const double centre1 = B[0] + Rt * n[0] - c1, centre2 = B[1] + Rt * n[1] - c2;
@@ -647,6 +689,238 @@ int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], doub
         }
     }
     return TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, true, tt, ss), tt, t);
+}
+
+namespace {
+
+// Two doubles worked on side by side: each operation is the IEEE operation of each element, so a
+// pair gives both rays exactly the values each gets alone (no contraction: -ffp-contract=off).
+typedef double Pair __attribute__((vector_size(16)));
+typedef int64_t PairBits __attribute__((vector_size(16)));
+
+inline Pair LoadPair(const double* p)
+{
+    Pair v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void StorePair(double* p, Pair v) { std::memcpy(p, &v, sizeof v); }
+
+// x > 0 ? sqrt(x) : 0 for each element (a NaN gives 0).
+inline Pair SqrtOfPositive(Pair x)
+{
+#if defined(__SSE2__)
+    return Pair(_mm_sqrt_pd(_mm_max_pd(__m128d(x), _mm_setzero_pd())));
+#else
+    Pair r;
+    for (int i = 0; i < 2; i++) r[i] = x[i] > 0.0 ? std::sqrt(x[i]) : 0.0;
+    return r;
+#endif
+}
+
+inline Pair CopySign(Pair magnitude, Pair sign)
+{
+    const PairBits mask = {INT64_MIN, INT64_MIN};
+    return Pair((PairBits(magnitude) & ~mask) | (PairBits(sign) & mask));
+}
+
+inline Pair Abs(Pair x)
+{
+    const PairBits mask = {INT64_MIN, INT64_MIN};
+    return Pair(PairBits(x) & ~mask);
+}
+
+const int kTorusLanes = 8;
+
+// The arithmetic of IntersectLineWithTorusHullInBound for the tilted axes it solves in closed form,
+// operation for operation, one stage at a time across up to eight rays, two at a time in each
+// operation: the rays' long dependent chains (roots, cube root, quotients) overlap and share the
+// divider, and every ray gets the very same values as on its own. Rays the fast factoring does not
+// decide take the full solve one by one, as there.
+void SolveTorusHullLanes(const double B[3], const double n[3], double Rc, double Rt, const TorusAxisConstants& k,
+                         int m, const double x1[], const double x2[], bool boundMet, double t[][2], int found[])
+{
+    const double K = k.K;
+    const double bound = std::fabs(Rc) + Rt;
+    const double margin = 1e-6 * (1.0 + 2.0 * Rt);
+    const int lanes = (m + 1) & ~1;  // the last ray repeated in a spare lane
+    double c1[kTorusLanes], c2[kTorusLanes];
+    for (int i = 0; i < lanes; i++) {
+        c1[i] = x1[std::min(i, m - 1)];
+        c2[i] = x2[std::min(i, m - 1)];
+    }
+    double w[kTorusLanes], L[kTorusLanes], U[kTorusLanes], Bc[kTorusLanes], R[kTorusLanes], Q[kTorusLanes];
+    double D[kTorusLanes], size[kTorusLanes], x[kTorusLanes], outside[kTorusLanes];
+    const double centreBase1 = B[0] + Rt * n[0], centreBase2 = B[1] + Rt * n[1];
+    for (int i = 0; i < lanes; i += 2) {
+        const Pair p1 = LoadPair(c1 + i), p2 = LoadPair(c2 + i);
+        const Pair centre1 = centreBase1 - p1, centre2 = centreBase2 - p2;
+        const Pair dx = B[0] - p1, dy = B[1] - p2;
+        const Pair wv = n[0] * dx + n[1] * dy;
+        const Pair Lv = (wv * k.q * k.invNz2 + wv - Rt) * k.invRc;
+        const Pair Uv = (dx * dx + dy * dy + wv * wv * k.invNz2 - Rc * Rc) * k.invTwoRc;
+        const Pair Bv = (4.0 * K * Uv - 1.0 - Lv * Lv) * k.invTwoK;
+        const Pair Cc = -(Uv + Lv * Rt) * k.invK;
+        const Pair Rv = (2.0 * Bv * Bv * Bv - 9.0 * Bv * Cc + 27.0 * k.E) * (1.0 / 54.0);
+        const Pair Qv = (3.0 * Cc - Bv * Bv) * (1.0 / 9.0);
+        const Pair Q3 = Qv * Qv * Qv;
+        const Pair Dv = Rv * Rv + Q3;
+        StorePair(w + i, wv);
+        StorePair(L + i, Lv);
+        StorePair(U + i, Uv);
+        StorePair(Bc + i, Bv);
+        StorePair(R + i, Rv);
+        StorePair(Q + i, Qv);
+        StorePair(D + i, Dv);
+        StorePair(size + i, Rv * Rv + Abs(Q3));
+        StorePair(x + i, -(Rv + CopySign(SqrtOfPositive(Dv), Rv)));
+        // Outside the bounding sphere where centre1^2 + centre2^2 >= bound^2: a mask of all ones.
+        const auto out = centre1 * centre1 + centre2 * centre2 >= bound * bound;
+        StorePair(outside + i, Pair(out));
+    }
+    // 0: passes outside the torus; 1: one real resolvent root; 2: three; 3: full solve.
+    int mode[kTorusLanes];
+    for (int i = 0; i < lanes; i++) {
+        mode[i] = D[i] > 1e-6 * size[i] ? 1 : D[i] < -1e-6 * size[i] ? 2 : 3;
+        uint64_t out;
+        std::memcpy(&out, &outside[i], sizeof out);
+        if (out != 0) mode[i] = 0;
+    }
+    if (!boundMet)
+        for (int i = 0; i < m; i++) {
+            double bt[2], bs[2];
+            if (mode[i] != 0 && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1[i], c2[i], bt, bs) != 2)
+                mode[i] = 0;
+        }
+    // The cube root of x for every lane (used where the mode says so): the start from the bits,
+    // then two Halley steps.
+    double r[kTorusLanes], y[kTorusLanes];
+    for (int i = 0; i < lanes; i++) {
+        const double a = std::fabs(x[i]);
+        uint64_t bits;
+        std::memcpy(&bits, &a, sizeof bits);
+        bits = bits / 3 + 0x2A9F7893782DA1CEull;
+        std::memcpy(&r[i], &bits, sizeof bits);
+    }
+    for (int i = 0; i < lanes; i += 2) {
+        const Pair xv = LoadPair(x + i);
+        const Pair a = Abs(xv);
+        Pair rv = LoadPair(r + i);
+        for (int step = 0; step < 2; step++) {
+            const Pair r3 = rv * rv * rv;
+            rv = rv * (r3 + 2.0 * a) / (2.0 * r3 + a);
+        }
+        const Pair u = CopySign(rv, xv);
+        StorePair(y + i, u - LoadPair(Q + i) / u - LoadPair(Bc + i) * (1.0 / 3.0));
+    }
+    for (int i = 0; i < m; i++)
+        if (mode[i] == 2) {
+            const double theta = std::acos(-R[i] / std::sqrt(-(Q[i] * Q[i] * Q[i]))) * (1.0 / 3.0);
+            y[i] = 2.0 * std::sqrt(-Q[i]) * std::cos(theta) - Bc[i] * (1.0 / 3.0);
+        }
+    // The two factor quadratics K s^2 + beta s + gamma of every lane and their roots.
+    double beta[2][kTorusLanes], gamma[2][kTorusLanes], disc[2][kTorusLanes], roots[2][2][kTorusLanes];
+    for (int i = 0; i < lanes; i += 2) {
+        const Pair yv = LoadPair(y + i), Lv = LoadPair(L + i), Uv = LoadPair(U + i);
+        const Pair a2 = 2.0 * yv * K - 1.0;
+        const Pair b2 = yv * (2.0 * Uv + yv);
+        const Pair af = SqrtOfPositive(a2);
+        const Pair bf = CopySign(SqrtOfPositive(b2), yv * Lv + Rt);
+        const Pair betas[2] = {Lv - af, Lv + af};
+        const Pair gammas[2] = {Uv + yv - bf, Uv + yv + bf};
+        for (int f = 0; f < 2; f++) {
+            const Pair d = betas[f] * betas[f] - 4.0 * K * gammas[f];
+            const Pair q = -0.5 * (betas[f] + CopySign(SqrtOfPositive(d), betas[f]));
+            StorePair(beta[f] + i, betas[f]);
+            StorePair(gamma[f] + i, gammas[f]);
+            StorePair(disc[f] + i, d);
+            StorePair(roots[f][0] + i, q * k.invK);
+            StorePair(roots[f][1] + i, gammas[f] / q);
+        }
+    }
+    // Which roots are kept, in the order and with the tests of the single ray's routine.
+    double end[2][kTorusLanes];
+    for (int i = 0; i < lanes; i++) {
+        end[0][i] = end[1][i] = 0.0;
+        if (i >= m || mode[i] == 0 || mode[i] == 3) continue;
+        bool decided = std::isfinite(y[i]);
+        double list[4];
+        int count = 0;
+        for (int f = 0; f < 2 && decided; f++) {
+            const double extent = beta[f][i] * beta[f][i] + 4.0 * K * std::fabs(gamma[f][i]);
+            if (!(std::fabs(disc[f][i]) > 1e-6 * extent)) {
+                decided = false;
+            } else if (!(disc[f][i] < 0.0)) {
+                list[count++] = roots[f][0][i];
+                list[count++] = roots[f][1][i];
+            }
+        }
+        int low = -1, high = -1;
+        for (int j = 0; j < count && decided; j++) {
+            const double rj = list[j];
+            if (rj > margin && rj < 2.0 * Rt - margin) {
+                if (low < 0 || rj < list[low]) low = j;
+                if (high < 0 || rj > list[high]) high = j;
+                for (int e = 0; e < j; e++)
+                    if (!(std::fabs(list[e] - rj) > margin)) decided = false;
+            } else if (!(rj < -margin || rj > 2.0 * Rt + margin)) {
+                decided = false;
+            }
+        }
+        if (!decided) {
+            mode[i] = 3;
+        } else if (low < 0 || low == high) {
+            mode[i] = 0;
+        } else {
+            end[0][i] = list[low];
+            end[1][i] = list[high];
+        }
+    }
+    // A Newton step on the quartic at both kept ends.
+    double step[2][kTorusLanes], ends[2][kTorusLanes];
+    for (int e = 0; e < 2; e++)
+        for (int i = 0; i < lanes; i += 2) {
+            const Pair re = LoadPair(end[e] + i), Lv = LoadPair(L + i);
+            const Pair q = (K * re + Lv) * re + LoadPair(U + i);
+            const Pair value = q * q - (2.0 * Rt - re) * re;
+            const Pair slope = 2.0 * q * (2.0 * K * re + Lv) - 2.0 * Rt + 2.0 * re;
+            const Pair sv = value / slope;
+            StorePair(step[e] + i, sv);
+            StorePair(ends[e] + i, B[2] + (re - sv + LoadPair(w + i)) * k.invNz);
+        }
+    for (int i = 0; i < m; i++) {
+        if (mode[i] == 0) {
+            found[i] = 0;
+            continue;
+        }
+        if (mode[i] != 3 && std::fabs(step[0][i]) <= 1e-9 * (1.0 + 2.0 * Rt) &&
+            std::fabs(step[1][i]) <= 1e-9 * (1.0 + 2.0 * Rt)) {
+            t[i][0] = std::min(ends[0][i], ends[1][i]);
+            t[i][1] = std::max(ends[0][i], ends[1][i]);
+            found[i] = 2;
+            continue;
+        }
+        double tt[4], ss[4];
+        found[i] = TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1[i], c2[i], true, tt, ss), tt, t[i]);
+    }
+}
+
+}  // namespace
+
+void IntersectLinesWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, int rayCount,
+                                        const double c1[], const double c2[], bool boundMet, double t[][2],
+                                        int found[])
+{
+    if (!(std::fabs(n[2]) >= 0.1) || (n[0] == 0.0 && n[1] == 0.0) || !(Rt > 0.0) || !(Rc > 0.0)) {
+        for (int i = 0; i < rayCount; i++)
+            found[i] = IntersectLineWithTorusHullInBound(B, n, Rc, Rt, c1[i], c2[i], boundMet, t[i]);
+        return;
+    }
+    const TorusAxisConstants& k = GetTorusAxisConstants(n, Rc, Rt);
+    for (int first = 0; first < rayCount; first += kTorusLanes)
+        SolveTorusHullLanes(B, n, Rc, Rt, k, std::min(kTorusLanes, rayCount - first), c1 + first, c2 + first,
+                            boundMet, t + first, found + first);
 }
 
 void SetUpToolFrameAxis(const double n[3], ToolFrameAxis* k)

@@ -35,6 +35,11 @@ int IntersectLineWithTorusInBound(const double B[3], const double n[3], double R
 // last crossing in ray order (count 2), or count 0 where it gives fewer than two.
 int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, double c1,
                                       double c2, bool boundMet, double t[2]);
+// IntersectLineWithTorusHullInBound for rayCount rays (c1[i], c2[i]), the same to the bit for each:
+// found[i] is its count (0 or 2), t[i] its hull.
+void IntersectLinesWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, int rayCount,
+                                        const double c1[], const double c2[], bool boundMet, double t[][2],
+                                        int found[]);
 // True when the ray provably has no point inside the torus for ray coordinates ta to tb (a bound of
 // the torus quartic from ta's end stays positive over the stretch); false where that is not shown,
 // and always for an axis with |nz| < 0.1 or along the ray.

@@ -14,6 +14,7 @@
 #include <deque>
 #include <limits>
 #include <memory>
+#include <new>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -1179,15 +1180,30 @@ inline bool ColumnChord(const ToolShape& tool, const RayContext& ray, const Tool
     return AxisCylinderChord(frame, B, n, R, 0.0, false, ray, low, high);
 }
 
+// A ray of a general tool between its candidates and its cut: the hull of every solid but the
+// corner torus and the shank, the column's and shank's chords, and whether the torus is still to
+// be solved.
+struct GeneralCut {
+    RayContext ray;
+    bool hull;  // [low, high] holds a chord
+    double low, high;
+    bool haveColumn, haveShank;
+    double column[2], shank[2];
+    bool torus;
+};
+
 // General, bull, taper ball, oval, sphere, scribing and outline tools with r >= 0. Bottom, corner,
 // side and column are joined by hull, so the corner torus is solved only when the ray's stretch
 // through its bounding cylinder reaches beyond the hull of the others. The hull is kept as two
-// values (the candidates are one interval until the shank is joined).
-void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
+// values (the candidates are one interval until the shank is joined). Finds the candidates up to
+// the torus; FinishGeneralCut joins the torus's hull and cuts.
+void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCut* cut)
 {
     const DexelSweepState* st = ray.state;
     const ToolCutGeometry& g = *tool.g;
     const double* n = st->axisVector;
+    cut->ray = ray;
+    cut->torus = false;
     double t[2], s[2];
     bool hull = false;  // the hull [low, high] holds a chord
     double low = 0.0, high = 0.0;
@@ -1223,7 +1239,9 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     }
     // The column and the shank under the row flags.
     bool haveColumn = false, haveShank = false;
-    double column[2] = {0.0, 0.0}, shank[2] = {0.0, 0.0};
+    double* column = cut->column;
+    double* shank = cut->shank;
+    column[0] = column[1] = shank[0] = shank[1] = 0.0;
     if (flags->column != 1) {
         haveColumn = ColumnChord(tool, ray, frame, st->sideEndPoint, g_CutBoundRadius, g.sideEndHeight, &column[0],
                                  &column[1]);
@@ -1240,41 +1258,106 @@ void CutGeneral(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
         double least = HUGE_VAL, most = -HUGE_VAL;
         if (hull) least = low, most = high;
         if (haveColumn) least = std::min(least, column[0]), most = std::max(most, column[1]);
-        if ((t[0] < least || t[1] > most) &&
-            TorusMayMeetMaterial(ray, t, least, most, haveShank ? 2 : 0, st->cornerBasePoint, n, g.bottomEdgeRadius,
-                                 g.cornerRadius) &&
-            IntersectTorusHull(ray, st->cornerBasePoint, n, g.bottomEdgeRadius, g.cornerRadius, t, true) == 2) {
-            if (hull) {
-                low = low < t[0] ? low : t[0];
-                high = high > t[1] ? high : t[1];
-            } else {
-                low = t[0], high = t[1];
-            }
-            hull = true;
+        cut->torus = (t[0] < least || t[1] > most) &&
+                     TorusMayMeetMaterial(ray, t, least, most, haveShank ? 2 : 0, st->cornerBasePoint, n,
+                                          g.bottomEdgeRadius, g.cornerRadius);
+    }
+    cut->hull = hull;
+    cut->low = low;
+    cut->high = high;
+    cut->haveColumn = haveColumn;
+    cut->haveShank = haveShank;
+}
+
+// The cut of a prepared ray, with the torus hull's count and ends where it was solved.
+void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2])
+{
+    bool hull = cut->hull;
+    double low = cut->low, high = cut->high;
+    if (cut->torus && torusCount == 2) {
+        if (hull) {
+            low = low < torus[0] ? low : torus[0];
+            high = high > torus[1] ? high : torus[1];
+        } else {
+            low = torus[0], high = torus[1];
         }
+        hull = true;
     }
     // The hull widened by the column, joined with the shank by the join rule (JoinUpperParts).
     IntervalList list;
     if (hull) {
-        if (haveColumn) {
-            if (column[0] < low) low = column[0];
-            if (column[1] > high) high = column[1];
+        if (cut->haveColumn) {
+            if (cut->column[0] < low) low = cut->column[0];
+            if (cut->column[1] > high) high = cut->column[1];
         }
-    } else if (haveColumn) {
-        low = column[0], high = column[1];
+    } else if (cut->haveColumn) {
+        low = cut->column[0], high = cut->column[1];
         hull = true;
     }
     if (hull) {
-        if (haveShank) {
+        if (cut->haveShank) {
             const double P[2] = {low, high};
-            JoinRule(P, shank, &list);
+            JoinRule(P, cut->shank, &list);
         } else {
             AddInterval(&list, low, high);
         }
-    } else if (haveShank) {
-        AddInterval(&list, shank[0], shank[1]);
+    } else if (cut->haveShank) {
+        AddInterval(&list, cut->shank[0], cut->shank[1]);
     }
-    SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+    SubtractBodyIntervals(cut->ray, list, BodyCutOptions{false, true});
+}
+
+// The rays of a row that a general tool cuts, kept from their candidates to their cuts so that the
+// corner torus is solved for several rays at once; the cuts are made in ray order as before.
+struct GeneralCutQueue {
+    static const int kRays = 16, kTorusRays = 8;
+    // Made as rays are queued, so that a row of another tool pays nothing for them.
+    union {
+        GeneralCut cuts[kRays];
+    };
+    int count = 0, torusCount = 0;
+    GeneralCutQueue() {}
+};
+
+// Makes the queued cuts in order, with the torus hulls of the rays that need them found together.
+void FlushGeneralCuts(const ToolShape& tool, GeneralCutQueue* queue)
+{
+    double c1[GeneralCutQueue::kTorusRays], c2[GeneralCutQueue::kTorusRays];
+    double hull[GeneralCutQueue::kTorusRays][2];
+    int found[GeneralCutQueue::kTorusRays];
+    int m = 0;
+    for (int i = 0; i < queue->count; i++)
+        if (queue->cuts[i].torus) {
+            c1[m] = queue->cuts[i].ray.c1;
+            c2[m++] = queue->cuts[i].ray.c2;
+        }
+    if (m > 0) {
+        const DexelSweepState* st = queue->cuts[0].ray.state;
+        IntersectLinesWithTorusHullInBound(st->cornerBasePoint, st->axisVector, tool.g->bottomEdgeRadius,
+                                           tool.g->cornerRadius, m, c1, c2, true, hull, found);
+    }
+    m = 0;
+    for (int i = 0; i < queue->count; i++) {
+        GeneralCut* cut = &queue->cuts[i];
+        if (cut->torus) {
+            FinishGeneralCut(cut, found[m], hull[m]);
+            m++;
+        } else {
+            FinishGeneralCut(cut, 0, nullptr);
+        }
+    }
+    queue->count = 0;
+    queue->torusCount = 0;
+}
+
+// CutGeneral for a ray of the row whose queue this is: its cut is made when the queue is flushed.
+void QueueGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCutQueue* queue)
+{
+    GeneralCut* cut = new (&queue->cuts[queue->count++]) GeneralCut;
+    PrepareGeneralCut(tool, ray, flags, cut);
+    queue->torusCount += cut->torus;
+    if (queue->count == GeneralCutQueue::kRays || queue->torusCount == GeneralCutQueue::kTorusRays)
+        FlushGeneralCuts(tool, queue);
 }
 
 // The same tools with a corner radius stored as a negative number (hollow corner).
@@ -2413,6 +2496,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                             ballFromAbove, C[0], e2 * e2, C[2], R * R, sphereMargin};
     uint64_t open = 0;
     int chunk = low1;  // the first ray of the chunk after the one open describes
+    GeneralCutQueue generalCuts;
     for (int i1 = low1; i1 <= high1; i1++) {
         if (tops && ballFromAbove) {
             while (open == 0 && chunk <= high1) {
@@ -2672,10 +2756,11 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             if (tool.r < 0.0)
                 CutHollowCorner(tool, ray, &flags);
             else
-                CutGeneral(tool, ray, &flags);
+                QueueGeneralCut(tool, ray, &flags, &generalCuts);
             break;
         }
     }
+    if (generalCuts.count > 0) FlushGeneralCuts(tool, &generalCuts);
 }
 
 // A run of rows of one family, the unit of work handed to a thread, with its results for every

@@ -391,6 +391,86 @@ TEST(IntersectLineWithTorusHullInBound, MatchesTheFullSolve)
     EXPECT_GT(hits, 4000);
 }
 
+// Rays handed over together give each the very values it gets on its own, whatever its neighbours:
+// the random, grazing and lowest-circle rays above in groups of 1 to 13 (past one group of lanes),
+// over ring and spindle tori and axes on both sides of the |nz| = 0.1 switch.
+TEST(IntersectLinesWithTorusHullInBound, EachRayAsOnItsOwn)
+{
+    std::mt19937 rng(20261214);
+    std::uniform_real_distribution<double> u(-1, 1);
+    const double tori[][2] = {{4, 2}, {3, 1}, {1, 2}, {5, 0.25}};
+    int hits = 0;
+    for (int trial = 0; trial < 3000; trial++) {
+        double n[3];
+        RandomAxis(rng, n);
+        const double Rc = tori[trial % 4][0], Rt = tori[trial % 4][1];
+        const double B[3] = {5 * u(rng), 5 * u(rng), 5 * u(rng)};
+        const double across = std::sqrt(n[0] * n[0] + n[1] * n[1]);
+        const double m[2] = {across > 0 ? n[1] / across : 1.0, across > 0 ? -n[0] / across : 0.0};
+        const int count = 1 + trial % 13;
+        double c1[13], c2[13];
+        for (int i = 0; i < count; i++) {
+            c1[i] = B[0] + (Rc + Rt + 0.5) * u(rng), c2[i] = B[1] + (Rc + Rt + 0.5) * u(rng);
+            if (i % 3 == 1) {
+                const double d = (Rc + Rt) * (1.0 + 1e-9 * u(rng));
+                c1[i] = B[0] + Rt * n[0] + d * m[0], c2[i] = B[1] + Rt * n[1] + d * m[1];
+            } else if (i % 5 == 2) {
+                c1[i] = B[0] + Rc * (1.0 + 1e-12 * u(rng)) * m[0], c2[i] = B[1] + Rc * m[1];
+            }
+        }
+        for (bool boundMet : {false, true}) {
+            double t[13][2];
+            int found[13];
+            IntersectLinesWithTorusHullInBound(B, n, Rc, Rt, count, c1, c2, boundMet, t, found);
+            for (int i = 0; i < count; i++) {
+                double hull[2];
+                const int one = IntersectLineWithTorusHullInBound(B, n, Rc, Rt, c1[i], c2[i], boundMet, hull);
+                ASSERT_EQ(found[i], one) << "trial " << trial << " ray " << i;
+                if (one != 2) continue;
+                EXPECT_EQ(t[i][0], hull[0]) << "trial " << trial << " ray " << i;
+                EXPECT_EQ(t[i][1], hull[1]) << "trial " << trial << " ray " << i;
+                hits++;
+            }
+        }
+    }
+    EXPECT_GT(hits, 10000);
+}
+
+// For an axis across the rays, the hull is the full solve's first and last crossing to the bit:
+// rays at random heights, near the lowest and highest circles, grazing the outer equator and
+// touching the hole, over ring and spindle tori.
+TEST(IntersectLineWithTorusHullInBound, AcrossTheAxisAsTheFullSolve)
+{
+    std::mt19937 rng(20261215);
+    std::uniform_real_distribution<double> u(-1, 1);
+    const double tori[][2] = {{4, 2}, {3, 1}, {1, 2}, {5, 0.25}, {0.0, 1.5}};
+    int hits = 0;
+    for (int trial = 0; trial < 20000; trial++) {
+        const double angle = M_PI * u(rng);
+        const double n[3] = {std::cos(angle), std::sin(angle), 0.0};
+        const double Rc = tori[trial % 5][0], Rt = tori[trial % 5][1];
+        const double B[3] = {5 * u(rng), 5 * u(rng), 5 * u(rng)};
+        // The ray's height along the axis and its offset across it, within the axis plane.
+        double height = Rt * (1.0 + 1.05 * u(rng));
+        if (trial % 7 == 1) height = 2.0 * Rt * (1.0 + 1e-12 * u(rng));
+        if (trial % 7 == 2) height = 1e-9 * (1.0 + u(rng));
+        double side = (Rc + Rt + 0.5) * u(rng);
+        if (trial % 7 == 3) side = (Rc + Rt) * (1.0 + 1e-12 * u(rng));
+        if (trial % 7 == 4) side = Rc - Rt + 1e-12 * u(rng);
+        const double c1 = B[0] + height * n[0] - side * n[1], c2 = B[1] + height * n[1] + side * n[0];
+        Crossings full{};
+        full.count = IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, true, full.t, full.s);
+        double hull[2];
+        const int count = IntersectLineWithTorusHullInBound(B, n, Rc, Rt, c1, c2, true, hull);
+        ASSERT_EQ(count, full.count >= 2 ? 2 : 0) << "trial " << trial;
+        if (count != 2) continue;
+        EXPECT_EQ(hull[0], full.t[0]) << "trial " << trial;
+        EXPECT_EQ(hull[1], full.t[full.count - 1]) << "trial " << trial;
+        hits++;
+    }
+    EXPECT_GT(hits, 5000);
+}
+
 // A stretch of a ray shown clear of a ring torus holds no crossing of the full solve and no sampled
 // point inside the tube; stretches beside the torus, through it and just short of it are tried.
 TEST(TorusClearOfRayStretch, ClearOnlyWhereTheRayStaysOutside)
