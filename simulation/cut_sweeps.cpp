@@ -2061,7 +2061,10 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
     const AcrossRowCylinder rowColumn = SetUpAcrossRow(column, h, nh, c2);
     const AcrossRowCylinder rowShank = SetUpAcrossRow(shank, h, nh, c2);
     const int f = block->rayAxis;
-    float* gaps = (f == 0 || f == 1) && block->counts == s_GapCounts[f]
+    // The known empty stretches serve tools along Z, whose X- and Y-rays sit at fixed heights
+    // under the tool's path; under a tilted tool they cost more than they save.
+    const bool alongZ = st->axisVector[0] == 0.0 && st->axisVector[1] == 0.0;
+    float* gaps = alongZ && (f == 0 || f == 1) && block->counts == s_GapCounts[f]
                       ? s_GapEntries[f] + 2 * int64_t(i2) * block->crossNodeCount1
                       : nullptr;
     AcrossRowCut row{block, scratch, volumeTerms, endCount, i2, c2, i2 == 0 || i2 == block->crossCellCount2, nullptr};
