@@ -729,6 +729,44 @@ inline void NoteRemovedPieces(const RayContext& ray, BodyCutOptions options, con
                         pieces, pieceEnds);
 }
 
+// Moves in place the ends a candidate [t0, t1] covers in the ray's material of n ends, where k is
+// its first interval whose exit lies above t0: both ends of a gap it widens on both sides, or the
+// one exit or entry it covers. Records the pieces, their volume terms (area per unit length) and
+// the ray's top summary entry (top, null: none) as the general subtraction does; returns the
+// piece ends.
+inline int MoveCoveredEndsInPlace(double* material, uint8_t* attributes, int32_t* values, int n, int k, double t0,
+                                  double t1, bool coversGap, bool coversExit, const uint8_t colour[2], double area,
+                                  float* top, double* pieces, std::vector<double>* volumeTerms)
+{
+    const double entry = material[k], exit = material[k + 1];
+    if (coversGap) {
+        pieces[0] = t0;
+        pieces[1] = exit;
+        pieces[2] = material[k + 2];
+        pieces[3] = t1;
+        material[k + 1] = t0;
+        attributes[k + 1] = colour[0];
+        values[k + 1] = t_CutLineTag[0];
+        material[k + 2] = t1;
+        attributes[k + 2] = colour[1];
+        values[k + 2] = t_CutLineTag[1];
+        volumeTerms->push_back((pieces[1] - pieces[0]) * area);
+        volumeTerms->push_back((pieces[3] - pieces[2]) * area);
+        return 4;
+    }
+    const int side = coversExit ? 0 : 1;
+    const int e = coversExit ? k + 1 : k;
+    pieces[0] = coversExit ? t0 : entry;
+    pieces[1] = coversExit ? exit : t1;
+    const double volume = 0.0 + (pieces[1] - pieces[0]) * area;
+    material[e] = coversExit ? t0 : t1;
+    if (top && e == n - 1) *top = TopBound(t0);
+    attributes[e] = colour[side];
+    values[e] = t_CutLineTag[side];
+    volumeTerms->push_back(volume);
+    return 2;
+}
+
 // Subtracts the list's intervals from the ray with the body's colour rules. Returns the removed
 // piece ends in total.
 int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyCutOptions options)
@@ -760,42 +798,16 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
         // widens on both sides): both ends are moved, each with its piece as the general
         // subtraction records it.
         const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
-        if (coversGap && n <= DEXEL_MAX_ENDS) {
+        if ((coversGap || coversExit || coversEntry) && n <= DEXEL_MAX_ENDS) {
             uint8_t colour[2];
             ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
             uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
             int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
-            pieces[0] = t0;
-            pieces[1] = exit;
-            pieces[2] = material[k + 2];
-            pieces[3] = t1;
-            material[k + 1] = t0;
-            attributes[k + 1] = colour[0];
-            values[k + 1] = t_CutLineTag[0];
-            material[k + 2] = t1;
-            attributes[k + 2] = colour[1];
-            values[k + 2] = t_CutLineTag[1];
-            ListVolumeTerms(ray, 0.0, pieces, 4);
-            NoteRemovedPieces(ray, options, pieces, 4);
-            return 4;
-        }
-        if ((coversExit || coversEntry) && n <= DEXEL_MAX_ENDS) {
-            uint8_t colour[2];
-            ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
-            uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
-            int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
-            const int side = coversExit ? 0 : 1;
-            const int e = coversExit ? k + 1 : k;
-            pieces[0] = coversExit ? t0 : entry;
-            pieces[1] = coversExit ? exit : t1;
-            const double volume = 0.0 + (pieces[1] - pieces[0]) * ray.area;
-            material[e] = coversExit ? t0 : t1;
-            if (ray.top && e == n - 1) *ray.top = TopBound(t0);
-            attributes[e] = colour[side];
-            values[e] = t_CutLineTag[side];
-            ray.volumeTerms->push_back(volume);
-            NoteRemovedPieces(ray, options, pieces, 2);
-            return 2;
+            const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap,
+                                                         coversExit, colour, ray.area, ray.top, pieces,
+                                                         ray.volumeTerms);
+            NoteRemovedPieces(ray, options, pieces, pieceEnds);
+            return pieceEnds;
         }
     } else if (!CandidatesMeetMaterial(list, material, n)) {
         return 0;
@@ -2000,33 +2012,10 @@ inline bool CutAcrossRayInPlace(const AcrossRowCut& row, int i1, double c1, doub
     uint8_t* attributes = GetDexelAttributesPointer(d, b->capacity, b->counts, b->ends, b->attributes);
     int32_t* values = GetDexelValuesPointer(d, b->capacity, b->counts, b->values);
     double* pieces = row.scratch->pieces;
-    if (coversGap) {
-        pieces[0] = t0;
-        pieces[1] = exit;
-        pieces[2] = material[k + 2];
-        pieces[3] = t1;
-        material[k + 1] = t0;
-        attributes[k + 1] = colour[0];
-        values[k + 1] = t_CutLineTag[0];
-        material[k + 2] = t1;
-        attributes[k + 2] = colour[1];
-        values[k + 2] = t_CutLineTag[1];
-        row.volumeTerms->push_back((pieces[1] - pieces[0]) * area);
-        row.volumeTerms->push_back((pieces[3] - pieces[2]) * area);
-        NoteRemovedPiecesAt(b, row.scratch, row.endCount, i1, row.i2, c1, row.c2, plane, options, pieces, 4);
-        return true;
-    }
-    const int side = coversExit ? 0 : 1;
-    const int e = coversExit ? k + 1 : k;
-    pieces[0] = coversExit ? t0 : entry;
-    pieces[1] = coversExit ? exit : t1;
-    const double volume = 0.0 + (pieces[1] - pieces[0]) * area;
-    material[e] = coversExit ? t0 : t1;
-    if (row.tops && e == n - 1) row.tops[i1] = TopBound(t0);
-    attributes[e] = colour[side];
-    values[e] = t_CutLineTag[side];
-    row.volumeTerms->push_back(volume);
-    NoteRemovedPiecesAt(b, row.scratch, row.endCount, i1, row.i2, c1, row.c2, plane, options, pieces, 2);
+    const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap, coversExit,
+                                                 colour, area, row.tops ? row.tops + i1 : nullptr, pieces,
+                                                 row.volumeTerms);
+    NoteRemovedPiecesAt(b, row.scratch, row.endCount, i1, row.i2, c1, row.c2, plane, options, pieces, pieceEnds);
     return true;
 }
 
