@@ -616,6 +616,26 @@ inline int TorusHullAcrossAxis(const double B[3], const double n[3], double Rc, 
     return t[0] == t[1] ? 0 : 2;
 }
 
+// The lowest and highest of the count roots (heights over the torus's lowest plane) that lie within
+// the tube's height range 0..2 Rt, in *low, *high (-1: none). False where a root lies near an end of
+// the range, two kept roots lie near each other or a root is not finite: then the full solve decides.
+inline bool PickOuterTorusRoots(const double* roots, int count, double Rt, int* low, int* high)
+{
+    const double margin = 1e-6 * (1.0 + 2.0 * Rt);
+    for (int i = 0; i < count; i++) {
+        const double r = roots[i];
+        if (r > margin && r < 2.0 * Rt - margin) {
+            if (*low < 0 || r < roots[*low]) *low = i;
+            if (*high < 0 || r > roots[*high]) *high = i;
+            for (int j = 0; j < i; j++)
+                if (!(std::fabs(roots[j] - r) > margin)) return false;
+        } else if (!(r < -margin || r > 2.0 * Rt + margin)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, double c1,
@@ -656,19 +676,8 @@ int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], doub
         decided = SolveClearQuadratic(K, k.invK, L - a, U + y - b, roots, &count) &&
                   SolveClearQuadratic(K, k.invK, L + a, U + y + b, roots, &count);
     }
-    const double margin = 1e-6 * (1.0 + 2.0 * Rt);
     int low = -1, high = -1;
-    for (int i = 0; i < count && decided; i++) {
-        const double r = roots[i];
-        if (r > margin && r < 2.0 * Rt - margin) {
-            if (low < 0 || r < roots[low]) low = i;
-            if (high < 0 || r > roots[high]) high = i;
-            for (int j = 0; j < i; j++)
-                if (!(std::fabs(roots[j] - r) > margin)) decided = false;
-        } else if (!(r < -margin || r > 2.0 * Rt + margin)) {
-            decided = false;  // near an end of the range, or not finite
-        }
-    }
+    if (decided) decided = PickOuterTorusRoots(roots, count, Rt, &low, &high);
     if (decided) {
         if (low < 0 || low == high) return 0;
         double ends[2];
@@ -743,7 +752,6 @@ void SolveTorusHullLanes(const double B[3], const double n[3], double Rc, double
 {
     const double K = k.K;
     const double bound = std::fabs(Rc) + Rt;
-    const double margin = 1e-6 * (1.0 + 2.0 * Rt);
     const int lanes = (m + 1) & ~1;  // the last ray repeated in a spare lane
     double c1[kTorusLanes], c2[kTorusLanes];
     for (int i = 0; i < lanes; i++) {
@@ -857,17 +865,7 @@ void SolveTorusHullLanes(const double B[3], const double n[3], double Rc, double
             }
         }
         int low = -1, high = -1;
-        for (int j = 0; j < count && decided; j++) {
-            const double rj = list[j];
-            if (rj > margin && rj < 2.0 * Rt - margin) {
-                if (low < 0 || rj < list[low]) low = j;
-                if (high < 0 || rj > list[high]) high = j;
-                for (int e = 0; e < j; e++)
-                    if (!(std::fabs(list[e] - rj) > margin)) decided = false;
-            } else if (!(rj < -margin || rj > 2.0 * Rt + margin)) {
-                decided = false;
-            }
-        }
+        if (decided) decided = PickOuterTorusRoots(list, count, Rt, &low, &high);
         if (!decided) {
             mode[i] = 3;
         } else if (low < 0 || low == high) {

@@ -89,57 +89,70 @@ inline void SetUpToolFrameRayOnAxis(const ToolFrameAxis& k, const double T[3], c
     ray->lastRoot = 0.0;
 }
 
+// The chord of a cylinder of radius R with base B on the axis of ray (capped: of length len) from
+// the ray's quadratic, clipped to the base and top planes in registers: 2 with the ray parameters
+// t and axial offsets s of its ends in ray order, 0 where the ray misses it, -1 where the quadratic
+// does not decide (not usable, or near a tangent, where the square root would magnify the rounding).
+// Expanded in its callers, so a caller that keeps only the ends keeps them in registers.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline int AxisCylinderChordOnFrame(const ToolFrameRay& ray, const double B[3], const double n[3], double R,
+                                    double len, bool capped, double* tLow, double* tHigh, double* sLow,
+                                    double* sHigh)
+{
+    if (!ray.usable) return -1;
+    const double A = ray.A, C = ray.C;
+    const double* T = ray.T;
+    const double h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
+    const double disc = ray.disc0 + A * R * R;
+    // The rounding of disc grows with the terms it comes from (those of the plain routine's base
+    // included); only well away from a tangent is the root's change negligible.
+    const double size = ray.scale + A * R * R + A * A * h * h + 1e-300;
+    if (disc <= -1e-5 * size) return 0;
+    if (!(disc >= 1e-5 * size)) return -1;
+    if (disc != ray.lastDisc) {
+        ray.lastDisc = disc;
+        ray.lastRoot = std::sqrt(disc);
+    }
+    const double root = ray.lastRoot;
+    const double high = (root - C) * ray.invA;  // heights above the tip
+    if (high - h < 0.0) return 0;
+    const double low = (-C - root) * ray.invA;
+    if (capped && low - h > len) return 0;
+    const double w = ray.w;
+    double s0 = low - h, s1 = high - h;
+    double t0 = T[2] + (low + w) * ray.invNz, t1 = T[2] + (high + w) * ray.invNz;
+    if (s0 < 0.0) {
+        s0 = 0.0;
+        t0 = T[2] + (h + w) * ray.invNz;
+    } else if (capped && s0 > len) {
+        s0 = len;
+        t0 = T[2] + (h + len + w) * ray.invNz;
+    }
+    if (s1 < 0.0) {
+        s1 = 0.0;
+        t1 = T[2] + (h + w) * ray.invNz;
+    } else if (capped && s1 > len) {
+        s1 = len;
+        t1 = T[2] + (h + len + w) * ray.invNz;
+    }
+    const bool swap = t1 < t0;
+    *tLow = swap ? t1 : t0;
+    *tHigh = swap ? t0 : t1;
+    *sLow = swap ? s1 : s0;
+    *sHigh = swap ? s0 : s1;
+    return 2;
+}
+
 // IntersectLineWithToolCylinder (capped) or IntersectLineWithShank (open, len unused) for base B
 // on the axis of ray. Within rounding of the plain routines; near a tangent ray, where the square
 // root would magnify that rounding, and where the quadratic does not apply, it is the plain routine.
 inline int IntersectAxisCylinder(const ToolFrameRay& ray, const double B[3], const double n[3], double R,
                                  double len, bool capped, double c1, double c2, double t[2], double s[2])
 {
-    if (ray.usable) {
-        const double A = ray.A, C = ray.C;
-        const double* T = ray.T;
-        const double h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
-        const double disc = ray.disc0 + A * R * R;
-        // The rounding of disc grows with the terms it comes from (those of the plain routine's
-        // base included); only well away from a tangent is the root's change negligible.
-        const double size = ray.scale + A * R * R + A * A * h * h + 1e-300;
-        if (disc <= -1e-5 * size) return 0;
-        if (disc >= 1e-5 * size) {
-            if (disc != ray.lastDisc) {
-                ray.lastDisc = disc;
-                ray.lastRoot = std::sqrt(disc);
-            }
-            const double root = ray.lastRoot;
-            const double high = (root - C) * ray.invA;  // heights above the tip
-            if (high - h < 0.0) return 0;
-            const double low = (-C - root) * ray.invA;
-            if (capped && low - h > len) return 0;
-            const double w = ray.w;
-            // Clipped to the base and top planes in registers, then stored in ray order once.
-            double sLow = low - h, sHigh = high - h;
-            double tLow = T[2] + (low + w) * ray.invNz, tHigh = T[2] + (high + w) * ray.invNz;
-            if (sLow < 0.0) {
-                sLow = 0.0;
-                tLow = T[2] + (h + w) * ray.invNz;
-            } else if (capped && sLow > len) {
-                sLow = len;
-                tLow = T[2] + (h + len + w) * ray.invNz;
-            }
-            if (sHigh < 0.0) {
-                sHigh = 0.0;
-                tHigh = T[2] + (h + w) * ray.invNz;
-            } else if (capped && sHigh > len) {
-                sHigh = len;
-                tHigh = T[2] + (h + len + w) * ray.invNz;
-            }
-            if (tHigh < tLow) {
-                t[0] = tHigh, t[1] = tLow, s[0] = sHigh, s[1] = sLow;
-            } else {
-                t[0] = tLow, t[1] = tHigh, s[0] = sLow, s[1] = sHigh;
-            }
-            return 2;
-        }
-    }
+    const int count = AxisCylinderChordOnFrame(ray, B, n, R, len, capped, &t[0], &t[1], &s[0], &s[1]);
+    if (count >= 0) return count;
     if (capped) return IntersectLineWithToolCylinder(B, n, R, len, c1, c2, t, s);
     return IntersectLineWithShank(B, n, R, c1, c2, t, s);
 }

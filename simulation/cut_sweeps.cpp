@@ -86,13 +86,30 @@ std::vector<std::unique_ptr<CutScratch>> s_Scratches;
 // lower crossing already clears without loading the ray. The kernel's cuts, which never raise a
 // top, set the entry of every ray they store; any other change of ray storage moves the storage
 // generation, and the summary is built anew at the next sweep.
+// The family arrays and storage generation a summary of rays was made for: it holds while they are
+// the block's and nothing outside the kernel changed ray storage since.
+struct SummaryStamp {
+    const int32_t* counts = nullptr;
+    const double* ends = nullptr;
+    int64_t rayCount = 0;
+    int capacity = 0;
+    uint64_t generation = 0;  // GetDexelStorageGeneration() when made
+};
+
+inline bool StampHolds(const SummaryStamp& stamp, const DexelDirectionBlock* block, int64_t rays, uint64_t generation)
+{
+    return stamp.counts == block->counts && stamp.ends == block->ends && stamp.rayCount == rays &&
+           stamp.capacity == block->capacity && stamp.generation == generation;
+}
+
+inline SummaryStamp StampOf(const DexelDirectionBlock* block, int64_t rays, uint64_t generation)
+{
+    return SummaryStamp{block->counts, block->ends, rays, block->capacity, generation};
+}
+
 struct TopSummary {
     std::vector<float> tops;
-    const int32_t* counts = nullptr;  // the family arrays it was built for
-    const double* ends = nullptr;
-    int rayCount = 0;
-    int capacity = 0;
-    uint64_t generation = 0;  // GetDexelStorageGeneration() when built
+    SummaryStamp stamp;
 };
 TopSummary s_ZTopSummary;
 // The counts of the family whose rays the summary describes during a sweep (null: none; the
@@ -143,16 +160,11 @@ void AttachTopSummary(const DexelDirectionBlock* block)
     const int64_t rays = int64_t(block->crossNodeCount1) * block->crossNodeCount2;
     TopSummary& summary = s_ZTopSummary;
     const uint64_t generation = GetDexelStorageGeneration();
-    if (summary.counts != block->counts || summary.ends != block->ends || summary.rayCount != rays ||
-        summary.capacity != block->capacity || summary.generation != generation) {
-        summary.counts = nullptr;
+    if (!StampHolds(summary.stamp, block, rays, generation)) {
+        summary.stamp = SummaryStamp{};
         summary.tops.resize(size_t(rays));
         for (int64_t d = 0; d < rays; d++) summary.tops[size_t(d)] = RayTopBound(block, int(d));
-        summary.counts = block->counts;
-        summary.ends = block->ends;
-        summary.rayCount = int(rays);
-        summary.capacity = block->capacity;
-        summary.generation = generation;
+        summary.stamp = StampOf(block, rays, generation);
     }
     s_SummaryCounts = block->counts;
     s_SummaryTops = summary.tops.data();
@@ -166,11 +178,7 @@ void AttachTopSummary(const DexelDirectionBlock* block)
 // the tool's chords is left without loading its ends.
 struct GapSummary {
     std::vector<float> gaps;  // per ray: low, high
-    const int32_t* counts = nullptr;
-    const double* ends = nullptr;
-    int rayCount = 0;
-    int capacity = 0;
-    uint64_t generation = 0;
+    SummaryStamp stamp;
 };
 GapSummary s_GapSummaries[2];
 // Per family (X, Y) during a sweep: the counts the summary describes (null: none) and its entries.
@@ -196,19 +204,14 @@ void AttachGapSummary(const DexelDirectionBlock* block)
     const int64_t rays = int64_t(block->crossNodeCount1) * block->crossNodeCount2;
     GapSummary& summary = s_GapSummaries[f];
     const uint64_t generation = GetDexelStorageGeneration();
-    if (summary.counts != block->counts || summary.ends != block->ends || summary.rayCount != rays ||
-        summary.capacity != block->capacity || summary.generation != generation) {
-        summary.counts = nullptr;
+    if (!StampHolds(summary.stamp, block, rays, generation)) {
+        summary.stamp = SummaryStamp{};
         summary.gaps.resize(size_t(2 * rays));
         for (int64_t d = 0; d < rays; d++) {
             summary.gaps[size_t(2 * d)] = HUGE_VALF;
             summary.gaps[size_t(2 * d + 1)] = -HUGE_VALF;
         }
-        summary.counts = block->counts;
-        summary.ends = block->ends;
-        summary.rayCount = int(rays);
-        summary.capacity = block->capacity;
-        summary.generation = generation;
+        summary.stamp = StampOf(block, rays, generation);
     }
     s_GapCounts[f] = block->counts;
     s_GapEntries[f] = summary.gaps.data();
@@ -1130,38 +1133,9 @@ inline bool AxisCylinderChord(const ToolFrameRay* frame, const double B[3], cons
                               double len, bool capped, const RayContext& ray, double* low, double* high)
 {
     if (frame) {
-        const ToolFrameRay& f = *frame;
-        const double A = f.A, C = f.C;
-        const double* T = f.T;
-        const double h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
-        const double disc = f.disc0 + A * R * R;
-        const double size = f.scale + A * R * R + A * A * h * h + 1e-300;
-        if (disc <= -1e-5 * size) return false;
-        if (disc >= 1e-5 * size) {
-            if (disc != f.lastDisc) {
-                f.lastDisc = disc;
-                f.lastRoot = std::sqrt(disc);
-            }
-            const double root = f.lastRoot;
-            const double up = (root - C) * f.invA;
-            if (up - h < 0.0) return false;
-            const double down = (-C - root) * f.invA;
-            if (capped && down - h > len) return false;
-            const double w = f.w;
-            double tLow = T[2] + (down + w) * f.invNz, tHigh = T[2] + (up + w) * f.invNz;
-            const double sLow = down - h, sHigh = up - h;
-            if (sLow < 0.0)
-                tLow = T[2] + (h + w) * f.invNz;
-            else if (capped && sLow > len)
-                tLow = T[2] + (h + len + w) * f.invNz;
-            if (sHigh < 0.0)
-                tHigh = T[2] + (h + w) * f.invNz;
-            else if (capped && sHigh > len)
-                tHigh = T[2] + (h + len + w) * f.invNz;
-            *low = tHigh < tLow ? tHigh : tLow;
-            *high = tHigh < tLow ? tLow : tHigh;
-            return true;
-        }
+        double sLow, sHigh;
+        const int count = AxisCylinderChordOnFrame(*frame, B, n, R, len, capped, low, high, &sLow, &sHigh);
+        if (count >= 0) return count == 2;
     }
     double t[2], s[2];
     const int count = capped ? IntersectLineWithToolCylinder(B, n, R, len, ray.c1, ray.c2, t, s)
@@ -1190,6 +1164,18 @@ inline bool ColumnChord(const ToolShape& tool, const RayContext& ray, const Tool
         return AxisCylinderChord(frame, B, n, R, tool.h - H, true, ray, low, high);
     }
     return AxisCylinderChord(frame, B, n, R, 0.0, false, ray, low, high);
+}
+
+// The hull [*low, *high] (none yet where !*hull) widened by the chord [a, b].
+inline void WidenHull(bool* hull, double* low, double* high, double a, double b)
+{
+    if (*hull) {
+        *low = *low < a ? *low : a;
+        *high = *high > b ? *high : b;
+    } else {
+        *low = a, *high = b;
+    }
+    *hull = true;
 }
 
 // A ray of a general tool between its candidates and its cut: the hull of every solid but the
@@ -1240,15 +1226,8 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
     }
     if (g.sideStartRadius < g.maxCuttingRadius &&
         IntersectLineWithToolCone(st->sideStartPoint, n, g.sideStartRadius, 1.0 / g.sideCotangent,
-                                  g.sideEndHeight - g.sideStartHeight, ray.c1, ray.c2, t, s) == 2) {
-        if (hull) {
-            low = low < t[0] ? low : t[0];
-            high = high > t[1] ? high : t[1];
-        } else {
-            low = t[0], high = t[1];
-        }
-        hull = true;
-    }
+                                  g.sideEndHeight - g.sideStartHeight, ray.c1, ray.c2, t, s) == 2)
+        WidenHull(&hull, &low, &high, t[0], t[1]);
     // The column and the shank under the row flags.
     bool haveColumn = false, haveShank = false;
     double* column = cut->column;
@@ -1286,15 +1265,7 @@ void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2])
 {
     bool hull = cut->hull;
     double low = cut->low, high = cut->high;
-    if (cut->torus && torusCount == 2) {
-        if (hull) {
-            low = low < torus[0] ? low : torus[0];
-            high = high > torus[1] ? high : torus[1];
-        } else {
-            low = torus[0], high = torus[1];
-        }
-        hull = true;
-    }
+    if (cut->torus && torusCount == 2) WidenHull(&hull, &low, &high, torus[0], torus[1]);
     // The hull widened by the column, joined with the shank by the join rule (JoinUpperParts).
     IntervalList list;
     if (hull) {
@@ -3011,12 +2982,12 @@ void ReleaseCutScratches()
 
 const float* GetZTopSummaryForTest(const WorkModel* work)
 {
-    const TopSummary& summary = s_ZTopSummary;
-    if (!work || !summary.counts || summary.counts != work->familyZ.counts || summary.ends != work->familyZ.ends ||
-        summary.rayCount != work->familyZ.rayCount || summary.capacity != work->familyZ.capacity ||
-        summary.generation != GetDexelStorageGeneration())
+    const SummaryStamp& stamp = s_ZTopSummary.stamp;
+    if (!work || !stamp.counts || stamp.counts != work->familyZ.counts || stamp.ends != work->familyZ.ends ||
+        stamp.rayCount != work->familyZ.rayCount || stamp.capacity != work->familyZ.capacity ||
+        stamp.generation != GetDexelStorageGeneration())
         return nullptr;
-    return summary.tops.data();
+    return s_ZTopSummary.tops.data();
 }
 
 int StampToolSection(DexelDirectionBlock* block)

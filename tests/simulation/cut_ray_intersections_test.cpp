@@ -263,6 +263,39 @@ void RandomAxis(std::mt19937& rng, double n[3])
     for (int k = 0; k < 3; k++) n[k] /= length;
 }
 
+// A torus of the four test shapes (ring and spindle) by trial, with a random axis and base, and the
+// unit vector m across its axis in the plane of the rays' cross coordinates.
+struct TorusCase {
+    double n[3], Rc, Rt, B[3], m[2];
+};
+
+TorusCase RandomTorusCase(std::mt19937& rng, std::uniform_real_distribution<double>& u, int trial)
+{
+    static const double tori[][2] = {{4, 2}, {3, 1}, {1, 2}, {5, 0.25}};
+    TorusCase c;
+    RandomAxis(rng, c.n);
+    c.Rc = tori[trial % 4][0], c.Rt = tori[trial % 4][1];
+    for (int k = 0; k < 3; k++) c.B[k] = 5 * u(rng);
+    const double across = std::sqrt(c.n[0] * c.n[0] + c.n[1] * c.n[1]);
+    c.m[0] = across > 0 ? c.n[1] / across : 1.0;
+    c.m[1] = across > 0 ? -c.n[0] / across : 0.0;
+    return c;
+}
+
+// A ray of the case: kind 0 at random beside the torus, 1 tangent to the outer equator where the
+// ray lies in its tangent plane, 2 through the lowest circle.
+void RandomTorusRay(const TorusCase& c, int kind, std::mt19937& rng, std::uniform_real_distribution<double>& u,
+                    double* c1, double* c2)
+{
+    *c1 = c.B[0] + (c.Rc + c.Rt + 0.5) * u(rng), *c2 = c.B[1] + (c.Rc + c.Rt + 0.5) * u(rng);
+    if (kind == 1) {
+        const double d = (c.Rc + c.Rt) * (1.0 + 1e-9 * u(rng));
+        *c1 = c.B[0] + c.Rt * c.n[0] + d * c.m[0], *c2 = c.B[1] + c.Rt * c.n[1] + d * c.m[1];
+    } else if (kind == 2) {
+        *c1 = c.B[0] + c.Rc * (1.0 + 1e-12 * u(rng)) * c.m[0], *c2 = c.B[1] + c.Rc * c.m[1];
+    }
+}
+
 TEST(ToolSolidIntersections, AgreeWithTheInsideTestsOnRandomRays)
 {
     std::mt19937 rng(20261210);
@@ -358,23 +391,14 @@ TEST(IntersectLineWithTorusHullInBound, MatchesTheFullSolve)
 {
     std::mt19937 rng(20261211);
     std::uniform_real_distribution<double> u(-1, 1);
-    const double tori[][2] = {{4, 2}, {3, 1}, {1, 2}, {5, 0.25}};
     int hits = 0;
     for (int trial = 0; trial < 4000; trial++) {
-        double n[3];
-        RandomAxis(rng, n);
-        const double Rc = tori[trial % 4][0], Rt = tori[trial % 4][1];
-        const double B[3] = {5 * u(rng), 5 * u(rng), 5 * u(rng)};
-        const double across = std::sqrt(n[0] * n[0] + n[1] * n[1]);
-        const double m[2] = {across > 0 ? n[1] / across : 1.0, across > 0 ? -n[0] / across : 0.0};
+        const TorusCase c = RandomTorusCase(rng, u, trial);
+        const double* n = c.n;
+        const double *B = c.B, Rc = c.Rc, Rt = c.Rt;
         for (int kind = 0; kind < 3; kind++) {
-            double c1 = B[0] + (Rc + Rt + 0.5) * u(rng), c2 = B[1] + (Rc + Rt + 0.5) * u(rng);
-            if (kind == 1) {  // tangent to the outer equator where the ray lies in its tangent plane
-                const double d = (Rc + Rt) * (1.0 + 1e-9 * u(rng));
-                c1 = B[0] + Rt * n[0] + d * m[0], c2 = B[1] + Rt * n[1] + d * m[1];
-            } else if (kind == 2) {  // through the lowest circle
-                c1 = B[0] + Rc * (1.0 + 1e-12 * u(rng)) * m[0], c2 = B[1] + Rc * m[1];
-            }
+            double c1, c2;
+            RandomTorusRay(c, kind, rng, u, &c1, &c2);
             for (bool boundMet : {false, true}) {
                 Crossings full{};
                 full.count = IntersectLineWithTorusInBound(B, n, Rc, Rt, c1, c2, boundMet, full.t, full.s);
@@ -398,26 +422,15 @@ TEST(IntersectLinesWithTorusHullInBound, EachRayAsOnItsOwn)
 {
     std::mt19937 rng(20261214);
     std::uniform_real_distribution<double> u(-1, 1);
-    const double tori[][2] = {{4, 2}, {3, 1}, {1, 2}, {5, 0.25}};
     int hits = 0;
     for (int trial = 0; trial < 3000; trial++) {
-        double n[3];
-        RandomAxis(rng, n);
-        const double Rc = tori[trial % 4][0], Rt = tori[trial % 4][1];
-        const double B[3] = {5 * u(rng), 5 * u(rng), 5 * u(rng)};
-        const double across = std::sqrt(n[0] * n[0] + n[1] * n[1]);
-        const double m[2] = {across > 0 ? n[1] / across : 1.0, across > 0 ? -n[0] / across : 0.0};
+        const TorusCase c = RandomTorusCase(rng, u, trial);
+        const double* n = c.n;
+        const double *B = c.B, Rc = c.Rc, Rt = c.Rt;
         const int count = 1 + trial % 13;
         double c1[13], c2[13];
-        for (int i = 0; i < count; i++) {
-            c1[i] = B[0] + (Rc + Rt + 0.5) * u(rng), c2[i] = B[1] + (Rc + Rt + 0.5) * u(rng);
-            if (i % 3 == 1) {
-                const double d = (Rc + Rt) * (1.0 + 1e-9 * u(rng));
-                c1[i] = B[0] + Rt * n[0] + d * m[0], c2[i] = B[1] + Rt * n[1] + d * m[1];
-            } else if (i % 5 == 2) {
-                c1[i] = B[0] + Rc * (1.0 + 1e-12 * u(rng)) * m[0], c2[i] = B[1] + Rc * m[1];
-            }
-        }
+        for (int i = 0; i < count; i++)
+            RandomTorusRay(c, i % 3 == 1 ? 1 : i % 5 == 2 ? 2 : 0, rng, u, &c1[i], &c2[i]);
         for (bool boundMet : {false, true}) {
             double t[13][2];
             int found[13];
