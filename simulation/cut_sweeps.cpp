@@ -2272,70 +2272,161 @@ uint64_t SummaryOpenBits(const SummaryTest& s, int first, int last)
     return bits;
 }
 
-// Cuts a Z-ray under a ball along +Z whose sphere chord (sphere, as the sweep found it) starts
-// below the ray's top: CutBallAfterSphere with the column and shank found on the axis. Most such
-// rays only lose the part of their highest interval above the sphere's lower crossing (the tool
-// moved on by a step): the candidate is one interval from below that top to above it, and the
-// top end moves down to the candidate's start. That case is done here with only the values it
-// needs, giving the end, colour, tag, piece, volume term, summary entry, block marks and checks
-// that SubtractBodyIntervals gives it; every other ray is cut there.
-void CutZRayUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i1, int i2, CutScratch* scratch,
-                      std::vector<double>* volumeTerms, int* endCount, RowFlags* flags,
-                      const AxialUpperParts& parts, const double sphere[2])
+// One row of Z-rays under a ball along +Z, with the summary of the rays' tops: only the rays the
+// summary tests leave open are visited (the tests of the reach and of the sphere's squares there
+// are the sweep's own, on the summary's bound of the top). A visited ray is passed over when the
+// tip or the sphere's lower crossing clears its top; a ray through the sphere whose top interval
+// only loses the part above the sphere's lower crossing (the tool moved on by a step: one
+// candidate from below that top to above it, the top end moving down to the candidate's start)
+// is cut here with the row's values found once, giving the end, colour, tag, piece, volume term,
+// summary entry, block marks and checks that SubtractBodyIntervals gives it; every other ray is
+// cut there (CutBallAfterSphere with the column and shank found on the axis).
+void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScratch* scratch,
+                        std::vector<double>* volumeTerms, int* endCount, double outsideReach, double dy)
 {
-    const double c1 = block->crossCoordinates1[i1], c2 = block->crossCoordinates2[i2];
-    IntervalList list;
-    AddInterval(&list, sphere[0], sphere[1]);
-    int columnCount, shankCount;
-    double column[2], shank[2];
-    IntersectAxialUpperParts(parts, c1, c2, flags, &columnCount, column, &shankCount, shank, tool.g->hasShank);
-    JoinUpperParts(&list, columnCount, column, shankCount, shank);
-    const int d = i1 + i2 * block->crossNodeCount1;
-    const int n = block->counts[d];
+    const DexelSweepState* st = block->sweep;
+    const double tipT = st->basePoint[2];
+    int low1 = st->rangeLow1, high1 = st->rangeHigh1;
+    // Only the rays within the reach of the axis, found from the reach circle's chord in this row
+    // widened by two nodes (the summary tests stay the exact ones).
+    const double rest = outsideReach - dy * dy;
+    if (rest < 0.0) return;  // dx^2 + dy^2 >= dy^2 > the reach's square for every ray of the row
+    const double half = std::sqrt(rest);
+    const double* coordinates = block->crossCoordinates1;
+    const double origin = coordinates[0], pitch = block->pitch;
+    const double first = std::floor((st->basePoint[0] - half - origin) / pitch) - 2.0;
+    const double last = std::ceil((st->basePoint[0] + half - origin) / pitch) + 2.0;
+    if (first > double(low1) && first <= double(high1)) low1 = int(first);
+    if (last < double(high1) && last >= double(low1)) high1 = int(last);
+    const double* C = st->cornerCentrePoint;
+    const double R = g_CutBoundRadius;
+    const double RR = R * R;
+    const double sphereMargin = 1e-9 * (1.0 + std::fabs(C[2]));
+    const double e2 = C[1] - block->crossCoordinates2[i2];
+    const size_t rowStart = size_t(i2) * size_t(block->crossNodeCount1);
+    float* tops = s_SummaryTops + rowStart;
+    const SummaryTest summaryTest{tops, coordinates, tipT, st->basePoint[0], dy * dy, outsideReach,
+                                  true, C[0], e2 * e2, C[2], RR, sphereMargin};
+    AxialUpperParts parts;
+    FindAxialUpperParts(tool, block, &parts);
+    RowFlags flags{-1, -1, -1};
+    const bool hasShank = tool.g->hasShank;
+    // The row's values of the lean cut: none of them changes while the row is cut.
+    const int32_t* counts = block->counts + rowStart;
     const int c = block->capacity;
-    double* material = GetDexelEndsPointer(d, c, block->counts, block->ends);
-    const double t0 = list.ends[0], t1 = list.ends[1];
-    // One candidate of at least the least chord; the highest interval is the first whose exit
-    // lies above its start, begins below it and ends within it.
-    const double exit = material[n - 1];
-    if (!(list.count == 2 && n >= 2 && n <= DEXEL_MAX_ENDS && t1 - t0 >= kMinChord && t0 < exit &&
-          material[n - 2] < t0 && !(t1 < exit) && (n == 2 || material[n - 3] <= t0))) {
-        RayContext ray;
-        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
-        SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
-        return;
-    }
-    const double plane = g_ToolAxisPlane[block->crossAxis1] * c1 + g_ToolAxisPlane[block->crossAxis2] * c2 +
-                         g_ToolAxisPlane[3];
-    uint8_t colour = t_CutColour[0];
-    if (g_MotionKind > 0) {
-        colour = g_ToolPenAttribute;
-        if (!g_CycleRapidInHole && HeightAboveTip(block->rayAxis, plane, t0) > g_ToolAxisPlane[5]) colour |= 1;
-    }
-    double area = block->pitch * block->pitch;
-    if (i1 == 0 || i1 == block->crossCellCount1) area *= 0.5;
-    if (i2 == 0 || i2 == block->crossCellCount2) area *= 0.5;
-    uint8_t* attributes = GetDexelAttributesPointer(d, c, block->counts, block->ends, block->attributes);
-    int32_t* values = GetDexelValuesPointer(d, c, block->counts, block->values);
-    double* pieces = scratch->pieces;
-    pieces[0] = t0;
-    pieces[1] = exit;
-    material[n - 1] = t0;
-    if (block->counts == s_SummaryCounts) s_SummaryTops[d] = TopBound(t0);
-    attributes[n - 1] = colour;
-    values[n - 1] = t_CutLineTag[0];
-    volumeTerms->push_back(0.0 + (exit - t0) * area);
-    *endCount += 2;
-    // MarkRayBlocks: most pieces lie in the box this thread marked last.
-    const CutScratch::MarkedBox& box = scratch->lastBox;
-    const bool inBox = box.block == block && t0 >= box.low && exit <= box.high &&
-                       block->crossLowerBlock1[i1] >= box.first1 && block->crossUpperBlock1[i1] <= box.last1 &&
-                       block->crossLowerBlock2[i2] >= box.first2 && block->crossUpperBlock2[i2] <= box.last2;
-    if (!inBox || g_HeightCheck > 0) {
-        RayContext ray;
-        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
-        if (!inBox) MarkRayBlocksOutsideBox(ray, pieces, 2);
-        if (g_HeightCheck > 0) CheckAxialDepth(block->rayAxis, ray.plane, pieces, 2, &scratch->checks);
+    const double c2 = block->crossCoordinates2[i2];
+    const int cells1 = block->crossCellCount1;
+    double rowArea = pitch * pitch;
+    if (i2 == 0 || i2 == block->crossCellCount2) rowArea *= 0.5;
+    const double planeFactor1 = g_ToolAxisPlane[block->crossAxis1];
+    const double planeTerm2 = g_ToolAxisPlane[block->crossAxis2] * c2;
+    const double planeOffset = g_ToolAxisPlane[3];
+    const double planeFactorRay = g_ToolAxisPlane[block->rayAxis];
+    const double bandHeight = g_ToolAxisPlane[5];
+    // The colour of a new end: the cut's, or under a feed move the pen's, with bit 0 above the
+    // band unless a cycle's rapid in the hole.
+    const bool feedColour = g_MotionKind > 0;
+    const bool bandTest = feedColour && !g_CycleRapidInHole;
+    const uint8_t baseColour = feedColour ? g_ToolPenAttribute : t_CutColour[0];
+    const int32_t tag = t_CutLineTag[0];
+    const bool heightCheck = g_HeightCheck > 0;
+    const int32_t* lower1 = block->crossLowerBlock1;
+    const int32_t* upper1 = block->crossUpperBlock1;
+    // The box this thread marked last, where it holds this row (read again after every mark).
+    bool boxHoldsRow = false;
+    double boxLow = 0.0, boxHigh = 0.0;
+    int boxFirst1 = 0, boxLast1 = -1;
+    auto readBox = [&]() {
+        const CutScratch::MarkedBox& box = scratch->lastBox;
+        boxHoldsRow = box.block == block && block->crossLowerBlock2[i2] >= box.first2 &&
+                      block->crossUpperBlock2[i2] <= box.last2;
+        boxLow = box.low;
+        boxHigh = box.high;
+        boxFirst1 = box.first1;
+        boxLast1 = box.last1;
+    };
+    readBox();
+    uint64_t open = 0;
+    int chunk = low1;  // the first ray of the chunk after the one open describes
+    for (;;) {
+        while (open == 0 && chunk <= high1) {
+            open = SummaryOpenBits(summaryTest, chunk, std::min(chunk + 63, high1));
+            chunk += 64;
+        }
+        if (open == 0) break;
+        const int i1 = chunk - 64 + __builtin_ctzll(open);
+        open &= open - 1;
+        const int n = counts[i1];
+        if (n == 0) continue;
+        const int d = int(rowStart) + i1;
+        double* material = GetDexelEndsPointer(d, c, block->counts, block->ends);
+        const double top = material[n - 1];
+        if (tipT >= top) continue;
+        // IntersectSphere's arithmetic, with the root only where the squares leave it open.
+        const double c1 = coordinates[i1];
+        const double e1 = C[0] - c1;
+        const double q = e1 * e1 + e2 * e2;
+        double sphere[2] = {0.0, 0.0};
+        if (!(q < RR)) {
+            // Beside the sphere: the column and shank may still meet it.
+            RayContext ray;
+            SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+            CutBallAfterSphere(tool, ray, &flags, 0, sphere, false, &parts);
+            readBox();
+            continue;
+        }
+        const double u = C[2] - top - sphereMargin;
+        if (u > 0.0 && u * u > RR - q) continue;
+        const double root = std::sqrt(RR - q);
+        sphere[0] = C[2] - root;
+        sphere[1] = C[2] + root;
+        if (sphere[0] >= top) continue;
+        IntervalList list;
+        AddInterval(&list, sphere[0], sphere[1]);
+        int columnCount, shankCount;
+        double column[2], shank[2];
+        IntersectAxialUpperParts(parts, c1, c2, &flags, &columnCount, column, &shankCount, shank, hasShank);
+        JoinUpperParts(&list, columnCount, column, shankCount, shank);
+        const double t0 = list.ends[0], t1 = list.ends[1];
+        // One candidate of at least the least chord; the highest interval is the first whose exit
+        // lies above its start, begins below it and ends within it.
+        const double exit = top;
+        if (!(list.count == 2 && n >= 2 && n <= DEXEL_MAX_ENDS && t1 - t0 >= kMinChord && t0 < exit &&
+              material[n - 2] < t0 && !(t1 < exit) && (n == 2 || material[n - 3] <= t0))) {
+            RayContext ray;
+            SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+            SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
+            readBox();
+            continue;
+        }
+        const double plane = planeFactor1 * c1 + planeTerm2 + planeOffset;
+        uint8_t colour = baseColour;
+        if (bandTest && std::fabs(planeFactorRay * t0 + plane) > bandHeight) colour |= 1;
+        double area = rowArea;
+        if (i1 == 0 || i1 == cells1) area *= 0.5;
+        uint8_t* attributes = GetDexelAttributesPointer(d, c, block->counts, block->ends, block->attributes);
+        int32_t* values = GetDexelValuesPointer(d, c, block->counts, block->values);
+        material[n - 1] = t0;
+        tops[i1] = TopBound(t0);
+        attributes[n - 1] = colour;
+        values[n - 1] = tag;
+        volumeTerms->push_back(0.0 + (exit - t0) * area);
+        *endCount += 2;
+        // MarkRayBlocks: most pieces lie in the box this thread marked last.
+        const bool inBox = boxHoldsRow && t0 >= boxLow && exit <= boxHigh && lower1[i1] >= boxFirst1 &&
+                           upper1[i1] <= boxLast1;
+        if (!inBox || heightCheck) {
+            double* pieces = scratch->pieces;
+            pieces[0] = t0;
+            pieces[1] = exit;
+            if (!inBox) {
+                RayContext ray;
+                SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+                MarkRayBlocksOutsideBox(ray, pieces, 2);
+                readBox();
+            }
+            if (heightCheck) CheckAxialDepth(block->rayAxis, plane, pieces, 2, &scratch->checks);
+        }
     }
 }
 
@@ -2361,6 +2452,10 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // lower crossing (the column and shank start higher), so a ray whose material ends there is
     // left before the column and shank are intersected.
     const bool ballFromAbove = axial && tool.type == TOOL_BALL && n[2] > 0.0;
+    if (ballFromAbove && block->counts == s_SummaryCounts) {
+        SweepZRowUnderBall(tool, block, i2, scratch, volumeTerms, endCount, outsideReach, dy);
+        return;
+    }
     // Rays across the axis: every candidate of such a body lies in the ray's chord through the
     // cylinder of the body's reach around the axis line. Widened by a margin far above the
     // rounding of the solids, the chord of a ray that has no material in it is passed over before
@@ -2454,22 +2549,9 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         tipFloor = TopBound(tipT);
         if (double(tipFloor) > tipT) tipFloor = std::nextafter(tipFloor, -HUGE_VALF);
     }
-    // Under a ball the summary tests, 64 rays at a time: only the rays they leave open are visited.
-    SummaryTest summaryTest{tops, block->crossCoordinates1, tipT, st->basePoint[0], dy * dy, outsideReach,
-                            ballFromAbove, C[0], e2 * e2, C[2], R * R, sphereMargin};
-    uint64_t open = 0;
-    int chunk = low1;  // the first ray of the chunk after the one open describes
     GeneralCutQueue generalCuts;
     for (int i1 = low1; i1 <= high1; i1++) {
-        if (tops && ballFromAbove) {
-            while (open == 0 && chunk <= high1) {
-                open = SummaryOpenBits(summaryTest, chunk, std::min(chunk + 63, high1));
-                chunk += 64;
-            }
-            if (open == 0) break;
-            i1 = chunk - 64 + __builtin_ctzll(open);
-            open &= open - 1;
-        } else if (tops) {
+        if (tops) {
             const double top = tops[i1];
             if (tipT >= top) {
                 // The runs of eight rays after it whose tops the tip clears too (as under a flat
@@ -2694,10 +2776,6 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     if (sphere[0] >= top) continue;
                 }
             }
-        }
-        if (ballFromAbove && sphereCount == 2) {
-            CutZRayUnderBall(tool, block, i1, i2, scratch, volumeTerms, endCount, &flags, axialParts, sphere);
-            continue;
         }
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
