@@ -38,6 +38,9 @@ void ReleaseCutScratches();
 // highest end, -inf for an empty ray), or null when it does not describe the work's current Z-rays
 // as they are now (the next sweep builds it anew). For tests.
 const float* GetZTopSummaryForTest(const WorkModel* work);
+// With pairsOnly the kernel tests the summary two rays at a time even where it could four (whose
+// results must be the same). For tests.
+void SetCutSummaryPairsOnlyForTest(bool pairsOnly);
 // One neck section (block->sweep->sectionIndex). In the OUTPUT test (ARBOR CHECK 1, length kind
 // below 10) returns 1 at the first ray that would lose material, changing nothing; else 0.
 int StampToolSection(DexelDirectionBlock* block);

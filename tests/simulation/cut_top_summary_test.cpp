@@ -124,6 +124,7 @@ protected:
     {
         SetCuttingThreadCount(0);
         g_CutRaysPerThread = CUT_RAYS_PER_THREAD;
+        SetCutSummaryPairsOnlyForTest(false);
         DestroyWorkModel(&work_);
     }
     WorkModel work_{};
@@ -225,6 +226,27 @@ TEST_F(CutTopSummary, EveryOtherWriterMovesTheGenerationAndTheNextCutSeesItsMate
             DestroyWorkModel(&work_);
         }
     }
+}
+
+TEST_F(CutTopSummary, TestsFourRaysAtATimeCutWhatPairsCut)
+{
+    // Rows of a ball along Z over rows already cut (most rays then lie below the sphere or beside
+    // the reach, some only just), the summary tested four rays at a time where the processor can
+    // and two at a time: the same rays and volumes.
+    uint64_t hashes[2];
+    double volumes[2];
+    for (int pairs = 0; pairs < 2; pairs++) {
+        SCOPED_TRACE(pairs);
+        SetCutSummaryPairsOnlyForTest(pairs == 1);
+        BuildBox(&work_, 1);
+        volumes[pairs] = CutRow(&work_, 8.0, 8.0, 0.0, false) + CutRow(&work_, 9.0, 7.5, 0.0, false) +
+                         CutRow(&work_, 8.6, 7.75, 0.0, false);
+        hashes[pairs] = HashZRays(work_);
+        ExpectSummaryCoversTops(work_, GetZTopSummaryForTest(&work_), true);
+        DestroyWorkModel(&work_);
+    }
+    EXPECT_EQ(hashes[0], hashes[1]);
+    EXPECT_EQ(volumes[0], volumes[1]);
 }
 
 TEST_F(CutTopSummary, MaterialStoredIntoAGapLeftByTheCutsIsCutByTheNextPass)
