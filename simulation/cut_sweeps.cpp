@@ -945,6 +945,9 @@ struct AxialUpperParts {
     double shank[2];
     double columnBase[2], shankBase[2];  // cross coordinates of the solids' base points
     double columnRadius, shankRadius;
+    // Bounds of the square cross distance within which the root test surely meets the tool
+    // cylinder and beyond which it surely misses it (between them the root decides).
+    double columnSurelyIn, columnSurelyOut;
 };
 
 // Row flags and chords of a ball's column and shank for a Z-ray at (c1, c2), as
@@ -961,7 +964,15 @@ inline void IntersectAxialUpperParts(const AxialUpperParts& parts, double c1, do
             const double dx = parts.columnBase[0] - c1;
             const double dy = parts.columnBase[1] - c2;
             const double R = parts.columnRadius;
-            met = parts.columnKind == 1 ? R > std::sqrt(dx * dx + dy * dy) : dx * dx + dy * dy < R * R;
+            const double q = dx * dx + dy * dy;
+            if (parts.columnKind != 1)
+                met = q < R * R;
+            else if (q <= parts.columnSurelyIn)
+                met = true;
+            else if (q >= parts.columnSurelyOut)
+                met = false;
+            else
+                met = R > std::sqrt(q);
         }
         if (met) {
             column[0] = parts.column[0];
@@ -1036,6 +1047,17 @@ void FindAxialUpperParts(const ToolShape& tool, DexelDirectionBlock* block, Axia
     parts->columnBase[0] = C[0];
     parts->columnBase[1] = C[1];
     parts->columnRadius = g_CutBoundRadius;
+    // R > sqrt(q), sqrt rounded to nearest: q at or below (R's lower neighbour)^2 less a relative
+    // margin far above the rounding of the bound gives sqrt(q) <= that neighbour < R; q at or
+    // above R^2 plus the margin gives sqrt(q) >= R.
+    const double R = g_CutBoundRadius;
+    parts->columnSurelyIn = -1.0;
+    parts->columnSurelyOut = HUGE_VAL;
+    if (R > 1e-100 && R < 1e100) {
+        const double below = std::nextafter(R, 0.0);
+        parts->columnSurelyIn = below * below * (1.0 - 1e-12);
+        parts->columnSurelyOut = R * R * (1.0 + 1e-12);
+    }
     parts->shankPossible = false;
     parts->shankBase[0] = st->shankBasePoint[0];
     parts->shankBase[1] = st->shankBasePoint[1];
@@ -2447,7 +2469,7 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
         IntervalList list;
         AddInterval(&list, sphere[0], sphere[1]);
         int columnCount, shankCount;
-        double column[2], shank[2];
+        double column[2] = {0.0, 0.0}, shank[2] = {0.0, 0.0};
         IntersectAxialUpperParts(parts, c1, c2, &flags, &columnCount, column, &shankCount, shank, hasShank);
         JoinUpperParts(&list, columnCount, column, shankCount, shank);
         const double t0 = list.ends[0], t1 = list.ends[1];
