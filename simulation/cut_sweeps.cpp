@@ -2916,6 +2916,9 @@ struct SweepRound {
     // positions (sum task s: family s / sumChunks, chunk s % sumChunks), once the family's sweep
     // tasks are done.
     int sumChunks;
+    // One thread cuts every task in order: each position's sums grow as its rows are cut (the same
+    // terms in the same order), and no task sums them afterwards.
+    bool sumAsCut;
 };
 
 SweepRound s_Round;
@@ -3002,9 +3005,23 @@ void RunSweepTask(int taskIndex, int worker, void* context)
         if (first <= last && st->rangeLow1 <= st->rangeHigh1) {
             InstallPositionValues(position, j);
             block->sweep = st;
-            for (int i2 = first; i2 <= last; i2++)
-                SweepRow(round->tool, block, i2, scratch, &task.volumeTerms, &endCount);
+            if (round->sumAsCut) {
+                // Each row's terms added (and let go) while the next row is cut.
+                double volume = st->removedVolume;
+                for (int i2 = first; i2 <= last; i2++) {
+                    task.volumeTerms.clear();
+                    SweepRow(round->tool, block, i2, scratch, &task.volumeTerms, &endCount);
+                    const double* terms = task.volumeTerms.data();
+                    for (size_t t = 0, end = task.volumeTerms.size(); t < end; t++) volume += terms[t];
+                }
+                task.volumeTerms.clear();
+                st->removedVolume = volume;
+            } else {
+                for (int i2 = first; i2 <= last; i2++)
+                    SweepRow(round->tool, block, i2, scratch, &task.volumeTerms, &endCount);
+            }
         }
+        if (round->sumAsCut) st->removedEndCount += endCount;
         task.termEnds.push_back(task.volumeTerms.size());
         task.endCounts.push_back(endCount);
     }
@@ -3066,7 +3083,9 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
     // The sweep tasks, then per family the tasks summing its results (a long run of positions in
     // a few parts).
     round.sumChunks = std::max(1, std::min(count / 32, (workers + 2) / 3));
-    RunCutTasks(round.taskCount + 3 * round.sumChunks, round.taskCount, workers, RunSweepTask, &round);
+    round.sumAsCut = workers == 1;
+    RunCutTasks(round.taskCount + (round.sumAsCut ? 0 : 3 * round.sumChunks), round.taskCount, workers,
+                RunSweepTask, &round);
     // The caller's thread keeps the working values of the last position, as after cutting it alone.
     InstallPositionValues(positions[count - 1], count - 1);
     MergeScratches(workers, work);
