@@ -119,6 +119,9 @@ TopSummary s_ZTopSummary;
 // workers cut copies of the blocks, so the family is known by its arrays), and its entries.
 const int32_t* s_SummaryCounts = nullptr;
 float* s_SummaryTops = nullptr;
+// Moved on by every sweep before its threads start: values a thread finds once per position of a
+// sweep are known by it and the position's index.
+uint64_t s_SweepSerial = 0;
 
 // The least float at or above top (NaN stays NaN, so every comparison with it fails). Branch-free
 // for the usual positive top: the nearest float, one step up when it lies below.
@@ -2386,8 +2389,19 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
     float* tops = s_SummaryTops + rowStart;
     const SummaryTest summaryTest{tops, coordinates, tipT, st->basePoint[0], dy * dy, outsideReach,
                                   true, C[0], e2 * e2, C[2], RR, sphereMargin};
-    AxialUpperParts parts;
-    FindAxialUpperParts(tool, block, &parts);
+    // The column's and shank's chords depend on the position only: found by the first row a thread
+    // cuts at it.
+    static thread_local struct {
+        uint64_t sweep = 0;
+        int position = -1;
+        AxialUpperParts parts;
+    } t_Parts;
+    if (t_Parts.sweep != s_SweepSerial || t_Parts.position != t_PositionIndex) {
+        FindAxialUpperParts(tool, block, &t_Parts.parts);
+        t_Parts.sweep = s_SweepSerial;
+        t_Parts.position = t_PositionIndex;
+    }
+    const AxialUpperParts& parts = t_Parts.parts;
     RowFlags flags{-1, -1, -1};
     const bool hasShank = tool.g->hasShank;
     // The row's values of the lean cut: none of them changes while the row is cut.
@@ -3041,6 +3055,7 @@ void SweepToolThroughDexelGridsAtPositions(DexelDirectionBlock* const blocks[3],
                                            int count, int threads)
 {
     SweepRound& round = s_Round;
+    s_SweepSerial++;
     round.tool = ReadToolShape();
     round.taskCount = 0;
     round.positions = positions;
