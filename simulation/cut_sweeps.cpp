@@ -2425,18 +2425,55 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
     const bool heightCheck = g_HeightCheck > 0;
     const int32_t* lower1 = block->crossLowerBlock1;
     const int32_t* upper1 = block->crossUpperBlock1;
+    // The boxes of display blocks this thread marked in this sweep (kept until the sweep merges
+    // its marks), the last few of them: a piece whose blocks lie in one is not marked again. Most
+    // rays' pieces lie in the box marked last; the others of a row often in one marked before it
+    // (rows cross the same block columns, pieces the same block layers).
+    static thread_local struct {
+        uint64_t sweep = 0;
+        const CutScratch* scratch = nullptr;
+        int count = 0, next = 0;
+        CutScratch::MarkedBox boxes[8];
+    } t_Marked;
+    if (t_Marked.sweep != s_SweepSerial || t_Marked.scratch != scratch) {
+        t_Marked.sweep = s_SweepSerial;
+        t_Marked.scratch = scratch;
+        t_Marked.count = t_Marked.next = 0;
+    }
+    const int32_t lower2 = block->crossLowerBlock2[i2], upper2 = block->crossUpperBlock2[i2];
     // The box this thread marked last, where it holds this row (read again after every mark).
     bool boxHoldsRow = false;
     double boxLow = 0.0, boxHigh = 0.0;
     int boxFirst1 = 0, boxLast1 = -1;
     auto readBox = [&]() {
         const CutScratch::MarkedBox& box = scratch->lastBox;
-        boxHoldsRow = box.block == block && block->crossLowerBlock2[i2] >= box.first2 &&
-                      block->crossUpperBlock2[i2] <= box.last2;
+        boxHoldsRow = box.block == block && lower2 >= box.first2 && upper2 <= box.last2;
         boxLow = box.low;
         boxHigh = box.high;
         boxFirst1 = box.first1;
         boxLast1 = box.last1;
+        if (box.block == block && scratch->marked) {
+            bool known = false;
+            for (int k = 0; k < t_Marked.count && !known; k++) {
+                const CutScratch::MarkedBox& b = t_Marked.boxes[k];
+                known = b.block == block && b.first1 == box.first1 && b.last1 == box.last1 &&
+                        b.first2 == box.first2 && b.last2 == box.last2 && b.low == box.low && b.high == box.high;
+            }
+            if (!known) {
+                t_Marked.boxes[t_Marked.next] = box;
+                t_Marked.next = (t_Marked.next + 1) % 8;
+                t_Marked.count = std::min(t_Marked.count + 1, 8);
+            }
+        }
+    };
+    auto inMarkedBox = [&](int i1, double low, double high) {
+        for (int k = 0; k < t_Marked.count; k++) {
+            const CutScratch::MarkedBox& b = t_Marked.boxes[k];
+            if (b.block == block && low >= b.low && high <= b.high && lower1[i1] >= b.first1 &&
+                upper1[i1] <= b.last1 && lower2 >= b.first2 && upper2 <= b.last2)
+                return true;
+        }
+        return false;
     };
     readBox();
     const bool fourLanes = SummaryFourLanes();
@@ -2518,7 +2555,7 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
             double* pieces = scratch->pieces;
             pieces[0] = t0;
             pieces[1] = exit;
-            if (!inBox) {
+            if (!inBox && !inMarkedBox(i1, t0, exit)) {
                 RayContext ray;
                 SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
                 MarkRayBlocksOutsideBox(ray, pieces, 2);
