@@ -2517,18 +2517,23 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
         sphere[0] = C[2] - root;
         sphere[1] = C[2] + root;
         if (sphere[0] >= top) continue;
-        IntervalList list;
-        AddInterval(&list, sphere[0], sphere[1]);
         int columnCount, shankCount;
         double column[2] = {0.0, 0.0}, shank[2] = {0.0, 0.0};
         IntersectAxialUpperParts(parts, c1, c2, &flags, &columnCount, column, &shankCount, shank, hasShank);
-        JoinUpperParts(&list, columnCount, column, shankCount, shank);
-        const double t0 = list.ends[0], t1 = list.ends[1];
+        // Without the shank, JoinUpperParts gives the hull of the sphere's and the column's chords.
+        double t0 = sphere[0], t1 = sphere[1];
+        if (columnCount == 2) {
+            if (column[0] < t0) t0 = column[0];
+            if (column[1] > t1) t1 = column[1];
+        }
         // One candidate of at least the least chord; the highest interval is the first whose exit
         // lies above its start, begins below it and ends within it.
         const double exit = top;
-        if (!(list.count == 2 && n >= 2 && n <= DEXEL_MAX_ENDS && t1 - t0 >= kMinChord && t0 < exit &&
+        if (!(shankCount != 2 && n >= 2 && n <= DEXEL_MAX_ENDS && t1 - t0 >= kMinChord && t0 < exit &&
               material[n - 2] < t0 && !(t1 < exit) && (n == 2 || material[n - 3] <= t0))) {
+            IntervalList list;
+            AddInterval(&list, sphere[0], sphere[1]);
+            JoinUpperParts(&list, columnCount, column, shankCount, shank);
             RayContext ray;
             SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
             SubtractBodyIntervals(ray, list, BodyCutOptions{false, true});
