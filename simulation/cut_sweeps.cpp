@@ -2466,12 +2466,19 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
             }
         }
     };
+    // A box that holds the piece becomes the one the next rays are tested against first.
     auto inMarkedBox = [&](int i1, double low, double high) {
         for (int k = 0; k < t_Marked.count; k++) {
             const CutScratch::MarkedBox& b = t_Marked.boxes[k];
             if (b.block == block && low >= b.low && high <= b.high && lower1[i1] >= b.first1 &&
-                upper1[i1] <= b.last1 && lower2 >= b.first2 && upper2 <= b.last2)
+                upper1[i1] <= b.last1 && lower2 >= b.first2 && upper2 <= b.last2) {
+                boxHoldsRow = true;
+                boxLow = b.low;
+                boxHigh = b.high;
+                boxFirst1 = b.first1;
+                boxLast1 = b.last1;
                 return true;
+            }
         }
         return false;
     };
