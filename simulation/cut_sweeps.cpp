@@ -2022,8 +2022,9 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
     const AcrossRowCylinder rowShank = SetUpAcrossRow(shank, h, nh, c2);
     const int f = block->rayAxis;
     // The known empty stretches serve tools along Z, whose X- and Y-rays sit at fixed heights
-    // under the tool's path; under a tilted tool they cost more than they save.
-    const bool alongZ = st->axisVector[0] == 0.0 && st->axisVector[1] == 0.0;
+    // under the tool's path; under a tool along X or Y they cost more than they save. The axis is
+    // given in the family's frame: cross axis h is the work's Z for a tool along Z.
+    const bool alongZ = (h == 0 ? block->crossAxis1 : block->crossAxis2) == 2;
     float* gaps = alongZ && (f == 0 || f == 1) && block->counts == s_GapCounts[f]
                       ? s_GapEntries[f] + 2 * int64_t(i2) * block->crossNodeCount1
                       : nullptr;
@@ -2988,6 +2989,17 @@ const float* GetZTopSummaryForTest(const WorkModel* work)
         stamp.generation != GetDexelStorageGeneration())
         return nullptr;
     return s_ZTopSummary.tops.data();
+}
+
+const float* GetGapSummaryForTest(const WorkModel* work, int family)
+{
+    if (!work || (family != 0 && family != 1)) return nullptr;
+    const SummaryStamp& stamp = s_GapSummaries[family].stamp;
+    const DexelFamily& f = family == 0 ? work->familyX : work->familyY;
+    if (!stamp.counts || stamp.counts != f.counts || stamp.ends != f.ends || stamp.rayCount != f.rayCount ||
+        stamp.capacity != f.capacity || stamp.generation != GetDexelStorageGeneration())
+        return nullptr;
+    return s_GapSummaries[family].gaps.data();
 }
 
 int StampToolSection(DexelDirectionBlock* block)

@@ -38,6 +38,10 @@ void ReleaseCutScratches();
 // highest end, -inf for an empty ray), or null when it does not describe the work's current Z-rays
 // as they are now (the next sweep builds it anew). For tests.
 const float* GetZTopSummaryForTest(const WorkModel* work);
+// The kernel's known empty stretches of the work's X-rays (family 0) or Y-rays (family 1): per ray
+// a low and a high float bounding a stretch without material (low > high where none is known), or
+// null when they do not describe the family's current rays. For tests.
+const float* GetGapSummaryForTest(const WorkModel* work, int family);
 // One neck section (block->sweep->sectionIndex). In the OUTPUT test (ARBOR CHECK 1, length kind
 // below 10) returns 1 at the first ray that would lose material, changing nothing; else 0.
 int StampToolSection(DexelDirectionBlock* block);
