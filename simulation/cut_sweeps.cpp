@@ -2033,6 +2033,9 @@ inline int FindFirstExitAboveFromTip(const double* material, int n, int j, doubl
 // material or lies as the in-place moves of the subtraction take it: the same ends, attributes,
 // tags, volume terms, counts, marks and checks, without the ray's full set-up. Returns false,
 // having changed nothing, where the subtraction has to run.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
 inline bool CutAcrossRayInPlace(AcrossRowCut& row, int i1, double c1, double* material, int n, int j, double t0,
                                 double t1, BodyCutOptions options)
 {
@@ -2175,9 +2178,62 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
     AcrossRowCut row;
     SetUpAcrossRowCut(&row, block, scratch, volumeTerms, endCount, i2, tipT);
     const double* x = block->crossCoordinates1;
-    // A row that neither cylinder meets (most rows under a ball) takes the sphere's radicand alone.
+    // A cylinder whose axis lies along the row gives the row's radicand to the rays at its heights
+    // (AcrossRadicand): where that radicand is not positive, or every ray of the range lies below
+    // the cylinder's base, it gives no ray a chord nor a largest radicand above the sphere's.
+    auto meetsRange = [&](const AcrossRowCylinder& r) {
+        if (r.kind == 0) return false;
+        if (!r.alongRow || !(low1 <= high1)) return true;
+        if (r.radicand <= 0.0) return false;
+        return r.nh > 0.0 ? !(x[high1] - r.B0 < 0.0) : !(r.B0 - x[low1] < 0.0);
+    };
     const bool cylinders = rowColumn.kind != 0 || rowShank.kind != 0;
     const double RR = R * R, e22 = e2 * e2;
+    if (ball && !meetsRange(rowColumn) && !meetsRange(rowShank)) {
+        // A row of a ball that neither cylinder meets (most rows under a ball): the loop below
+        // with the sphere's chord alone, which is then the ray's one candidate.
+        const double C0 = C[0], C2 = C[2];
+        for (int i1 = low1; i1 <= high1; i1++) {
+            const int cnt = counts[i1];
+            if (cnt == 0) continue;
+            const double c1 = x[i1];
+            const double e1 = C0 - c1;
+            const double q = e1 * e1 + e22;
+            if (!(q < RR)) continue;
+            const double most = RR - q;
+            float* gap = gaps ? gaps + 2 * i1 : nullptr;
+            if (gap) {
+                const double known = std::min(tipT - double(gap[0]), double(gap[1]) - tipT);
+                const double knownClear = known - offset;
+                if (knownClear > 0.0 && knownClear * knownClear > most) continue;
+            }
+            const int d = i1 + i2 * block->crossNodeCount1;
+            double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
+            double distance = HUGE_VAL;
+            if (j < cnt) distance = material[j] - tipT;
+            if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
+            const double clear = distance - offset;
+            if (clear > 0.0 && clear * clear > most) {
+                if (gap) {
+                    gap[0] = j >= 2 ? TopBound(material[j - 1]) : -HUGE_VALF;
+                    gap[1] = j < cnt ? FloatAtOrBelow(material[j]) : HUGE_VALF;
+                }
+                continue;
+            }
+            const double root = std::sqrt(most);
+            const double t0 = C2 - root, t1 = C2 + root;
+            const BodyCutOptions options{false, true};
+            if (CutAcrossRayInPlace(row, i1, c1, material, cnt, j, t0, t1, options)) continue;
+            IntervalList list;
+            AddInterval(&list, t0, t1);
+            RayContext ray;
+            SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+            SubtractBodyIntervals(ray, list, options);
+            ReadRowBox(&row);
+        }
+        return;
+    }
     for (int i1 = low1; i1 <= high1; i1++) {
         const int cnt = counts[i1];
         if (cnt == 0) continue;
