@@ -71,6 +71,7 @@ struct alignas(64) CutScratch {
         const DexelDirectionBlock* block;  // null: none
         int first1, last1, first2, last2;
         double low, high;
+        int rayFirst, rayLast;  // the ray-axis blocks whose coordinates low, high are
     } lastBox;
     CutCheckResults checks;
     int unstoredRays;            // rays this thread could not store (past the most ends a ray holds)
@@ -620,6 +621,8 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     const WorkModel* work = b->work;
     MarkChangedBlocksInto(work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
     scratch->marked = true;
+    // The box marked last of the same block and ray-axis blocks already holds their coordinates.
+    const CutScratch::MarkedBox previous = box;
     box.block = nullptr;
     if (!work->lowerBlockX || !work->lowerBlockY || !work->lowerBlockZ) {
         scratch->markLow = 0;
@@ -642,8 +645,13 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     scratch->markLow = std::min(scratch->markLow, size_t(GetDisplayBlockIndex(work, low[0], low[1], low[2])));
     scratch->markHigh =
         std::max(scratch->markHigh, size_t(GetDisplayBlockIndex(work, high[0], high[1], high[2])) + 1);
-    box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0};
-    GetBlockRangeCoordinates(b, first, last, &box.low, &box.high);
+    box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0, first, last};
+    if (previous.block == b && previous.rayFirst == first && previous.rayLast == last) {
+        box.low = previous.low;
+        box.high = previous.high;
+    } else {
+        GetBlockRangeCoordinates(b, first, last, &box.low, &box.high);
+    }
 }
 
 // Lists the volume terms of one subtraction in the order the subtraction added them: its volume
