@@ -74,6 +74,7 @@ struct alignas(64) CutScratch {
         const DexelDirectionBlock* block;  // null: none
         int first1, last1, first2, last2;
         double low, high;
+        int rayFirst, rayLast;  // the ray-axis blocks whose coordinates low, high are
     } lastBox;
     CutCheckResults checks;
     int unstoredRays;            // rays this thread could not store (past the most ends a ray holds)
@@ -626,6 +627,8 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     const WorkModel* work = b->work;
     MarkChangedBlocksInto(work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
     scratch->marked = true;
+    // The box marked last of the same block and ray-axis blocks already holds their coordinates.
+    const CutScratch::MarkedBox previous = box;
     box.block = nullptr;
     if (!work->lowerBlockX || !work->lowerBlockY || !work->lowerBlockZ) {
         scratch->markLow = 0;
@@ -648,8 +651,13 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     scratch->markLow = std::min(scratch->markLow, size_t(GetDisplayBlockIndex(work, low[0], low[1], low[2])));
     scratch->markHigh =
         std::max(scratch->markHigh, size_t(GetDisplayBlockIndex(work, high[0], high[1], high[2])) + 1);
-    box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0};
-    GetBlockRangeCoordinates(b, first, last, &box.low, &box.high);
+    box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0, first, last};
+    if (previous.block == b && previous.rayFirst == first && previous.rayLast == last) {
+        box.low = previous.low;
+        box.high = previous.high;
+    } else {
+        GetBlockRangeCoordinates(b, first, last, &box.low, &box.high);
+    }
 }
 
 // Lists the volume terms of one subtraction in the order the subtraction added them: its volume
@@ -1971,7 +1979,8 @@ bool CutsAcrossAxis(const ToolShape& tool, const double n[3])
     return n[2] == 0.0 && ((n[0] == 0.0 && std::fabs(n[1]) == 1.0) || (n[1] == 0.0 && std::fabs(n[0]) == 1.0));
 }
 
-// The values of one row of rays across a tool's axis that a ray's cut needs.
+// The values of one row of rays across a tool's axis that a ray's cut needs, read once per row:
+// after a ray's attribute bytes are stored the compiler would read every value again from memory.
 struct AcrossRowCut {
     DexelDirectionBlock* block;
     CutScratch* scratch;
@@ -1979,19 +1988,95 @@ struct AcrossRowCut {
     int* endCount;
     int i2;
     double c2;
-    bool edgeRow;    // the row lies on the grid's side: its rays weigh half
-    float* tops;     // the row's entries in the top summary (null: none)
+    float* tops;        // the row's entries in the top summary (null: none)
+    double tipT;        // the tip's coordinate along the rays
+    double rowArea;     // the pitch squared, halved where the row lies on the grid's side
+    int lastCell1;      // the last cell along cross axis 1: rays 0 and this weigh half
+    // The tip plane's value on the ray at c1 is (plane1 c1 + plane2) + plane3, as SetUpRay finds it.
+    double plane1, plane2, plane3;
+    // ChooseBodyColourOnRay without the cylinder test: the ends' colours, and where bandTest
+    // holds, bit 0 set on an end whose height above the tip (HeightAboveTip) exceeds band.
+    uint8_t colour[2];
+    bool bandTest;
+    double heightFactor, band;
+    int32_t tag[2];      // the new ends' line tags
+    bool heightCheck;    // the LENGTH check runs on removed pieces
+    bool chipCheck;      // the CHIP check runs on removed pieces of a vertical single candidate
+    // The box this thread marked last as the row sees it (read again after anything that may
+    // mark): boxHoldsRow where it is the block's and holds the row's cross 2 blocks; a span within
+    // [boxLow, boxHigh] of a ray whose cross 1 blocks lie in boxFirst1 .. boxLast1 lies in it.
+    bool boxHoldsRow;
+    int boxFirst1, boxLast1;
+    double boxLow, boxHigh;
 };
 
-// SubtractBodyIntervals of one candidate [t0, t1] from ray i1 (at c1, material of n ends) of the
-// row, where the candidate meets no material or lies as the in-place moves of the subtraction take
-// it: the same ends, attributes, tags, volume terms, counts, marks and checks, without the ray's
-// full set-up. Returns false, having changed nothing, where the subtraction has to run.
-inline bool CutAcrossRayInPlace(const AcrossRowCut& row, int i1, double c1, double* material, int n, double t0,
+void ReadRowBox(AcrossRowCut* row)
+{
+    const CutScratch::MarkedBox& box = row->scratch->lastBox;
+    const DexelDirectionBlock* b = row->block;
+    row->boxHoldsRow = box.block == b && b->crossLowerBlock2[row->i2] >= box.first2 &&
+                       b->crossUpperBlock2[row->i2] <= box.last2;
+    row->boxFirst1 = box.first1;
+    row->boxLast1 = box.last1;
+    row->boxLow = box.low;
+    row->boxHigh = box.high;
+}
+
+void SetUpAcrossRowCut(AcrossRowCut* row, DexelDirectionBlock* block, CutScratch* scratch,
+                       std::vector<double>* volumeTerms, int* endCount, int i2, double tipT)
+{
+    row->block = block;
+    row->scratch = scratch;
+    row->volumeTerms = volumeTerms;
+    row->endCount = endCount;
+    row->i2 = i2;
+    row->c2 = block->crossCoordinates2[i2];
+    row->tops = block->counts == s_SummaryCounts ? s_SummaryTops + int64_t(i2) * block->crossNodeCount1 : nullptr;
+    row->tipT = tipT;
+    // Halving is exact: the weight is the same whichever side is halved first.
+    row->rowArea = block->pitch * block->pitch;
+    if (i2 == 0 || i2 == block->crossCellCount2) row->rowArea *= 0.5;
+    row->lastCell1 = block->crossCellCount1;
+    row->plane1 = g_ToolAxisPlane[block->crossAxis1];
+    row->plane2 = g_ToolAxisPlane[block->crossAxis2] * row->c2;
+    row->plane3 = g_ToolAxisPlane[3];
+    const bool feed = g_MotionKind > 0;
+    row->colour[0] = feed ? g_ToolPenAttribute : t_CutColour[0];
+    row->colour[1] = feed ? g_ToolPenAttribute : t_CutColour[1];
+    row->bandTest = feed && !g_CycleRapidInHole;
+    row->heightFactor = g_ToolAxisPlane[block->rayAxis];
+    row->band = g_ToolAxisPlane[5];
+    row->tag[0] = t_CutLineTag[0];
+    row->tag[1] = t_CutLineTag[1];
+    row->heightCheck = g_HeightCheck > 0;
+    row->chipCheck = g_ChipWidthCheck > 0;
+    ReadRowBox(row);
+}
+
+// Index of the first of the n material ends' intervals whose exit lies above t0, given j, the first
+// whose exit lies above the tip: the exits ascend, so for t0 at or below the tip it is found by
+// stepping back from j.
+inline int FindFirstExitAboveFromTip(const double* material, int n, int j, double tipT, double t0)
+{
+    if (!(t0 <= tipT)) return FindFirstMaterialExitAbove(material, n, t0);
+    int k = j;
+    while (k >= 2 && material[k - 1] > t0) k -= 2;
+    return k;
+}
+
+// SubtractBodyIntervals of one candidate [t0, t1] from ray i1 (at c1, material of n ends whose
+// first interval with its exit above the tip is j) of the row, where the candidate meets no
+// material or lies as the in-place moves of the subtraction take it: the same ends, attributes,
+// tags, volume terms, counts, marks and checks, without the ray's full set-up. Returns false,
+// having changed nothing, where the subtraction has to run.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline bool CutAcrossRayInPlace(AcrossRowCut& row, int i1, double c1, double* material, int n, int j, double t0,
                                 double t1, BodyCutOptions options)
 {
     if (!(t1 - t0 >= kMinChord)) return true;
-    const int k = FindFirstMaterialExitAbove(material, n, t0);
+    const int k = FindFirstExitAboveFromTip(material, n, j, row.tipT, t0);
     if (!(k < n && material[k] < t1)) return true;
     if (n > DEXEL_MAX_ENDS) return false;
     const double entry = material[k], exit = material[k + 1];
@@ -2001,20 +2086,56 @@ inline bool CutAcrossRayInPlace(const AcrossRowCut& row, int i1, double c1, doub
     if (!coversGap && !coversExit && !coversEntry) return false;
     DexelDirectionBlock* b = row.block;
     const int d = i1 + row.i2 * b->crossNodeCount1;
-    double area = b->pitch * b->pitch;
-    if (i1 == 0 || i1 == b->crossCellCount1) area *= 0.5;
-    if (row.edgeRow) area *= 0.5;
-    const double plane =
-        g_ToolAxisPlane[b->crossAxis1] * c1 + g_ToolAxisPlane[b->crossAxis2] * row.c2 + g_ToolAxisPlane[3];
+    double area = row.rowArea;
+    if (i1 == 0 || i1 == row.lastCell1) area *= 0.5;
+    const double plane = row.plane1 * c1 + row.plane2 + row.plane3;
     uint8_t colour[2];
-    ChooseBodyColourOnRay(b, plane, c1, row.c2, t0, t1, options.verticalSingle, colour);
+    if (options.verticalSingle) {
+        ChooseBodyColourOnRay(b, plane, c1, row.c2, t0, t1, true, colour);
+    } else {
+        colour[0] = row.colour[0];
+        colour[1] = row.colour[1];
+        if (row.bandTest) {
+            if (std::fabs(row.heightFactor * t0 + plane) > row.band) colour[0] |= 1;
+            if (std::fabs(row.heightFactor * t1 + plane) > row.band) colour[1] |= 1;
+        }
+    }
     uint8_t* attributes = GetDexelAttributesPointer(d, b->capacity, b->counts, b->ends, b->attributes);
     int32_t* values = GetDexelValuesPointer(d, b->capacity, b->counts, b->values);
-    double* pieces = row.scratch->pieces;
-    const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap, coversExit,
-                                                 colour, area, row.tops ? row.tops + i1 : nullptr, pieces,
-                                                 row.volumeTerms);
-    NoteRemovedPiecesAt(b, row.scratch, row.endCount, i1, row.i2, c1, row.c2, plane, options, pieces, pieceEnds);
+    double pieces[4];
+    int pieceEnds = 2;
+    if (coversGap) {
+        pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, true, false, colour, area,
+                                           row.tops ? row.tops + i1 : nullptr, pieces, row.volumeTerms);
+    } else {
+        // MoveCoveredEndsInPlace's move of one exit or entry.
+        const int side = coversExit ? 0 : 1;
+        const int e = coversExit ? k + 1 : k;
+        pieces[0] = coversExit ? t0 : entry;
+        pieces[1] = coversExit ? exit : t1;
+        const double volume = 0.0 + (pieces[1] - pieces[0]) * area;
+        material[e] = coversExit ? t0 : t1;
+        if (row.tops && e == n - 1) row.tops[i1] = TopBound(t0);
+        attributes[e] = colour[side];
+        values[e] = row.tag[side];
+        row.volumeTerms->push_back(volume);
+    }
+    // NoteRemovedPiecesAt with the marked box as the row holds it.
+    *row.endCount += pieceEnds;
+    if (!(row.boxHoldsRow && pieces[0] >= row.boxLow && pieces[pieceEnds - 1] <= row.boxHigh &&
+          b->crossLowerBlock1[i1] >= row.boxFirst1 && b->crossUpperBlock1[i1] <= row.boxLast1)) {
+        RayContext ray{};
+        ray.block = b;
+        ray.scratch = row.scratch;
+        ray.i1 = i1;
+        ray.i2 = row.i2;
+        MarkRayBlocksOutsideBox(ray, pieces, pieceEnds);
+        ReadRowBox(&row);
+    }
+    if (row.heightCheck) CheckAxialDepth(b->rayAxis, plane, pieces, pieceEnds, &row.scratch->checks);
+    if (options.verticalSingle && row.chipCheck)
+        CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, c1, row.c2, pieces, pieceEnds,
+                              &row.scratch->checks);
     return true;
 }
 
@@ -2050,13 +2171,12 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
     const AcrossRowCylinder rowShank = SetUpAcrossRow(shank, h, nh, c2);
     const int f = block->rayAxis;
     // The known empty stretches serve tools along Z, whose X- and Y-rays sit at fixed heights
-    // under the tool's path; under a tilted tool they cost more than they save.
-    const bool alongZ = st->axisVector[0] == 0.0 && st->axisVector[1] == 0.0;
+    // under the tool's path; under a tool along X or Y they cost more than they save. The axis is
+    // given in the family's frame: cross axis h is the work's Z for a tool along Z.
+    const bool alongZ = (h == 0 ? block->crossAxis1 : block->crossAxis2) == 2;
     float* gaps = alongZ && (f == 0 || f == 1) && block->counts == s_GapCounts[f]
                       ? s_GapEntries[f] + 2 * int64_t(i2) * block->crossNodeCount1
                       : nullptr;
-    AcrossRowCut row{block, scratch, volumeTerms, endCount, i2, c2, i2 == 0 || i2 == block->crossCellCount2, nullptr};
-    if (block->counts == s_SummaryCounts) row.tops = s_SummaryTops + int64_t(i2) * block->crossNodeCount1;
     int low1 = st->rangeLow1, high1 = st->rangeHigh1;
     if (low1 <= high1) {
         // The rays that can have a radicand lie within the hull of the sphere's circle on the row,
@@ -2091,18 +2211,80 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
             high1 = int(std::upper_bound(x + low1, x + high1 + 1, high) - x) - 1;
         }
     }
+    AcrossRowCut row;
+    SetUpAcrossRowCut(&row, block, scratch, volumeTerms, endCount, i2, tipT);
+    const double* x = block->crossCoordinates1;
+    // A cylinder whose axis lies along the row gives the row's radicand to the rays at its heights
+    // (AcrossRadicand): where that radicand is not positive, or every ray of the range lies below
+    // the cylinder's base, it gives no ray a chord nor a largest radicand above the sphere's.
+    auto meetsRange = [&](const AcrossRowCylinder& r) {
+        if (r.kind == 0) return false;
+        if (!r.alongRow || !(low1 <= high1)) return true;
+        if (r.radicand <= 0.0) return false;
+        return r.nh > 0.0 ? !(x[high1] - r.B0 < 0.0) : !(r.B0 - x[low1] < 0.0);
+    };
+    const bool cylinders = rowColumn.kind != 0 || rowShank.kind != 0;
+    const double RR = R * R, e22 = e2 * e2;
+    if (ball && !meetsRange(rowColumn) && !meetsRange(rowShank)) {
+        // A row of a ball that neither cylinder meets (most rows under a ball): the loop below
+        // with the sphere's chord alone, which is then the ray's one candidate.
+        const double C0 = C[0], C2 = C[2];
+        for (int i1 = low1; i1 <= high1; i1++) {
+            const int cnt = counts[i1];
+            if (cnt == 0) continue;
+            const double c1 = x[i1];
+            const double e1 = C0 - c1;
+            const double q = e1 * e1 + e22;
+            if (!(q < RR)) continue;
+            const double most = RR - q;
+            float* gap = gaps ? gaps + 2 * i1 : nullptr;
+            if (gap) {
+                const double known = std::min(tipT - double(gap[0]), double(gap[1]) - tipT);
+                const double knownClear = known - offset;
+                if (knownClear > 0.0 && knownClear * knownClear > most) continue;
+            }
+            const int d = i1 + i2 * block->crossNodeCount1;
+            double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
+            double distance = HUGE_VAL;
+            if (j < cnt) distance = material[j] - tipT;
+            if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
+            const double clear = distance - offset;
+            if (clear > 0.0 && clear * clear > most) {
+                if (gap) {
+                    gap[0] = j >= 2 ? TopBound(material[j - 1]) : -HUGE_VALF;
+                    gap[1] = j < cnt ? FloatAtOrBelow(material[j]) : HUGE_VALF;
+                }
+                continue;
+            }
+            const double root = std::sqrt(most);
+            const double t0 = C2 - root, t1 = C2 + root;
+            const BodyCutOptions options{false, true};
+            if (CutAcrossRayInPlace(row, i1, c1, material, cnt, j, t0, t1, options)) continue;
+            IntervalList list;
+            AddInterval(&list, t0, t1);
+            RayContext ray;
+            SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+            SubtractBodyIntervals(ray, list, options);
+            ReadRowBox(&row);
+        }
+        return;
+    }
     for (int i1 = low1; i1 <= high1; i1++) {
         const int cnt = counts[i1];
         if (cnt == 0) continue;
-        const double c1 = block->crossCoordinates1[i1];
-        const double columnRadicand = AcrossRadicand(rowColumn, c1);
-        const double shankRadicand = AcrossRadicand(rowShank, c1);
+        const double c1 = x[i1];
+        double columnRadicand = 0.0, shankRadicand = 0.0;
+        if (cylinders) {
+            columnRadicand = AcrossRadicand(rowColumn, c1);
+            shankRadicand = AcrossRadicand(rowShank, c1);
+        }
         // IntersectSphere's arithmetic.
         double sphereRadicand = 0.0;
         if (ball) {
             const double e1 = C[0] - c1;
-            const double q = e1 * e1 + e2 * e2;
-            if (q < R * R) sphereRadicand = R * R - q;
+            const double q = e1 * e1 + e22;
+            if (q < RR) sphereRadicand = RR - q;
         }
         const double most = std::max({columnRadicand, shankRadicand, sphereRadicand});
         if (!(most > 0.0)) continue;
@@ -2143,11 +2325,12 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
             verticalSingle = tool.type == TOOL_VERTICAL && list.count == 2;
         }
         const BodyCutOptions options{verticalSingle, true};
-        if (list.count == 2 && CutAcrossRayInPlace(row, i1, c1, material, cnt, list.ends[0], list.ends[1], options))
+        if (list.count == 2 && CutAcrossRayInPlace(row, i1, c1, material, cnt, j, list.ends[0], list.ends[1], options))
             continue;
         RayContext ray;
         SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
         SubtractBodyIntervals(ray, list, options);
+        ReadRowBox(&row);
     }
 }
 
@@ -3239,6 +3422,17 @@ const float* GetZTopSummaryForTest(const WorkModel* work)
         stamp.generation != GetDexelStorageGeneration())
         return nullptr;
     return s_ZTopSummary.tops.data();
+}
+
+const float* GetGapSummaryForTest(const WorkModel* work, int family)
+{
+    if (!work || (family != 0 && family != 1)) return nullptr;
+    const SummaryStamp& stamp = s_GapSummaries[family].stamp;
+    const DexelFamily& f = family == 0 ? work->familyX : work->familyY;
+    if (!stamp.counts || stamp.counts != f.counts || stamp.ends != f.ends || stamp.rayCount != f.rayCount ||
+        stamp.capacity != f.capacity || stamp.generation != GetDexelStorageGeneration())
+        return nullptr;
+    return s_GapSummaries[family].gaps.data();
 }
 
 int StampToolSection(DexelDirectionBlock* block)

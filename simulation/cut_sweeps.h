@@ -41,6 +41,10 @@ const float* GetZTopSummaryForTest(const WorkModel* work);
 // With pairsOnly the kernel tests the summary two rays at a time even where it could four (whose
 // results must be the same). For tests.
 void SetCutSummaryPairsOnlyForTest(bool pairsOnly);
+// The kernel's known empty stretches of the work's X-rays (family 0) or Y-rays (family 1): per ray
+// a low and a high float bounding a stretch without material (low > high where none is known), or
+// null when they do not describe the family's current rays. For tests.
+const float* GetGapSummaryForTest(const WorkModel* work, int family);
 // One neck section (block->sweep->sectionIndex). In the OUTPUT test (ARBOR CHECK 1, length kind
 // below 10) returns 1 at the first ray that would lose material, changing nothing; else 0.
 int StampToolSection(DexelDirectionBlock* block);

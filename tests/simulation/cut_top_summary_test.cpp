@@ -249,6 +249,43 @@ TEST_F(CutTopSummary, TestsFourRaysAtATimeCutWhatPairsCut)
     EXPECT_EQ(volumes[0], volumes[1]);
 }
 
+TEST_F(CutTopSummary, RaysBesideABallAlongZKnowOnlyEmptyStretches)
+{
+    // The Y-rays a ball along Z passes on its row keep the stretch the tool left empty, and no
+    // known stretch of an X- or Y-ray holds material: on one thread, on eight and in passes.
+    const bool together[] = {false, false, true};
+    const int threads[] = {1, 8, 8};
+    for (int c = 0; c < 3; c++) {
+        SCOPED_TRACE(c);
+        BuildBox(&work_, 1);
+        SetCuttingThreadCount(threads[c]);
+        g_CutRaysPerThread = 16;
+        EXPECT_GT(CutRow(&work_, 8.0, 8.0, 0.0, together[c]), 0.0);
+        EXPECT_GT(CutRow(&work_, 9.5, 8.5, 0.0, together[c]), 0.0);
+        for (int family = 0; family < 2; family++) {
+            SCOPED_TRACE(family);
+            const float* gaps = GetGapSummaryForTest(&work_, family);
+            ASSERT_NE(gaps, nullptr);
+            const DexelFamily& f = family == 0 ? work_.familyX : work_.familyY;
+            int known = 0, holding = 0;
+            for (int d = 0; d < f.rayCount; d++) {
+                const double low = gaps[2 * d], high = gaps[2 * d + 1];
+                if (!(low <= high)) continue;
+                known++;
+                const double* ends = GetDexelEndsPointer(d, f.capacity, f.counts, f.ends);
+                for (int k = 0; k + 1 < f.counts[d]; k += 2) {
+                    if (ends[k] < high && ends[k + 1] > low) holding++;
+                }
+            }
+            if (family == 1) {
+                EXPECT_GT(known, 100);
+            }
+            EXPECT_EQ(holding, 0);
+        }
+        DestroyWorkModel(&work_);
+    }
+}
+
 TEST_F(CutTopSummary, MaterialStoredIntoAGapLeftByTheCutsIsCutByTheNextPass)
 {
     // A row along X leaves the X-rays under it a gap along the row, and a row beside it passes over
