@@ -2194,9 +2194,94 @@ void NarrowObliqueRow(const DexelDirectionBlock* block, int i2, double P, double
         return;
     }
     const double aMargin = 1e-6 * (1.0 + std::fabs(T[0]) + std::fabs(aLow) + std::fabs(aHigh));
+    aLow -= aMargin;
+    aHigh += aMargin;
+    if (A >= 1e-3 && std::fabs(nz) >= 1e-3) {
+        // The chord reaches the tool's side of the plane where its centre lies there (u = m A + w
+        // > 0, with m the plane margin) or its half length exceeds the centre's distance from the
+        // plane: u^2 + nz^2 k^2 < nz^2 A P^2 for k = n[1] a - n[0] b2. Both are intervals of a and
+        // so is their hull; the rays outside it have no chord there. Widened far beyond the
+        // rounding of both the bounds and the rays' own tests (near a tangent the bounds move with
+        // the square root of that rounding).
+        const double u0 = n[1] * b2 + planeMargin * A, k0 = -n[0] * b2;
+        const double alpha = n[0] * n[0] + nz * nz * n[1] * n[1];
+        const double beta = n[0] * u0 + nz * nz * n[1] * k0;
+        const double gamma = u0 * u0 + nz * nz * (k0 * k0 - A * P * P);
+        const double D = beta * beta - alpha * gamma;
+        double kLow = HUGE_VAL, kHigh = -HUGE_VAL;  // the hull, empty so far
+        if (alpha > 0.0 && D > 0.0) {
+            const double root = std::sqrt(D);
+            kLow = (-beta - root) / alpha;
+            kHigh = (root - beta) / alpha;
+        }
+        // The centre on the tool's side, within the reach (aLow .. aHigh holds the latter).
+        double cLow = aLow, cHigh = aHigh;
+        if (n[0] > 0.0)
+            cLow = std::max(cLow, -u0 / n[0]);
+        else if (n[0] < 0.0)
+            cHigh = std::min(cHigh, -u0 / n[0]);
+        else if (!(u0 > 0.0))
+            cHigh = cLow - 1.0;
+        if (cLow <= cHigh) {
+            kLow = std::min(kLow, cLow);
+            kHigh = std::max(kHigh, cHigh);
+        }
+        if (!(kLow <= kHigh)) {
+            *last = *first - 1;
+            return;
+        }
+        const double margin = 1e-4 * (1.0 + std::fabs(T[0]) + std::fabs(kLow) + std::fabs(kHigh) + P);
+        aLow = std::max(aLow, kLow - margin);
+        aHigh = std::min(aHigh, kHigh + margin);
+        if (!(aLow <= aHigh)) {
+            *last = *first - 1;
+            return;
+        }
+    }
     const double* c = block->crossCoordinates1;
-    if (aLow > -HUGE_VAL) *first = int(std::lower_bound(c + *first, c + *last + 1, T[0] + aLow - aMargin) - c);
-    if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh + aMargin) - c) - 1;
+    if (aLow > -HUGE_VAL) *first = int(std::lower_bound(c + *first, c + *last + 1, T[0] + aLow) - c);
+    if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh) - c) - 1;
+}
+
+// The rays of row i2 (first .. last of the family's range) that can pass the tests of a tool whose
+// axis n lies across them (n[2] = 0): a ray at height w = n[0] a + n[1] b2 above the tip (a, b2 its
+// cross offsets from it) is passed over below the tip plane (w < -planeMargin) and, where reach
+// is set, outside the cylinder of radius P around the axis (|n[1] a - n[0] b2| >= P, the ray's
+// distance from the axis line). Both bound a linearly; bounds found only where the axis component
+// they divide by is not tiny, and widened far beyond the rounding of the rays' own tests, so every
+// ray left out would fail them. Leaves last < first when no ray can pass.
+void NarrowAcrossRow(const DexelDirectionBlock* block, int i2, double P, double planeMargin, bool reach, int* first,
+                     int* last)
+{
+    const DexelSweepState* st = block->sweep;
+    const double* n = st->axisVector;
+    const double* T = st->basePoint;
+    const double b2 = block->crossCoordinates2[i2] - T[1];
+    double aLow = -HUGE_VAL, aHigh = HUGE_VAL;
+    if (std::fabs(n[0]) >= 1e-3) {
+        const double bound = (-planeMargin - n[1] * b2) / n[0];
+        if (n[0] > 0.0)
+            aLow = bound;
+        else
+            aHigh = bound;
+    }
+    if (reach && std::fabs(n[1]) >= 1e-3) {
+        double low = (n[0] * b2 - P) / n[1], high = (n[0] * b2 + P) / n[1];
+        if (low > high) std::swap(low, high);
+        aLow = std::max(aLow, low);
+        aHigh = std::min(aHigh, high);
+    }
+    const double margin = 1e-4 * (1.0 + std::fabs(T[0]) + std::fabs(b2) + P + (aLow > -HUGE_VAL ? std::fabs(aLow) : 0.0) +
+                                  (aHigh < HUGE_VAL ? std::fabs(aHigh) : 0.0));
+    aLow -= margin;
+    aHigh += margin;
+    if (!(aLow <= aHigh)) {
+        *last = *first - 1;
+        return;
+    }
+    const double* c = block->crossCoordinates1;
+    if (aLow > -HUGE_VAL) *first = int(std::lower_bound(c + *first, c + *last + 1, T[0] + aLow) - c);
+    if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh) - c) - 1;
 }
 
 // The chord [*low, *high] of a ball's reach cylinder above its upper parts' base (upper: the ray
@@ -2212,6 +2297,37 @@ inline bool HullWithPaddedSphere(bool upper, double sphereQ, double paddedSphere
         return true;
     }
     return upper;
+}
+
+// The padded chord of a ray crossing a tool's axis obliquely, as SweepRow tests it against the
+// material next to its split point (heights relative to the tip).
+struct ObliqueChord {
+    bool up;                  // n[2] > 0
+    double onLimit, centre, halfSquared, split;
+    double sphereCentre, sphereHalfSquared;  // the padded sphere's chord (none: 0 half square)
+    double margin;
+};
+
+// True when the material's last exit at or below the split point (exit; -inf: none) lies below the
+// chord and its first entry above it (entry; +inf: none) above the chord, on squares, less the
+// margin. Every comparison grows monotonically false toward the chord, so bounds of the exit from
+// above and of the entry from below that pass pass for the material too.
+inline bool MaterialClearOfObliqueChord(const ObliqueChord& c, double exit, double entry)
+{
+    const double below = c.centre - exit - c.margin;
+    bool clearBelow = (c.up && exit <= c.onLimit - c.margin) || (below > 0.0 && below * below >= c.halfSquared);
+    if (c.sphereHalfSquared > 0.0) {
+        const double sphereBelow = c.sphereCentre - exit - c.margin;
+        clearBelow = clearBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= c.sphereHalfSquared;
+    }
+    const double above = entry - c.centre - c.margin;
+    bool clearAbove =
+        entry > c.split && ((!c.up && entry >= c.onLimit + c.margin) || (above > 0.0 && above * above >= c.halfSquared));
+    if (c.sphereHalfSquared > 0.0) {
+        const double sphereAbove = entry - c.sphereCentre - c.margin;
+        clearAbove = clearAbove && sphereAbove > 0.0 && sphereAbove * sphereAbove >= c.sphereHalfSquared;
+    }
+    return clearBelow && clearAbove;
 }
 
 // One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
@@ -2425,7 +2541,10 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     ToolFrameAxis frameAxis;
     if (oblique) SetUpToolFrameAxis(n, &frameAxis);
     int firstRay = st->rangeLow1, lastRay = st->rangeHigh1;
-    if (oblique && n[2] != 0.0) NarrowObliqueRow(block, i2, paddedReach, kPlaneMargin, &firstRay, &lastRay);
+    if (oblique && n[2] != 0.0)
+        NarrowObliqueRow(block, i2, paddedReach, kPlaneMargin, &firstRay, &lastRay);
+    else if (oblique)
+        NarrowAcrossRow(block, i2, paddedReach, kPlaneMargin, !ballParts, &firstRay, &lastRay);
     // Z-rays under a tool along +Z: the tests below on the summary of the rays' tops (at or above
     // each top, so whatever they pass over the tests on the ray's own top pass over too), before
     // the ray's count and ends are loaded.
@@ -2437,6 +2556,17 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const float* obliqueTops = oblique && n[2] != 0.0 && block->counts == s_SummaryCounts
                                    ? s_SummaryTops + size_t(i2) * size_t(block->crossNodeCount1)
                                    : nullptr;
+    // X- and Y-rays under a tilted tool: their known empty stretches (the gap summary), tested
+    // before a ray's count and ends are loaded and set where a ray is loaded and left. Such a
+    // stretch holds no material, so where it holds the split point (across the axis: the tip),
+    // the material next to that point lies at or beyond its ends and the tests on squares below
+    // pass on the stretch only where they pass on the material. A ball across the axis takes its
+    // own tests first, without the summary.
+    const int family = block->rayAxis;
+    float* rayGaps = oblique && (family == 0 || family == 1) && block->counts == s_GapCounts[family] &&
+                             !(ballParts && n[2] == 0.0)
+                         ? s_GapEntries[family] + 2 * int64_t(i2) * block->crossNodeCount1
+                         : nullptr;
     int low1 = firstRay, high1 = lastRay;
     // The greatest float at or below the tip: a summary entry at or below it is a top the tip clears.
     float tipFloor = 0.0f;
@@ -2524,7 +2654,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 if (clearBelow) continue;
             }
         }
-        if (counts[i1] == 0) continue;
+        if (!rayGaps && counts[i1] == 0) continue;
         int sphereCount = -1;  // -1: the sphere is not intersected yet
         double sphere[2] = {0.0, 0.0};
         bool belowUpperParts = false;
@@ -2560,9 +2690,6 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double k = n[1] * a - obliqueRowTerm;
             const double disc = reachTerm - k * k;
             if (!(disc > 0.0)) continue;
-            const int d = i1 + i2 * block->crossNodeCount1;
-            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-            const int cnt = counts[i1];
             // Every solid lies on or above the tip plane, as below; a ball's reach cylinder is only
             // needed above the upper parts' base, its sphere below.
             const double onPlane = (-kPlaneMargin - w) * inverseRayComponent;
@@ -2585,28 +2712,33 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     split = sphereCentre;
                 }
             }
-            const int j = FindFirstMaterialExitAbove(material, cnt, tipT + split);
-            bool clearBelow = true, clearAbove = true;
-            if (j >= 2) {
-                const double exit = material[j - 1] - tipT;
-                const double below = centre - exit - kSquareMargin;
-                clearBelow = (n[2] > 0.0 && exit <= onLimit - kSquareMargin) || (below > 0.0 && below * below >= halfSquared);
-                if (sphereHalfSquared > 0.0) {
-                    const double sphereBelow = sphereCentre - exit - kSquareMargin;
-                    clearBelow = clearBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= sphereHalfSquared;
+            const ObliqueChord chord{n[2] > 0.0, onLimit, centre, halfSquared, split, sphereCentre,
+                                     sphereHalfSquared, kSquareMargin};
+            const double splitPoint = tipT + split;
+            float* gap = rayGaps ? rayGaps + 2 * i1 : nullptr;
+            if (gap) {
+                const double g0 = gap[0], g1 = gap[1];
+                if (g0 <= splitPoint && splitPoint < g1 && MaterialClearOfObliqueChord(chord, g0 - tipT, g1 - tipT))
+                    continue;
+                if (counts[i1] == 0) {
+                    gap[0] = -HUGE_VALF;
+                    gap[1] = HUGE_VALF;
+                    continue;
                 }
             }
-            if (j < cnt) {
-                const double entry = material[j] - tipT;
-                const double above = entry - centre - kSquareMargin;
-                clearAbove = entry > split && ((n[2] < 0.0 && entry >= onLimit + kSquareMargin) ||
-                                               (above > 0.0 && above * above >= halfSquared));
-                if (sphereHalfSquared > 0.0) {
-                    const double sphereAbove = entry - sphereCentre - kSquareMargin;
-                    clearAbove = clearAbove && sphereAbove > 0.0 && sphereAbove * sphereAbove >= sphereHalfSquared;
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int cnt = counts[i1];
+            const int j = FindFirstMaterialExitAbove(material, cnt, splitPoint);
+            const double exit = j >= 2 ? material[j - 1] - tipT : -HUGE_VAL;
+            const double entry = j < cnt ? material[j] - tipT : HUGE_VAL;
+            if (MaterialClearOfObliqueChord(chord, exit, entry)) {
+                if (gap) {
+                    gap[0] = j >= 2 ? TopBound(material[j - 1]) : -HUGE_VALF;
+                    gap[1] = j < cnt ? FloatAtOrBelow(material[j]) : HUGE_VALF;
                 }
+                continue;
             }
-            if (clearBelow && clearAbove) continue;
             const double root = std::sqrt(disc) * inverseA;
             double low = centre - root, high = centre + root;
             if (n[2] > 0.0)
@@ -2642,13 +2774,6 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double disc = B * B - A * C;
             if (!(disc > 0.0)) continue;
             if (w < -kPlaneMargin) continue;
-            const int d = i1 + i2 * block->crossNodeCount1;
-            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-            const int cnt = counts[i1];
-            const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
-            double distance = HUGE_VAL;
-            if (j < cnt) distance = material[j] - tipT;
-            if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
             double halfSquared = disc;
             double offset = chordMargin;
             // The padded sphere's square distance from the ray (ball only).
@@ -2660,8 +2785,34 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     halfSquared = std::max(halfSquared, paddedSphere * paddedSphere - sphereQ);
                 offset += std::fabs(st->cornerCentrePoint[2] - tipT);
             }
+            float* gap = rayGaps ? rayGaps + 2 * i1 : nullptr;
+            if (gap) {
+                const double g0 = gap[0], g1 = gap[1];
+                if (g0 <= tipT && tipT < g1) {
+                    const double knownClear = std::min(g1 - tipT, tipT - g0) - offset;
+                    if (knownClear > 0.0 && knownClear * knownClear > halfSquared) continue;
+                }
+                if (counts[i1] == 0) {
+                    gap[0] = -HUGE_VALF;
+                    gap[1] = HUGE_VALF;
+                    continue;
+                }
+            }
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int cnt = counts[i1];
+            const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
+            double distance = HUGE_VAL;
+            if (j < cnt) distance = material[j] - tipT;
+            if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
             const double clear = distance - offset;
-            if (clear > 0.0 && clear * clear > halfSquared) continue;
+            if (clear > 0.0 && clear * clear > halfSquared) {
+                if (gap) {
+                    gap[0] = j >= 2 ? TopBound(material[j - 1]) : -HUGE_VALF;
+                    gap[1] = j < cnt ? FloatAtOrBelow(material[j]) : HUGE_VALF;
+                }
+                continue;
+            }
             const double root = std::sqrt(disc);
             double low = (-B - root) * inverseA, high = (root - B) * inverseA;
             if (ballParts) {
