@@ -2388,6 +2388,74 @@ uint64_t SummaryOpenBits(const SummaryTest& s, int first, int last)
     return bits;
 }
 
+// The summary tests of the Z-rays first .. last (at most 64) of a row under a tool (not a ball)
+// crossing them obliquely, as bits of the rays they leave open: a ray outside the reach cylinder,
+// or whose summary top lies at or below its split point and below its chord (or the tip plane), is
+// passed over. The arithmetic of SweepRow's test of one ray, operation for operation, two rays at a
+// time where the processor has the paired instructions.
+struct ObliqueSummaryTest {
+    const float* tops;
+    const double* coordinates;  // the row's cross coordinates along its rays' index
+    double baseX, n0, n1, n2, b2, rowTerm, reachTerm, planeMargin, inverseRayComponent, inverseA, tipT, margin;
+};
+
+inline bool ObliqueSummaryLeavesOpen(const ObliqueSummaryTest& s, int i)
+{
+    const double top = s.tops[i];
+    const double a = s.coordinates[i] - s.baseX;
+    const double w = a * s.n0 + s.b2 * s.n1;
+    const double k = s.n1 * a - s.rowTerm;
+    const double disc = s.reachTerm - k * k;
+    if (!(disc > 0.0)) return false;
+    const double onLimit = (-s.planeMargin - w) * s.inverseRayComponent;
+    const double centre = s.n2 * w * s.inverseA;
+    const double halfSquared = disc * s.inverseA * s.inverseA;
+    const double split = s.n2 > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
+    if (!(top <= s.tipT + split)) return true;
+    const double exit = top - s.tipT;
+    const double below = centre - exit - s.margin;
+    const bool clearBelow = (s.n2 > 0.0 && exit <= onLimit - s.margin) || (below > 0.0 && below * below >= halfSquared);
+    return !clearBelow;
+}
+
+uint64_t ObliqueSummaryOpenBits(const ObliqueSummaryTest& s, int first, int last)
+{
+    uint64_t bits = 0;
+    int i = first;
+#if defined(__SSE2__)
+    const __m128d baseX = _mm_set1_pd(s.baseX), n0 = _mm_set1_pd(s.n0), n1 = _mm_set1_pd(s.n1);
+    const __m128d n2 = _mm_set1_pd(s.n2), rowW = _mm_set1_pd(s.b2 * s.n1), rowTerm = _mm_set1_pd(s.rowTerm);
+    const __m128d reachTerm = _mm_set1_pd(s.reachTerm), planeMargin = _mm_set1_pd(-s.planeMargin);
+    const __m128d inverseRayComponent = _mm_set1_pd(s.inverseRayComponent), inverseA = _mm_set1_pd(s.inverseA);
+    const __m128d tipT = _mm_set1_pd(s.tipT), margin = _mm_set1_pd(s.margin), zero = _mm_setzero_pd();
+    const __m128d up = _mm_castsi128_pd(_mm_set1_epi64x(s.n2 > 0.0 ? -1 : 0));
+    for (; i + 1 <= last; i += 2) {
+        const __m128d top = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s.tops + i))));
+        const __m128d a = _mm_sub_pd(_mm_loadu_pd(s.coordinates + i), baseX);
+        const __m128d w = _mm_add_pd(_mm_mul_pd(a, n0), rowW);
+        const __m128d k = _mm_sub_pd(_mm_mul_pd(n1, a), rowTerm);
+        const __m128d disc = _mm_sub_pd(reachTerm, _mm_mul_pd(k, k));
+        const __m128d outside = _mm_cmpngt_pd(disc, zero);
+        const __m128d onLimit = _mm_mul_pd(_mm_sub_pd(planeMargin, w), inverseRayComponent);
+        const __m128d centre = _mm_mul_pd(_mm_mul_pd(n2, w), inverseA);
+        const __m128d halfSquared = _mm_mul_pd(_mm_mul_pd(disc, inverseA), inverseA);
+        // std::max(centre, onLimit) takes onLimit only where it is greater, std::min only where less.
+        const __m128d split = _mm_or_pd(_mm_and_pd(up, _mm_max_pd(onLimit, centre)),
+                                        _mm_andnot_pd(up, _mm_min_pd(onLimit, centre)));
+        const __m128d inSplit = _mm_cmple_pd(top, _mm_add_pd(tipT, split));
+        const __m128d exit = _mm_sub_pd(top, tipT);
+        const __m128d below = _mm_sub_pd(_mm_sub_pd(centre, exit), margin);
+        const __m128d underPlane = _mm_and_pd(up, _mm_cmple_pd(exit, _mm_sub_pd(onLimit, margin)));
+        const __m128d underChord =
+            _mm_and_pd(_mm_cmpgt_pd(below, zero), _mm_cmpge_pd(_mm_mul_pd(below, below), halfSquared));
+        const __m128d closed = _mm_or_pd(outside, _mm_and_pd(inSplit, _mm_or_pd(underPlane, underChord)));
+        bits |= uint64_t(~_mm_movemask_pd(closed) & 3) << (i - first);
+    }
+#endif
+    for (; i <= last; i++) bits |= uint64_t(ObliqueSummaryLeavesOpen(s, i)) << (i - first);
+    return bits;
+}
+
 // Cuts a Z-ray under a ball along +Z whose sphere chord (sphere, as the sweep found it) starts
 // below the ray's top: CutBallAfterSphere with the column and shank found on the axis. Most such
 // rays only lose the part of their highest interval above the sphere's lower crossing (the tool
@@ -2587,6 +2655,11 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // Under a ball the summary tests, 64 rays at a time: only the rays they leave open are visited.
     SummaryTest summaryTest{tops, block->crossCoordinates1, tipT, st->basePoint[0], dy * dy, outsideReach,
                             ballFromAbove, C[0], e2 * e2, C[2], R * R, sphereMargin};
+    // Under a tilted tool other than a ball the same, with the test below on the Z-rays' summary.
+    const bool obliqueBits = obliqueTops && !ballParts;
+    const ObliqueSummaryTest obliqueTest{obliqueTops, block->crossCoordinates1, st->basePoint[0], n[0], n[1], n[2],
+                                         b2, obliqueRowTerm, reachTerm, kPlaneMargin, inverseRayComponent, inverseA,
+                                         tipT, kSquareMargin};
     uint64_t open = 0;
     int chunk = low1;  // the first ray of the chunk after the one open describes
     GeneralCutQueue generalCuts;
@@ -2594,6 +2667,14 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         if (tops && ballFromAbove) {
             while (open == 0 && chunk <= high1) {
                 open = SummaryOpenBits(summaryTest, chunk, std::min(chunk + 63, high1));
+                chunk += 64;
+            }
+            if (open == 0) break;
+            i1 = chunk - 64 + __builtin_ctzll(open);
+            open &= open - 1;
+        } else if (obliqueBits) {
+            while (open == 0 && chunk <= high1) {
+                open = ObliqueSummaryOpenBits(obliqueTest, chunk, std::min(chunk + 63, high1));
                 chunk += 64;
             }
             if (open == 0) break;
@@ -2615,7 +2696,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
             if (dx * dx + dy * dy > outsideReach) continue;
         }
-        if (obliqueTops) {
+        if (obliqueTops && !obliqueBits) {
             // The test below on the summary's bound of the ray's top in place of its material: the
             // summary at or below the split point puts every exit there, and the chord's clearance
             // of the top only shrinks as the top rises (the same arithmetic, rounded monotonically),
