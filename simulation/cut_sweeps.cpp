@@ -2680,6 +2680,12 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             if (open == 0) break;
             i1 = chunk - 64 + __builtin_ctzll(open);
             open &= open - 1;
+            // The next open ray's end slots are requested while this one is cut (most open rays are
+            // cut, and the first load of their ends is what they wait for).
+            if (open != 0)
+                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + size_t(chunk - 64) +
+                                                  size_t(__builtin_ctzll(open))) *
+                                                     size_t(block->capacity));
         } else if (tops) {
             const double top = tops[i1];
             if (tipT >= top) {
