@@ -2456,6 +2456,81 @@ uint64_t ObliqueSummaryOpenBits(const ObliqueSummaryTest& s, int first, int last
     return bits;
 }
 
+// The known empty stretch tests of the X- or Y-rays first .. last (at most 64) of a row under a
+// tool (not a ball) crossing them obliquely, as bits of the rays they leave open: a ray outside the
+// reach cylinder, or whose stretch holds its split point and its chord (MaterialClearOfObliqueChord
+// on the stretch's ends), is passed over. The arithmetic of SweepRow's test of one ray, operation
+// for operation, two rays at a time where the processor has the paired instructions.
+struct ObliqueGapTest {
+    const float* gaps;          // the row's stretches: low, high per ray
+    const double* coordinates;  // the row's cross coordinates along its rays' index
+    double baseX, n0, n1, n2, b2, rowTerm, reachTerm, planeMargin, inverseRayComponent, inverseA, tipT, margin;
+};
+
+inline bool ObliqueGapLeavesOpen(const ObliqueGapTest& s, int i)
+{
+    const double a = s.coordinates[i] - s.baseX;
+    const double w = a * s.n0 + s.b2 * s.n1;
+    const double k = s.n1 * a - s.rowTerm;
+    const double disc = s.reachTerm - k * k;
+    if (!(disc > 0.0)) return false;
+    const double onLimit = (-s.planeMargin - w) * s.inverseRayComponent;
+    const double centre = s.n2 * w * s.inverseA;
+    const double halfSquared = disc * s.inverseA * s.inverseA;
+    const double split = s.n2 > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
+    const ObliqueChord chord{s.n2 > 0.0, onLimit, centre, halfSquared, split, 0.0, 0.0, s.margin};
+    const double splitPoint = s.tipT + split;
+    const double g0 = s.gaps[2 * i], g1 = s.gaps[2 * i + 1];
+    return !(g0 <= splitPoint && splitPoint < g1 && MaterialClearOfObliqueChord(chord, g0 - s.tipT, g1 - s.tipT));
+}
+
+uint64_t ObliqueGapOpenBits(const ObliqueGapTest& s, int first, int last)
+{
+    uint64_t bits = 0;
+    int i = first;
+#if defined(__SSE2__)
+    const __m128d baseX = _mm_set1_pd(s.baseX), n0 = _mm_set1_pd(s.n0), n1 = _mm_set1_pd(s.n1);
+    const __m128d n2 = _mm_set1_pd(s.n2), rowW = _mm_set1_pd(s.b2 * s.n1), rowTerm = _mm_set1_pd(s.rowTerm);
+    const __m128d reachTerm = _mm_set1_pd(s.reachTerm), planeMargin = _mm_set1_pd(-s.planeMargin);
+    const __m128d inverseRayComponent = _mm_set1_pd(s.inverseRayComponent), inverseA = _mm_set1_pd(s.inverseA);
+    const __m128d tipT = _mm_set1_pd(s.tipT), margin = _mm_set1_pd(s.margin), zero = _mm_setzero_pd();
+    const __m128d up = _mm_castsi128_pd(_mm_set1_epi64x(s.n2 > 0.0 ? -1 : 0));
+    for (; i + 1 <= last; i += 2) {
+        // low, high of ray i and of ray i + 1, as the two lows and the two highs.
+        const __m128 stretch = _mm_loadu_ps(s.gaps + 2 * i);
+        const __m128 sorted = _mm_shuffle_ps(stretch, stretch, _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128d g0 = _mm_cvtps_pd(sorted), g1 = _mm_cvtps_pd(_mm_movehl_ps(sorted, sorted));
+        const __m128d a = _mm_sub_pd(_mm_loadu_pd(s.coordinates + i), baseX);
+        const __m128d w = _mm_add_pd(_mm_mul_pd(a, n0), rowW);
+        const __m128d k = _mm_sub_pd(_mm_mul_pd(n1, a), rowTerm);
+        const __m128d disc = _mm_sub_pd(reachTerm, _mm_mul_pd(k, k));
+        const __m128d outside = _mm_cmpngt_pd(disc, zero);
+        const __m128d onLimit = _mm_mul_pd(_mm_sub_pd(planeMargin, w), inverseRayComponent);
+        const __m128d centre = _mm_mul_pd(_mm_mul_pd(n2, w), inverseA);
+        const __m128d halfSquared = _mm_mul_pd(_mm_mul_pd(disc, inverseA), inverseA);
+        // std::max(centre, onLimit) takes onLimit only where it is greater, std::min only where less.
+        const __m128d split = _mm_or_pd(_mm_and_pd(up, _mm_max_pd(onLimit, centre)),
+                                        _mm_andnot_pd(up, _mm_min_pd(onLimit, centre)));
+        const __m128d splitPoint = _mm_add_pd(tipT, split);
+        const __m128d inGap = _mm_and_pd(_mm_cmple_pd(g0, splitPoint), _mm_cmplt_pd(splitPoint, g1));
+        const __m128d exit = _mm_sub_pd(g0, tipT), entry = _mm_sub_pd(g1, tipT);
+        const __m128d below = _mm_sub_pd(_mm_sub_pd(centre, exit), margin);
+        const __m128d clearBelow =
+            _mm_or_pd(_mm_and_pd(up, _mm_cmple_pd(exit, _mm_sub_pd(onLimit, margin))),
+                      _mm_and_pd(_mm_cmpgt_pd(below, zero), _mm_cmpge_pd(_mm_mul_pd(below, below), halfSquared)));
+        const __m128d above = _mm_sub_pd(_mm_sub_pd(entry, centre), margin);
+        const __m128d clearAbove = _mm_and_pd(
+            _mm_cmpgt_pd(entry, split),
+            _mm_or_pd(_mm_andnot_pd(up, _mm_cmpge_pd(entry, _mm_add_pd(onLimit, margin))),
+                      _mm_and_pd(_mm_cmpgt_pd(above, zero), _mm_cmpge_pd(_mm_mul_pd(above, above), halfSquared))));
+        const __m128d closed = _mm_or_pd(outside, _mm_and_pd(inGap, _mm_and_pd(clearBelow, clearAbove)));
+        bits |= uint64_t(~_mm_movemask_pd(closed) & 3) << (i - first);
+    }
+#endif
+    for (; i <= last; i++) bits |= uint64_t(ObliqueGapLeavesOpen(s, i)) << (i - first);
+    return bits;
+}
+
 // Cuts a Z-ray under a ball along +Z whose sphere chord (sphere, as the sweep found it) starts
 // below the ray's top: CutBallAfterSphere with the column and shank found on the axis. Most such
 // rays only lose the part of their highest interval above the sphere's lower crossing (the tool
@@ -2660,6 +2735,11 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const ObliqueSummaryTest obliqueTest{obliqueTops, block->crossCoordinates1, st->basePoint[0], n[0], n[1], n[2],
                                          b2, obliqueRowTerm, reachTerm, kPlaneMargin, inverseRayComponent, inverseA,
                                          tipT, kSquareMargin};
+    // X- and Y-rays under such a tool the same, with the test below on their known empty stretches.
+    const bool gapBits = rayGaps && n[2] != 0.0 && !ballParts;
+    const ObliqueGapTest gapTest{rayGaps, block->crossCoordinates1, st->basePoint[0], n[0], n[1], n[2],
+                                 b2, obliqueRowTerm, reachTerm, kPlaneMargin, inverseRayComponent, inverseA,
+                                 tipT, kSquareMargin};
     uint64_t open = 0;
     int chunk = low1;  // the first ray of the chunk after the one open describes
     GeneralCutQueue generalCuts;
@@ -2686,6 +2766,14 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + size_t(chunk - 64) +
                                                   size_t(__builtin_ctzll(open))) *
                                                      size_t(block->capacity));
+        } else if (gapBits) {
+            while (open == 0 && chunk <= high1) {
+                open = ObliqueGapOpenBits(gapTest, chunk, std::min(chunk + 63, high1));
+                chunk += 64;
+            }
+            if (open == 0) break;
+            i1 = chunk - 64 + __builtin_ctzll(open);
+            open &= open - 1;
         } else if (tops) {
             const double top = tops[i1];
             if (tipT >= top) {
