@@ -2129,7 +2129,8 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
 // by a pitch, as the ranges are) on the tool's side of the tip plane (less planeMargin). With a, b2
 // the ray's cross offsets from the tip and w = n[0] a + n[1] b2, the chord is centred at n[2] w / A
 // with a half length of at most H, and every such condition bounds w linearly; the cylinder itself
-// bounds a where n[1] is not 0. Bounds widened far beyond their rounding, so every ray left out
+// bounds a where n[1] is not 0, and the chord's reach onto the tool's side of the tip plane bounds
+// it by the roots of a quadratic. Bounds widened far beyond their rounding, so every ray left out
 // would fail the test. Leaves last < first when no ray can pass.
 void NarrowObliqueRow(const DexelDirectionBlock* block, int i2, double P, double planeMargin, int* first, int* last)
 {
