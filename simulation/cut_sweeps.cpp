@@ -2340,7 +2340,8 @@ void SweepRowAcrossAxis(const ToolShape& tool, DexelDirectionBlock* block, int i
 // by a pitch, as the ranges are) on the tool's side of the tip plane (less planeMargin). With a, b2
 // the ray's cross offsets from the tip and w = n[0] a + n[1] b2, the chord is centred at n[2] w / A
 // with a half length of at most H, and every such condition bounds w linearly; the cylinder itself
-// bounds a where n[1] is not 0. Bounds widened far beyond their rounding, so every ray left out
+// bounds a where n[1] is not 0, and the chord's reach onto the tool's side of the tip plane bounds
+// it by the roots of a quadratic. Bounds widened far beyond their rounding, so every ray left out
 // would fail the test. Leaves last < first when no ray can pass.
 void NarrowObliqueRow(const DexelDirectionBlock* block, int i2, double P, double planeMargin, int* first, int* last)
 {
@@ -2405,9 +2406,94 @@ void NarrowObliqueRow(const DexelDirectionBlock* block, int i2, double P, double
         return;
     }
     const double aMargin = 1e-6 * (1.0 + std::fabs(T[0]) + std::fabs(aLow) + std::fabs(aHigh));
+    aLow -= aMargin;
+    aHigh += aMargin;
+    if (A >= 1e-3 && std::fabs(nz) >= 1e-3) {
+        // The chord reaches the tool's side of the plane where its centre lies there (u = m A + w
+        // > 0, with m the plane margin) or its half length exceeds the centre's distance from the
+        // plane: u^2 + nz^2 k^2 < nz^2 A P^2 for k = n[1] a - n[0] b2. Both are intervals of a and
+        // so is their hull; the rays outside it have no chord there. Widened far beyond the
+        // rounding of both the bounds and the rays' own tests (near a tangent the bounds move with
+        // the square root of that rounding).
+        const double u0 = n[1] * b2 + planeMargin * A, k0 = -n[0] * b2;
+        const double alpha = n[0] * n[0] + nz * nz * n[1] * n[1];
+        const double beta = n[0] * u0 + nz * nz * n[1] * k0;
+        const double gamma = u0 * u0 + nz * nz * (k0 * k0 - A * P * P);
+        const double D = beta * beta - alpha * gamma;
+        double kLow = HUGE_VAL, kHigh = -HUGE_VAL;  // the hull, empty so far
+        if (alpha > 0.0 && D > 0.0) {
+            const double root = std::sqrt(D);
+            kLow = (-beta - root) / alpha;
+            kHigh = (root - beta) / alpha;
+        }
+        // The centre on the tool's side, within the reach (aLow .. aHigh holds the latter).
+        double cLow = aLow, cHigh = aHigh;
+        if (n[0] > 0.0)
+            cLow = std::max(cLow, -u0 / n[0]);
+        else if (n[0] < 0.0)
+            cHigh = std::min(cHigh, -u0 / n[0]);
+        else if (!(u0 > 0.0))
+            cHigh = cLow - 1.0;
+        if (cLow <= cHigh) {
+            kLow = std::min(kLow, cLow);
+            kHigh = std::max(kHigh, cHigh);
+        }
+        if (!(kLow <= kHigh)) {
+            *last = *first - 1;
+            return;
+        }
+        const double margin = 1e-4 * (1.0 + std::fabs(T[0]) + std::fabs(kLow) + std::fabs(kHigh) + P);
+        aLow = std::max(aLow, kLow - margin);
+        aHigh = std::min(aHigh, kHigh + margin);
+        if (!(aLow <= aHigh)) {
+            *last = *first - 1;
+            return;
+        }
+    }
     const double* c = block->crossCoordinates1;
-    if (aLow > -HUGE_VAL) *first = int(std::lower_bound(c + *first, c + *last + 1, T[0] + aLow - aMargin) - c);
-    if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh + aMargin) - c) - 1;
+    if (aLow > -HUGE_VAL) *first = int(std::lower_bound(c + *first, c + *last + 1, T[0] + aLow) - c);
+    if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh) - c) - 1;
+}
+
+// The rays of row i2 (first .. last of the family's range) that can pass the tests of a tool whose
+// axis n lies across them (n[2] = 0): a ray at height w = n[0] a + n[1] b2 above the tip (a, b2 its
+// cross offsets from it) is passed over below the tip plane (w < -planeMargin) and, where reach
+// is set, outside the cylinder of radius P around the axis (|n[1] a - n[0] b2| >= P, the ray's
+// distance from the axis line). Both bound a linearly; bounds found only where the axis component
+// they divide by is not tiny, and widened far beyond the rounding of the rays' own tests, so every
+// ray left out would fail them. Leaves last < first when no ray can pass.
+void NarrowAcrossRow(const DexelDirectionBlock* block, int i2, double P, double planeMargin, bool reach, int* first,
+                     int* last)
+{
+    const DexelSweepState* st = block->sweep;
+    const double* n = st->axisVector;
+    const double* T = st->basePoint;
+    const double b2 = block->crossCoordinates2[i2] - T[1];
+    double aLow = -HUGE_VAL, aHigh = HUGE_VAL;
+    if (std::fabs(n[0]) >= 1e-3) {
+        const double bound = (-planeMargin - n[1] * b2) / n[0];
+        if (n[0] > 0.0)
+            aLow = bound;
+        else
+            aHigh = bound;
+    }
+    if (reach && std::fabs(n[1]) >= 1e-3) {
+        double low = (n[0] * b2 - P) / n[1], high = (n[0] * b2 + P) / n[1];
+        if (low > high) std::swap(low, high);
+        aLow = std::max(aLow, low);
+        aHigh = std::min(aHigh, high);
+    }
+    const double margin = 1e-4 * (1.0 + std::fabs(T[0]) + std::fabs(b2) + P + (aLow > -HUGE_VAL ? std::fabs(aLow) : 0.0) +
+                                  (aHigh < HUGE_VAL ? std::fabs(aHigh) : 0.0));
+    aLow -= margin;
+    aHigh += margin;
+    if (!(aLow <= aHigh)) {
+        *last = *first - 1;
+        return;
+    }
+    const double* c = block->crossCoordinates1;
+    if (aLow > -HUGE_VAL) *first = int(std::lower_bound(c + *first, c + *last + 1, T[0] + aLow) - c);
+    if (aHigh < HUGE_VAL) *last = int(std::upper_bound(c + *first, c + *last + 1, T[0] + aHigh) - c) - 1;
 }
 
 // The chord [*low, *high] of a ball's reach cylinder above its upper parts' base (upper: the ray
@@ -2423,6 +2509,37 @@ inline bool HullWithPaddedSphere(bool upper, double sphereQ, double paddedSphere
         return true;
     }
     return upper;
+}
+
+// The padded chord of a ray crossing a tool's axis obliquely, as SweepRow tests it against the
+// material next to its split point (heights relative to the tip).
+struct ObliqueChord {
+    bool up;                  // n[2] > 0
+    double onLimit, centre, halfSquared, split;
+    double sphereCentre, sphereHalfSquared;  // the padded sphere's chord (none: 0 half square)
+    double margin;
+};
+
+// True when the material's last exit at or below the split point (exit; -inf: none) lies below the
+// chord and its first entry above it (entry; +inf: none) above the chord, on squares, less the
+// margin. Every comparison grows monotonically false toward the chord, so bounds of the exit from
+// above and of the entry from below that pass pass for the material too.
+inline bool MaterialClearOfObliqueChord(const ObliqueChord& c, double exit, double entry)
+{
+    const double below = c.centre - exit - c.margin;
+    bool clearBelow = (c.up && exit <= c.onLimit - c.margin) || (below > 0.0 && below * below >= c.halfSquared);
+    if (c.sphereHalfSquared > 0.0) {
+        const double sphereBelow = c.sphereCentre - exit - c.margin;
+        clearBelow = clearBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= c.sphereHalfSquared;
+    }
+    const double above = entry - c.centre - c.margin;
+    bool clearAbove =
+        entry > c.split && ((!c.up && entry >= c.onLimit + c.margin) || (above > 0.0 && above * above >= c.halfSquared));
+    if (c.sphereHalfSquared > 0.0) {
+        const double sphereAbove = entry - c.sphereCentre - c.margin;
+        clearAbove = clearAbove && sphereAbove > 0.0 && sphereAbove * sphereAbove >= c.sphereHalfSquared;
+    }
+    return clearBelow && clearAbove;
 }
 
 // One row (cross index i2) of a family's range cut by the tool body; the row's removed volumes are
@@ -2480,6 +2597,149 @@ uint64_t SummaryOpenBits(const SummaryTest& s, int first, int last)
     }
 #endif
     for (; i <= last; i++) bits |= uint64_t(SummaryLeavesOpen(s, i)) << (i - first);
+    return bits;
+}
+
+// The summary tests of the Z-rays first .. last (at most 64) of a row under a tool (not a ball)
+// crossing them obliquely, as bits of the rays they leave open: a ray outside the reach cylinder,
+// or whose summary top lies at or below its split point and below its chord (or the tip plane), is
+// passed over. The arithmetic of SweepRow's test of one ray, operation for operation, two rays at a
+// time where the processor has the paired instructions.
+struct ObliqueSummaryTest {
+    const float* tops;
+    const double* coordinates;  // the row's cross coordinates along its rays' index
+    double baseX, n0, n1, n2, b2, rowTerm, reachTerm, planeMargin, inverseRayComponent, inverseA, tipT, margin;
+};
+
+inline bool ObliqueSummaryLeavesOpen(const ObliqueSummaryTest& s, int i)
+{
+    const double top = s.tops[i];
+    const double a = s.coordinates[i] - s.baseX;
+    const double w = a * s.n0 + s.b2 * s.n1;
+    const double k = s.n1 * a - s.rowTerm;
+    const double disc = s.reachTerm - k * k;
+    if (!(disc > 0.0)) return false;
+    const double onLimit = (-s.planeMargin - w) * s.inverseRayComponent;
+    const double centre = s.n2 * w * s.inverseA;
+    const double halfSquared = disc * s.inverseA * s.inverseA;
+    const double split = s.n2 > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
+    if (!(top <= s.tipT + split)) return true;
+    const double exit = top - s.tipT;
+    const double below = centre - exit - s.margin;
+    const bool clearBelow = (s.n2 > 0.0 && exit <= onLimit - s.margin) || (below > 0.0 && below * below >= halfSquared);
+    return !clearBelow;
+}
+
+uint64_t ObliqueSummaryOpenBits(const ObliqueSummaryTest& s, int first, int last)
+{
+    uint64_t bits = 0;
+    int i = first;
+#if defined(__SSE2__)
+    const __m128d baseX = _mm_set1_pd(s.baseX), n0 = _mm_set1_pd(s.n0), n1 = _mm_set1_pd(s.n1);
+    const __m128d n2 = _mm_set1_pd(s.n2), rowW = _mm_set1_pd(s.b2 * s.n1), rowTerm = _mm_set1_pd(s.rowTerm);
+    const __m128d reachTerm = _mm_set1_pd(s.reachTerm), planeMargin = _mm_set1_pd(-s.planeMargin);
+    const __m128d inverseRayComponent = _mm_set1_pd(s.inverseRayComponent), inverseA = _mm_set1_pd(s.inverseA);
+    const __m128d tipT = _mm_set1_pd(s.tipT), margin = _mm_set1_pd(s.margin), zero = _mm_setzero_pd();
+    const __m128d up = _mm_castsi128_pd(_mm_set1_epi64x(s.n2 > 0.0 ? -1 : 0));
+    for (; i + 1 <= last; i += 2) {
+        const __m128d top = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s.tops + i))));
+        const __m128d a = _mm_sub_pd(_mm_loadu_pd(s.coordinates + i), baseX);
+        const __m128d w = _mm_add_pd(_mm_mul_pd(a, n0), rowW);
+        const __m128d k = _mm_sub_pd(_mm_mul_pd(n1, a), rowTerm);
+        const __m128d disc = _mm_sub_pd(reachTerm, _mm_mul_pd(k, k));
+        const __m128d outside = _mm_cmpngt_pd(disc, zero);
+        const __m128d onLimit = _mm_mul_pd(_mm_sub_pd(planeMargin, w), inverseRayComponent);
+        const __m128d centre = _mm_mul_pd(_mm_mul_pd(n2, w), inverseA);
+        const __m128d halfSquared = _mm_mul_pd(_mm_mul_pd(disc, inverseA), inverseA);
+        // std::max(centre, onLimit) takes onLimit only where it is greater, std::min only where less.
+        const __m128d split = _mm_or_pd(_mm_and_pd(up, _mm_max_pd(onLimit, centre)),
+                                        _mm_andnot_pd(up, _mm_min_pd(onLimit, centre)));
+        const __m128d inSplit = _mm_cmple_pd(top, _mm_add_pd(tipT, split));
+        const __m128d exit = _mm_sub_pd(top, tipT);
+        const __m128d below = _mm_sub_pd(_mm_sub_pd(centre, exit), margin);
+        const __m128d underPlane = _mm_and_pd(up, _mm_cmple_pd(exit, _mm_sub_pd(onLimit, margin)));
+        const __m128d underChord =
+            _mm_and_pd(_mm_cmpgt_pd(below, zero), _mm_cmpge_pd(_mm_mul_pd(below, below), halfSquared));
+        const __m128d closed = _mm_or_pd(outside, _mm_and_pd(inSplit, _mm_or_pd(underPlane, underChord)));
+        bits |= uint64_t(~_mm_movemask_pd(closed) & 3) << (i - first);
+    }
+#endif
+    for (; i <= last; i++) bits |= uint64_t(ObliqueSummaryLeavesOpen(s, i)) << (i - first);
+    return bits;
+}
+
+// The known empty stretch tests of the X- or Y-rays first .. last (at most 64) of a row under a
+// tool (not a ball) crossing them obliquely, as bits of the rays they leave open: a ray outside the
+// reach cylinder, or whose stretch holds its split point and its chord (MaterialClearOfObliqueChord
+// on the stretch's ends), is passed over. The arithmetic of SweepRow's test of one ray, operation
+// for operation, two rays at a time where the processor has the paired instructions.
+struct ObliqueGapTest {
+    const float* gaps;          // the row's stretches: low, high per ray
+    const double* coordinates;  // the row's cross coordinates along its rays' index
+    double baseX, n0, n1, n2, b2, rowTerm, reachTerm, planeMargin, inverseRayComponent, inverseA, tipT, margin;
+};
+
+inline bool ObliqueGapLeavesOpen(const ObliqueGapTest& s, int i)
+{
+    const double a = s.coordinates[i] - s.baseX;
+    const double w = a * s.n0 + s.b2 * s.n1;
+    const double k = s.n1 * a - s.rowTerm;
+    const double disc = s.reachTerm - k * k;
+    if (!(disc > 0.0)) return false;
+    const double onLimit = (-s.planeMargin - w) * s.inverseRayComponent;
+    const double centre = s.n2 * w * s.inverseA;
+    const double halfSquared = disc * s.inverseA * s.inverseA;
+    const double split = s.n2 > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
+    const ObliqueChord chord{s.n2 > 0.0, onLimit, centre, halfSquared, split, 0.0, 0.0, s.margin};
+    const double splitPoint = s.tipT + split;
+    const double g0 = s.gaps[2 * i], g1 = s.gaps[2 * i + 1];
+    return !(g0 <= splitPoint && splitPoint < g1 && MaterialClearOfObliqueChord(chord, g0 - s.tipT, g1 - s.tipT));
+}
+
+uint64_t ObliqueGapOpenBits(const ObliqueGapTest& s, int first, int last)
+{
+    uint64_t bits = 0;
+    int i = first;
+#if defined(__SSE2__)
+    const __m128d baseX = _mm_set1_pd(s.baseX), n0 = _mm_set1_pd(s.n0), n1 = _mm_set1_pd(s.n1);
+    const __m128d n2 = _mm_set1_pd(s.n2), rowW = _mm_set1_pd(s.b2 * s.n1), rowTerm = _mm_set1_pd(s.rowTerm);
+    const __m128d reachTerm = _mm_set1_pd(s.reachTerm), planeMargin = _mm_set1_pd(-s.planeMargin);
+    const __m128d inverseRayComponent = _mm_set1_pd(s.inverseRayComponent), inverseA = _mm_set1_pd(s.inverseA);
+    const __m128d tipT = _mm_set1_pd(s.tipT), margin = _mm_set1_pd(s.margin), zero = _mm_setzero_pd();
+    const __m128d up = _mm_castsi128_pd(_mm_set1_epi64x(s.n2 > 0.0 ? -1 : 0));
+    for (; i + 1 <= last; i += 2) {
+        // low, high of ray i and of ray i + 1, as the two lows and the two highs.
+        const __m128 stretch = _mm_loadu_ps(s.gaps + 2 * i);
+        const __m128 sorted = _mm_shuffle_ps(stretch, stretch, _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128d g0 = _mm_cvtps_pd(sorted), g1 = _mm_cvtps_pd(_mm_movehl_ps(sorted, sorted));
+        const __m128d a = _mm_sub_pd(_mm_loadu_pd(s.coordinates + i), baseX);
+        const __m128d w = _mm_add_pd(_mm_mul_pd(a, n0), rowW);
+        const __m128d k = _mm_sub_pd(_mm_mul_pd(n1, a), rowTerm);
+        const __m128d disc = _mm_sub_pd(reachTerm, _mm_mul_pd(k, k));
+        const __m128d outside = _mm_cmpngt_pd(disc, zero);
+        const __m128d onLimit = _mm_mul_pd(_mm_sub_pd(planeMargin, w), inverseRayComponent);
+        const __m128d centre = _mm_mul_pd(_mm_mul_pd(n2, w), inverseA);
+        const __m128d halfSquared = _mm_mul_pd(_mm_mul_pd(disc, inverseA), inverseA);
+        // std::max(centre, onLimit) takes onLimit only where it is greater, std::min only where less.
+        const __m128d split = _mm_or_pd(_mm_and_pd(up, _mm_max_pd(onLimit, centre)),
+                                        _mm_andnot_pd(up, _mm_min_pd(onLimit, centre)));
+        const __m128d splitPoint = _mm_add_pd(tipT, split);
+        const __m128d inGap = _mm_and_pd(_mm_cmple_pd(g0, splitPoint), _mm_cmplt_pd(splitPoint, g1));
+        const __m128d exit = _mm_sub_pd(g0, tipT), entry = _mm_sub_pd(g1, tipT);
+        const __m128d below = _mm_sub_pd(_mm_sub_pd(centre, exit), margin);
+        const __m128d clearBelow =
+            _mm_or_pd(_mm_and_pd(up, _mm_cmple_pd(exit, _mm_sub_pd(onLimit, margin))),
+                      _mm_and_pd(_mm_cmpgt_pd(below, zero), _mm_cmpge_pd(_mm_mul_pd(below, below), halfSquared)));
+        const __m128d above = _mm_sub_pd(_mm_sub_pd(entry, centre), margin);
+        const __m128d clearAbove = _mm_and_pd(
+            _mm_cmpgt_pd(entry, split),
+            _mm_or_pd(_mm_andnot_pd(up, _mm_cmpge_pd(entry, _mm_add_pd(onLimit, margin))),
+                      _mm_and_pd(_mm_cmpgt_pd(above, zero), _mm_cmpge_pd(_mm_mul_pd(above, above), halfSquared))));
+        const __m128d closed = _mm_or_pd(outside, _mm_and_pd(inGap, _mm_and_pd(clearBelow, clearAbove)));
+        bits |= uint64_t(~_mm_movemask_pd(closed) & 3) << (i - first);
+    }
+#endif
+    for (; i <= last; i++) bits |= uint64_t(ObliqueGapLeavesOpen(s, i)) << (i - first);
     return bits;
 }
 
@@ -2851,7 +3111,10 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     ToolFrameAxis frameAxis;
     if (oblique) SetUpToolFrameAxis(n, &frameAxis);
     int firstRay = st->rangeLow1, lastRay = st->rangeHigh1;
-    if (oblique && n[2] != 0.0) NarrowObliqueRow(block, i2, paddedReach, kPlaneMargin, &firstRay, &lastRay);
+    if (oblique && n[2] != 0.0)
+        NarrowObliqueRow(block, i2, paddedReach, kPlaneMargin, &firstRay, &lastRay);
+    else if (oblique)
+        NarrowAcrossRow(block, i2, paddedReach, kPlaneMargin, !ballParts, &firstRay, &lastRay);
     // Z-rays under a tool along +Z: the tests below on the summary of the rays' tops (at or above
     // each top, so whatever they pass over the tests on the ray's own top pass over too), before
     // the ray's count and ends are loaded.
@@ -2863,6 +3126,17 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     const float* obliqueTops = oblique && n[2] != 0.0 && block->counts == s_SummaryCounts
                                    ? s_SummaryTops + size_t(i2) * size_t(block->crossNodeCount1)
                                    : nullptr;
+    // X- and Y-rays under a tilted tool: their known empty stretches (the gap summary), tested
+    // before a ray's count and ends are loaded and set where a ray is loaded and left. Such a
+    // stretch holds no material, so where it holds the split point (across the axis: the tip),
+    // the material next to that point lies at or beyond its ends and the tests on squares below
+    // pass on the stretch only where they pass on the material. A ball across the axis takes its
+    // own tests first, without the summary.
+    const int family = block->rayAxis;
+    float* rayGaps = oblique && (family == 0 || family == 1) && block->counts == s_GapCounts[family] &&
+                             !(ballParts && n[2] == 0.0)
+                         ? s_GapEntries[family] + 2 * int64_t(i2) * block->crossNodeCount1
+                         : nullptr;
     int low1 = firstRay, high1 = lastRay;
     // The greatest float at or below the tip: a summary entry at or below it is a top the tip clears.
     float tipFloor = 0.0f;
@@ -2880,9 +3154,43 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         tipFloor = TopBound(tipT);
         if (double(tipFloor) > tipT) tipFloor = std::nextafter(tipFloor, -HUGE_VALF);
     }
+    // Under a tilted tool other than a ball the same, with the test below on the Z-rays' summary.
+    const bool obliqueBits = obliqueTops && !ballParts;
+    const ObliqueSummaryTest obliqueTest{obliqueTops, block->crossCoordinates1, st->basePoint[0], n[0], n[1], n[2],
+                                         b2, obliqueRowTerm, reachTerm, kPlaneMargin, inverseRayComponent, inverseA,
+                                         tipT, kSquareMargin};
+    // X- and Y-rays under such a tool the same, with the test below on their known empty stretches.
+    const bool gapBits = rayGaps && n[2] != 0.0 && !ballParts;
+    const ObliqueGapTest gapTest{rayGaps, block->crossCoordinates1, st->basePoint[0], n[0], n[1], n[2],
+                                 b2, obliqueRowTerm, reachTerm, kPlaneMargin, inverseRayComponent, inverseA,
+                                 tipT, kSquareMargin};
+    uint64_t open = 0;
+    int chunk = low1;  // the first ray of the chunk after the one open describes
     GeneralCutQueue generalCuts;
     for (int i1 = low1; i1 <= high1; i1++) {
-        if (tops) {
+        if (obliqueBits) {
+            while (open == 0 && chunk <= high1) {
+                open = ObliqueSummaryOpenBits(obliqueTest, chunk, std::min(chunk + 63, high1));
+                chunk += 64;
+            }
+            if (open == 0) break;
+            i1 = chunk - 64 + __builtin_ctzll(open);
+            open &= open - 1;
+            // The next open ray's end slots are requested while this one is cut (most open rays are
+            // cut, and the first load of their ends is what they wait for).
+            if (open != 0)
+                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + size_t(chunk - 64) +
+                                                  size_t(__builtin_ctzll(open))) *
+                                                     size_t(block->capacity));
+        } else if (gapBits) {
+            while (open == 0 && chunk <= high1) {
+                open = ObliqueGapOpenBits(gapTest, chunk, std::min(chunk + 63, high1));
+                chunk += 64;
+            }
+            if (open == 0) break;
+            i1 = chunk - 64 + __builtin_ctzll(open);
+            open &= open - 1;
+        } else if (tops) {
             const double top = tops[i1];
             if (tipT >= top) {
                 // The runs of eight rays after it whose tops the tip clears too (as under a flat
@@ -2898,7 +3206,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
             if (dx * dx + dy * dy > outsideReach) continue;
         }
-        if (obliqueTops) {
+        if (obliqueTops && !obliqueBits) {
             // The test below on the summary's bound of the ray's top in place of its material: the
             // summary at or below the split point puts every exit there, and the chord's clearance
             // of the top only shrinks as the top rises (the same arithmetic, rounded monotonically),
@@ -2937,7 +3245,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 if (clearBelow) continue;
             }
         }
-        if (counts[i1] == 0) continue;
+        if (!rayGaps && counts[i1] == 0) continue;
         int sphereCount = -1;  // -1: the sphere is not intersected yet
         double sphere[2] = {0.0, 0.0};
         bool belowUpperParts = false;
@@ -2973,9 +3281,6 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double k = n[1] * a - obliqueRowTerm;
             const double disc = reachTerm - k * k;
             if (!(disc > 0.0)) continue;
-            const int d = i1 + i2 * block->crossNodeCount1;
-            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-            const int cnt = counts[i1];
             // Every solid lies on or above the tip plane, as below; a ball's reach cylinder is only
             // needed above the upper parts' base, its sphere below.
             const double onPlane = (-kPlaneMargin - w) * inverseRayComponent;
@@ -2998,28 +3303,33 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     split = sphereCentre;
                 }
             }
-            const int j = FindFirstMaterialExitAbove(material, cnt, tipT + split);
-            bool clearBelow = true, clearAbove = true;
-            if (j >= 2) {
-                const double exit = material[j - 1] - tipT;
-                const double below = centre - exit - kSquareMargin;
-                clearBelow = (n[2] > 0.0 && exit <= onLimit - kSquareMargin) || (below > 0.0 && below * below >= halfSquared);
-                if (sphereHalfSquared > 0.0) {
-                    const double sphereBelow = sphereCentre - exit - kSquareMargin;
-                    clearBelow = clearBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= sphereHalfSquared;
+            const ObliqueChord chord{n[2] > 0.0, onLimit, centre, halfSquared, split, sphereCentre,
+                                     sphereHalfSquared, kSquareMargin};
+            const double splitPoint = tipT + split;
+            float* gap = rayGaps ? rayGaps + 2 * i1 : nullptr;
+            if (gap) {
+                const double g0 = gap[0], g1 = gap[1];
+                if (g0 <= splitPoint && splitPoint < g1 && MaterialClearOfObliqueChord(chord, g0 - tipT, g1 - tipT))
+                    continue;
+                if (counts[i1] == 0) {
+                    gap[0] = -HUGE_VALF;
+                    gap[1] = HUGE_VALF;
+                    continue;
                 }
             }
-            if (j < cnt) {
-                const double entry = material[j] - tipT;
-                const double above = entry - centre - kSquareMargin;
-                clearAbove = entry > split && ((n[2] < 0.0 && entry >= onLimit + kSquareMargin) ||
-                                               (above > 0.0 && above * above >= halfSquared));
-                if (sphereHalfSquared > 0.0) {
-                    const double sphereAbove = entry - sphereCentre - kSquareMargin;
-                    clearAbove = clearAbove && sphereAbove > 0.0 && sphereAbove * sphereAbove >= sphereHalfSquared;
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int cnt = counts[i1];
+            const int j = FindFirstMaterialExitAbove(material, cnt, splitPoint);
+            const double exit = j >= 2 ? material[j - 1] - tipT : -HUGE_VAL;
+            const double entry = j < cnt ? material[j] - tipT : HUGE_VAL;
+            if (MaterialClearOfObliqueChord(chord, exit, entry)) {
+                if (gap) {
+                    gap[0] = j >= 2 ? TopBound(material[j - 1]) : -HUGE_VALF;
+                    gap[1] = j < cnt ? FloatAtOrBelow(material[j]) : HUGE_VALF;
                 }
+                continue;
             }
-            if (clearBelow && clearAbove) continue;
             const double root = std::sqrt(disc) * inverseA;
             double low = centre - root, high = centre + root;
             if (n[2] > 0.0)
@@ -3055,13 +3365,6 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double disc = B * B - A * C;
             if (!(disc > 0.0)) continue;
             if (w < -kPlaneMargin) continue;
-            const int d = i1 + i2 * block->crossNodeCount1;
-            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
-            const int cnt = counts[i1];
-            const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
-            double distance = HUGE_VAL;
-            if (j < cnt) distance = material[j] - tipT;
-            if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
             double halfSquared = disc;
             double offset = chordMargin;
             // The padded sphere's square distance from the ray (ball only).
@@ -3073,8 +3376,34 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                     halfSquared = std::max(halfSquared, paddedSphere * paddedSphere - sphereQ);
                 offset += std::fabs(st->cornerCentrePoint[2] - tipT);
             }
+            float* gap = rayGaps ? rayGaps + 2 * i1 : nullptr;
+            if (gap) {
+                const double g0 = gap[0], g1 = gap[1];
+                if (g0 <= tipT && tipT < g1) {
+                    const double knownClear = std::min(g1 - tipT, tipT - g0) - offset;
+                    if (knownClear > 0.0 && knownClear * knownClear > halfSquared) continue;
+                }
+                if (counts[i1] == 0) {
+                    gap[0] = -HUGE_VALF;
+                    gap[1] = HUGE_VALF;
+                    continue;
+                }
+            }
+            const int d = i1 + i2 * block->crossNodeCount1;
+            const double* material = GetDexelEndsPointer(d, block->capacity, block->counts, block->ends);
+            const int cnt = counts[i1];
+            const int j = FindFirstMaterialExitAbove(material, cnt, tipT);
+            double distance = HUGE_VAL;
+            if (j < cnt) distance = material[j] - tipT;
+            if (j >= 2) distance = std::min(distance, tipT - material[j - 1]);
             const double clear = distance - offset;
-            if (clear > 0.0 && clear * clear > halfSquared) continue;
+            if (clear > 0.0 && clear * clear > halfSquared) {
+                if (gap) {
+                    gap[0] = j >= 2 ? TopBound(material[j - 1]) : -HUGE_VALF;
+                    gap[1] = j < cnt ? FloatAtOrBelow(material[j]) : HUGE_VALF;
+                }
+                continue;
+            }
             const double root = std::sqrt(disc);
             double low = (-B - root) * inverseA, high = (root - B) * inverseA;
             if (ballParts) {

@@ -2,7 +2,8 @@
 // thread, eight threads, positions cut together) every entry is the least float at or above its
 // ray's top; after every other writer of ray storage the storage generation has moved and no
 // summary still offered lies below a top, and the next cut finds the rays as a fresh work does.
-// Material stored where the cuts left the X-rays a gap is cut again by the next pass.
+// Material stored where the cuts left the X-rays a gap is cut again by the next pass, along Z and
+// under a tilted tool.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -312,6 +313,56 @@ TEST_F(CutTopSummary, MaterialStoredIntoAGapLeftByTheCutsIsCutByTheNextPass)
         EXPECT_GT(ends[2], 16.0 + 2.5);
         DestroyWorkModel(&work_);
     }
+}
+
+TEST_F(CutTopSummary, MaterialStoredIntoAGapLeftByATiltedToolIsCutByTheNextPass)
+{
+    // A tilted tool's row along X leaves the X-rays (crossed obliquely) and the Y-rays (across its
+    // axis) under it gaps, which a pass of a row beside it finds holding its chords. One X-ray and
+    // one Y-ray under both rows filled again are cut by the next pass of the second row exactly as
+    // on a work that only that pass cut.
+    struct Case {
+        const char* name;
+        int type;
+        double cornerRadius;
+    };
+    const Case cases[] = {{"bull", TOOL_BULL, 1.0}, {"flat", TOOL_FLAT, 0.0}};
+    const int xRay[2] = {34, 38};  // y 8.5, z 9.5
+    const int yRay[2] = {38, 40};  // z 9.5, x 10
+    for (const Case& c : cases)
+        for (int threads : {1, 8}) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(threads);
+            MakeTool(c.type, 6, c.cornerRadius);
+            SetCuttingThreadCount(threads);
+            g_CutRaysPerThread = threads > 1 ? 1 : CUT_RAYS_PER_THREAD;
+            WorkModel fresh{};
+            BuildBox(&fresh, 1);
+            EXPECT_GT(CutRow(&fresh, 9.0, 8.0, 30.0, false), 0.0);
+            BuildBox(&work_, 1);
+            EXPECT_GT(CutRow(&work_, 8.0, 8.0, 30.0, false), 0.0);
+            EXPECT_GT(CutRow(&work_, 9.0, 8.0, 30.0, true), 0.0);
+            const double fullX[2] = {0.0, 20.0};
+            ASSERT_EQ(StoreDexelOfFamily(&work_, 0, xRay[0], xRay[1], fullX, nullptr, nullptr, 2), 1);
+            ASSERT_EQ(StoreDexelOfFamily(&work_, 1, yRay[0], yRay[1], fullX, nullptr, nullptr, 2), 1);
+            PrepareWorkForCutting(&work_);
+            EXPECT_GT(CutRow(&work_, 9.0, 8.0, 30.0, false), 0.0);
+            const DexelFamily* cut[2] = {&work_.familyX, &work_.familyY};
+            const DexelFamily* once[2] = {&fresh.familyX, &fresh.familyY};
+            const int rays[2][2] = {{xRay[0], xRay[1]}, {yRay[0], yRay[1]}};
+            const int firstCount[2] = {work_.nodeCountY, work_.nodeCountZ};
+            for (int f = 0; f < 2; f++) {
+                const int d = rays[f][0] + rays[f][1] * firstCount[f];
+                const int n = cut[f]->counts[d];
+                ASSERT_EQ(n, once[f]->counts[d]);
+                const double* ends = GetDexelEndsPointer(d, cut[f]->capacity, cut[f]->counts, cut[f]->ends);
+                const double* expected = GetDexelEndsPointer(d, once[f]->capacity, once[f]->counts, once[f]->ends);
+                EXPECT_FALSE(n == 2 && ends[0] == 0.0 && ends[1] == 20.0) << "family " << f << " left uncut";
+                for (int k = 0; k < n; k++) EXPECT_EQ(ends[k], expected[k]) << "family " << f << " end " << k;
+            }
+            DestroyWorkModel(&fresh);
+            DestroyWorkModel(&work_);
+        }
 }
 
 }  // namespace
