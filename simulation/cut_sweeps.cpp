@@ -736,7 +736,10 @@ inline void NoteRemovedPieces(const RayContext& ray, BodyCutOptions options, con
 // its first interval whose exit lies above t0: both ends of a gap it widens on both sides, or the
 // one exit or entry it covers. Records the pieces, their volume terms (area per unit length) and
 // the ray's top summary entry (top, null: none) as the general subtraction does; returns the
-// piece ends.
+// piece ends. Expanded in its callers: a call would pass most of its arguments on the stack.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
 inline int MoveCoveredEndsInPlace(double* material, uint8_t* attributes, int32_t* values, int n, int k, double t0,
                                   double t1, bool coversGap, bool coversExit, const uint8_t colour[2], double area,
                                   float* top, double* pieces, std::vector<double>* volumeTerms)
