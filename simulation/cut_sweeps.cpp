@@ -1113,17 +1113,17 @@ bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, 
     const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
     if (low > high) {
         // No other solid: the torus's hull is all the ray loses. It removes nothing where the torus
-        // stays off the ray from the chord's start up to the margin past the last material in the
-        // chord (its first crossing then lies beyond all of it), or from the margin before the
-        // first material up to the chord's end.
+        // stays off the ray from the margin before the first material in the chord up to the
+        // chord's end (its last crossing then lies before all of it), or from the chord's start up
+        // to the margin past the last material. The first holds far more often.
         const double from = t[0] - kMargin, to = t[1] + kMargin;
         if (!MaterialBetween(material, count, from, to)) return false;
-        const int j = FindFirstMaterialExitAbove(material, count, to);
-        const double last = j < count && material[j] < to ? to : material[j - 1];
-        if (TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, from, last + kMargin)) return false;
         const int i = FindFirstMaterialExitAbove(material, count, from);
         const double first = std::max(material[i], from);
-        return !TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, first - kMargin, to);
+        if (TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, first - kMargin, to)) return false;
+        const int j = FindFirstMaterialExitAbove(material, count, to);
+        const double last = j < count && material[j] < to ? to : material[j - 1];
+        return !TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, from, last + kMargin);
     }
     if (MaterialBetween(material, count, t[0] - kMargin, low)) {
         // The last material before low: the interval across low, or else the last one ending below it.
