@@ -287,24 +287,7 @@ int IntersectLineWithToolCylinder(const double B[3], const double n[3], double R
         }
         return OrderPair(t, s);
     }
-    if (n[2] == 0.0) {
-        double height, ex, ey;
-        if (n[0] == 0.0 && std::fabs(n[1]) == 1.0) {
-            height = -f.dy / n[1];
-            ex = f.dx;
-            ey = 0.0;
-        } else if (n[1] == 0.0 && std::fabs(n[0]) == 1.0) {
-            height = -f.dx / n[0];
-            ex = 0.0;
-            ey = f.dy;
-        } else {
-            height = -f.w;
-            ex = f.dx + height * n[0];
-            ey = f.dy + height * n[1];
-        }
-        if (height < 0.0 || height > len) return 0;
-        return ChordAtHeight(B[2], R * R - ex * ex - ey * ey, height, t, s);
-    }
+    if (n[2] == 0.0) return CylinderChordAcrossAxis(B, n, R, len, true, c1, c2, t, s);
     return IntersectTiltedCylinder(B, n, R, len, true, f, t, s);
 }
 
@@ -327,24 +310,7 @@ int IntersectLineWithShank(const double B[3], const double n[3], double R, doubl
         }
         return 2;
     }
-    if (n[2] == 0.0) {
-        double height, ex, ey;
-        if (n[0] == 0.0) {
-            height = n[1] > 0.0 ? c2 - B[1] : B[1] - c2;
-            ex = f.dx;
-            ey = 0.0;
-        } else if (n[1] == 0.0) {
-            height = n[0] > 0.0 ? c1 - B[0] : B[0] - c1;
-            ex = 0.0;
-            ey = f.dy;
-        } else {
-            height = -f.w;
-            ex = f.dx + height * n[0];
-            ey = f.dy + height * n[1];
-        }
-        if (height < 0.0) return 0;
-        return ChordAtHeight(B[2], R * R - ex * ex - ey * ey, height, t, s);
-    }
+    if (n[2] == 0.0) return CylinderChordAcrossAxis(B, n, R, 0.0, false, c1, c2, t, s);
     return IntersectTiltedCylinder(B, n, R, 0.0, false, f, t, s);
 }
 

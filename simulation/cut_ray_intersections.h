@@ -46,6 +46,47 @@ void IntersectLinesWithTorusHullInBound(const double B[3], const double n[3], do
 bool TorusClearOfRayStretch(const double B[3], const double n[3], double Rc, double Rt, double c1, double c2,
                             double ta, double tb);
 
+// IntersectLineWithToolCylinder (capped, of length len) or IntersectLineWithShank (open) for an
+// axis across the rays (n[2] = 0, not both n[0] and n[1] 0): the ray lies at one height above the
+// base, where the cylinder's section is a disc, so the chord is B[2] -+ its half length. Expanded in
+// its callers (the sweeps call it for every ray across the axis).
+inline int CylinderChordAcrossAxis(const double B[3], const double n[3], double R, double len, bool capped,
+                                   double c1, double c2, double t[2], double s[2])
+{
+    const double dx = B[0] - c1, dy = B[1] - c2;
+    double height, ex, ey;
+    if (capped && n[0] == 0.0 && std::fabs(n[1]) == 1.0) {
+        height = -dy / n[1];
+        ex = dx;
+        ey = 0.0;
+    } else if (capped && n[1] == 0.0 && std::fabs(n[0]) == 1.0) {
+        height = -dx / n[0];
+        ex = 0.0;
+        ey = dy;
+    } else if (!capped && n[0] == 0.0) {
+        height = n[1] > 0.0 ? c2 - B[1] : B[1] - c2;
+        ex = dx;
+        ey = 0.0;
+    } else if (!capped && n[1] == 0.0) {
+        height = n[0] > 0.0 ? c1 - B[0] : B[0] - c1;
+        ex = 0.0;
+        ey = dy;
+    } else {
+        height = -(n[0] * dx + n[1] * dy);
+        ex = dx + height * n[0];
+        ey = dy + height * n[1];
+    }
+    if (height < 0.0 || (capped && height > len)) return 0;
+    const double radicand = R * R - ex * ex - ey * ey;
+    if (!(radicand > 0.0)) return 0;
+    const double root = std::sqrt(radicand);
+    t[0] = B[2] - root;
+    t[1] = B[2] + root;
+    s[0] = height;
+    s[1] = height;
+    return 2;
+}
+
 // A ray's distance-from-axis quadratic about the tool tip T, shared by every cylinder whose base
 // lies on the axis: moving the base along the axis only shifts the heights, and a cylinder's
 // radius only changes the discriminant by A R^2, so each cylinder costs one square root (and
@@ -89,26 +130,40 @@ inline void SetUpToolFrameRayOnAxis(const ToolFrameAxis& k, const double T[3], c
     ray->lastRoot = 0.0;
 }
 
-// The chord of a cylinder of radius R with base B on the axis of ray (capped: of length len) from
-// the ray's quadratic, clipped to the base and top planes in registers: 2 with the ray parameters
-// t and axial offsets s of its ends in ray order, 0 where the ray misses it, -1 where the quadratic
-// does not decide (not usable, or near a tangent, where the square root would magnify the rounding).
-// Expanded in its callers, so a caller that keeps only the ends keeps them in registers.
+// The terms of a cylinder of radius R with base B on the axis that are the same for every ray of
+// one tip T and axis of quadratic coefficient A: the base's height above the tip and the squares
+// the discriminant and its size take.
+struct AxisCylinderTerms {
+    double h;     // (B - T) . n
+    double AR2;   // A R^2
+    double AAh2;  // A^2 h^2
+};
+
+inline AxisCylinderTerms GetAxisCylinderTerms(double A, const double T[3], const double B[3], const double n[3],
+                                              double R)
+{
+    AxisCylinderTerms terms;
+    terms.h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
+    terms.AR2 = A * R * R;
+    terms.AAh2 = A * A * terms.h * terms.h;
+    return terms;
+}
+
+// AxisCylinderChordOnFrame below with the cylinder's terms found beforehand for the ray's tip and
+// axis (ray usable).
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
-inline int AxisCylinderChordOnFrame(const ToolFrameRay& ray, const double B[3], const double n[3], double R,
-                                    double len, bool capped, double* tLow, double* tHigh, double* sLow,
-                                    double* sHigh)
+inline int AxisCylinderChordWithTerms(const ToolFrameRay& ray, const AxisCylinderTerms& terms, double len,
+                                      bool capped, double* tLow, double* tHigh, double* sLow, double* sHigh)
 {
-    if (!ray.usable) return -1;
-    const double A = ray.A, C = ray.C;
+    const double C = ray.C;
     const double* T = ray.T;
-    const double h = (B[0] - T[0]) * n[0] + (B[1] - T[1]) * n[1] + (B[2] - T[2]) * n[2];
-    const double disc = ray.disc0 + A * R * R;
+    const double h = terms.h;
+    const double disc = ray.disc0 + terms.AR2;
     // The rounding of disc grows with the terms it comes from (those of the plain routine's base
     // included); only well away from a tangent is the root's change negligible.
-    const double size = ray.scale + A * R * R + A * A * h * h + 1e-300;
+    const double size = ray.scale + terms.AR2 + terms.AAh2 + 1e-300;
     if (disc <= -1e-5 * size) return 0;
     if (!(disc >= 1e-5 * size)) return -1;
     if (disc != ray.lastDisc) {
@@ -143,6 +198,23 @@ inline int AxisCylinderChordOnFrame(const ToolFrameRay& ray, const double B[3], 
     *sLow = swap ? s1 : s0;
     *sHigh = swap ? s0 : s1;
     return 2;
+}
+
+// The chord of a cylinder of radius R with base B on the axis of ray (capped: of length len) from
+// the ray's quadratic, clipped to the base and top planes in registers: 2 with the ray parameters
+// t and axial offsets s of its ends in ray order, 0 where the ray misses it, -1 where the quadratic
+// does not decide (not usable, or near a tangent, where the square root would magnify the rounding).
+// Expanded in its callers, so a caller that keeps only the ends keeps them in registers.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline int AxisCylinderChordOnFrame(const ToolFrameRay& ray, const double B[3], const double n[3], double R,
+                                    double len, bool capped, double* tLow, double* tHigh, double* sLow,
+                                    double* sHigh)
+{
+    if (!ray.usable) return -1;
+    const AxisCylinderTerms terms = GetAxisCylinderTerms(ray.A, ray.T, B, n, R);
+    return AxisCylinderChordWithTerms(ray, terms, len, capped, tLow, tHigh, sLow, sHigh);
 }
 
 // IntersectLineWithToolCylinder (capped) or IntersectLineWithShank (open, len unused) for base B

@@ -750,7 +750,10 @@ inline void NoteRemovedPieces(const RayContext& ray, BodyCutOptions options, con
 // its first interval whose exit lies above t0: both ends of a gap it widens on both sides, or the
 // one exit or entry it covers. Records the pieces, their volume terms (area per unit length) and
 // the ray's top summary entry (top, null: none) as the general subtraction does; returns the
-// piece ends.
+// piece ends. Expanded in its callers: a call would pass most of its arguments on the stack.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
 inline int MoveCoveredEndsInPlace(double* material, uint8_t* attributes, int32_t* values, int n, int k, double t0,
                                   double t1, bool coversGap, bool coversExit, const uint8_t colour[2], double area,
                                   float* top, double* pieces, std::vector<double>* volumeTerms)
@@ -1144,7 +1147,20 @@ bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, 
     const int count = b->counts[ray.index];
     if (count == 0) return false;
     const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
-    if (low > high) return MaterialBetween(material, count, t[0] - kMargin, t[1] + kMargin);
+    if (low > high) {
+        // No other solid: the torus's hull is all the ray loses. It removes nothing where the torus
+        // stays off the ray from the margin before the first material in the chord up to the
+        // chord's end (its last crossing then lies before all of it), or from the chord's start up
+        // to the margin past the last material. The first holds far more often.
+        const double from = t[0] - kMargin, to = t[1] + kMargin;
+        if (!MaterialBetween(material, count, from, to)) return false;
+        const int i = FindFirstMaterialExitAbove(material, count, from);
+        const double first = std::max(material[i], from);
+        if (TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, first - kMargin, to)) return false;
+        const int j = FindFirstMaterialExitAbove(material, count, to);
+        const double last = j < count && material[j] < to ? to : material[j - 1];
+        return !TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, from, last + kMargin);
+    }
     if (MaterialBetween(material, count, t[0] - kMargin, low)) {
         // The last material before low: the interval across low, or else the last one ending below it.
         const int j = FindFirstMaterialExitAbove(material, count, low);
@@ -1166,40 +1182,46 @@ bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, 
 __attribute__((always_inline))
 #endif
 inline bool AxisCylinderChord(const ToolFrameRay* frame, const double B[3], const double n[3], double R,
-                              double len, bool capped, const RayContext& ray, double* low, double* high)
+                              double len, bool capped, const RayContext& ray, double* low, double* high,
+                              const AxisCylinderTerms* terms = nullptr)
 {
     if (frame) {
         double sLow, sHigh;
-        const int count = AxisCylinderChordOnFrame(*frame, B, n, R, len, capped, low, high, &sLow, &sHigh);
+        const int count = terms ? AxisCylinderChordWithTerms(*frame, *terms, len, capped, low, high, &sLow, &sHigh)
+                                : AxisCylinderChordOnFrame(*frame, B, n, R, len, capped, low, high, &sLow, &sHigh);
         if (count >= 0) return count == 2;
     }
     double t[2], s[2];
-    const int count = capped ? IntersectLineWithToolCylinder(B, n, R, len, ray.c1, ray.c2, t, s)
-                             : IntersectLineWithShank(B, n, R, ray.c1, ray.c2, t, s);
+    int count;
+    if (n[2] == 0.0 && !(n[0] == 0.0 && n[1] == 0.0))
+        count = CylinderChordAcrossAxis(B, n, R, len, capped, ray.c1, ray.c2, t, s);
+    else
+        count = capped ? IntersectLineWithToolCylinder(B, n, R, len, ray.c1, ray.c2, t, s)
+                       : IntersectLineWithShank(B, n, R, ray.c1, ray.c2, t, s);
     if (count != 2) return false;
     *low = t[0];
     *high = t[1];
     return true;
 }
 
-// IntersectColumn's chord through AxisCylinderChord.
+// IntersectColumn's chord through AxisCylinderChord (terms: the column's for the frame, or null).
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
 inline bool ColumnChord(const ToolShape& tool, const RayContext& ray, const ToolFrameRay* frame, const double B[3],
-                        double R, double H, double* low, double* high)
+                        double R, double H, double* low, double* high, const AxisCylinderTerms* terms = nullptr)
 {
     const ToolCutGeometry& g = *tool.g;
     const double* n = ray.state->axisVector;
     if (g.cuttingTopRadius > g.neckRadius) {
         if (!(H < tool.L2)) return false;
-        return AxisCylinderChord(frame, B, n, R, tool.L2 - H, true, ray, low, high);
+        return AxisCylinderChord(frame, B, n, R, tool.L2 - H, true, ray, low, high, terms);
     }
     if (g.cuttingTopRadius != g.shankRadius) {
         if (!(H < tool.h)) return false;
-        return AxisCylinderChord(frame, B, n, R, tool.h - H, true, ray, low, high);
+        return AxisCylinderChord(frame, B, n, R, tool.h - H, true, ray, low, high, terms);
     }
-    return AxisCylinderChord(frame, B, n, R, 0.0, false, ray, low, high);
+    return AxisCylinderChord(frame, B, n, R, 0.0, false, ray, low, high, terms);
 }
 
 // The hull [*low, *high] (none yet where !*hull) widened by the chord [a, b].
@@ -1226,12 +1248,36 @@ struct GeneralCut {
     bool torus;
 };
 
+// The terms of a general tool's cylinders on the axis that every ray of one row shares at one
+// position, for the rays whose quadratic comes from the row's axis values (axis).
+struct GeneralCutTerms {
+    const ToolFrameAxis* axis = nullptr;  // null: not found (the rays take the cylinders' own)
+    AxisCylinderTerms bottom, column, shank, bound;
+};
+
+void SetUpGeneralCutTerms(const ToolShape& tool, const RayContext& ray, GeneralCutTerms* terms)
+{
+    terms->axis = nullptr;
+    if (!ray.frameAxis || !ray.frameAxis->usable) return;
+    const DexelSweepState* st = ray.state;
+    const ToolCutGeometry& g = *tool.g;
+    const double* n = st->axisVector;
+    const double* T = st->basePoint;
+    const double A = ray.frameAxis->A;
+    terms->bottom = GetAxisCylinderTerms(A, T, st->basePoint, n, g.bottomEdgeRadius);
+    terms->column = GetAxisCylinderTerms(A, T, st->sideEndPoint, n, g_CutBoundRadius);
+    terms->shank = GetAxisCylinderTerms(A, T, st->shankBasePoint, n, g.shankRadius);
+    terms->bound = GetAxisCylinderTerms(A, T, st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius);
+    terms->axis = ray.frameAxis;
+}
+
 // General, bull, taper ball, oval, sphere, scribing and outline tools with r >= 0. Bottom, corner,
 // side and column are joined by hull, so the corner torus is solved only when the ray's stretch
 // through its bounding cylinder reaches beyond the hull of the others. The hull is kept as two
 // values (the candidates are one interval until the shank is joined). Finds the candidates up to
 // the torus; FinishGeneralCut joins the torus's hull and cuts.
-void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCut* cut)
+void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCut* cut,
+                       const GeneralCutTerms* rowTerms = nullptr)
 {
     const DexelSweepState* st = ray.state;
     const ToolCutGeometry& g = *tool.g;
@@ -1244,6 +1290,8 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
     // The ray's quadratic about the tip serves the cylinders along the axis.
     ToolFrameRay frameValues;
     const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, n, &frameValues);
+    // The cylinders' terms of the row where the ray's quadratic comes from the row's axis values.
+    const GeneralCutTerms* terms = rowTerms && rowTerms->axis && rowTerms->axis == ray.frameAxis ? rowTerms : nullptr;
     int count = 0;
     if (tool.type == TOOL_OVAL)
         count = IntersectLineWithToolTip(st->basePoint, n, g.ovalRadialSemiAxis, g.ovalAxialSemiAxis,
@@ -1253,7 +1301,7 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
                                           g.bottomConeHeight, ray.c1, ray.c2, t, s);
     else if (g.cornerCentreOffset > 0.0)
         hull = AxisCylinderChord(frame, st->basePoint, n, g.bottomEdgeRadius, g.cornerCentreHeight, true, ray,
-                                 &low, &high);
+                                 &low, &high, terms ? &terms->bottom : nullptr);
     else if (tool.type == TOOL_TAPER_BALL)
         count = IntersectSphere(st->cornerCentrePoint, g.cornerRadius, ray, t);
     if (count == 2) {
@@ -1271,17 +1319,18 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
     column[0] = column[1] = shank[0] = shank[1] = 0.0;
     if (flags->column != 1) {
         haveColumn = ColumnChord(tool, ray, frame, st->sideEndPoint, g_CutBoundRadius, g.sideEndHeight, &column[0],
-                                 &column[1]);
+                                 &column[1], terms ? &terms->column : nullptr);
         UpdateRowFlag(&flags->column, haveColumn);
     }
     if (g.hasShank && flags->shank != 1) {
         haveShank = AxisCylinderChord(frame, st->shankBasePoint, n, g.shankRadius, 0.0, false, ray, &shank[0],
-                                      &shank[1]);
+                                      &shank[1], terms ? &terms->shank : nullptr);
         UpdateRowFlag(&flags->shank, haveShank);
     }
     if (tool.type != TOOL_TAPER_BALL && g.sideStartRadius > g.cornerCentreOffset &&
         AxisCylinderChord(frame, st->cornerBasePoint, n, g.bottomEdgeRadius + g.cornerRadius,
-                          haveColumn ? tool.cornerBoundHeight : 2.0 * g.cornerRadius, true, ray, &t[0], &t[1])) {
+                          haveColumn ? tool.cornerBoundHeight : 2.0 * g.cornerRadius, true, ray, &t[0], &t[1],
+                          terms ? &terms->bound : nullptr)) {
         double least = HUGE_VAL, most = -HUGE_VAL;
         if (hull) least = low, most = high;
         if (haveColumn) least = std::min(least, column[0]), most = std::max(most, column[1]);
@@ -1335,6 +1384,8 @@ struct GeneralCutQueue {
         GeneralCut cuts[kRays];
     };
     int count = 0, torusCount = 0;
+    bool haveTerms = false;  // terms set up for the row
+    GeneralCutTerms terms;
     GeneralCutQueue() {}
 };
 
@@ -1372,8 +1423,12 @@ void FlushGeneralCuts(const ToolShape& tool, GeneralCutQueue* queue)
 // CutGeneral for a ray of the row whose queue this is: its cut is made when the queue is flushed.
 void QueueGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCutQueue* queue)
 {
+    if (!queue->haveTerms) {
+        SetUpGeneralCutTerms(tool, ray, &queue->terms);
+        queue->haveTerms = true;
+    }
     GeneralCut* cut = new (&queue->cuts[queue->count++]) GeneralCut;
-    PrepareGeneralCut(tool, ray, flags, cut);
+    PrepareGeneralCut(tool, ray, flags, cut, &queue->terms);
     queue->torusCount += cut->torus;
     if (queue->count == GeneralCutQueue::kRays || queue->torusCount == GeneralCutQueue::kTorusRays)
         FlushGeneralCuts(tool, queue);
