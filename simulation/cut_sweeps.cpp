@@ -1345,8 +1345,43 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
     cut->haveShank = haveShank;
 }
 
+// SubtractBodyIntervals of the single candidate [t0, t1] (body options {false, true}) where it
+// meets no material or lies as that subtraction's in-place moves take it: the same ends,
+// attributes, tags, volume terms, summary entry, counts, marks and checks without building the
+// candidate list. Returns false, having changed nothing, where the subtraction has to run.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline bool CutGeneralIntervalInPlace(const RayContext& ray, double t0, double t1)
+{
+    DexelDirectionBlock* b = ray.block;
+    const int n = b->counts[ray.index];
+    if (n == 0 || !(t1 - t0 >= kMinChord)) return true;
+    double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
+    const int k = FindFirstMaterialExitAbove(material, n, t0);
+    if (!(k < n && material[k] < t1)) return true;
+    if (n > DEXEL_MAX_ENDS) return false;
+    const double entry = material[k], exit = material[k + 1];
+    const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
+    const bool coversEntry = !(entry < t0) && t1 < exit;
+    const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
+    if (!coversGap && !coversExit && !coversEntry) return false;
+    uint8_t colour[2];
+    ChooseBodyColour(ray, t0, t1, false, colour);
+    uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
+    int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
+    double* pieces = ray.scratch->pieces;
+    const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap, coversExit,
+                                                 colour, ray.area, ray.top, pieces, ray.volumeTerms);
+    NoteRemovedPieces(ray, BodyCutOptions{false, true}, pieces, pieceEnds);
+    return true;
+}
+
 // The cut of a prepared ray, with the torus hull's count and ends where it was solved.
-void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2])
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2])
 {
     bool hull = cut->hull;
     double low = cut->low, high = cut->high;
@@ -1362,6 +1397,8 @@ void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2])
         low = cut->column[0], high = cut->column[1];
         hull = true;
     }
+    // Without the shank the candidate is the one interval [low, high].
+    if (hull && !cut->haveShank && CutGeneralIntervalInPlace(cut->ray, low, high)) return;
     if (hull) {
         if (cut->haveShank) {
             const double P[2] = {low, high};
