@@ -787,6 +787,44 @@ inline int MoveCoveredEndsInPlace(double* material, uint8_t* attributes, int32_t
     return 2;
 }
 
+// SubtractBodyIntervals of the one candidate [t0, t1] where it meets no material (0) or lies as
+// the in-place end moves take it: most changed rays lose the part of one material interval beyond
+// one of its ends (the tool moved on by a step). That end is moved where the ray lies, with the
+// piece, volume and colour the general subtraction gives it; returns the piece ends. Returns -1,
+// having changed nothing, where the general subtraction has to run. Expanded in its callers.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline int CutOneIntervalInPlace(const RayContext& ray, double t0, double t1, BodyCutOptions options)
+{
+    DexelDirectionBlock* b = ray.block;
+    const int n = b->counts[ray.index];
+    if (n == 0) return 0;
+    double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
+    // MaterialBetween with its search kept: the first interval whose exit lies above t0 meets the
+    // candidate exactly when its entry lies below t1.
+    if (!(t1 - t0 >= kMinChord)) return 0;
+    const int k = FindFirstMaterialExitAbove(material, n, t0);
+    if (!(k < n && material[k] < t1)) return 0;
+    const double entry = material[k], exit = material[k + 1];
+    const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
+    const bool coversEntry = !(entry < t0) && t1 < exit;
+    // The candidate covers the exit of one interval and the entry of the next (a gap the tool
+    // widens on both sides): both ends are moved, each with its piece as the general subtraction
+    // records it.
+    const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
+    if (!(coversGap || coversExit || coversEntry) || n > DEXEL_MAX_ENDS) return -1;
+    uint8_t colour[2];
+    ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
+    uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
+    int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
+    double* pieces = ray.scratch->pieces;
+    const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap, coversExit,
+                                                 colour, ray.area, ray.top, pieces, ray.volumeTerms);
+    NoteRemovedPieces(ray, options, pieces, pieceEnds);
+    return pieceEnds;
+}
+
 // Subtracts the list's intervals from the ray with the body's colour rules. Returns the removed
 // piece ends in total.
 int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyCutOptions options)
@@ -801,34 +839,8 @@ int SubtractBodyIntervals(const RayContext& ray, const IntervalList& list, BodyC
     double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
     double* pieces = ray.scratch->pieces;
     if (list.count == 2) {
-        // One candidate: most changed rays lose the part of one material interval beyond one of
-        // its ends (the tool moved on by a step). That end is moved where the ray lies, with the
-        // piece, volume and colour the general subtraction below gives it; every other case goes
-        // there.
-        const double t0 = list.ends[0], t1 = list.ends[1];
-        // MaterialBetween with its search kept: the first interval whose exit lies above t0 meets
-        // the candidate exactly when its entry lies below t1.
-        if (!(t1 - t0 >= kMinChord)) return 0;
-        const int k = FindFirstMaterialExitAbove(material, n, t0);
-        if (!(k < n && material[k] < t1)) return 0;
-        const double entry = material[k], exit = material[k + 1];
-        const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
-        const bool coversEntry = !(entry < t0) && t1 < exit;
-        // The candidate covers the exit of one interval and the entry of the next (a gap the tool
-        // widens on both sides): both ends are moved, each with its piece as the general
-        // subtraction records it.
-        const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
-        if ((coversGap || coversExit || coversEntry) && n <= DEXEL_MAX_ENDS) {
-            uint8_t colour[2];
-            ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
-            uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
-            int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
-            const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap,
-                                                         coversExit, colour, ray.area, ray.top, pieces,
-                                                         ray.volumeTerms);
-            NoteRemovedPieces(ray, options, pieces, pieceEnds);
-            return pieceEnds;
-        }
+        const int pieceEnds = CutOneIntervalInPlace(ray, list.ends[0], list.ends[1], options);
+        if (pieceEnds >= 0) return pieceEnds;
     } else if (!CandidatesMeetMaterial(list, material, n)) {
         return 0;
     }
@@ -1345,38 +1357,6 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
     cut->haveShank = haveShank;
 }
 
-// SubtractBodyIntervals of the single candidate [t0, t1] (body options {false, true}) where it
-// meets no material or lies as that subtraction's in-place moves take it: the same ends,
-// attributes, tags, volume terms, summary entry, counts, marks and checks without building the
-// candidate list. Returns false, having changed nothing, where the subtraction has to run.
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline bool CutGeneralIntervalInPlace(const RayContext& ray, double t0, double t1)
-{
-    DexelDirectionBlock* b = ray.block;
-    const int n = b->counts[ray.index];
-    if (n == 0 || !(t1 - t0 >= kMinChord)) return true;
-    double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
-    const int k = FindFirstMaterialExitAbove(material, n, t0);
-    if (!(k < n && material[k] < t1)) return true;
-    if (n > DEXEL_MAX_ENDS) return false;
-    const double entry = material[k], exit = material[k + 1];
-    const bool coversExit = entry < t0 && !(t1 < exit) && (k + 2 >= n || material[k + 2] > t1);
-    const bool coversEntry = !(entry < t0) && t1 < exit;
-    const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
-    if (!coversGap && !coversExit && !coversEntry) return false;
-    uint8_t colour[2];
-    ChooseBodyColour(ray, t0, t1, false, colour);
-    uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
-    int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
-    double* pieces = ray.scratch->pieces;
-    const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap, coversExit,
-                                                 colour, ray.area, ray.top, pieces, ray.volumeTerms);
-    NoteRemovedPieces(ray, BodyCutOptions{false, true}, pieces, pieceEnds);
-    return true;
-}
-
 // The cut of a prepared ray, with the torus hull's count and ends where it was solved.
 #if defined(__GNUC__)
 __attribute__((always_inline))
@@ -1398,7 +1378,8 @@ inline void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus
         hull = true;
     }
     // Without the shank the candidate is the one interval [low, high].
-    if (hull && !cut->haveShank && CutGeneralIntervalInPlace(cut->ray, low, high)) return;
+    if (hull && !cut->haveShank && CutOneIntervalInPlace(cut->ray, low, high, BodyCutOptions{false, true}) >= 0)
+        return;
     if (hull) {
         if (cut->haveShank) {
             const double P[2] = {low, high};
