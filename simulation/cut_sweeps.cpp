@@ -76,6 +76,12 @@ struct alignas(64) CutScratch {
         double low, high;
         int rayFirst, rayLast;  // the ray-axis blocks whose coordinates low, high are
     } lastBox;
+    // The last few distinct boxes this thread marked while its marks are kept (lastBox among
+    // them): rows cross the same block columns and pieces the same block layers, so a piece that
+    // misses the box marked last often lies in one marked before it.
+    static constexpr int kRecentBoxes = 8;
+    MarkedBox recentBoxes[kRecentBoxes];
+    int recentCount, recentNext;
     CutCheckResults checks;
     int unstoredRays;            // rays this thread could not store (past the most ends a ray holds)
     int unstoredPosition;        // the first position (index in its sweep) of one of them
@@ -83,6 +89,43 @@ struct alignas(64) CutScratch {
 };
 
 std::vector<std::unique_ptr<CutScratch>> s_Scratches;
+
+// Forgets the boxes a thread marked: its marks were merged, cleared or made anew.
+inline void ForgetMarkedBoxes(CutScratch* scratch)
+{
+    scratch->lastBox.block = nullptr;
+    scratch->recentCount = 0;
+    scratch->recentNext = 0;
+}
+
+// The recent box of block b that holds a span low .. high of a ray whose cross blocks are
+// l1 .. u1 and l2 .. u2 (null: none): every block the span's marking would set is set already.
+inline const CutScratch::MarkedBox* FindMarkedBox(const CutScratch* scratch, const DexelDirectionBlock* b, int l1,
+                                                  int u1, int l2, int u2, double low, double high)
+{
+    for (int k = 0; k < scratch->recentCount; k++) {
+        const CutScratch::MarkedBox& box = scratch->recentBoxes[k];
+        if (box.block == b && low >= box.low && high <= box.high && l1 >= box.first1 && u1 <= box.last1 &&
+            l2 >= box.first2 && u2 <= box.last2)
+            return &box;
+    }
+    return nullptr;
+}
+
+// Adds the box marked last to the recent ones where it is not among them, the oldest giving way.
+inline void NoteLastMarkedBox(CutScratch* scratch)
+{
+    const CutScratch::MarkedBox& box = scratch->lastBox;
+    for (int k = 0; k < scratch->recentCount; k++) {
+        const CutScratch::MarkedBox& b = scratch->recentBoxes[k];
+        if (b.block == box.block && b.first1 == box.first1 && b.last1 == box.last1 && b.first2 == box.first2 &&
+            b.last2 == box.last2 && b.low == box.low && b.high == box.high)
+            return;
+    }
+    scratch->recentBoxes[scratch->recentNext] = box;
+    scratch->recentNext = (scratch->recentNext + 1) % CutScratch::kRecentBoxes;
+    scratch->recentCount = std::min(scratch->recentCount + 1, CutScratch::kRecentBoxes);
+}
 
 // A summary of the Z-rays' material tops: per ray a float at or above its highest end (rounded
 // toward +inf; -inf for an empty ray), four bytes beside each ray's count where its ends take a
@@ -587,7 +630,7 @@ void GetSpanBlocks(const DexelDirectionBlock* b, double start, double end, int* 
 }
 
 // Marks the display blocks of the pieces in the thread's own marks (merged after the sweep). A
-// span whose blocks lie in the box this thread marked last is passed over: marks are only set.
+// span whose blocks lie in a box this thread marked recently is passed over: marks are only set.
 void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pieceEnds);
 
 // MarkRayBlocks for ray (i1, i2) of block b cut by the thread of scratch.
@@ -624,6 +667,11 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     if (scratch->marks.empty()) return;
     CutScratch::MarkedBox& box = scratch->lastBox;
     const double start = pieces[0], end = pieces[pieceEnds - 1];
+    // A span in a box marked before sets nothing new; that box becomes the one tested first.
+    if (const CutScratch::MarkedBox* known = FindMarkedBox(scratch, b, l1, u1, l2, u2, start, end)) {
+        box = *known;
+        return;
+    }
     const WorkModel* work = b->work;
     MarkChangedBlocksInto(work, scratch->marks.data(), b->rayAxis, l1, u1, l2, u2, pieces, pieceEnds);
     scratch->marked = true;
@@ -658,6 +706,7 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     } else {
         GetBlockRangeCoordinates(b, first, last, &box.low, &box.high);
     }
+    NoteLastMarkedBox(scratch);
 }
 
 // Lists the volume terms of one subtraction in the order the subtraction added them: its volume
@@ -1915,7 +1964,7 @@ void ProvideScratches(int workers, const WorkModel* work)
         scratch->marked = false;
         scratch->markLow = SIZE_MAX;
         scratch->markHigh = 0;
-        scratch->lastBox.block = nullptr;
+        ForgetMarkedBoxes(scratch.get());
         scratch->unstoredRays = 0;
         ClearCutCheckResults(&scratch->checks);
         s_Scratches.push_back(std::move(scratch));
@@ -1925,7 +1974,7 @@ void ProvideScratches(int workers, const WorkModel* work)
             s_Scratches[w]->marks.assign(blocks, 0);
             s_Scratches[w]->markLow = SIZE_MAX;
             s_Scratches[w]->markHigh = 0;
-            s_Scratches[w]->lastBox.block = nullptr;
+            ForgetMarkedBoxes(s_Scratches[w].get());
         }
 }
 
@@ -1957,7 +2006,7 @@ void MergeScratches(int workers, WorkModel* work)
         MergeCutCheckResults(&scratch->checks);
         if (!scratch->marked) continue;
         scratch->marked = false;
-        scratch->lastBox.block = nullptr;
+        ForgetMarkedBoxes(scratch);
         uint8_t* marks = scratch->marks.data();
         const size_t count = scratch->marks.size();
         const size_t low = std::min(scratch->markLow, count), high = std::min(scratch->markHigh, count);
@@ -2195,14 +2244,22 @@ inline bool CutAcrossRayInPlace(AcrossRowCut& row, int i1, double c1, double* ma
     }
     // NoteRemovedPiecesAt with the marked box as the row holds it.
     *row.endCount += pieceEnds;
+    const int lower1 = b->crossLowerBlock1[i1], upper1 = b->crossUpperBlock1[i1];
     if (!(row.boxHoldsRow && pieces[0] >= row.boxLow && pieces[pieceEnds - 1] <= row.boxHigh &&
-          b->crossLowerBlock1[i1] >= row.boxFirst1 && b->crossUpperBlock1[i1] <= row.boxLast1)) {
-        RayContext ray{};
-        ray.block = b;
-        ray.scratch = row.scratch;
-        ray.i1 = i1;
-        ray.i2 = row.i2;
-        MarkRayBlocksOutsideBox(ray, pieces, pieceEnds);
+          lower1 >= row.boxFirst1 && upper1 <= row.boxLast1)) {
+        // Else most lie in a box marked a little earlier, which then becomes the row's.
+        if (const CutScratch::MarkedBox* known =
+                FindMarkedBox(row.scratch, b, lower1, upper1, b->crossLowerBlock2[row.i2],
+                              b->crossUpperBlock2[row.i2], pieces[0], pieces[pieceEnds - 1])) {
+            row.scratch->lastBox = *known;
+        } else {
+            RayContext ray{};
+            ray.block = b;
+            ray.scratch = row.scratch;
+            ray.i1 = i1;
+            ray.i2 = row.i2;
+            MarkRayBlocksOutsideBox(ray, pieces, pieceEnds);
+        }
         ReadRowBox(&row);
     }
     if (row.heightCheck) CheckAxialDepth(b->rayAxis, plane, pieces, pieceEnds, &row.scratch->checks);
@@ -2941,21 +2998,6 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
     const bool heightCheck = g_HeightCheck > 0;
     const int32_t* lower1 = block->crossLowerBlock1;
     const int32_t* upper1 = block->crossUpperBlock1;
-    // The boxes of display blocks this thread marked in this sweep (kept until the sweep merges
-    // its marks), the last few of them: a piece whose blocks lie in one is not marked again. Most
-    // rays' pieces lie in the box marked last; the others of a row often in one marked before it
-    // (rows cross the same block columns, pieces the same block layers).
-    static thread_local struct {
-        uint64_t sweep = 0;
-        const CutScratch* scratch = nullptr;
-        int count = 0, next = 0;
-        CutScratch::MarkedBox boxes[8];
-    } t_Marked;
-    if (t_Marked.sweep != s_SweepSerial || t_Marked.scratch != scratch) {
-        t_Marked.sweep = s_SweepSerial;
-        t_Marked.scratch = scratch;
-        t_Marked.count = t_Marked.next = 0;
-    }
     const int32_t lower2 = block->crossLowerBlock2[i2], upper2 = block->crossUpperBlock2[i2];
     // The box this thread marked last, where it holds this row (read again after every mark).
     bool boxHoldsRow = false;
@@ -2968,35 +3010,6 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
         boxHigh = box.high;
         boxFirst1 = box.first1;
         boxLast1 = box.last1;
-        if (box.block == block && scratch->marked) {
-            bool known = false;
-            for (int k = 0; k < t_Marked.count && !known; k++) {
-                const CutScratch::MarkedBox& b = t_Marked.boxes[k];
-                known = b.block == block && b.first1 == box.first1 && b.last1 == box.last1 &&
-                        b.first2 == box.first2 && b.last2 == box.last2 && b.low == box.low && b.high == box.high;
-            }
-            if (!known) {
-                t_Marked.boxes[t_Marked.next] = box;
-                t_Marked.next = (t_Marked.next + 1) % 8;
-                t_Marked.count = std::min(t_Marked.count + 1, 8);
-            }
-        }
-    };
-    // A box that holds the piece becomes the one the next rays are tested against first.
-    auto inMarkedBox = [&](int i1, double low, double high) {
-        for (int k = 0; k < t_Marked.count; k++) {
-            const CutScratch::MarkedBox& b = t_Marked.boxes[k];
-            if (b.block == block && low >= b.low && high <= b.high && lower1[i1] >= b.first1 &&
-                upper1[i1] <= b.last1 && lower2 >= b.first2 && upper2 <= b.last2) {
-                boxHoldsRow = true;
-                boxLow = b.low;
-                boxHigh = b.high;
-                boxFirst1 = b.first1;
-                boxLast1 = b.last1;
-                return true;
-            }
-        }
-        return false;
     };
     readBox();
     const bool fourLanes = SummaryFourLanes();
@@ -3083,10 +3096,17 @@ void SweepZRowUnderBall(const ToolShape& tool, DexelDirectionBlock* block, int i
             double* pieces = scratch->pieces;
             pieces[0] = t0;
             pieces[1] = exit;
-            if (!inBox && !inMarkedBox(i1, t0, exit)) {
-                RayContext ray;
-                SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
-                MarkRayBlocksOutsideBox(ray, pieces, 2);
+            if (!inBox) {
+                // Most of the others lie in a box marked a little earlier, which then becomes the
+                // one the next rays are tested against first.
+                if (const CutScratch::MarkedBox* known =
+                        FindMarkedBox(scratch, block, lower1[i1], upper1[i1], lower2, upper2, t0, exit)) {
+                    scratch->lastBox = *known;
+                } else {
+                    RayContext ray;
+                    SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
+                    MarkRayBlocksOutsideBox(ray, pieces, 2);
+                }
                 readBox();
             }
             if (heightCheck) CheckAxialDepth(block->rayAxis, plane, pieces, 2, &scratch->checks);
