@@ -2654,10 +2654,16 @@ struct ObliqueChord {
 // chord and its first entry above it (entry; +inf: none) above the chord, on squares, less the
 // margin. Every comparison grows monotonically false toward the chord, so bounds of the exit from
 // above and of the entry from below that pass pass for the material too.
-inline bool MaterialClearOfObliqueChord(const ObliqueChord& c, double exit, double entry)
+// The part of it below the split point, without the sphere.
+inline bool ExitClearBelowObliqueChord(const ObliqueChord& c, double exit)
 {
     const double below = c.centre - exit - c.margin;
-    bool clearBelow = (c.up && exit <= c.onLimit - c.margin) || (below > 0.0 && below * below >= c.halfSquared);
+    return (c.up && exit <= c.onLimit - c.margin) || (below > 0.0 && below * below >= c.halfSquared);
+}
+
+inline bool MaterialClearOfObliqueChord(const ObliqueChord& c, double exit, double entry)
+{
+    bool clearBelow = ExitClearBelowObliqueChord(c, exit);
     if (c.sphereHalfSquared > 0.0) {
         const double sphereBelow = c.sphereCentre - exit - c.margin;
         clearBelow = clearBelow && sphereBelow > 0.0 && sphereBelow * sphereBelow >= c.sphereHalfSquared;
@@ -2730,20 +2736,20 @@ uint64_t SummaryOpenBits(const SummaryTest& s, int first, int last)
     return bits;
 }
 
-// The summary tests of the Z-rays first .. last (at most 64) of a row under a tool (not a ball)
-// crossing them obliquely, as bits of the rays they leave open: a ray outside the reach cylinder,
-// or whose summary top lies at or below its split point and below its chord (or the tip plane), is
-// passed over. The arithmetic of SweepRow's test of one ray, operation for operation, two rays at a
-// time where the processor has the paired instructions.
-struct ObliqueSummaryTest {
-    const float* tops;
+// The summary tests of a row's rays first .. last (at most 64) under a tool (not a ball) crossing
+// them obliquely, as bits of the rays they leave open (ObliqueSummaryOpenBits for the Z-rays'
+// tops, ObliqueGapOpenBits for the X- and Y-rays' known empty stretches). The arithmetic of
+// SweepRow's test of one ray, operation for operation, two rays at a time where the processor has
+// the paired instructions.
+struct ObliqueRowTest {
+    const float* summary;       // the row's tops (one per ray) or stretches (low, high per ray)
     const double* coordinates;  // the row's cross coordinates along its rays' index
     double baseX, n0, n1, n2, b2, rowTerm, reachTerm, planeMargin, inverseRayComponent, inverseA, tipT, margin;
 };
 
-inline bool ObliqueSummaryLeavesOpen(const ObliqueSummaryTest& s, int i)
+// The padded chord of ray i (without a sphere); false where the ray lies outside the reach.
+inline bool ObliqueChordOfRay(const ObliqueRowTest& s, int i, ObliqueChord* chord)
 {
-    const double top = s.tops[i];
     const double a = s.coordinates[i] - s.baseX;
     const double w = a * s.n0 + s.b2 * s.n1;
     const double k = s.n1 * a - s.rowTerm;
@@ -2753,44 +2759,101 @@ inline bool ObliqueSummaryLeavesOpen(const ObliqueSummaryTest& s, int i)
     const double centre = s.n2 * w * s.inverseA;
     const double halfSquared = disc * s.inverseA * s.inverseA;
     const double split = s.n2 > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
-    if (!(top <= s.tipT + split)) return true;
-    const double exit = top - s.tipT;
-    const double below = centre - exit - s.margin;
-    const bool clearBelow = (s.n2 > 0.0 && exit <= onLimit - s.margin) || (below > 0.0 && below * below >= halfSquared);
-    return !clearBelow;
+    *chord = ObliqueChord{s.n2 > 0.0, onLimit, centre, halfSquared, split, 0.0, 0.0, s.margin};
+    return true;
 }
 
-uint64_t ObliqueSummaryOpenBits(const ObliqueSummaryTest& s, int first, int last)
+// A Z-ray outside the reach, or whose summary top lies at or below its split point and below its
+// chord (or the tip plane), is passed over.
+inline bool ObliqueSummaryLeavesOpen(const ObliqueRowTest& s, int i)
+{
+    ObliqueChord chord;
+    if (!ObliqueChordOfRay(s, i, &chord)) return false;
+    const double top = s.summary[i];
+    if (!(top <= s.tipT + chord.split)) return true;
+    return !ExitClearBelowObliqueChord(chord, top - s.tipT);
+}
+
+// An X- or Y-ray outside the reach, or whose stretch holds its split point and its chord
+// (MaterialClearOfObliqueChord on the stretch's ends), is passed over.
+inline bool ObliqueGapLeavesOpen(const ObliqueRowTest& s, int i)
+{
+    ObliqueChord chord;
+    if (!ObliqueChordOfRay(s, i, &chord)) return false;
+    const double splitPoint = s.tipT + chord.split;
+    const double g0 = s.summary[2 * i], g1 = s.summary[2 * i + 1];
+    return !(g0 <= splitPoint && splitPoint < g1 && MaterialClearOfObliqueChord(chord, g0 - s.tipT, g1 - s.tipT));
+}
+
+#if defined(__SSE2__)
+// ObliqueChordOfRay for two rays at once: the row's values in pairs, and per pair of rays the
+// chords' values and the mask of the rays outside the reach.
+struct ObliqueLanes {
+    __m128d baseX, n0, n1, n2, rowW, rowTerm, reachTerm, planeMargin, inverseRayComponent, inverseA, tipT, margin,
+        zero, up;
+};
+
+struct ObliqueChordPair {
+    __m128d outside, onLimit, centre, halfSquared, split;
+};
+
+inline ObliqueLanes SetUpObliqueLanes(const ObliqueRowTest& s)
+{
+    return ObliqueLanes{_mm_set1_pd(s.baseX),
+                        _mm_set1_pd(s.n0),
+                        _mm_set1_pd(s.n1),
+                        _mm_set1_pd(s.n2),
+                        _mm_set1_pd(s.b2 * s.n1),
+                        _mm_set1_pd(s.rowTerm),
+                        _mm_set1_pd(s.reachTerm),
+                        _mm_set1_pd(-s.planeMargin),
+                        _mm_set1_pd(s.inverseRayComponent),
+                        _mm_set1_pd(s.inverseA),
+                        _mm_set1_pd(s.tipT),
+                        _mm_set1_pd(s.margin),
+                        _mm_setzero_pd(),
+                        _mm_castsi128_pd(_mm_set1_epi64x(s.n2 > 0.0 ? -1 : 0))};
+}
+
+inline ObliqueChordPair ObliqueChordsOfPair(const ObliqueLanes& l, const double* coordinates)
+{
+    ObliqueChordPair c;
+    const __m128d a = _mm_sub_pd(_mm_loadu_pd(coordinates), l.baseX);
+    const __m128d w = _mm_add_pd(_mm_mul_pd(a, l.n0), l.rowW);
+    const __m128d k = _mm_sub_pd(_mm_mul_pd(l.n1, a), l.rowTerm);
+    const __m128d disc = _mm_sub_pd(l.reachTerm, _mm_mul_pd(k, k));
+    c.outside = _mm_cmpngt_pd(disc, l.zero);
+    c.onLimit = _mm_mul_pd(_mm_sub_pd(l.planeMargin, w), l.inverseRayComponent);
+    c.centre = _mm_mul_pd(_mm_mul_pd(l.n2, w), l.inverseA);
+    c.halfSquared = _mm_mul_pd(_mm_mul_pd(disc, l.inverseA), l.inverseA);
+    // std::max(centre, onLimit) takes onLimit only where it is greater, std::min only where less.
+    c.split = _mm_or_pd(_mm_and_pd(l.up, _mm_max_pd(c.onLimit, c.centre)),
+                        _mm_andnot_pd(l.up, _mm_min_pd(c.onLimit, c.centre)));
+    return c;
+}
+
+// ExitClearBelowObliqueChord for two rays at once.
+inline __m128d ExitsClearBelowObliqueChords(const ObliqueLanes& l, const ObliqueChordPair& c, __m128d exit)
+{
+    const __m128d below = _mm_sub_pd(_mm_sub_pd(c.centre, exit), l.margin);
+    return _mm_or_pd(_mm_and_pd(l.up, _mm_cmple_pd(exit, _mm_sub_pd(c.onLimit, l.margin))),
+                     _mm_and_pd(_mm_cmpgt_pd(below, l.zero), _mm_cmpge_pd(_mm_mul_pd(below, below), c.halfSquared)));
+}
+#endif
+
+uint64_t ObliqueSummaryOpenBits(const ObliqueRowTest& s, int first, int last)
 {
     uint64_t bits = 0;
     int i = first;
 #if defined(__SSE2__)
-    const __m128d baseX = _mm_set1_pd(s.baseX), n0 = _mm_set1_pd(s.n0), n1 = _mm_set1_pd(s.n1);
-    const __m128d n2 = _mm_set1_pd(s.n2), rowW = _mm_set1_pd(s.b2 * s.n1), rowTerm = _mm_set1_pd(s.rowTerm);
-    const __m128d reachTerm = _mm_set1_pd(s.reachTerm), planeMargin = _mm_set1_pd(-s.planeMargin);
-    const __m128d inverseRayComponent = _mm_set1_pd(s.inverseRayComponent), inverseA = _mm_set1_pd(s.inverseA);
-    const __m128d tipT = _mm_set1_pd(s.tipT), margin = _mm_set1_pd(s.margin), zero = _mm_setzero_pd();
-    const __m128d up = _mm_castsi128_pd(_mm_set1_epi64x(s.n2 > 0.0 ? -1 : 0));
+    const ObliqueLanes l = SetUpObliqueLanes(s);
     for (; i + 1 <= last; i += 2) {
-        const __m128d top = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s.tops + i))));
-        const __m128d a = _mm_sub_pd(_mm_loadu_pd(s.coordinates + i), baseX);
-        const __m128d w = _mm_add_pd(_mm_mul_pd(a, n0), rowW);
-        const __m128d k = _mm_sub_pd(_mm_mul_pd(n1, a), rowTerm);
-        const __m128d disc = _mm_sub_pd(reachTerm, _mm_mul_pd(k, k));
-        const __m128d outside = _mm_cmpngt_pd(disc, zero);
-        const __m128d onLimit = _mm_mul_pd(_mm_sub_pd(planeMargin, w), inverseRayComponent);
-        const __m128d centre = _mm_mul_pd(_mm_mul_pd(n2, w), inverseA);
-        const __m128d halfSquared = _mm_mul_pd(_mm_mul_pd(disc, inverseA), inverseA);
-        // std::max(centre, onLimit) takes onLimit only where it is greater, std::min only where less.
-        const __m128d split = _mm_or_pd(_mm_and_pd(up, _mm_max_pd(onLimit, centre)),
-                                        _mm_andnot_pd(up, _mm_min_pd(onLimit, centre)));
-        const __m128d inSplit = _mm_cmple_pd(top, _mm_add_pd(tipT, split));
-        const __m128d exit = _mm_sub_pd(top, tipT);
-        const __m128d below = _mm_sub_pd(_mm_sub_pd(centre, exit), margin);
-        const __m128d underPlane = _mm_and_pd(up, _mm_cmple_pd(exit, _mm_sub_pd(onLimit, margin)));
-        const __m128d underChord =
-            _mm_and_pd(_mm_cmpgt_pd(below, zero), _mm_cmpge_pd(_mm_mul_pd(below, below), halfSquared));
-        const __m128d closed = _mm_or_pd(outside, _mm_and_pd(inSplit, _mm_or_pd(underPlane, underChord)));
+        const __m128d top =
+            _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s.summary + i))));
+        const ObliqueChordPair c = ObliqueChordsOfPair(l, s.coordinates + i);
+        const __m128d inSplit = _mm_cmple_pd(top, _mm_add_pd(l.tipT, c.split));
+        const __m128d clearBelow = ExitsClearBelowObliqueChords(l, c, _mm_sub_pd(top, l.tipT));
+        const __m128d closed = _mm_or_pd(c.outside, _mm_and_pd(inSplit, clearBelow));
         bits |= uint64_t(~_mm_movemask_pd(closed) & 3) << (i - first);
     }
 #endif
@@ -2798,74 +2861,28 @@ uint64_t ObliqueSummaryOpenBits(const ObliqueSummaryTest& s, int first, int last
     return bits;
 }
 
-// The known empty stretch tests of the X- or Y-rays first .. last (at most 64) of a row under a
-// tool (not a ball) crossing them obliquely, as bits of the rays they leave open: a ray outside the
-// reach cylinder, or whose stretch holds its split point and its chord (MaterialClearOfObliqueChord
-// on the stretch's ends), is passed over. The arithmetic of SweepRow's test of one ray, operation
-// for operation, two rays at a time where the processor has the paired instructions.
-struct ObliqueGapTest {
-    const float* gaps;          // the row's stretches: low, high per ray
-    const double* coordinates;  // the row's cross coordinates along its rays' index
-    double baseX, n0, n1, n2, b2, rowTerm, reachTerm, planeMargin, inverseRayComponent, inverseA, tipT, margin;
-};
-
-inline bool ObliqueGapLeavesOpen(const ObliqueGapTest& s, int i)
-{
-    const double a = s.coordinates[i] - s.baseX;
-    const double w = a * s.n0 + s.b2 * s.n1;
-    const double k = s.n1 * a - s.rowTerm;
-    const double disc = s.reachTerm - k * k;
-    if (!(disc > 0.0)) return false;
-    const double onLimit = (-s.planeMargin - w) * s.inverseRayComponent;
-    const double centre = s.n2 * w * s.inverseA;
-    const double halfSquared = disc * s.inverseA * s.inverseA;
-    const double split = s.n2 > 0.0 ? std::max(centre, onLimit) : std::min(centre, onLimit);
-    const ObliqueChord chord{s.n2 > 0.0, onLimit, centre, halfSquared, split, 0.0, 0.0, s.margin};
-    const double splitPoint = s.tipT + split;
-    const double g0 = s.gaps[2 * i], g1 = s.gaps[2 * i + 1];
-    return !(g0 <= splitPoint && splitPoint < g1 && MaterialClearOfObliqueChord(chord, g0 - s.tipT, g1 - s.tipT));
-}
-
-uint64_t ObliqueGapOpenBits(const ObliqueGapTest& s, int first, int last)
+uint64_t ObliqueGapOpenBits(const ObliqueRowTest& s, int first, int last)
 {
     uint64_t bits = 0;
     int i = first;
 #if defined(__SSE2__)
-    const __m128d baseX = _mm_set1_pd(s.baseX), n0 = _mm_set1_pd(s.n0), n1 = _mm_set1_pd(s.n1);
-    const __m128d n2 = _mm_set1_pd(s.n2), rowW = _mm_set1_pd(s.b2 * s.n1), rowTerm = _mm_set1_pd(s.rowTerm);
-    const __m128d reachTerm = _mm_set1_pd(s.reachTerm), planeMargin = _mm_set1_pd(-s.planeMargin);
-    const __m128d inverseRayComponent = _mm_set1_pd(s.inverseRayComponent), inverseA = _mm_set1_pd(s.inverseA);
-    const __m128d tipT = _mm_set1_pd(s.tipT), margin = _mm_set1_pd(s.margin), zero = _mm_setzero_pd();
-    const __m128d up = _mm_castsi128_pd(_mm_set1_epi64x(s.n2 > 0.0 ? -1 : 0));
+    const ObliqueLanes l = SetUpObliqueLanes(s);
     for (; i + 1 <= last; i += 2) {
         // low, high of ray i and of ray i + 1, as the two lows and the two highs.
-        const __m128 stretch = _mm_loadu_ps(s.gaps + 2 * i);
+        const __m128 stretch = _mm_loadu_ps(s.summary + 2 * i);
         const __m128 sorted = _mm_shuffle_ps(stretch, stretch, _MM_SHUFFLE(3, 1, 2, 0));
         const __m128d g0 = _mm_cvtps_pd(sorted), g1 = _mm_cvtps_pd(_mm_movehl_ps(sorted, sorted));
-        const __m128d a = _mm_sub_pd(_mm_loadu_pd(s.coordinates + i), baseX);
-        const __m128d w = _mm_add_pd(_mm_mul_pd(a, n0), rowW);
-        const __m128d k = _mm_sub_pd(_mm_mul_pd(n1, a), rowTerm);
-        const __m128d disc = _mm_sub_pd(reachTerm, _mm_mul_pd(k, k));
-        const __m128d outside = _mm_cmpngt_pd(disc, zero);
-        const __m128d onLimit = _mm_mul_pd(_mm_sub_pd(planeMargin, w), inverseRayComponent);
-        const __m128d centre = _mm_mul_pd(_mm_mul_pd(n2, w), inverseA);
-        const __m128d halfSquared = _mm_mul_pd(_mm_mul_pd(disc, inverseA), inverseA);
-        // std::max(centre, onLimit) takes onLimit only where it is greater, std::min only where less.
-        const __m128d split = _mm_or_pd(_mm_and_pd(up, _mm_max_pd(onLimit, centre)),
-                                        _mm_andnot_pd(up, _mm_min_pd(onLimit, centre)));
-        const __m128d splitPoint = _mm_add_pd(tipT, split);
+        const ObliqueChordPair c = ObliqueChordsOfPair(l, s.coordinates + i);
+        const __m128d splitPoint = _mm_add_pd(l.tipT, c.split);
         const __m128d inGap = _mm_and_pd(_mm_cmple_pd(g0, splitPoint), _mm_cmplt_pd(splitPoint, g1));
-        const __m128d exit = _mm_sub_pd(g0, tipT), entry = _mm_sub_pd(g1, tipT);
-        const __m128d below = _mm_sub_pd(_mm_sub_pd(centre, exit), margin);
-        const __m128d clearBelow =
-            _mm_or_pd(_mm_and_pd(up, _mm_cmple_pd(exit, _mm_sub_pd(onLimit, margin))),
-                      _mm_and_pd(_mm_cmpgt_pd(below, zero), _mm_cmpge_pd(_mm_mul_pd(below, below), halfSquared)));
-        const __m128d above = _mm_sub_pd(_mm_sub_pd(entry, centre), margin);
+        const __m128d exit = _mm_sub_pd(g0, l.tipT), entry = _mm_sub_pd(g1, l.tipT);
+        const __m128d clearBelow = ExitsClearBelowObliqueChords(l, c, exit);
+        const __m128d above = _mm_sub_pd(_mm_sub_pd(entry, c.centre), l.margin);
         const __m128d clearAbove = _mm_and_pd(
-            _mm_cmpgt_pd(entry, split),
-            _mm_or_pd(_mm_andnot_pd(up, _mm_cmpge_pd(entry, _mm_add_pd(onLimit, margin))),
-                      _mm_and_pd(_mm_cmpgt_pd(above, zero), _mm_cmpge_pd(_mm_mul_pd(above, above), halfSquared))));
-        const __m128d closed = _mm_or_pd(outside, _mm_and_pd(inGap, _mm_and_pd(clearBelow, clearAbove)));
+            _mm_cmpgt_pd(entry, c.split),
+            _mm_or_pd(_mm_andnot_pd(l.up, _mm_cmpge_pd(entry, _mm_add_pd(c.onLimit, l.margin))),
+                      _mm_and_pd(_mm_cmpgt_pd(above, l.zero), _mm_cmpge_pd(_mm_mul_pd(above, above), c.halfSquared))));
+        const __m128d closed = _mm_or_pd(c.outside, _mm_and_pd(inGap, _mm_and_pd(clearBelow, clearAbove)));
         bits |= uint64_t(~_mm_movemask_pd(closed) & 3) << (i - first);
     }
 #endif
@@ -3247,16 +3264,14 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
         tipFloor = TopBound(tipT);
         if (double(tipFloor) > tipT) tipFloor = std::nextafter(tipFloor, -HUGE_VALF);
     }
-    // Under a tilted tool other than a ball the same, with the test below on the Z-rays' summary.
+    // Under a tilted tool other than a ball the summary tests below, 64 rays at a time, on the
+    // Z-rays' tops or on the X- and Y-rays' known empty stretches: only the rays they leave open
+    // are visited.
     const bool obliqueBits = obliqueTops && !ballParts;
-    const ObliqueSummaryTest obliqueTest{obliqueTops, block->crossCoordinates1, st->basePoint[0], n[0], n[1], n[2],
-                                         b2, obliqueRowTerm, reachTerm, kPlaneMargin, inverseRayComponent, inverseA,
-                                         tipT, kSquareMargin};
-    // X- and Y-rays under such a tool the same, with the test below on their known empty stretches.
     const bool gapBits = rayGaps && n[2] != 0.0 && !ballParts;
-    const ObliqueGapTest gapTest{rayGaps, block->crossCoordinates1, st->basePoint[0], n[0], n[1], n[2],
-                                 b2, obliqueRowTerm, reachTerm, kPlaneMargin, inverseRayComponent, inverseA,
-                                 tipT, kSquareMargin};
+    const ObliqueRowTest obliqueTest{obliqueBits ? obliqueTops : rayGaps, block->crossCoordinates1, st->basePoint[0],
+                                     n[0], n[1], n[2], b2, obliqueRowTerm, reachTerm, kPlaneMargin,
+                                     inverseRayComponent, inverseA, tipT, kSquareMargin};
     uint64_t open = 0;
     int chunk = low1;  // the first ray of the chunk after the one open describes
     GeneralCutQueue generalCuts;
@@ -3277,7 +3292,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                                                      size_t(block->capacity));
         } else if (gapBits) {
             while (open == 0 && chunk <= high1) {
-                open = ObliqueGapOpenBits(gapTest, chunk, std::min(chunk + 63, high1));
+                open = ObliqueGapOpenBits(obliqueTest, chunk, std::min(chunk + 63, high1));
                 chunk += 64;
             }
             if (open == 0) break;
