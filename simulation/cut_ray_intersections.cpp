@@ -11,6 +11,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 #include "work_model/geometry.h"
 
@@ -870,6 +873,233 @@ void SolveTorusHullLanes(const double B[3], const double n[3], double Rc, double
     }
 }
 
+
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QUMBRA_TORUS_FOUR_LANES 1
+#define QUMBRA_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+QUMBRA_AVX2_INLINE __m256d CopySignFour(__m256d magnitude, __m256d sign)
+{
+    const __m256d signBit = _mm256_set1_pd(-0.0);
+    return _mm256_or_pd(_mm256_andnot_pd(signBit, magnitude), _mm256_and_pd(signBit, sign));
+}
+QUMBRA_AVX2_INLINE __m256d AbsFour(__m256d v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
+QUMBRA_AVX2_INLINE __m256d NegateFour(__m256d v) { return _mm256_xor_pd(v, _mm256_set1_pd(-0.0)); }
+// x > 0 ? sqrt(x) : 0 for each element (a NaN gives 0), as SqrtOfPositive.
+QUMBRA_AVX2_INLINE __m256d SqrtOfPositiveFour(__m256d v) { return _mm256_sqrt_pd(_mm256_max_pd(v, _mm256_setzero_pd())); }
+
+// SolveTorusHullLanes four rays at a time where the processor has the four-lane instructions: every
+// arithmetic operation is the one of the pairs, in the same order on each ray, and comparisons are of
+// the same kind (ordered: false for a NaN), so each ray gets the very same hull. The roots are
+// picked with masks here: for kept roots clear of each other the lowest and the highest in the tube's
+// height range are the ones the single ray's routine keeps.
+__attribute__((target("avx2"))) void SolveTorusHullFour(const double B[3], const double n[3], double Rc, double Rt,
+                                                        const TorusAxisConstants& k, int m, const double x1[],
+                                                        const double x2[], bool boundMet, double t[][2],
+                                                        int found[])
+{
+    const double K = k.K;
+    const double bound = std::fabs(Rc) + Rt;
+    const int lanes = (m + 3) & ~3;  // the last ray repeated in the spare lanes
+    alignas(32) double c1[kTorusLanes], c2[kTorusLanes], x[kTorusLanes], r[kTorusLanes], y[kTorusLanes];
+    alignas(32) double R[kTorusLanes], Q[kTorusLanes], Bc[kTorusLanes];
+    alignas(32) double step[2][kTorusLanes], ends[2][kTorusLanes];
+    int mode[kTorusLanes];
+    for (int i = 0; i < lanes; i++) {
+        c1[i] = x1[std::min(i, m - 1)];
+        c2[i] = x2[std::min(i, m - 1)];
+    }
+    const __m256d zero = _mm256_setzero_pd();
+    const __m256d vK = _mm256_set1_pd(K), vRt = _mm256_set1_pd(Rt);
+    const __m256d vq = _mm256_set1_pd(k.q), vInvNz2 = _mm256_set1_pd(k.invNz2), vInvRc = _mm256_set1_pd(k.invRc);
+    const __m256d vInvTwoRc = _mm256_set1_pd(k.invTwoRc), vInvTwoK = _mm256_set1_pd(k.invTwoK);
+    const __m256d vInvK = _mm256_set1_pd(k.invK);
+    const __m256d vFourK = _mm256_set1_pd(4.0 * K), vTwoK = _mm256_set1_pd(2.0 * K);
+    const __m256d one = _mm256_set1_pd(1.0), two = _mm256_set1_pd(2.0);
+    const __m256d vTwoRt = _mm256_set1_pd(2.0 * Rt);
+    __m256d w[2], L[2], U[2];
+    for (int g = 0; g < lanes / 4; g++) {
+        const int i = 4 * g;
+        const __m256d p1 = _mm256_load_pd(c1 + i), p2 = _mm256_load_pd(c2 + i);
+        const __m256d centre1 = _mm256_sub_pd(_mm256_set1_pd(B[0] + Rt * n[0]), p1);
+        const __m256d centre2 = _mm256_sub_pd(_mm256_set1_pd(B[1] + Rt * n[1]), p2);
+        const __m256d dx = _mm256_sub_pd(_mm256_set1_pd(B[0]), p1), dy = _mm256_sub_pd(_mm256_set1_pd(B[1]), p2);
+        const __m256d wv = _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(n[0]), dx), _mm256_mul_pd(_mm256_set1_pd(n[1]), dy));
+        const __m256d Lv = _mm256_mul_pd(
+            _mm256_sub_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(wv, vq), vInvNz2), wv), vRt), vInvRc);
+        const __m256d Uv = _mm256_mul_pd(
+            _mm256_sub_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)),
+                                        _mm256_mul_pd(_mm256_mul_pd(wv, wv), vInvNz2)),
+                          _mm256_set1_pd(Rc * Rc)),
+            vInvTwoRc);
+        const __m256d Bv = _mm256_mul_pd(
+            _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(vFourK, Uv), one), _mm256_mul_pd(Lv, Lv)), vInvTwoK);
+        const __m256d Cc = _mm256_mul_pd(NegateFour(_mm256_add_pd(Uv, _mm256_mul_pd(Lv, vRt))), vInvK);
+        const __m256d Rv = _mm256_mul_pd(
+            _mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(two, Bv), Bv), Bv),
+                                        _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(9.0), Bv), Cc)),
+                          _mm256_set1_pd(27.0 * k.E)),
+            _mm256_set1_pd(1.0 / 54.0));
+        const __m256d Qv = _mm256_mul_pd(_mm256_sub_pd(_mm256_mul_pd(_mm256_set1_pd(3.0), Cc), _mm256_mul_pd(Bv, Bv)),
+                                         _mm256_set1_pd(1.0 / 9.0));
+        const __m256d Q3 = _mm256_mul_pd(_mm256_mul_pd(Qv, Qv), Qv);
+        const __m256d Dv = _mm256_add_pd(_mm256_mul_pd(Rv, Rv), Q3);
+        const __m256d size = _mm256_mul_pd(_mm256_set1_pd(1e-6), _mm256_add_pd(_mm256_mul_pd(Rv, Rv), AbsFour(Q3)));
+        _mm256_store_pd(x + i, NegateFour(_mm256_add_pd(Rv, CopySignFour(SqrtOfPositiveFour(Dv), Rv))));
+        _mm256_store_pd(R + i, Rv);
+        _mm256_store_pd(Q + i, Qv);
+        _mm256_store_pd(Bc + i, Bv);
+        w[g] = wv;
+        L[g] = Lv;
+        U[g] = Uv;
+        // 0: passes outside the torus; 1: one real resolvent root; 2: three; 3: full solve.
+        const int outside = _mm256_movemask_pd(_mm256_cmp_pd(
+            _mm256_add_pd(_mm256_mul_pd(centre1, centre1), _mm256_mul_pd(centre2, centre2)),
+            _mm256_set1_pd(bound * bound), _CMP_GE_OQ));
+        const int oneRoot = _mm256_movemask_pd(_mm256_cmp_pd(Dv, size, _CMP_GT_OQ));
+        const int threeRoots = _mm256_movemask_pd(_mm256_cmp_pd(Dv, NegateFour(size), _CMP_LT_OQ));
+        for (int j = 0; j < 4; j++)
+            mode[i + j] = outside >> j & 1 ? 0 : oneRoot >> j & 1 ? 1 : threeRoots >> j & 1 ? 2 : 3;
+    }
+    if (!boundMet)
+        for (int i = 0; i < m; i++) {
+            double bt[2], bs[2];
+            if (mode[i] != 0 && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1[i], c2[i], bt, bs) != 2)
+                mode[i] = 0;
+        }
+    // The cube root of x for every lane: the start from the bits, then two Halley steps.
+    for (int i = 0; i < lanes; i++) {
+        const double a = std::fabs(x[i]);
+        uint64_t bits;
+        std::memcpy(&bits, &a, sizeof bits);
+        bits = bits / 3 + 0x2A9F7893782DA1CEull;
+        std::memcpy(&r[i], &bits, sizeof bits);
+    }
+    for (int i = 0; i < lanes; i += 4) {
+        const __m256d xv = _mm256_load_pd(x + i);
+        const __m256d a = AbsFour(xv);
+        __m256d rv = _mm256_load_pd(r + i);
+        for (int s = 0; s < 2; s++) {
+            const __m256d r3 = _mm256_mul_pd(_mm256_mul_pd(rv, rv), rv);
+            rv = _mm256_div_pd(_mm256_mul_pd(rv, _mm256_add_pd(r3, _mm256_mul_pd(two, a))),
+                               _mm256_add_pd(_mm256_mul_pd(two, r3), a));
+        }
+        const __m256d u = CopySignFour(rv, xv);
+        _mm256_store_pd(y + i, _mm256_sub_pd(_mm256_sub_pd(u, _mm256_div_pd(_mm256_load_pd(Q + i), u)),
+                                             _mm256_mul_pd(_mm256_load_pd(Bc + i), _mm256_set1_pd(1.0 / 3.0))));
+    }
+    for (int i = 0; i < m; i++)
+        if (mode[i] == 2) {
+            const double theta = std::acos(-R[i] / std::sqrt(-(Q[i] * Q[i] * Q[i]))) * (1.0 / 3.0);
+            y[i] = 2.0 * std::sqrt(-Q[i]) * std::cos(theta) - Bc[i] * (1.0 / 3.0);
+        }
+    const double margin = 1e-6 * (1.0 + 2.0 * Rt);
+    const __m256d vMargin = _mm256_set1_pd(margin), vLowEnd = _mm256_set1_pd(-margin);
+    const __m256d vHighIn = _mm256_set1_pd(2.0 * Rt - margin), vHighOut = _mm256_set1_pd(2.0 * Rt + margin);
+    const __m256d infinity = _mm256_set1_pd(HUGE_VAL);
+    for (int g = 0; g < lanes / 4; g++) {
+        const int i = 4 * g;
+        const __m256d yv = _mm256_load_pd(y + i), Lv = L[g], Uv = U[g];
+        // The two factor quadratics K s^2 + beta s + gamma and their roots.
+        const __m256d a2 = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(two, yv), vK), one);
+        const __m256d b2 = _mm256_mul_pd(yv, _mm256_add_pd(_mm256_mul_pd(two, Uv), yv));
+        const __m256d af = SqrtOfPositiveFour(a2);
+        const __m256d bf = CopySignFour(SqrtOfPositiveFour(b2), _mm256_add_pd(_mm256_mul_pd(yv, Lv), vRt));
+        const __m256d betas[2] = {_mm256_sub_pd(Lv, af), _mm256_add_pd(Lv, af)};
+        const __m256d Uy = _mm256_add_pd(Uv, yv);
+        const __m256d gammas[2] = {_mm256_sub_pd(Uy, bf), _mm256_add_pd(Uy, bf)};
+        __m256d roots[4], present[2];
+        // Decided: y finite and both discriminants clear of 0.
+        __m256d decided = _mm256_cmp_pd(AbsFour(yv), infinity, _CMP_LT_OQ);
+        for (int f = 0; f < 2; f++) {
+            const __m256d bb = _mm256_mul_pd(betas[f], betas[f]);
+            const __m256d d = _mm256_sub_pd(bb, _mm256_mul_pd(vFourK, gammas[f]));
+            const __m256d q = _mm256_mul_pd(_mm256_set1_pd(-0.5), _mm256_add_pd(betas[f], CopySignFour(SqrtOfPositiveFour(d), betas[f])));
+            roots[2 * f] = _mm256_mul_pd(q, vInvK);
+            roots[2 * f + 1] = _mm256_div_pd(gammas[f], q);
+            const __m256d extent = _mm256_add_pd(bb, _mm256_mul_pd(vFourK, AbsFour(gammas[f])));
+            decided = _mm256_and_pd(decided, _mm256_cmp_pd(AbsFour(d), _mm256_mul_pd(_mm256_set1_pd(1e-6), extent), _CMP_GT_OQ));
+            present[f] = _mm256_cmp_pd(d, zero, _CMP_NLT_UQ);
+        }
+        // The lowest and highest roots in the height range; undecided where a present root lies near
+        // an end of the range or is not a number, or a kept root lies near an earlier present one.
+        __m256d inRange[4], low = infinity, high = NegateFour(infinity), kept = zero, keptTwo = zero;
+        for (int e = 0; e < 4; e++) {
+            const __m256d re = roots[e], has = present[e / 2];
+            inRange[e] = _mm256_and_pd(has, _mm256_and_pd(_mm256_cmp_pd(re, vMargin, _CMP_GT_OQ),
+                                                          _mm256_cmp_pd(re, vHighIn, _CMP_LT_OQ)));
+            const __m256d outside = _mm256_or_pd(_mm256_cmp_pd(re, vLowEnd, _CMP_LT_OQ),
+                                                 _mm256_cmp_pd(re, vHighOut, _CMP_GT_OQ));
+            decided = _mm256_andnot_pd(_mm256_andnot_pd(_mm256_or_pd(inRange[e], outside), has), decided);
+            for (int j = 0; j < e; j++) {
+                const __m256d apart = _mm256_cmp_pd(AbsFour(_mm256_sub_pd(roots[j], re)), vMargin, _CMP_GT_OQ);
+                decided = _mm256_andnot_pd(_mm256_andnot_pd(apart, _mm256_and_pd(inRange[e], present[j / 2])), decided);
+            }
+            low = _mm256_blendv_pd(low, _mm256_min_pd(low, re), inRange[e]);
+            high = _mm256_blendv_pd(high, _mm256_max_pd(high, re), inRange[e]);
+            keptTwo = _mm256_or_pd(keptTwo, _mm256_and_pd(kept, inRange[e]));
+            kept = _mm256_or_pd(kept, inRange[e]);
+        }
+        // Lanes kept with two roots get their ends; the others 0, as in the pairs.
+        const __m256d use = _mm256_and_pd(decided, keptTwo);
+        const __m256d endValues[2] = {_mm256_and_pd(low, use), _mm256_and_pd(high, use)};
+        const int decidedBits = _mm256_movemask_pd(decided), useBits = _mm256_movemask_pd(use);
+        for (int j = 0; j < 4; j++) {
+            if (i + j >= m || mode[i + j] == 0 || mode[i + j] == 3) continue;
+            mode[i + j] = !(decidedBits >> j & 1) ? 3 : !(useBits >> j & 1) ? 0 : mode[i + j];
+        }
+        // A Newton step on the quartic at both kept ends.
+        for (int e = 0; e < 2; e++) {
+            const __m256d re = endValues[e];
+            const __m256d q = _mm256_add_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(vK, re), Lv), re), Uv);
+            const __m256d value = _mm256_sub_pd(_mm256_mul_pd(q, q), _mm256_mul_pd(_mm256_sub_pd(vTwoRt, re), re));
+            const __m256d slope = _mm256_add_pd(
+                _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(two, q), _mm256_add_pd(_mm256_mul_pd(vTwoK, re), Lv)), vTwoRt),
+                _mm256_mul_pd(two, re));
+            const __m256d sv = _mm256_div_pd(value, slope);
+            _mm256_store_pd(step[e] + i, sv);
+            _mm256_store_pd(ends[e] + i,
+                            _mm256_add_pd(_mm256_set1_pd(B[2]),
+                                          _mm256_mul_pd(_mm256_add_pd(_mm256_sub_pd(re, sv), w[g]),
+                                                        _mm256_set1_pd(k.invNz))));
+        }
+    }
+    for (int i = 0; i < m; i++) {
+        if (mode[i] == 0) {
+            found[i] = 0;
+            continue;
+        }
+        if (mode[i] != 3 && std::fabs(step[0][i]) <= 1e-9 * (1.0 + 2.0 * Rt) &&
+            std::fabs(step[1][i]) <= 1e-9 * (1.0 + 2.0 * Rt)) {
+            t[i][0] = std::min(ends[0][i], ends[1][i]);
+            t[i][1] = std::max(ends[0][i], ends[1][i]);
+            found[i] = 2;
+            continue;
+        }
+        double tt[4], ss[4];
+        found[i] = TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1[i], c2[i], true, tt, ss), tt, t[i]);
+    }
+}
+#undef QUMBRA_AVX2_INLINE
+#endif
+
+// The torus is solved four rays at a time where the processor allows it (unless a test asked for
+// the pairs), else two.
+bool s_TorusPairsOnly = false;
+
+bool TorusFourLanes()
+{
+#if defined(QUMBRA_TORUS_FOUR_LANES)
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return available && !s_TorusPairsOnly;
+#else
+    return false;
+#endif
+}
+
 }  // namespace
 
 void IntersectLinesWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, int rayCount,
@@ -882,6 +1112,14 @@ void IntersectLinesWithTorusHullInBound(const double B[3], const double n[3], do
         return;
     }
     const TorusAxisConstants& k = GetTorusAxisConstants(n, Rc, Rt);
+#if defined(QUMBRA_TORUS_FOUR_LANES)
+    if (TorusFourLanes()) {
+        for (int first = 0; first < rayCount; first += kTorusLanes)
+            SolveTorusHullFour(B, n, Rc, Rt, k, std::min(kTorusLanes, rayCount - first), c1 + first, c2 + first,
+                               boundMet, t + first, found + first);
+        return;
+    }
+#endif
     for (int first = 0; first < rayCount; first += kTorusLanes)
         SolveTorusHullLanes(B, n, Rc, Rt, k, std::min(kTorusLanes, rayCount - first), c1 + first, c2 + first,
                             boundMet, t + first, found + first);
@@ -952,4 +1190,9 @@ bool TorusClearOfRayStretch(const double B[3], const double n[3], double Rc, dou
     // An inner minimum of the bound, at x = -p1 / m, where it lies inside the stretch.
     if (m > 0.0 && p1 < 0.0 && -p1 < m * h) return 2.0 * m * (p0 - tolerance) > p1 * p1;
     return true;
+}
+
+void SetTorusPairsOnlyForTest(bool pairsOnly)
+{
+    s_TorusPairsOnly = pairsOnly;
 }

@@ -40,6 +40,9 @@ int IntersectLineWithTorusHullInBound(const double B[3], const double n[3], doub
 void IntersectLinesWithTorusHullInBound(const double B[3], const double n[3], double Rc, double Rt, int rayCount,
                                         const double c1[], const double c2[], bool boundMet, double t[][2],
                                         int found[]);
+// Makes IntersectLinesWithTorusHullInBound solve two rays at a time even where the processor could
+// take four (for tests comparing the two).
+void SetTorusPairsOnlyForTest(bool pairsOnly);
 // True when the ray provably has no point inside the torus for ray coordinates ta to tb (a bound of
 // the torus quartic from ta's end stays positive over the stretch); false where that is not shown,
 // and always for an axis with |nz| < 0.1 or along the ray.

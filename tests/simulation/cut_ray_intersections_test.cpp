@@ -417,36 +417,41 @@ TEST(IntersectLineWithTorusHullInBound, MatchesTheFullSolve)
 
 // Rays handed over together give each the very values it gets on its own, whatever its neighbours:
 // the random, grazing and lowest-circle rays above in groups of 1 to 13 (past one group of lanes),
-// over ring and spindle tori and axes on both sides of the |nz| = 0.1 switch.
+// over ring and spindle tori and axes on both sides of the |nz| = 0.1 switch; both with four rays
+// at a time (where the processor has it) and with pairs.
 TEST(IntersectLinesWithTorusHullInBound, EachRayAsOnItsOwn)
 {
-    std::mt19937 rng(20261214);
-    std::uniform_real_distribution<double> u(-1, 1);
-    int hits = 0;
-    for (int trial = 0; trial < 3000; trial++) {
-        const TorusCase c = RandomTorusCase(rng, u, trial);
-        const double* n = c.n;
-        const double *B = c.B, Rc = c.Rc, Rt = c.Rt;
-        const int count = 1 + trial % 13;
-        double c1[13], c2[13];
-        for (int i = 0; i < count; i++)
-            RandomTorusRay(c, i % 3 == 1 ? 1 : i % 5 == 2 ? 2 : 0, rng, u, &c1[i], &c2[i]);
-        for (bool boundMet : {false, true}) {
-            double t[13][2];
-            int found[13];
-            IntersectLinesWithTorusHullInBound(B, n, Rc, Rt, count, c1, c2, boundMet, t, found);
-            for (int i = 0; i < count; i++) {
-                double hull[2];
-                const int one = IntersectLineWithTorusHullInBound(B, n, Rc, Rt, c1[i], c2[i], boundMet, hull);
-                ASSERT_EQ(found[i], one) << "trial " << trial << " ray " << i;
-                if (one != 2) continue;
-                EXPECT_EQ(t[i][0], hull[0]) << "trial " << trial << " ray " << i;
-                EXPECT_EQ(t[i][1], hull[1]) << "trial " << trial << " ray " << i;
-                hits++;
+    for (bool pairsOnly : {false, true}) {
+        SetTorusPairsOnlyForTest(pairsOnly);
+        std::mt19937 rng(20261214);
+        std::uniform_real_distribution<double> u(-1, 1);
+        int hits = 0;
+        for (int trial = 0; trial < 3000; trial++) {
+            const TorusCase c = RandomTorusCase(rng, u, trial);
+            const double* n = c.n;
+            const double *B = c.B, Rc = c.Rc, Rt = c.Rt;
+            const int count = 1 + trial % 13;
+            double c1[13], c2[13];
+            for (int i = 0; i < count; i++)
+                RandomTorusRay(c, i % 3 == 1 ? 1 : i % 5 == 2 ? 2 : 0, rng, u, &c1[i], &c2[i]);
+            for (bool boundMet : {false, true}) {
+                double t[13][2];
+                int found[13];
+                IntersectLinesWithTorusHullInBound(B, n, Rc, Rt, count, c1, c2, boundMet, t, found);
+                for (int i = 0; i < count; i++) {
+                    double hull[2];
+                    const int one = IntersectLineWithTorusHullInBound(B, n, Rc, Rt, c1[i], c2[i], boundMet, hull);
+                    ASSERT_EQ(found[i], one) << "trial " << trial << " ray " << i;
+                    if (one != 2) continue;
+                    EXPECT_EQ(t[i][0], hull[0]) << "trial " << trial << " ray " << i;
+                    EXPECT_EQ(t[i][1], hull[1]) << "trial " << trial << " ray " << i;
+                    hits++;
+                }
             }
         }
+        EXPECT_GT(hits, 10000);
     }
-    EXPECT_GT(hits, 10000);
+    SetTorusPairsOnlyForTest(false);
 }
 
 // For an axis across the rays, the hull is the full solve's first and last crossing to the bit:
