@@ -470,6 +470,42 @@ inline void SetUpRay(RayContext* ray, DexelDirectionBlock* block, int i1, int i2
     ray->frameAxis = nullptr;
 }
 
+// SetUpRay's values that every ray of a row shares.
+struct RowRayValues {
+    int indexBase;      // index of the row's ray 0
+    double area;        // the area weight before the halving at the row's own ends
+    double plane1, plane2c2, plane3;  // the tip plane's terms: plane1 c1 + plane2c2 + plane3
+    float* tops;        // the row's entries in the top summary (null: none)
+};
+
+inline RowRayValues GetRowRayValues(const DexelDirectionBlock* block, int i2)
+{
+    RowRayValues row;
+    row.indexBase = i2 * block->crossNodeCount1;
+    // Halving is exact, so halving for the row first gives SetUpRay's value.
+    row.area = block->pitch * block->pitch;
+    if (i2 == 0 || i2 == block->crossCellCount2) row.area *= 0.5;
+    row.plane1 = g_ToolAxisPlane[block->crossAxis1];
+    row.plane2c2 = g_ToolAxisPlane[block->crossAxis2] * block->crossCoordinates2[i2];
+    row.plane3 = g_ToolAxisPlane[3];
+    row.tops = block->counts == s_SummaryCounts ? s_SummaryTops + row.indexBase : nullptr;
+    return row;
+}
+
+// SetUpRay for ray i1 of a ray already set up for a ray of the same row: only the values that
+// differ from ray to ray, found as SetUpRay finds them.
+inline void SetUpRayOfRow(RayContext* ray, const RowRayValues& row, const DexelDirectionBlock* block, int i1)
+{
+    ray->i1 = i1;
+    ray->index = row.indexBase + i1;
+    ray->c1 = block->crossCoordinates1[i1];
+    double area = row.area;
+    if (i1 == 0 || i1 == block->crossCellCount1) area *= 0.5;
+    ray->area = area;
+    ray->plane = row.plane1 * ray->c1 + row.plane2c2 + row.plane3;
+    ray->top = row.tops ? row.tops + i1 : nullptr;
+}
+
 // The ray's quadratic about tip T where the axis n serves it (SetUpToolFrameRayIfTilted), else
 // nullptr; from the row's axis values where the sweep found them.
 inline const ToolFrameRay* SetUpRayFrame(const RayContext& ray, const double T[3], const double n[3],
@@ -757,6 +793,29 @@ inline bool MaterialBetween(const double* material, int n, double a, double b)
     if (!(a < b) || !(b > material[0]) || !(a < material[n - 1])) return false;
     const int j = FindFirstMaterialExitAbove(material, n, a);
     return j < n && material[j] < b;
+}
+
+// The index of FindFirstMaterialExitAbove(material, n, a) from j, that of a point p: the scan goes
+// down from j where a <= p, up from it otherwise (most rays find it at j or next to it).
+inline int FindFirstMaterialExitAboveFrom(const double* material, int n, double a, double p, int j)
+{
+    if (a <= p) {
+        while (j >= 2 && material[j - 1] > a) j -= 2;
+    } else {
+        while (j < n && material[j + 1] <= a) j += 2;
+    }
+    return j;
+}
+
+// MaterialBetween with the search started from the index j of a point p
+// (FindFirstMaterialExitAbove(material, n, p)); *first is set to the index found for a where the
+// test gets that far (else left as it is).
+inline bool MaterialBetweenFrom(const double* material, int n, double a, double b, double p, int j, int* first)
+{
+    if (!(a < b) || !(b > material[0]) || !(a < material[n - 1])) return false;
+    const int k = FindFirstMaterialExitAboveFrom(material, n, a, p, j);
+    *first = k;
+    return k < n && material[k] < b;
 }
 
 // True when some candidate of at least kMinChord meets the ray's material. The subtractions only
@@ -3275,6 +3334,17 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     uint64_t open = 0;
     int chunk = low1;  // the first ray of the chunk after the one open describes
     GeneralCutQueue generalCuts;
+    // The ray handed to the cuts: what every ray of the row shares set here, the rest per ray.
+    RayContext ray{};
+    ray.block = block;
+    ray.state = block->sweep;
+    ray.scratch = scratch;
+    ray.volumeTerms = volumeTerms;
+    ray.endCount = endCount;
+    ray.i2 = i2;
+    ray.c2 = block->crossCoordinates2[i2];
+    ray.frameAxis = oblique ? &frameAxis : nullptr;
+    const RowRayValues rowValues = GetRowRayValues(block, i2);
     for (int i1 = low1; i1 <= high1; i1++) {
         if (obliqueBits) {
             while (open == 0 && chunk <= high1) {
@@ -3298,6 +3368,14 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             if (open == 0) break;
             i1 = chunk - 64 + __builtin_ctzll(open);
             open &= open - 1;
+            // As for the Z-rays: the next open ray's count and end slots are requested while this
+            // one is tested and cut.
+            if (open != 0) {
+                const size_t next = size_t(chunk - 64) + size_t(__builtin_ctzll(open));
+                __builtin_prefetch(counts + next);
+                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + next) *
+                                                     size_t(block->capacity));
+            }
         } else if (tops) {
             const double top = tops[i1];
             if (tipT >= top) {
@@ -3416,8 +3494,10 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             const double splitPoint = tipT + split;
             float* gap = rayGaps ? rayGaps + 2 * i1 : nullptr;
             if (gap) {
+                // The bits above left open only the rays this test keeps.
                 const double g0 = gap[0], g1 = gap[1];
-                if (g0 <= splitPoint && splitPoint < g1 && MaterialClearOfObliqueChord(chord, g0 - tipT, g1 - tipT))
+                if (!gapBits && g0 <= splitPoint && splitPoint < g1 &&
+                    MaterialClearOfObliqueChord(chord, g0 - tipT, g1 - tipT))
                     continue;
                 if (counts[i1] == 0) {
                     gap[0] = -HUGE_VALF;
@@ -3455,7 +3535,8 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                                           &high))
                     continue;
             }
-            if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
+            int first = j;
+            if (!MaterialBetweenFrom(material, cnt, tipT + low, tipT + high, splitPoint, j, &first)) continue;
         } else if (oblique && !belowUpperParts) {
             // A ray across the axis (n[2] = 0; the rays crossing it obliquely took the branch above).
             // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0,
@@ -3466,6 +3547,11 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             // so that a ray whose material lies beyond the chord (as most rays beside the column of a
             // tool moving over cut material) is passed over without the root; the others take the
             // exact test on the chord.
+            // The rays are visited one after the other: the end slots a few rays on are requested
+            // while this one is tested and cut.
+            if (i1 + 4 <= high1)
+                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + size_t(i1 + 4)) *
+                                                     size_t(block->capacity));
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
             const double w = a * n[0] + b2 * n[1];
             const double B = -n[2] * w;
@@ -3520,7 +3606,8 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                                           st->cornerCentrePoint[2] - tipT, &low, &high))
                     continue;
             }
-            if (!MaterialBetween(material, cnt, tipT + low, tipT + high)) continue;
+            int first = j;
+            if (!MaterialBetweenFrom(material, cnt, tipT + low, tipT + high, tipT, j, &first)) continue;
         }
         if (axial) {
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
@@ -3545,9 +3632,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                 }
             }
         }
-        RayContext ray;
-        SetUpRay(&ray, block, i1, i2, scratch, nullptr, volumeTerms, endCount);
-        if (oblique) ray.frameAxis = &frameAxis;
+        SetUpRayOfRow(&ray, rowValues, block, i1);
         if (tool.type == TOOL_BALL && (sphereCount >= 0 || belowUpperParts)) {
             if (sphereCount < 0)
                 sphereCount = IntersectSphere(st->cornerCentrePoint, g_CutBoundRadius, ray, sphere);
