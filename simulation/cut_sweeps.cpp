@@ -1396,8 +1396,11 @@ void SetUpGeneralCutTerms(const ToolShape& tool, const RayContext& ray, GeneralC
 // through its bounding cylinder reaches beyond the hull of the others. The hull is kept as two
 // values (the candidates are one interval until the shank is joined). Finds the candidates up to
 // the torus; FinishGeneralCut joins the torus's hull and cuts.
-void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCut* cut,
-                       const GeneralCutTerms* rowTerms = nullptr)
+// rowFrame: the ray's quadratic comes from the row's axis values, whose cylinder terms rowTerms holds
+// (the quadratic then stays a value of this call, kept in registers).
+template <bool rowFrame>
+void PrepareGeneralCutWith(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCut* cut,
+                           const GeneralCutTerms* rowTerms)
 {
     const DexelSweepState* st = ray.state;
     const ToolCutGeometry& g = *tool.g;
@@ -1409,9 +1412,16 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
     double low = 0.0, high = 0.0;
     // The ray's quadratic about the tip serves the cylinders along the axis.
     ToolFrameRay frameValues;
-    const ToolFrameRay* frame = SetUpRayFrame(ray, st->basePoint, n, &frameValues);
-    // The cylinders' terms of the row where the ray's quadratic comes from the row's axis values.
-    const GeneralCutTerms* terms = rowTerms && rowTerms->axis && rowTerms->axis == ray.frameAxis ? rowTerms : nullptr;
+    const ToolFrameRay* frame;
+    const GeneralCutTerms* terms;
+    if (rowFrame) {
+        SetUpToolFrameRayOnAxis(*ray.frameAxis, st->basePoint, n, ray.c1, ray.c2, &frameValues);
+        frame = &frameValues;
+        terms = rowTerms;
+    } else {
+        frame = SetUpRayFrame(ray, st->basePoint, n, &frameValues);
+        terms = nullptr;
+    }
     int count = 0;
     if (tool.type == TOOL_OVAL)
         count = IntersectLineWithToolTip(st->basePoint, n, g.ovalRadialSemiAxis, g.ovalAxialSemiAxis,
@@ -1463,6 +1473,16 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
     cut->high = high;
     cut->haveColumn = haveColumn;
     cut->haveShank = haveShank;
+}
+
+void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCut* cut,
+                       const GeneralCutTerms* rowTerms = nullptr)
+{
+    // The cylinders' terms of the row where the ray's quadratic comes from the row's axis values.
+    if (rowTerms && rowTerms->axis && rowTerms->axis == ray.frameAxis)
+        PrepareGeneralCutWith<true>(tool, ray, flags, cut, rowTerms);
+    else
+        PrepareGeneralCutWith<false>(tool, ray, flags, cut, nullptr);
 }
 
 // The cut of a prepared ray, with the torus hull's count and ends where it was solved.
