@@ -1125,6 +1125,107 @@ void IntersectLinesWithTorusHullInBound(const double B[3], const double n[3], do
                             boundMet, t + first, found + first);
 }
 
+namespace {
+
+#if defined(QUMBRA_TORUS_FOUR_LANES)
+#define QUMBRA_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+// TorusClearOfRayStretch for four stretches at once (axis checked by the caller): the same
+// operations on each lane, ordered comparisons as there, min and max with the operand order of
+// std::min and std::max, so each lane's answer is the single call's.
+QUMBRA_AVX2_INLINE int TorusClearOfFourStretches(const double B[3], const double n[3], double Rc, double Rt,
+                                                 const TorusAxisConstants& k, const double* c1, const double* c2,
+                                                 const double* ta, const double* tb)
+{
+    const __m256d zero = _mm256_setzero_pd(), two = _mm256_set1_pd(2.0);
+    const __m256d vK = _mm256_set1_pd(k.K), vRt = _mm256_set1_pd(Rt), vTwoRt = _mm256_set1_pd(2.0 * Rt);
+    const __m256d vTa = _mm256_loadu_pd(ta), vTb = _mm256_loadu_pd(tb);
+    const __m256d dx = _mm256_sub_pd(_mm256_set1_pd(B[0]), _mm256_loadu_pd(c1));
+    const __m256d dy = _mm256_sub_pd(_mm256_set1_pd(B[1]), _mm256_loadu_pd(c2));
+    const __m256d w = _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(n[0]), dx), _mm256_mul_pd(_mm256_set1_pd(n[1]), dy));
+    const __m256d vB2 = _mm256_set1_pd(B[2]), vNz = _mm256_set1_pd(n[2]);
+    const __m256d s0 = _mm256_sub_pd(_mm256_mul_pd(_mm256_sub_pd(vTa, vB2), vNz), w);
+    const __m256d s1 = _mm256_sub_pd(_mm256_mul_pd(_mm256_sub_pd(vTb, vB2), vNz), w);
+    const __m256d swap = _mm256_cmp_pd(s1, s0, _CMP_LT_OQ);
+    // sa = max(sa, 0) and sb = min(sb, 2 Rt) as std::max and std::min give them (NaN kept).
+    const __m256d sa = _mm256_max_pd(zero, _mm256_blendv_pd(s0, s1, swap));
+    const __m256d sb = _mm256_min_pd(vTwoRt, _mm256_blendv_pd(s1, s0, swap));
+    const __m256d ordered = _mm256_cmp_pd(vTa, vTb, _CMP_LE_OQ);
+    const __m256d inHeights = _mm256_cmp_pd(sa, sb, _CMP_LE_OQ);
+    const __m256d aboveHeights = _mm256_cmp_pd(sa, sb, _CMP_GT_OQ);
+    const __m256d L = _mm256_mul_pd(
+        _mm256_sub_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(w, _mm256_set1_pd(k.q)), _mm256_set1_pd(k.invNz2)), w),
+                      vRt),
+        _mm256_set1_pd(k.invRc));
+    const __m256d U = _mm256_mul_pd(
+        _mm256_sub_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(dx, dx), _mm256_mul_pd(dy, dy)),
+                                    _mm256_mul_pd(_mm256_mul_pd(w, w), _mm256_set1_pd(k.invNz2))),
+                      _mm256_set1_pd(Rc * Rc)),
+        _mm256_set1_pd(k.invTwoRc));
+    const __m256d qa = _mm256_add_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(vK, sa), L), sa), U);
+    const __m256d p0 = _mm256_sub_pd(_mm256_mul_pd(qa, qa), _mm256_mul_pd(_mm256_sub_pd(vTwoRt, sa), sa));
+    const __m256d p1 = _mm256_add_pd(
+        _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(two, qa),
+                                    _mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(2.0 * k.K), sa), L)),
+                      vTwoRt),
+        _mm256_mul_pd(two, sa));
+    const __m256d fourKU = _mm256_mul_pd(_mm256_set1_pd(4.0 * k.K), U);
+    const __m256d c0 = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(two, L), L), fourKU), two);
+    const __m256d c1s = _mm256_mul_pd(_mm256_set1_pd(12.0 * k.K), L);
+    const __m256d c2s = _mm256_set1_pd(12.0 * k.K * k.K);
+    const __m256d atA = _mm256_add_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(c2s, sa), c1s), sa), c0);
+    const __m256d atB = _mm256_add_pd(_mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(c2s, sb), c1s), sb), c0);
+    __m256d m = _mm256_min_pd(atB, atA);
+    const __m256d vertex = _mm256_div_pd(NegateFour(L), _mm256_set1_pd(2.0 * k.K));
+    const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(vertex, sa, _CMP_GT_OQ), _mm256_cmp_pd(vertex, sb, _CMP_LT_OQ));
+    const __m256d atVertex = _mm256_sub_pd(_mm256_add_pd(fourKU, two), _mm256_mul_pd(L, L));
+    m = _mm256_blendv_pd(m, _mm256_min_pd(atVertex, m), inside);
+    const __m256d h = _mm256_sub_pd(sb, sa);
+    const __m256d tolerance = _mm256_mul_pd(
+        _mm256_set1_pd(1e-9),
+        _mm256_add_pd(_mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(qa, qa), _mm256_set1_pd(Rt * Rt)),
+                                    _mm256_mul_pd(AbsFour(p1), h)),
+                      _mm256_mul_pd(_mm256_mul_pd(AbsFour(m), h), h)));
+    const __m256d atEnd = _mm256_add_pd(_mm256_add_pd(p0, _mm256_mul_pd(p1, h)),
+                                        _mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(0.5), m), h), h));
+    const __m256d bounded = _mm256_and_pd(_mm256_cmp_pd(p0, tolerance, _CMP_GT_OQ),
+                                          _mm256_cmp_pd(atEnd, tolerance, _CMP_GT_OQ));
+    const __m256d innerMinimum = _mm256_and_pd(
+        _mm256_and_pd(_mm256_cmp_pd(m, zero, _CMP_GT_OQ), _mm256_cmp_pd(p1, zero, _CMP_LT_OQ)),
+        _mm256_cmp_pd(NegateFour(p1), _mm256_mul_pd(m, h), _CMP_LT_OQ));
+    const __m256d innerClear = _mm256_cmp_pd(_mm256_mul_pd(_mm256_mul_pd(two, m), _mm256_sub_pd(p0, tolerance)),
+                                             _mm256_mul_pd(p1, p1), _CMP_GT_OQ);
+    const __m256d clearInside = _mm256_and_pd(bounded, _mm256_blendv_pd(_mm256_castsi256_pd(_mm256_set1_epi64x(-1)),
+                                                                         innerClear, innerMinimum));
+    const __m256d clear = _mm256_and_pd(ordered, _mm256_blendv_pd(aboveHeights, clearInside, inHeights));
+    return _mm256_movemask_pd(clear);
+}
+
+__attribute__((target("avx2"))) void TorusClearOfRayStretchesFour(const double B[3], const double n[3], double Rc,
+                                                                  double Rt, const TorusAxisConstants& k, int count,
+                                                                  const double c1[], const double c2[],
+                                                                  const double ta[], const double tb[], bool clear[])
+{
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const int bits = TorusClearOfFourStretches(B, n, Rc, Rt, k, c1 + i, c2 + i, ta + i, tb + i);
+        for (int j = 0; j < 4; j++) clear[i + j] = (bits >> j & 1) != 0;
+    }
+    if (i < count) {
+        // The last stretches padded with copies of the last one.
+        double p1[4], p2[4], pa[4], pb[4];
+        for (int j = 0; j < 4; j++) {
+            const int from = std::min(i + j, count - 1);
+            p1[j] = c1[from], p2[j] = c2[from], pa[j] = ta[from], pb[j] = tb[from];
+        }
+        const int bits = TorusClearOfFourStretches(B, n, Rc, Rt, k, p1, p2, pa, pb);
+        for (int j = 0; i + j < count; j++) clear[i + j] = (bits >> j & 1) != 0;
+    }
+}
+#undef QUMBRA_AVX2_INLINE
+#endif
+
+}  // namespace
+
 void SetUpToolFrameAxis(const double n[3], ToolFrameAxis* k)
 {
     const double q = n[0] * n[0] + n[1] * n[1];
@@ -1195,4 +1296,21 @@ bool TorusClearOfRayStretch(const double B[3], const double n[3], double Rc, dou
 void SetTorusPairsOnlyForTest(bool pairsOnly)
 {
     s_TorusPairsOnly = pairsOnly;
+}
+
+void TorusClearOfRayStretches(const double B[3], const double n[3], double Rc, double Rt, int count,
+                              const double c1[], const double c2[], const double ta[], const double tb[],
+                              bool clear[])
+{
+    if (!(std::fabs(n[2]) >= 0.1) || (n[0] == 0.0 && n[1] == 0.0) || !(Rt > 0.0) || !(Rc > 0.0)) {
+        for (int i = 0; i < count; i++) clear[i] = false;
+        return;
+    }
+#if defined(QUMBRA_TORUS_FOUR_LANES)
+    if (TorusFourLanes()) {
+        TorusClearOfRayStretchesFour(B, n, Rc, Rt, GetTorusAxisConstants(n, Rc, Rt), count, c1, c2, ta, tb, clear);
+        return;
+    }
+#endif
+    for (int i = 0; i < count; i++) clear[i] = TorusClearOfRayStretch(B, n, Rc, Rt, c1[i], c2[i], ta[i], tb[i]);
 }

@@ -48,6 +48,11 @@ void SetTorusPairsOnlyForTest(bool pairsOnly);
 // and always for an axis with |nz| < 0.1 or along the ray.
 bool TorusClearOfRayStretch(const double B[3], const double n[3], double Rc, double Rt, double c1, double c2,
                             double ta, double tb);
+// TorusClearOfRayStretch for count stretches, of the rays (c1[i], c2[i]) from ta[i] to tb[i]: clear[i]
+// is its answer, the same for each (four stretches at a time where the processor allows it).
+void TorusClearOfRayStretches(const double B[3], const double n[3], double Rc, double Rt, int count,
+                              const double c1[], const double c2[], const double ta[], const double tb[],
+                              bool clear[]);
 
 // IntersectLineWithToolCylinder (capped, of length len) or IntersectLineWithShank (open) for an
 // axis across the rays (n[2] = 0, not both n[0] and n[1] 0): the ray lies at one height above the

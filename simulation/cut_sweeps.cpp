@@ -1248,6 +1248,15 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
     SubtractBodyIntervals(ray, list, BodyCutOptions{verticalSingle, true});
 }
 
+// The stretches of a ray on which the corner torus must be shown clear for it to leave the ray's cut
+// unchanged: from the chord's start up to a margin past the last material before low, and from a
+// margin before the first material after high up to the chord's end.
+struct TorusStretches {
+    int count;      // stretches to show clear (0 to 2)
+    bool anyClear;  // one stretch shown clear suffices (else every one must be)
+    double from[2], to[2];
+};
+
 // Whether the corner torus, whose crossings lie within its bounding chord (t[0], t[1]), can change
 // what the ray loses beside the hull [low, high] of the other solids (empty when low > high). Its
 // hull join only widens that hull toward the bounding chord: from the chord's start (less a margin
@@ -1258,41 +1267,56 @@ void CutFlat(const ToolShape& tool, const RayContext& ray, RowFlags* flags)
 // high up to the chord's end): its crossings then leave that material out of the widening as well.
 // Not so when the widening could lift a hull shorter than kMinChord over that length or join the
 // shank's interval to it: with a shank interval, or a hull that short, the torus is always solved.
-bool TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, double high, int shankCount,
-                          const double B[3], const double n[3], double Rc, double Rt)
+// Returns 1 where the torus may change the cut, 0 where it cannot, and -1 where that depends on
+// the stretches in *stretches being shown clear of the torus (TorusClearOfRayStretch), which the
+// caller does for several rays at once. For an axis whose clearance is never shown the material
+// alone decides.
+int TorusMayMeetMaterial(const RayContext& ray, const double t[2], double low, double high, int shankCount,
+                         const double n[3], double Rc, double Rt, TorusStretches* stretches)
 {
     const double kMargin = 1e-5;
-    if (shankCount != 0 || (low <= high && !(high - low >= kMinChord))) return true;
+    if (shankCount != 0 || (low <= high && !(high - low >= kMinChord))) return 1;
     const DexelDirectionBlock* b = ray.block;
     const int count = b->counts[ray.index];
-    if (count == 0) return false;
+    if (count == 0) return 0;
+    const bool provable = std::fabs(n[2]) >= 0.1 && !(n[0] == 0.0 && n[1] == 0.0) && Rt > 0.0 && Rc > 0.0;
     const double* material = GetDexelEndsPointer(ray.index, b->capacity, b->counts, b->ends);
     if (low > high) {
         // No other solid: the torus's hull is all the ray loses. It removes nothing where the torus
         // stays off the ray from the margin before the first material in the chord up to the
         // chord's end (its last crossing then lies before all of it), or from the chord's start up
-        // to the margin past the last material. The first holds far more often.
+        // to the margin past the last material.
         const double from = t[0] - kMargin, to = t[1] + kMargin;
-        if (!MaterialBetween(material, count, from, to)) return false;
+        if (!MaterialBetween(material, count, from, to)) return 0;
+        if (!provable) return 1;
         const int i = FindFirstMaterialExitAbove(material, count, from);
         const double first = std::max(material[i], from);
-        if (TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, first - kMargin, to)) return false;
         const int j = FindFirstMaterialExitAbove(material, count, to);
         const double last = j < count && material[j] < to ? to : material[j - 1];
-        return !TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, from, last + kMargin);
+        stretches->count = 2;
+        stretches->anyClear = true;
+        stretches->from[0] = first - kMargin, stretches->to[0] = to;
+        stretches->from[1] = from, stretches->to[1] = last + kMargin;
+        return -1;
     }
+    int k = 0;
     if (MaterialBetween(material, count, t[0] - kMargin, low)) {
+        if (!provable) return 1;
         // The last material before low: the interval across low, or else the last one ending below it.
         const int j = FindFirstMaterialExitAbove(material, count, low);
         const double last = j < count && material[j] < low ? low : material[j - 1];
-        if (!TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, t[0] - kMargin, last + kMargin)) return true;
+        stretches->from[k] = t[0] - kMargin, stretches->to[k++] = last + kMargin;
     }
     if (MaterialBetween(material, count, high, t[1] + kMargin)) {
+        if (!provable) return 1;
         const int j = FindFirstMaterialExitAbove(material, count, high);
         const double first = std::max(material[j], high);
-        if (!TorusClearOfRayStretch(B, n, Rc, Rt, ray.c1, ray.c2, first - kMargin, t[1] + kMargin)) return true;
+        stretches->from[k] = first - kMargin, stretches->to[k++] = t[1] + kMargin;
     }
-    return false;
+    if (k == 0) return 0;
+    stretches->count = k;
+    stretches->anyClear = false;
+    return -1;
 }
 
 // The chord of a cylinder on the tool axis (as IntersectCylinderOnAxis gives it, to the bit) in
@@ -1365,7 +1389,8 @@ struct GeneralCut {
     double low, high;
     bool haveColumn, haveShank;
     double column[2], shank[2];
-    bool torus;
+    bool torus;  // the torus is to be solved, unless the stretches below are shown clear of it
+    TorusStretches torusStretches;
 };
 
 // The terms of a general tool's cylinders on the axis that every ray of one row shares at one
@@ -1464,9 +1489,10 @@ void PrepareGeneralCutWith(const ToolShape& tool, const RayContext& ray, RowFlag
         double least = HUGE_VAL, most = -HUGE_VAL;
         if (hull) least = low, most = high;
         if (haveColumn) least = std::min(least, column[0]), most = std::max(most, column[1]);
+        cut->torusStretches.count = 0;
         cut->torus = (t[0] < least || t[1] > most) &&
-                     TorusMayMeetMaterial(ray, t, least, most, haveShank ? 2 : 0, st->cornerBasePoint, n,
-                                          g.bottomEdgeRadius, g.cornerRadius);
+                     TorusMayMeetMaterial(ray, t, least, most, haveShank ? 2 : 0, n, g.bottomEdgeRadius,
+                                          g.cornerRadius, &cut->torusStretches) != 0;
     }
     cut->hull = hull;
     cut->low = low;
@@ -1524,7 +1550,7 @@ inline void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus
 // The rays of a row that a general tool cuts, kept from their candidates to their cuts so that the
 // corner torus is solved for several rays at once; the cuts are made in ray order as before.
 struct GeneralCutQueue {
-    static const int kRays = 16, kTorusRays = 8;
+    static const int kRays = 16, kTorusRays = 16;
     // Made as rays are queued, so that a row of another tool pays nothing for them.
     union {
         GeneralCut cuts[kRays];
@@ -1535,23 +1561,53 @@ struct GeneralCutQueue {
     GeneralCutQueue() {}
 };
 
-// Makes the queued cuts in order, with the torus hulls of the rays that need them found together.
+// Makes the queued cuts in order, with the torus hulls of the rays that need them found together:
+// first the stretches that may spare rays the torus are tested together, then the torus is solved
+// for the rays left.
 void FlushGeneralCuts(const ToolShape& tool, GeneralCutQueue* queue)
 {
-    double c1[GeneralCutQueue::kTorusRays], c2[GeneralCutQueue::kTorusRays];
-    double hull[GeneralCutQueue::kTorusRays][2];
-    int found[GeneralCutQueue::kTorusRays];
+    const int kRays = GeneralCutQueue::kRays;
+    double c1[2 * kRays], c2[2 * kRays], from[2 * kRays], to[2 * kRays];
+    bool clear[2 * kRays];
+    double hull[kRays][2];
+    int found[kRays];
+    const DexelSweepState* st = queue->cuts[0].ray.state;
+    const double Rc = tool.g->bottomEdgeRadius, Rt = tool.g->cornerRadius;
     int m = 0;
-    for (int i = 0; i < queue->count; i++)
-        if (queue->cuts[i].torus) {
-            c1[m] = queue->cuts[i].ray.c1;
-            c2[m++] = queue->cuts[i].ray.c2;
+    for (int i = 0; i < queue->count; i++) {
+        const GeneralCut& cut = queue->cuts[i];
+        if (!cut.torus) continue;
+        for (int k = 0; k < cut.torusStretches.count; k++) {
+            c1[m] = cut.ray.c1;
+            c2[m] = cut.ray.c2;
+            from[m] = cut.torusStretches.from[k];
+            to[m++] = cut.torusStretches.to[k];
         }
-    if (m > 0) {
-        const DexelSweepState* st = queue->cuts[0].ray.state;
-        IntersectLinesWithTorusHullInBound(st->cornerBasePoint, st->axisVector, tool.g->bottomEdgeRadius,
-                                           tool.g->cornerRadius, m, c1, c2, true, hull, found);
     }
+    if (m > 0) TorusClearOfRayStretches(st->cornerBasePoint, st->axisVector, Rc, Rt, m, c1, c2, from, to, clear);
+    int p = 0;
+    m = 0;
+    for (int i = 0; i < queue->count; i++) {
+        GeneralCut* cut = &queue->cuts[i];
+        if (!cut->torus) continue;
+        const TorusStretches& s = cut->torusStretches;
+        if (s.count > 0) {
+            bool any = false, all = true;
+            for (int k = 0; k < s.count; k++) {
+                any = any || clear[p + k];
+                all = all && clear[p + k];
+            }
+            p += s.count;
+            if (s.anyClear ? any : all) {
+                cut->torus = false;
+                continue;
+            }
+        }
+        c1[m] = cut->ray.c1;
+        c2[m++] = cut->ray.c2;
+    }
+    if (m > 0)
+        IntersectLinesWithTorusHullInBound(st->cornerBasePoint, st->axisVector, Rc, Rt, m, c1, c2, true, hull, found);
     m = 0;
     for (int i = 0; i < queue->count; i++) {
         GeneralCut* cut = &queue->cuts[i];

@@ -524,4 +524,43 @@ TEST(TorusClearOfRayStretch, ClearOnlyWhereTheRayStaysOutside)
     EXPECT_GT(crossed, 3000);
 }
 
+// Stretches tested together get each the single call's answer, four at a time and in pairs: random,
+// grazing and lowest-circle rays over ring and spindle tori, with stretches reaching in, stopping
+// just short of the first crossing, reversed, outside the torus's heights and not a number.
+TEST(TorusClearOfRayStretches, EachAsOnItsOwn)
+{
+    for (bool pairsOnly : {false, true}) {
+        SetTorusPairsOnlyForTest(pairsOnly);
+        std::mt19937 rng(20261216);
+        std::uniform_real_distribution<double> u(-1, 1);
+        int clear = 0, notClear = 0;
+        for (int trial = 0; trial < 3000; trial++) {
+            const TorusCase c = RandomTorusCase(rng, u, trial);
+            const int count = 1 + trial % 11;
+            double c1[11], c2[11], ta[11], tb[11];
+            for (int i = 0; i < count; i++) {
+                RandomTorusRay(c, i % 3, rng, u, &c1[i], &c2[i]);
+                Crossings full{};
+                full.count = IntersectLineWithTorusInBound(c.B, c.n, c.Rc, c.Rt, c1[i], c2[i], false, full.t, full.s);
+                ta[i] = c.B[2] + (c.Rc + 2 * c.Rt) * u(rng);
+                tb[i] = ta[i] + (c.Rc + c.Rt) * (1 + u(rng));
+                if (full.count > 0 && i % 2 == 0) tb[i] = full.t[0] - 1e-4 * (1 + u(rng));
+                if (i % 7 == 3) std::swap(ta[i], tb[i]);
+                if (i % 11 == 5) tb[i] = NAN;
+                if (i % 13 == 6) ta[i] = tb[i] - 1e-3, tb[i] = ta[i] + 1e-3 * u(rng) * u(rng);
+            }
+            bool together[11];
+            TorusClearOfRayStretches(c.B, c.n, c.Rc, c.Rt, count, c1, c2, ta, tb, together);
+            for (int i = 0; i < count; i++) {
+                const bool one = TorusClearOfRayStretch(c.B, c.n, c.Rc, c.Rt, c1[i], c2[i], ta[i], tb[i]);
+                ASSERT_EQ(together[i], one) << "trial " << trial << " stretch " << i;
+                (one ? clear : notClear)++;
+            }
+        }
+        EXPECT_GT(clear, 2000);
+        EXPECT_GT(notClear, 2000);
+    }
+    SetTorusPairsOnlyForTest(false);
+}
+
 }  // namespace
