@@ -3025,6 +3025,65 @@ uint64_t ObliqueGapOpenBits(const ObliqueRowTest& s, int first, int last)
     return bits;
 }
 
+// The gap tests of a row's X- or Y-rays first .. last (at most 64) under a tool (not a ball) whose
+// axis lies across them (n[2] = 0), as bits of the rays they leave open: SweepRow's test of one
+// ray, operation for operation, two rays at a time where the processor has the paired
+// instructions.
+struct AcrossRowTest {
+    const float* gaps;          // the row's known empty stretches (low, high per ray)
+    const double* coordinates;  // the row's cross coordinates along its rays' index
+    double baseX, n0, n1, n2, b2, rowC, A, planeMargin, tipT, offset;
+};
+
+inline bool AcrossGapLeavesOpen(const AcrossRowTest& s, int i)
+{
+    const double a = s.coordinates[i] - s.baseX;
+    const double w = a * s.n0 + s.b2 * s.n1;
+    const double B = -s.n2 * w;
+    const double C = a * a + s.rowC - w * w;
+    const double disc = B * B - s.A * C;
+    if (!(disc > 0.0) || w < -s.planeMargin) return false;
+    const double g0 = s.gaps[2 * i], g1 = s.gaps[2 * i + 1];
+    if (g0 <= s.tipT && s.tipT < g1) {
+        const double knownClear = std::min(g1 - s.tipT, s.tipT - g0) - s.offset;
+        if (knownClear > 0.0 && knownClear * knownClear > disc) return false;
+    }
+    return true;
+}
+
+uint64_t AcrossGapOpenBits(const AcrossRowTest& s, int first, int last)
+{
+    uint64_t bits = 0;
+    int i = first;
+#if defined(__SSE2__)
+    const __m128d baseX = _mm_set1_pd(s.baseX), n0 = _mm_set1_pd(s.n0), rowW = _mm_set1_pd(s.b2 * s.n1);
+    const __m128d minusN2 = _mm_set1_pd(-s.n2), rowC = _mm_set1_pd(s.rowC), A = _mm_set1_pd(s.A);
+    const __m128d planeLimit = _mm_set1_pd(-s.planeMargin), tipT = _mm_set1_pd(s.tipT);
+    const __m128d offset = _mm_set1_pd(s.offset), zero = _mm_setzero_pd();
+    for (; i + 1 <= last; i += 2) {
+        const __m128d a = _mm_sub_pd(_mm_loadu_pd(s.coordinates + i), baseX);
+        const __m128d w = _mm_add_pd(_mm_mul_pd(a, n0), rowW);
+        const __m128d B = _mm_mul_pd(minusN2, w);
+        const __m128d C = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(a, a), rowC), _mm_mul_pd(w, w));
+        const __m128d disc = _mm_sub_pd(_mm_mul_pd(B, B), _mm_mul_pd(A, C));
+        // low, high of ray i and of ray i + 1, as the two lows and the two highs.
+        const __m128 stretch = _mm_loadu_ps(s.gaps + 2 * i);
+        const __m128 sorted = _mm_shuffle_ps(stretch, stretch, _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128d g0 = _mm_cvtps_pd(sorted), g1 = _mm_cvtps_pd(_mm_movehl_ps(sorted, sorted));
+        const __m128d inGap = _mm_and_pd(_mm_cmple_pd(g0, tipT), _mm_cmplt_pd(tipT, g1));
+        // std::min(p, q) is q where q < p, else p: _mm_min_pd(q, p).
+        const __m128d knownClear = _mm_sub_pd(_mm_min_pd(_mm_sub_pd(tipT, g0), _mm_sub_pd(g1, tipT)), offset);
+        const __m128d clear = _mm_and_pd(inGap, _mm_and_pd(_mm_cmpgt_pd(knownClear, zero),
+                                                           _mm_cmpgt_pd(_mm_mul_pd(knownClear, knownClear), disc)));
+        const __m128d closed =
+            _mm_or_pd(_mm_or_pd(_mm_cmpngt_pd(disc, zero), _mm_cmplt_pd(w, planeLimit)), clear);
+        bits |= uint64_t(~_mm_movemask_pd(closed) & 3) << (i - first);
+    }
+#endif
+    for (; i <= last; i++) bits |= uint64_t(AcrossGapLeavesOpen(s, i)) << (i - first);
+    return bits;
+}
+
 #if defined(__x86_64__) && defined(__GNUC__)
 // SummaryOpenBits four rays at a time where the processor has the four-lane instructions: the same
 // operations on each ray, and comparisons of the same kind (ordered, false for NaN), so the bits
@@ -3404,6 +3463,11 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     // are visited.
     const bool obliqueBits = obliqueTops && !ballParts;
     const bool gapBits = rayGaps && n[2] != 0.0 && !ballParts;
+    // X- and Y-rays across the axis under a tool other than a ball: the gap tests below, 64 rays at
+    // a time.
+    const bool acrossBits = oblique && rayGaps && n[2] == 0.0 && !ballParts;
+    const AcrossRowTest acrossTest{rayGaps, block->crossCoordinates1, st->basePoint[0], n[0], n[1], n[2], b2,
+                                   rowC, A, kPlaneMargin, tipT, chordMargin};
     const ObliqueRowTest obliqueTest{obliqueBits ? obliqueTops : rayGaps, block->crossCoordinates1, st->basePoint[0],
                                      n[0], n[1], n[2], b2, obliqueRowTerm, reachTerm, kPlaneMargin,
                                      inverseRayComponent, inverseA, tipT, kSquareMargin};
@@ -3446,6 +3510,20 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             open &= open - 1;
             // As for the Z-rays: the next open ray's count and end slots are requested while this
             // one is tested and cut.
+            if (open != 0) {
+                const size_t next = size_t(chunk - 64) + size_t(__builtin_ctzll(open));
+                __builtin_prefetch(counts + next);
+                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + next) *
+                                                     size_t(block->capacity));
+            }
+        } else if (acrossBits) {
+            while (open == 0 && chunk <= high1) {
+                open = AcrossGapOpenBits(acrossTest, chunk, std::min(chunk + 63, high1));
+                chunk += 64;
+            }
+            if (open == 0) break;
+            i1 = chunk - 64 + __builtin_ctzll(open);
+            open &= open - 1;
             if (open != 0) {
                 const size_t next = size_t(chunk - 64) + size_t(__builtin_ctzll(open));
                 __builtin_prefetch(counts + next);
@@ -3623,11 +3701,6 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             // so that a ray whose material lies beyond the chord (as most rays beside the column of a
             // tool moving over cut material) is passed over without the root; the others take the
             // exact test on the chord.
-            // The rays are visited one after the other: the end slots a few rays on are requested
-            // while this one is tested and cut.
-            if (i1 + 4 <= high1)
-                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + size_t(i1 + 4)) *
-                                                     size_t(block->capacity));
             const double a = block->crossCoordinates1[i1] - st->basePoint[0];
             const double w = a * n[0] + b2 * n[1];
             const double B = -n[2] * w;
@@ -3648,8 +3721,9 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             }
             float* gap = rayGaps ? rayGaps + 2 * i1 : nullptr;
             if (gap) {
+                // The bits above left open only the rays this test keeps.
                 const double g0 = gap[0], g1 = gap[1];
-                if (g0 <= tipT && tipT < g1) {
+                if (!acrossBits && g0 <= tipT && tipT < g1) {
                     const double knownClear = std::min(g1 - tipT, tipT - g0) - offset;
                     if (knownClear > 0.0 && knownClear * knownClear > halfSquared) continue;
                 }
