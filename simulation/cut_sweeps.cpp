@@ -1421,9 +1421,12 @@ void SetUpGeneralCutTerms(const ToolShape& tool, const RayContext& ray, GeneralC
 // through its bounding cylinder reaches beyond the hull of the others. The hull is kept as two
 // values (the candidates are one interval until the shank is joined). Finds the candidates up to
 // the torus; FinishGeneralCut joins the torus's hull and cuts.
-// rowFrame: the ray's quadratic comes from the row's axis values, whose cylinder terms rowTerms holds
-// (the quadratic then stays a value of this call, kept in registers).
-template <bool rowFrame>
+// How a ray of a general tool finds its cylinders' chords: from the quadratic of its row's axis
+// values, whose cylinder terms the row holds (the quadratic then stays a value of the call, kept in
+// registers); by the plain routines, the row's axis not serving the quadratic; or as the ray finds.
+enum GeneralCutFrame { kRowFrame, kNoFrame, kRayFrame };
+
+template <GeneralCutFrame frameKind>
 void PrepareGeneralCutWith(const ToolShape& tool, const RayContext& ray, RowFlags* flags, GeneralCut* cut,
                            const GeneralCutTerms* rowTerms)
 {
@@ -1439,10 +1442,13 @@ void PrepareGeneralCutWith(const ToolShape& tool, const RayContext& ray, RowFlag
     ToolFrameRay frameValues;
     const ToolFrameRay* frame;
     const GeneralCutTerms* terms;
-    if (rowFrame) {
+    if (frameKind == kRowFrame) {
         SetUpToolFrameRayOnAxis(*ray.frameAxis, st->basePoint, n, ray.c1, ray.c2, &frameValues);
         frame = &frameValues;
         terms = rowTerms;
+    } else if (frameKind == kNoFrame) {
+        frame = nullptr;
+        terms = nullptr;
     } else {
         frame = SetUpRayFrame(ray, st->basePoint, n, &frameValues);
         terms = nullptr;
@@ -1506,9 +1512,11 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
 {
     // The cylinders' terms of the row where the ray's quadratic comes from the row's axis values.
     if (rowTerms && rowTerms->axis && rowTerms->axis == ray.frameAxis)
-        PrepareGeneralCutWith<true>(tool, ray, flags, cut, rowTerms);
+        PrepareGeneralCutWith<kRowFrame>(tool, ray, flags, cut, rowTerms);
+    else if (ray.frameAxis && !ray.frameAxis->usable)
+        PrepareGeneralCutWith<kNoFrame>(tool, ray, flags, cut, nullptr);
     else
-        PrepareGeneralCutWith<false>(tool, ray, flags, cut, nullptr);
+        PrepareGeneralCutWith<kRayFrame>(tool, ray, flags, cut, nullptr);
 }
 
 // The cut of a prepared ray, with the torus hull's count and ends where it was solved.
