@@ -75,6 +75,9 @@ struct alignas(64) CutScratch {
         int first1, last1, first2, last2;
         double low, high;
         int rayFirst, rayLast;  // the ray-axis blocks whose coordinates low, high are
+        // Rays about the one that made the box whose cross blocks lie in it: cross 1 indices
+        // near1 .. near1 + span1, cross 2 likewise (none: near -1, span 0).
+        int near1, span1, near2, span2;
     } lastBox;
     // The last few distinct boxes this thread marked while its marks are kept (lastBox among
     // them): rows cross the same block columns and pieces the same block layers, so a piece that
@@ -542,6 +545,16 @@ inline void ChooseBodyColour(const RayContext& ray, double t0, double t1, bool v
     ChooseBodyColourOnRay(ray.block, ray.plane, ray.c1, ray.c2, t0, t1, verticalSingle, colour);
 }
 
+// The colour ChooseBodyColour gives end side (0: an exit at t, 1: an entry at t) of a candidate of
+// a tool that is not vertical single.
+inline uint8_t ChooseBodyEndColour(const RayContext& ray, double t, int side)
+{
+    if (g_MotionKind <= 0) return t_CutColour[side];
+    uint8_t colour = g_ToolPenAttribute;
+    if (!g_CycleRapidInHole && HeightAboveTip(ray.block->rayAxis, ray.plane, t) > g_ToolAxisPlane[5]) colour |= 1;
+    return colour;
+}
+
 // Where one ray is edited: its own slots or separate arrays when the growth fits them, else the
 // scratch copy.
 struct RayEdit {
@@ -665,6 +678,27 @@ void GetSpanBlocks(const DexelDirectionBlock* b, double start, double end, int* 
     *last = std::min(upper[nodeLast], blocks - 1);
 }
 
+// Sets the rays of box that lie about ray (i1, i2) of block b, whose cross blocks lie in it: a
+// stretch of at most 64 rays each way along each cross axis (a ray outside it is tested on its
+// blocks), so that a ray of it is known to be in the box by its indices alone.
+void SetMarkedBoxRays(const DexelDirectionBlock* b, int i1, int i2, CutScratch::MarkedBox* box)
+{
+    const int32_t *lower1 = b->crossLowerBlock1, *upper1 = b->crossUpperBlock1;
+    const int32_t *lower2 = b->crossLowerBlock2, *upper2 = b->crossUpperBlock2;
+    auto in1 = [&](int i) { return lower1[i] >= box->first1 && upper1[i] <= box->last1; };
+    auto in2 = [&](int i) { return lower2[i] >= box->first2 && upper2[i] <= box->last2; };
+    if (!in1(i1) || !in2(i2)) return;
+    int low1 = i1, high1 = i1, low2 = i2, high2 = i2;
+    while (low1 > 0 && i1 - low1 < 64 && in1(low1 - 1)) low1--;
+    while (high1 + 1 < b->crossNodeCount1 && high1 - i1 < 64 && in1(high1 + 1)) high1++;
+    while (low2 > 0 && i2 - low2 < 64 && in2(low2 - 1)) low2--;
+    while (high2 + 1 < b->crossNodeCount2 && high2 - i2 < 64 && in2(high2 + 1)) high2++;
+    box->near1 = low1;
+    box->span1 = high1 - low1;
+    box->near2 = low2;
+    box->span2 = high2 - low2;
+}
+
 // Marks the display blocks of the pieces in the thread's own marks (merged after the sweep). A
 // span whose blocks lie in a box this thread marked recently is passed over: marks are only set.
 void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pieceEnds);
@@ -678,8 +712,7 @@ inline void MarkRayBlocksAt(DexelDirectionBlock* b, CutScratch* scratch, int i1,
     if (pieceEnds < 1) return;
     const CutScratch::MarkedBox& box = scratch->lastBox;
     if (box.block == b && pieces[0] >= box.low && pieces[pieceEnds - 1] <= box.high &&
-        b->crossLowerBlock1[i1] >= box.first1 && b->crossUpperBlock1[i1] <= box.last1 &&
-        b->crossLowerBlock2[i2] >= box.first2 && b->crossUpperBlock2[i2] <= box.last2)
+        uint32_t(i1 - box.near1) <= uint32_t(box.span1) && uint32_t(i2 - box.near2) <= uint32_t(box.span2))
         return;
     RayContext ray{};
     ray.block = b;
@@ -735,7 +768,8 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     scratch->markLow = std::min(scratch->markLow, size_t(GetDisplayBlockIndex(work, low[0], low[1], low[2])));
     scratch->markHigh =
         std::max(scratch->markHigh, size_t(GetDisplayBlockIndex(work, high[0], high[1], high[2])) + 1);
-    box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0, first, last};
+    box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0, first, last, -1, 0, -1, 0};
+    SetMarkedBoxRays(b, ray.i1, ray.i2, &box);
     if (previous.block == b && previous.rayFirst == first && previous.rayLast == last) {
         box.low = previous.low;
         box.high = previous.high;
@@ -922,10 +956,23 @@ inline int CutOneIntervalInPlace(const RayContext& ray, double t0, double t1, Bo
     // records it.
     const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
     if (!(coversGap || coversExit || coversEntry) || n > DEXEL_MAX_ENDS) return -1;
+    // A trim stores the colour of the one end it moves: only that end's colour is chosen.
     uint8_t colour[2];
-    ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
-    uint8_t* attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
-    int32_t* values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
+    if (coversGap || options.verticalSingle)
+        ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
+    else if (coversExit)
+        colour[0] = ChooseBodyEndColour(ray, t0, 0);
+    else
+        colour[1] = ChooseBodyEndColour(ray, t1, 1);
+    uint8_t* attributes;
+    int32_t* values;
+    if (n <= b->capacity) {
+        attributes = b->attributes + size_t(ray.index) * size_t(b->capacity);
+        values = b->values + size_t(ray.index) * size_t(b->capacity);
+    } else {
+        attributes = GetDexelAttributesPointer(ray.index, b->capacity, b->counts, b->ends, b->attributes);
+        values = GetDexelValuesPointer(ray.index, b->capacity, b->counts, b->values);
+    }
     double* pieces = ray.scratch->pieces;
     const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap, coversExit,
                                                  colour, ray.area, ray.top, pieces, ray.volumeTerms);
