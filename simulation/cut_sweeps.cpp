@@ -3551,10 +3551,12 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
             open &= open - 1;
             // The next open ray's end slots are requested while this one is cut (most open rays are
             // cut, and the first load of their ends is what they wait for).
-            if (open != 0)
-                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + size_t(chunk - 64) +
-                                                  size_t(__builtin_ctzll(open))) *
+            if (open != 0) {
+                const size_t next = size_t(chunk - 64) + size_t(__builtin_ctzll(open));
+                __builtin_prefetch(counts + next);
+                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + next) *
                                                      size_t(block->capacity));
+            }
         } else if (gapBits) {
             while (open == 0 && chunk <= high1) {
                 open = ObliqueGapOpenBits(obliqueTest, chunk, std::min(chunk + 63, high1));
