@@ -75,8 +75,8 @@ struct alignas(64) CutScratch {
         int first1, last1, first2, last2;
         double low, high;
         int rayFirst, rayLast;  // the ray-axis blocks whose coordinates low, high are
-        // Rays about the one that made the box whose cross blocks lie in it: cross 1 indices
-        // near1 .. near1 + span1, cross 2 likewise (none: near -1, span 0).
+        // The rays whose cross blocks lie in the box: cross 1 indices near1 .. near1 + span1,
+        // cross 2 likewise (not found yet: near -1, span 0; found when a ray in it is marked).
         int near1, span1, near2, span2;
     } lastBox;
     // The last few distinct boxes this thread marked while its marks are kept (lastBox among
@@ -678,25 +678,34 @@ void GetSpanBlocks(const DexelDirectionBlock* b, double start, double end, int* 
     *last = std::min(upper[nodeLast], blocks - 1);
 }
 
-// Sets the rays of box that lie about ray (i1, i2) of block b, whose cross blocks lie in it: a
-// stretch of at most 64 rays each way along each cross axis (a ray outside it is tested on its
-// blocks), so that a ray of it is known to be in the box by its indices alone.
-void SetMarkedBoxRays(const DexelDirectionBlock* b, int i1, int i2, CutScratch::MarkedBox* box)
+// Sets the rays of block b whose cross blocks lie in box, the last box of scratch, there and in
+// its copy among the recent boxes: the node blocks grow with the node index, so they are the
+// nodes from the first whose lower block is the box's first to the last whose upper block is its
+// last, along each cross axis.
+void SetMarkedBoxRays(CutScratch* scratch, const DexelDirectionBlock* b, CutScratch::MarkedBox* box)
 {
     const int32_t *lower1 = b->crossLowerBlock1, *upper1 = b->crossUpperBlock1;
     const int32_t *lower2 = b->crossLowerBlock2, *upper2 = b->crossUpperBlock2;
-    auto in1 = [&](int i) { return lower1[i] >= box->first1 && upper1[i] <= box->last1; };
-    auto in2 = [&](int i) { return lower2[i] >= box->first2 && upper2[i] <= box->last2; };
-    if (!in1(i1) || !in2(i2)) return;
-    int low1 = i1, high1 = i1, low2 = i2, high2 = i2;
-    while (low1 > 0 && i1 - low1 < 64 && in1(low1 - 1)) low1--;
-    while (high1 + 1 < b->crossNodeCount1 && high1 - i1 < 64 && in1(high1 + 1)) high1++;
-    while (low2 > 0 && i2 - low2 < 64 && in2(low2 - 1)) low2--;
-    while (high2 + 1 < b->crossNodeCount2 && high2 - i2 < 64 && in2(high2 + 1)) high2++;
+    const int n1 = b->crossNodeCount1, n2 = b->crossNodeCount2;
+    const int low1 = int(std::lower_bound(lower1, lower1 + n1, box->first1) - lower1);
+    const int high1 = int(std::upper_bound(upper1, upper1 + n1, box->last1) - upper1) - 1;
+    const int low2 = int(std::lower_bound(lower2, lower2 + n2, box->first2) - lower2);
+    const int high2 = int(std::upper_bound(upper2, upper2 + n2, box->last2) - upper2) - 1;
+    if (low1 > high1 || low2 > high2) return;
     box->near1 = low1;
     box->span1 = high1 - low1;
     box->near2 = low2;
     box->span2 = high2 - low2;
+    for (int k = 0; k < scratch->recentCount; k++) {
+        CutScratch::MarkedBox& r = scratch->recentBoxes[k];
+        if (r.block == box->block && r.first1 == box->first1 && r.last1 == box->last1 &&
+            r.first2 == box->first2 && r.last2 == box->last2) {
+            r.near1 = box->near1;
+            r.span1 = box->span1;
+            r.near2 = box->near2;
+            r.span2 = box->span2;
+        }
+    }
 }
 
 // Marks the display blocks of the pieces in the thread's own marks (merged after the sweep). A
@@ -739,6 +748,8 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     // A span in a box marked before sets nothing new; that box becomes the one tested first.
     if (const CutScratch::MarkedBox* known = FindMarkedBox(scratch, b, l1, u1, l2, u2, start, end)) {
         box = *known;
+        // Its rays are found once, for the test of the rays that follow.
+        if (box.near1 < 0) SetMarkedBoxRays(scratch, b, &box);
         return;
     }
     const WorkModel* work = b->work;
@@ -769,7 +780,6 @@ void MarkRayBlocksOutsideBox(const RayContext& ray, const double* pieces, int pi
     scratch->markHigh =
         std::max(scratch->markHigh, size_t(GetDisplayBlockIndex(work, high[0], high[1], high[2])) + 1);
     box = CutScratch::MarkedBox{b, l1, u1, l2, u2, 0.0, 0.0, first, last, -1, 0, -1, 0};
-    SetMarkedBoxRays(b, ray.i1, ray.i2, &box);
     if (previous.block == b && previous.rayFirst == first && previous.rayLast == last) {
         box.low = previous.low;
         box.high = previous.high;
