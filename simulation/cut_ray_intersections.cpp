@@ -709,10 +709,10 @@ inline Pair Abs(Pair x)
     return Pair(PairBits(x) & ~mask);
 }
 
-const int kTorusLanes = 8;
+const int kTorusLanes = 16;
 
 // The arithmetic of IntersectLineWithTorusHullInBound for the tilted axes it solves in closed form,
-// operation for operation, one stage at a time across up to eight rays, two at a time in each
+// operation for operation, one stage at a time across up to sixteen rays, two at a time in each
 // operation: the rays' long dependent chains (roots, cube root, quotients) overlap and share the
 // divider, and every ray gets the very same values as on its own. Rays the fast factoring does not
 // decide take the full solve one by one, as there.
@@ -917,7 +917,7 @@ __attribute__((target("avx2"))) void SolveTorusHullFour(const double B[3], const
     const __m256d vFourK = _mm256_set1_pd(4.0 * K), vTwoK = _mm256_set1_pd(2.0 * K);
     const __m256d one = _mm256_set1_pd(1.0), two = _mm256_set1_pd(2.0);
     const __m256d vTwoRt = _mm256_set1_pd(2.0 * Rt);
-    __m256d w[2], L[2], U[2];
+    __m256d w[kTorusLanes / 4], L[kTorusLanes / 4], U[kTorusLanes / 4];
     for (int g = 0; g < lanes / 4; g++) {
         const int i = 4 * g;
         const __m256d p1 = _mm256_load_pd(c1 + i), p2 = _mm256_load_pd(c2 + i);

@@ -416,7 +416,7 @@ TEST(IntersectLineWithTorusHullInBound, MatchesTheFullSolve)
 }
 
 // Rays handed over together give each the very values it gets on its own, whatever its neighbours:
-// the random, grazing and lowest-circle rays above in groups of 1 to 13 (past one group of lanes),
+// the random, grazing and lowest-circle rays above in groups of 1 to 19 (past one group of lanes),
 // over ring and spindle tori and axes on both sides of the |nz| = 0.1 switch; both with four rays
 // at a time (where the processor has it) and with pairs.
 TEST(IntersectLinesWithTorusHullInBound, EachRayAsOnItsOwn)
@@ -430,13 +430,13 @@ TEST(IntersectLinesWithTorusHullInBound, EachRayAsOnItsOwn)
             const TorusCase c = RandomTorusCase(rng, u, trial);
             const double* n = c.n;
             const double *B = c.B, Rc = c.Rc, Rt = c.Rt;
-            const int count = 1 + trial % 13;
-            double c1[13], c2[13];
+            const int count = 1 + trial % 19;
+            double c1[19], c2[19];
             for (int i = 0; i < count; i++)
                 RandomTorusRay(c, i % 3 == 1 ? 1 : i % 5 == 2 ? 2 : 0, rng, u, &c1[i], &c2[i]);
             for (bool boundMet : {false, true}) {
-                double t[13][2];
-                int found[13];
+                double t[19][2];
+                int found[19];
                 IntersectLinesWithTorusHullInBound(B, n, Rc, Rt, count, c1, c2, boundMet, t, found);
                 for (int i = 0; i < count; i++) {
                     double hull[2];
