@@ -711,6 +711,41 @@ inline Pair Abs(Pair x)
 
 const int kTorusLanes = 16;
 
+// Lanes whose ray misses the torus's bounding cylinder (mode 0: no crossing), where the caller has
+// not checked it.
+void DropRaysOffTorusBound(const double B[3], const double n[3], double Rc, double Rt, int m, const double c1[],
+                           const double c2[], int mode[])
+{
+    for (int i = 0; i < m; i++) {
+        double bt[2], bs[2];
+        if (mode[i] != 0 && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1[i], c2[i], bt, bs) != 2)
+            mode[i] = 0;
+    }
+}
+
+// The hulls of the lanes once their roots are refined: none for mode 0, the refined ends where both
+// last steps were negligible, else the full solve of the ray on its own.
+void TakeTorusHulls(const double B[3], const double n[3], double Rc, double Rt, int m, const double c1[],
+                    const double c2[], const int mode[], const double step[2][kTorusLanes],
+                    const double ends[2][kTorusLanes], double t[][2], int found[])
+{
+    for (int i = 0; i < m; i++) {
+        if (mode[i] == 0) {
+            found[i] = 0;
+            continue;
+        }
+        if (mode[i] != 3 && std::fabs(step[0][i]) <= 1e-9 * (1.0 + 2.0 * Rt) &&
+            std::fabs(step[1][i]) <= 1e-9 * (1.0 + 2.0 * Rt)) {
+            t[i][0] = std::min(ends[0][i], ends[1][i]);
+            t[i][1] = std::max(ends[0][i], ends[1][i]);
+            found[i] = 2;
+            continue;
+        }
+        double tt[4], ss[4];
+        found[i] = TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1[i], c2[i], true, tt, ss), tt, t[i]);
+    }
+}
+
 // The arithmetic of IntersectLineWithTorusHullInBound for the tilted axes it solves in closed form,
 // operation for operation, one stage at a time across up to sixteen rays, two at a time in each
 // operation: the rays' long dependent chains (roots, cube root, quotients) overlap and share the
@@ -764,12 +799,7 @@ void SolveTorusHullLanes(const double B[3], const double n[3], double Rc, double
         std::memcpy(&out, &outside[i], sizeof out);
         if (out != 0) mode[i] = 0;
     }
-    if (!boundMet)
-        for (int i = 0; i < m; i++) {
-            double bt[2], bs[2];
-            if (mode[i] != 0 && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1[i], c2[i], bt, bs) != 2)
-                mode[i] = 0;
-        }
+    if (!boundMet) DropRaysOffTorusBound(B, n, Rc, Rt, m, c1, c2, mode);
     // The cube root of x for every lane (used where the mode says so): the start from the bits,
     // then two Halley steps.
     double r[kTorusLanes], y[kTorusLanes];
@@ -856,21 +886,7 @@ void SolveTorusHullLanes(const double B[3], const double n[3], double Rc, double
             StorePair(step[e] + i, sv);
             StorePair(ends[e] + i, B[2] + (re - sv + LoadPair(w + i)) * k.invNz);
         }
-    for (int i = 0; i < m; i++) {
-        if (mode[i] == 0) {
-            found[i] = 0;
-            continue;
-        }
-        if (mode[i] != 3 && std::fabs(step[0][i]) <= 1e-9 * (1.0 + 2.0 * Rt) &&
-            std::fabs(step[1][i]) <= 1e-9 * (1.0 + 2.0 * Rt)) {
-            t[i][0] = std::min(ends[0][i], ends[1][i]);
-            t[i][1] = std::max(ends[0][i], ends[1][i]);
-            found[i] = 2;
-            continue;
-        }
-        double tt[4], ss[4];
-        found[i] = TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1[i], c2[i], true, tt, ss), tt, t[i]);
-    }
+    TakeTorusHulls(B, n, Rc, Rt, m, c1, c2, mode, step, ends, t, found);
 }
 
 
@@ -961,12 +977,7 @@ __attribute__((target("avx2"))) void SolveTorusHullFour(const double B[3], const
         for (int j = 0; j < 4; j++)
             mode[i + j] = outside >> j & 1 ? 0 : oneRoot >> j & 1 ? 1 : threeRoots >> j & 1 ? 2 : 3;
     }
-    if (!boundMet)
-        for (int i = 0; i < m; i++) {
-            double bt[2], bs[2];
-            if (mode[i] != 0 && IntersectLineWithToolCylinder(B, n, Rc + Rt, 2.0 * Rt, c1[i], c2[i], bt, bs) != 2)
-                mode[i] = 0;
-        }
+    if (!boundMet) DropRaysOffTorusBound(B, n, Rc, Rt, m, c1, c2, mode);
     // The cube root of x for every lane: the start from the bits, then two Halley steps.
     for (int i = 0; i < lanes; i++) {
         const double a = std::fabs(x[i]);
@@ -1064,21 +1075,7 @@ __attribute__((target("avx2"))) void SolveTorusHullFour(const double B[3], const
                                                         _mm256_set1_pd(k.invNz))));
         }
     }
-    for (int i = 0; i < m; i++) {
-        if (mode[i] == 0) {
-            found[i] = 0;
-            continue;
-        }
-        if (mode[i] != 3 && std::fabs(step[0][i]) <= 1e-9 * (1.0 + 2.0 * Rt) &&
-            std::fabs(step[1][i]) <= 1e-9 * (1.0 + 2.0 * Rt)) {
-            t[i][0] = std::min(ends[0][i], ends[1][i]);
-            t[i][1] = std::max(ends[0][i], ends[1][i]);
-            found[i] = 2;
-            continue;
-        }
-        double tt[4], ss[4];
-        found[i] = TakeHull(IntersectLineWithTorusInBound(B, n, Rc, Rt, c1[i], c2[i], true, tt, ss), tt, t[i]);
-    }
+    TakeTorusHulls(B, n, Rc, Rt, m, c1, c2, mode, step, ends, t, found);
 }
 #undef QUMBRA_AVX2_INLINE
 #endif

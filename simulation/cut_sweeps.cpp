@@ -3551,46 +3551,19 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
     ray.frameAxis = oblique ? &frameAxis : nullptr;
     const RowRayValues rowValues = GetRowRayValues(block, i2);
     for (int i1 = low1; i1 <= high1; i1++) {
-        if (obliqueBits) {
+        if (obliqueBits || gapBits || acrossBits) {
             while (open == 0 && chunk <= high1) {
-                open = ObliqueSummaryOpenBits(obliqueTest, chunk, std::min(chunk + 63, high1));
+                const int last = std::min(chunk + 63, high1);
+                open = obliqueBits ? ObliqueSummaryOpenBits(obliqueTest, chunk, last)
+                       : gapBits   ? ObliqueGapOpenBits(obliqueTest, chunk, last)
+                                   : AcrossGapOpenBits(acrossTest, chunk, last);
                 chunk += 64;
             }
             if (open == 0) break;
             i1 = chunk - 64 + __builtin_ctzll(open);
             open &= open - 1;
-            // The next open ray's end slots are requested while this one is cut (most open rays are
-            // cut, and the first load of their ends is what they wait for).
-            if (open != 0) {
-                const size_t next = size_t(chunk - 64) + size_t(__builtin_ctzll(open));
-                __builtin_prefetch(counts + next);
-                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + next) *
-                                                     size_t(block->capacity));
-            }
-        } else if (gapBits) {
-            while (open == 0 && chunk <= high1) {
-                open = ObliqueGapOpenBits(obliqueTest, chunk, std::min(chunk + 63, high1));
-                chunk += 64;
-            }
-            if (open == 0) break;
-            i1 = chunk - 64 + __builtin_ctzll(open);
-            open &= open - 1;
-            // As for the Z-rays: the next open ray's count and end slots are requested while this
-            // one is tested and cut.
-            if (open != 0) {
-                const size_t next = size_t(chunk - 64) + size_t(__builtin_ctzll(open));
-                __builtin_prefetch(counts + next);
-                __builtin_prefetch(block->ends + (size_t(i2) * size_t(block->crossNodeCount1) + next) *
-                                                     size_t(block->capacity));
-            }
-        } else if (acrossBits) {
-            while (open == 0 && chunk <= high1) {
-                open = AcrossGapOpenBits(acrossTest, chunk, std::min(chunk + 63, high1));
-                chunk += 64;
-            }
-            if (open == 0) break;
-            i1 = chunk - 64 + __builtin_ctzll(open);
-            open &= open - 1;
+            // The next open ray's count and end slots are requested while this one is tested and cut
+            // (most open rays are cut, and the first load of their ends is what they wait for).
             if (open != 0) {
                 const size_t next = size_t(chunk - 64) + size_t(__builtin_ctzll(open));
                 __builtin_prefetch(counts + next);
