@@ -1490,7 +1490,6 @@ void PrepareGeneralCutWith(const ToolShape& tool, const RayContext& ray, RowFlag
     const DexelSweepState* st = ray.state;
     const ToolCutGeometry& g = *tool.g;
     const double* n = st->axisVector;
-    cut->ray = ray;
     cut->torus = false;
     double t[2], s[2];
     bool hull = false;  // the hull [low, high] holds a chord
@@ -1621,6 +1620,7 @@ struct GeneralCutQueue {
         GeneralCut cuts[kRays];
     };
     int count = 0, torusCount = 0;
+    int made = 0;  // the slots made for the row: their rays hold the row's shared values
     bool haveTerms = false;  // terms set up for the row
     GeneralCutTerms terms;
     GeneralCutQueue() {}
@@ -1694,7 +1694,24 @@ void QueueGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* fla
         SetUpGeneralCutTerms(tool, ray, &queue->terms);
         queue->haveTerms = true;
     }
-    GeneralCut* cut = new (&queue->cuts[queue->count++]) GeneralCut;
+    // The ray's record is kept in its slot: a slot made for the row already holds what every ray
+    // of the row shares, so only the values that differ from ray to ray are set.
+    GeneralCut* cut;
+    if (queue->count < queue->made) {
+        cut = &queue->cuts[queue->count++];
+        RayContext* r = &cut->ray;
+        r->i1 = ray.i1;
+        r->index = ray.index;
+        r->c1 = ray.c1;
+        r->area = ray.area;
+        r->plane = ray.plane;
+        r->top = ray.top;
+    } else {
+        cut = new (&queue->cuts[queue->count++]) GeneralCut;
+        cut->ray = ray;
+        queue->made = queue->count;
+    }
+    // Prepared from the caller's record, which no store into the slot can change.
     PrepareGeneralCut(tool, ray, flags, cut, &queue->terms);
     queue->torusCount += cut->torus;
     if (queue->count == GeneralCutQueue::kRays || queue->torusCount == GeneralCutQueue::kTorusRays)
