@@ -555,6 +555,41 @@ inline uint8_t ChooseBodyEndColour(const RayContext& ray, double t, int side)
     return colour;
 }
 
+// The settings every in-place cut of a ray reads, read once for a run of rays: read where they are
+// used, they are loaded again after each store into a ray's attributes (which may alias them).
+struct BodyCutConstants {
+    uint8_t cutColour[2];
+    uint8_t penAttribute;
+    bool feed;      // feed-move colouring
+    bool bandTest;  // the height band sets bit 0 of the colour
+    bool heightCheck, chipCheck;
+    int32_t lineTag[2];
+    double band;
+};
+
+inline void ReadBodyCutConstants(BodyCutConstants* c)
+{
+    c->cutColour[0] = t_CutColour[0];
+    c->cutColour[1] = t_CutColour[1];
+    c->penAttribute = g_ToolPenAttribute;
+    c->feed = g_MotionKind > 0;
+    c->bandTest = !g_CycleRapidInHole;
+    c->heightCheck = g_HeightCheck > 0;
+    c->chipCheck = g_ChipWidthCheck > 0;
+    c->lineTag[0] = t_CutLineTag[0];
+    c->lineTag[1] = t_CutLineTag[1];
+    c->band = g_ToolAxisPlane[5];
+}
+
+// ChooseBodyEndColour with the settings read before.
+inline uint8_t ChooseBodyEndColourWith(const BodyCutConstants& c, const RayContext& ray, double t, int side)
+{
+    if (!c.feed) return c.cutColour[side];
+    uint8_t colour = c.penAttribute;
+    if (c.bandTest && HeightAboveTip(ray.block->rayAxis, ray.plane, t) > c.band) colour |= 1;
+    return colour;
+}
+
 // Where one ray is edited: its own slots or separate arrays when the growth fits them, else the
 // scratch copy.
 struct RayEdit {
@@ -883,19 +918,27 @@ struct BodyCutOptions {
 // (c1, c2) with tip plane value plane, cut by the thread of scratch.
 inline void NoteRemovedPiecesAt(DexelDirectionBlock* b, CutScratch* scratch, int* endCount, int i1, int i2,
                                 double c1, double c2, double plane, BodyCutOptions options, const double* pieces,
-                                int pieceEnds)
+                                int pieceEnds, bool heightCheck, bool chipCheck)
 {
     *endCount += pieceEnds;
     MarkRayBlocksAt(b, scratch, i1, i2, pieces, pieceEnds);
-    if (options.lengthCheck && g_HeightCheck > 0) CheckAxialDepth(b->rayAxis, plane, pieces, pieceEnds, &scratch->checks);
-    if (options.verticalSingle && g_ChipWidthCheck > 0)
+    if (options.lengthCheck && heightCheck) CheckAxialDepth(b->rayAxis, plane, pieces, pieceEnds, &scratch->checks);
+    if (options.verticalSingle && chipCheck)
         CheckRadialEngagement(b->crossAxis1, b->crossAxis2, b->rayAxis, c1, c2, pieces, pieceEnds, &scratch->checks);
 }
 
 inline void NoteRemovedPieces(const RayContext& ray, BodyCutOptions options, const double* pieces, int pieceEnds)
 {
     NoteRemovedPiecesAt(ray.block, ray.scratch, ray.endCount, ray.i1, ray.i2, ray.c1, ray.c2, ray.plane, options,
-                        pieces, pieceEnds);
+                        pieces, pieceEnds, g_HeightCheck > 0, g_ChipWidthCheck > 0);
+}
+
+// NoteRemovedPieces with the check switches read before.
+inline void NoteRemovedPiecesWith(const BodyCutConstants& c, const RayContext& ray, BodyCutOptions options,
+                                  const double* pieces, int pieceEnds)
+{
+    NoteRemovedPiecesAt(ray.block, ray.scratch, ray.endCount, ray.i1, ray.i2, ray.c1, ray.c2, ray.plane, options,
+                        pieces, pieceEnds, c.heightCheck, c.chipCheck);
 }
 
 // Moves in place the ends a candidate [t0, t1] covers in the ray's material of n ends, where k is
@@ -908,7 +951,8 @@ __attribute__((always_inline))
 #endif
 inline int MoveCoveredEndsInPlace(double* material, uint8_t* attributes, int32_t* values, int n, int k, double t0,
                                   double t1, bool coversGap, bool coversExit, const uint8_t colour[2], double area,
-                                  float* top, double* pieces, std::vector<double>* volumeTerms)
+                                  float* top, double* pieces, std::vector<double>* volumeTerms,
+                                  const int32_t tag[2])
 {
     const double entry = material[k], exit = material[k + 1];
     if (coversGap) {
@@ -918,10 +962,10 @@ inline int MoveCoveredEndsInPlace(double* material, uint8_t* attributes, int32_t
         pieces[3] = t1;
         material[k + 1] = t0;
         attributes[k + 1] = colour[0];
-        values[k + 1] = t_CutLineTag[0];
+        values[k + 1] = tag[0];
         material[k + 2] = t1;
         attributes[k + 2] = colour[1];
-        values[k + 2] = t_CutLineTag[1];
+        values[k + 2] = tag[1];
         volumeTerms->push_back((pieces[1] - pieces[0]) * area);
         volumeTerms->push_back((pieces[3] - pieces[2]) * area);
         return 4;
@@ -934,7 +978,7 @@ inline int MoveCoveredEndsInPlace(double* material, uint8_t* attributes, int32_t
     material[e] = coversExit ? t0 : t1;
     if (top && e == n - 1) *top = TopBound(t0);
     attributes[e] = colour[side];
-    values[e] = t_CutLineTag[side];
+    values[e] = tag[side];
     volumeTerms->push_back(volume);
     return 2;
 }
@@ -947,7 +991,8 @@ inline int MoveCoveredEndsInPlace(double* material, uint8_t* attributes, int32_t
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
-inline int CutOneIntervalInPlace(const RayContext& ray, double t0, double t1, BodyCutOptions options)
+inline int CutOneIntervalInPlace(const RayContext& ray, double t0, double t1, BodyCutOptions options,
+                                 const BodyCutConstants* held = nullptr)
 {
     DexelDirectionBlock* b = ray.block;
     const int n = b->counts[ray.index];
@@ -966,14 +1011,18 @@ inline int CutOneIntervalInPlace(const RayContext& ray, double t0, double t1, Bo
     // records it.
     const bool coversGap = entry < t0 && !(t1 < exit) && k + 2 < n && material[k + 2] < t1 && material[k + 3] > t1;
     if (!(coversGap || coversExit || coversEntry) || n > DEXEL_MAX_ENDS) return -1;
+    // The settings of a run of rays where the caller read them, else read here before any store.
+    BodyCutConstants read;
+    if (!held) ReadBodyCutConstants(&read);
+    const BodyCutConstants& c = held ? *held : read;
     // A trim stores the colour of the one end it moves: only that end's colour is chosen.
     uint8_t colour[2];
     if (coversGap || options.verticalSingle)
         ChooseBodyColour(ray, t0, t1, options.verticalSingle, colour);
     else if (coversExit)
-        colour[0] = ChooseBodyEndColour(ray, t0, 0);
+        colour[0] = ChooseBodyEndColourWith(c, ray, t0, 0);
     else
-        colour[1] = ChooseBodyEndColour(ray, t1, 1);
+        colour[1] = ChooseBodyEndColourWith(c, ray, t1, 1);
     uint8_t* attributes;
     int32_t* values;
     if (n <= b->capacity) {
@@ -985,8 +1034,8 @@ inline int CutOneIntervalInPlace(const RayContext& ray, double t0, double t1, Bo
     }
     double* pieces = ray.scratch->pieces;
     const int pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, coversGap, coversExit,
-                                                 colour, ray.area, ray.top, pieces, ray.volumeTerms);
-    NoteRemovedPieces(ray, options, pieces, pieceEnds);
+                                                 colour, ray.area, ray.top, pieces, ray.volumeTerms, c.lineTag);
+    NoteRemovedPiecesWith(c, ray, options, pieces, pieceEnds);
     return pieceEnds;
 }
 
@@ -1579,7 +1628,7 @@ void PrepareGeneralCut(const ToolShape& tool, const RayContext& ray, RowFlags* f
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
-inline void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2])
+inline void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus[2], const BodyCutConstants& c)
 {
     bool hull = cut->hull;
     double low = cut->low, high = cut->high;
@@ -1596,7 +1645,7 @@ inline void FinishGeneralCut(GeneralCut* cut, int torusCount, const double torus
         hull = true;
     }
     // Without the shank the candidate is the one interval [low, high].
-    if (hull && !cut->haveShank && CutOneIntervalInPlace(cut->ray, low, high, BodyCutOptions{false, true}) >= 0)
+    if (hull && !cut->haveShank && CutOneIntervalInPlace(cut->ray, low, high, BodyCutOptions{false, true}, &c) >= 0)
         return;
     if (hull) {
         if (cut->haveShank) {
@@ -1673,14 +1722,16 @@ void FlushGeneralCuts(const ToolShape& tool, GeneralCutQueue* queue)
     }
     if (m > 0)
         IntersectLinesWithTorusHullInBound(st->cornerBasePoint, st->axisVector, Rc, Rt, m, c1, c2, true, hull, found);
+    BodyCutConstants constants;
+    ReadBodyCutConstants(&constants);
     m = 0;
     for (int i = 0; i < queue->count; i++) {
         GeneralCut* cut = &queue->cuts[i];
         if (cut->torus) {
-            FinishGeneralCut(cut, found[m], hull[m]);
+            FinishGeneralCut(cut, found[m], hull[m], constants);
             m++;
         } else {
-            FinishGeneralCut(cut, 0, nullptr);
+            FinishGeneralCut(cut, 0, nullptr, constants);
         }
     }
     queue->count = 0;
@@ -2445,7 +2496,7 @@ inline bool CutAcrossRayInPlace(AcrossRowCut& row, int i1, double c1, double* ma
     int pieceEnds = 2;
     if (coversGap) {
         pieceEnds = MoveCoveredEndsInPlace(material, attributes, values, n, k, t0, t1, true, false, colour, area,
-                                           row.tops ? row.tops + i1 : nullptr, pieces, row.volumeTerms);
+                                           row.tops ? row.tops + i1 : nullptr, pieces, row.volumeTerms, row.tag);
     } else {
         // MoveCoveredEndsInPlace's move of one exit or entry.
         const int side = coversExit ? 0 : 1;
