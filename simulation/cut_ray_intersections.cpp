@@ -711,6 +711,18 @@ inline Pair Abs(Pair x)
 
 const int kTorusLanes = 16;
 
+// The start of the cube root of |x| for every lane, from the bits (refined by Halley steps after).
+void CubeRootStarts(int lanes, const double x[], double r[])
+{
+    for (int i = 0; i < lanes; i++) {
+        const double a = std::fabs(x[i]);
+        uint64_t bits;
+        std::memcpy(&bits, &a, sizeof bits);
+        bits = bits / 3 + 0x2A9F7893782DA1CEull;
+        std::memcpy(&r[i], &bits, sizeof bits);
+    }
+}
+
 // Lanes whose ray misses the torus's bounding cylinder (mode 0: no crossing), where the caller has
 // not checked it.
 void DropRaysOffTorusBound(const double B[3], const double n[3], double Rc, double Rt, int m, const double c1[],
@@ -803,13 +815,7 @@ void SolveTorusHullLanes(const double B[3], const double n[3], double Rc, double
     // The cube root of x for every lane (used where the mode says so): the start from the bits,
     // then two Halley steps.
     double r[kTorusLanes], y[kTorusLanes];
-    for (int i = 0; i < lanes; i++) {
-        const double a = std::fabs(x[i]);
-        uint64_t bits;
-        std::memcpy(&bits, &a, sizeof bits);
-        bits = bits / 3 + 0x2A9F7893782DA1CEull;
-        std::memcpy(&r[i], &bits, sizeof bits);
-    }
+    CubeRootStarts(lanes, x, r);
     for (int i = 0; i < lanes; i += 2) {
         const Pair xv = LoadPair(x + i);
         const Pair a = Abs(xv);
@@ -979,13 +985,7 @@ __attribute__((target("avx2"))) void SolveTorusHullFour(const double B[3], const
     }
     if (!boundMet) DropRaysOffTorusBound(B, n, Rc, Rt, m, c1, c2, mode);
     // The cube root of x for every lane: the start from the bits, then two Halley steps.
-    for (int i = 0; i < lanes; i++) {
-        const double a = std::fabs(x[i]);
-        uint64_t bits;
-        std::memcpy(&bits, &a, sizeof bits);
-        bits = bits / 3 + 0x2A9F7893782DA1CEull;
-        std::memcpy(&r[i], &bits, sizeof bits);
-    }
+    CubeRootStarts(lanes, x, r);
     for (int i = 0; i < lanes; i += 4) {
         const __m256d xv = _mm256_load_pd(x + i);
         const __m256d a = AbsFour(xv);
