@@ -887,13 +887,11 @@ inline int FindFirstMaterialExitAboveFrom(const double* material, int n, double 
 }
 
 // MaterialBetween with the search started from the index j of a point p
-// (FindFirstMaterialExitAbove(material, n, p)); *first is set to the index found for a where the
-// test gets that far (else left as it is).
-inline bool MaterialBetweenFrom(const double* material, int n, double a, double b, double p, int j, int* first)
+// (FindFirstMaterialExitAbove(material, n, p)).
+inline bool MaterialBetweenFrom(const double* material, int n, double a, double b, double p, int j)
 {
     if (!(a < b) || !(b > material[0]) || !(a < material[n - 1])) return false;
     const int k = FindFirstMaterialExitAboveFrom(material, n, a, p, j);
-    *first = k;
     return k < n && material[k] < b;
 }
 
@@ -3797,8 +3795,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                                           &high))
                     continue;
             }
-            int first = j;
-            if (!MaterialBetweenFrom(material, cnt, tipT + low, tipT + high, splitPoint, j, &first)) continue;
+            if (!MaterialBetweenFrom(material, cnt, tipT + low, tipT + high, splitPoint, j)) continue;
         } else if (oblique && !belowUpperParts) {
             // A ray across the axis (n[2] = 0; the rays crossing it obliquely took the branch above).
             // |v|^2 - (v . n)^2 <= reach^2 for v = ray point - tip = (a, b2, u): A u^2 + 2 B u + C <= 0,
@@ -3864,8 +3861,7 @@ void SweepRow(const ToolShape& tool, DexelDirectionBlock* block, int i2, CutScra
                                           st->cornerCentrePoint[2] - tipT, &low, &high))
                     continue;
             }
-            int first = j;
-            if (!MaterialBetweenFrom(material, cnt, tipT + low, tipT + high, tipT, j, &first)) continue;
+            if (!MaterialBetweenFrom(material, cnt, tipT + low, tipT + high, tipT, j)) continue;
         }
         if (axial) {
             const double dx = st->basePoint[0] - block->crossCoordinates1[i1];
